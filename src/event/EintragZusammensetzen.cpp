@@ -1,0 +1,305 @@
+#include "event/EintragZusammensetzen.h"
+
+#include "event/EventOptions.h"
+#include "model/EntryName.h"
+
+#include <algorithm>
+
+namespace tonarion {
+namespace {
+
+std::string trimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool isDecimal(std::string_view text, std::size_t maxDigits) {
+    return !text.empty() && text.size() <= maxDigits &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The outcome of reading one box: a number, or the message that refuses the entry.
+struct NumberOrMessage {
+    std::string number;
+    const char* message = nullptr;
+};
+
+// A second number typed into a box: "-" means none given (00000).
+NumberOrMessage secondNumber(const std::string& boxText, const char* invalidMessage) {
+    const std::string text = trimBlanks(boxText);
+    if (text == "-") {
+        return {"00000"};
+    }
+    if (!isDecimal(text, 5)) {
+        return {{}, invalidMessage};
+    }
+    return {pad5(text)};
+}
+
+// The mode part shared by every kind but E.
+void setMode(NeuerEintrag& entry, const std::string& modeCodeText) {
+    entry.chrModus = codeLetter(modeCodeText);
+    entry.txtModus = modeCodeText;
+}
+
+// Status and priority of kinds M, R, L and K.
+void setStatusAndPriority(NeuerEintrag& entry, const EventSelection& selection) {
+    const std::string& status = *selection.selStatus;
+    entry.chrStatus = codeLetter(status);
+    entry.txtStatus = status.substr(1);
+    const std::string& priority = selection.selWert->text;
+    entry.chrPrio = priority.empty() ? ' ' : priority.front();
+    entry.txtPrio = priority;
+}
+
+class Composer {
+public:
+    Composer(const EventSelection& selection, int editRow, Session& session, UserInterface& ui)
+        : m_sel(selection)
+        , m_session(session)
+        , m_ui(ui)
+        , m_editRow(editRow)
+        , m_oldName(session.table.isEntryRow(editRow) ? session.table.row(editRow).entryName
+                                                      : std::string()) {}
+
+    std::optional<NeuerEintrag> run();
+
+private:
+    std::optional<NeuerEintrag> refuse(const char* message) {
+        showInformation(m_ui, message);
+        return std::nullopt;
+    }
+    std::optional<NeuerEintrag> refuseFull(KindGroup group) {
+        showCapacityMessage(m_ui, group);
+        return std::nullopt;
+    }
+    bool full(KindGroup group) const { return m_session.counters.isFull(group); }
+
+    std::optional<NeuerEintrag> composeEndless();
+    std::optional<NeuerEintrag> composeRandom();
+    std::optional<NeuerEintrag> composeTime();
+    std::optional<NeuerEintrag> composeContact();
+    std::optional<NeuerEintrag> composeAddressed(EventKind kind);
+    std::optional<NeuerEintrag> accept(NeuerEintrag entry);
+
+    // The running number of a random entry: its own when it already was one, else the
+    // next free one.
+    std::string randomNumber() const;
+
+    const EventSelection& m_sel;
+    Session& m_session;
+    UserInterface& m_ui;
+    int m_editRow;
+    std::string m_oldName;
+};
+
+std::optional<NeuerEintrag> Composer::run() {
+    if (!m_sel.selEreignis || *m_sel.selEreignis < 0 || *m_sel.selEreignis >= EventKindCount) {
+        return std::nullopt;
+    }
+    const auto kind = static_cast<EventKind>(*m_sel.selEreignis);
+    const bool addressedOrContact = kind <= EventKind::Kontakt;
+
+    if (kind == EventKind::Endlos) {
+        return composeEndless();
+    }
+    if (addressedOrContact && !m_sel.selStatus) {
+        return refuse(StatusMissingMessage);
+    }
+    if (kind == EventKind::Zufall) {
+        return composeRandom();
+    }
+    if (addressedOrContact && !m_sel.selModus) {
+        return refuse(ModeMissingMessage);
+    }
+    if (kind == EventKind::Uhrzeit) {
+        return composeTime();
+    }
+    if (!m_sel.selWert) {
+        return refuse(PriorityMissingMessage);
+    }
+    if (kind == EventKind::Kontakt) {
+        return composeContact();
+    }
+    return composeAddressed(kind);
+}
+
+std::optional<NeuerEintrag> Composer::composeEndless() {
+    if (full(KindGroup::Endlos)) {
+        return refuseFull(KindGroup::Endlos);
+    }
+    if (!m_sel.selWert) {
+        return refuse(PositionMissingMessage);
+    }
+    NeuerEintrag entry;
+    entry.chrEreignis = 'E';
+    entry.chrStatus = 'N';
+    entry.chrModus = 'D';
+    entry.chrPrio = '_';
+    entry.strAdr1 = pad4(std::to_string(m_sel.selWert->position + 1));
+    entry.strAdr2 = "00000";
+    entry.txtEreignis = kindOption(EventKind::Endlos).codeText;
+    entry.txtStatus = "_";
+    entry.txtModus = "_";
+    entry.txtPrio = "_";
+    return accept(std::move(entry));
+}
+
+std::optional<NeuerEintrag> Composer::composeRandom() {
+    if (full(KindGroup::Zufall)) {
+        return refuseFull(KindGroup::Zufall);
+    }
+    if (!m_sel.selModus) {
+        return refuse(ModeMissingMessage);
+    }
+    NeuerEintrag entry;
+    entry.chrEreignis = 'Z';
+    entry.chrStatus = 'U';
+    setMode(entry, *m_sel.selModus);
+    entry.chrPrio = '_';
+    entry.strAdr1 = randomNumber();
+    entry.strAdr2 = "00000";
+    entry.txtEreignis = kindOption(EventKind::Zufall).codeText;
+    entry.txtStatus = "_";
+    entry.txtPrio = "_";
+    return accept(std::move(entry));
+}
+
+std::optional<NeuerEintrag> Composer::composeTime() {
+    if (full(KindGroup::Zeit)) {
+        return refuseFull(KindGroup::Zeit);
+    }
+    if (!m_sel.selWert) {
+        return refuse(TimeMissingMessage);
+    }
+    if (!m_sel.selModus) {
+        return refuse(ModeMissingMessage);
+    }
+    NeuerEintrag entry;
+    entry.chrEreignis = 'U';
+    entry.chrStatus = 'Z';
+    setMode(entry, *m_sel.selModus);
+    entry.chrPrio = '_';
+    entry.strAdr1 = pad4(std::to_string(m_sel.selWert->position + 1));
+    entry.strAdr2 = "00000";
+    // "UZUhrzeit": the first two characters are the kind's code letters.
+    entry.txtEreignis = std::string(kindOption(EventKind::Uhrzeit).codeText).substr(2);
+    entry.txtStatus = "_";
+    entry.txtPrio = "_";
+    return accept(std::move(entry));
+}
+
+std::optional<NeuerEintrag> Composer::composeContact() {
+    if (full(KindGroup::Kontakt)) {
+        return refuseFull(KindGroup::Kontakt);
+    }
+    if (!m_sel.selKontaktVon) {
+        return refuse(ContactMissingMessage);
+    }
+    NeuerEintrag entry;
+    entry.chrEreignis = 'K';
+    setStatusAndPriority(entry, m_sel);
+    setMode(entry, *m_sel.selModus);
+    entry.strAdr1 = pad4(trimBlanks(*m_sel.selKontaktVon));
+    const std::string last = trimBlanks(m_sel.selKontaktBis.value_or(""));
+    entry.strAdr2 = !last.empty() && last.size() <= 4 ? pad5(last) : "00000";
+    entry.txtEreignis = kindOption(EventKind::Kontakt).codeText;
+    return accept(std::move(entry));
+}
+
+std::optional<NeuerEintrag> Composer::composeAddressed(EventKind kind) {
+    const std::string first = trimBlanks(m_sel.selAdr1.value_or(""));
+    if (!isDecimal(first, 4)) {
+        return refuse(FirstAddressMessage);
+    }
+    NeuerEintrag entry;
+    entry.chrEreignis = kindOption(kind).letter;
+    entry.txtEreignis = kindOption(kind).codeText;
+    setStatusAndPriority(entry, m_sel);
+    setMode(entry, *m_sel.selModus);
+    entry.strAdr1 = pad4(first);
+
+    if (kind == EventKind::Zidas) {
+        if (full(KindGroup::MRL)) {
+            return refuseFull(KindGroup::MRL);
+        }
+        if (!m_sel.selAdresse) {
+            return refuse(CategoryMissingMessage);
+        }
+        if (m_sel.selAdresse->index != LocoAddressOption) {
+            entry.strAdr2 = m_sel.selAdresse->codeText;
+        } else if (!m_sel.selAdr2) {
+            return refuse(SecondAddressMessage);
+        } else {
+            const auto loco = secondNumber(*m_sel.selAdr2, LocoAddressMessage);
+            if (loco.message) {
+                return refuse(loco.message);
+            }
+            entry.strAdr2 = loco.number;
+        }
+        return accept(std::move(entry));
+    }
+
+    // Magnetartikel and Rückmeldung show "BELIEBIG" for the code text "xBELIEBIG".
+    const std::string& status = *m_sel.selStatus;
+    entry.txtStatus = status.starts_with('x') ? status.substr(status.size() - 8) : status;
+    if (!m_sel.selAdr2) {
+        return refuse(SecondAddressMessage);
+    }
+    const auto second = secondNumber(*m_sel.selAdr2, SecondAddressMessage);
+    if (second.message) {
+        return refuse(second.message);
+    }
+    entry.strAdr2 = second.number;
+    if (full(KindGroup::MRL)) {
+        return refuseFull(KindGroup::MRL);
+    }
+    return accept(std::move(entry));
+}
+
+std::string Composer::randomNumber() const {
+    if (kindOf(m_oldName) == 'Z') {
+        return parseEntryName(m_oldName).number1;
+    }
+    return pad4(std::to_string(m_session.counters.cntZufall() + 1));
+}
+
+std::optional<NeuerEintrag> Composer::accept(NeuerEintrag entry) {
+    // Two rows under one name would overwrite one sound with the other on the stick.
+    if (m_session.table.rowWithEntryName(entry.entryName(), m_editRow)) {
+        return refuse(DuplicateEventMessage);
+    }
+    m_session.counters.moveEntry(kindOf(m_oldName), entry.chrEreignis);
+    m_session.SaveNeeded = true;
+    return entry;
+}
+
+} // namespace
+
+std::string NeuerEintrag::entryName() const {
+    return composeEntryName({chrEreignis, chrStatus, chrModus, chrPrio, strAdr1, strAdr2});
+}
+
+SoundEntry NeuerEintrag::boundTo(const SoundEntry& row) const {
+    return SoundEntry{
+        .entryName = entryName(),
+        .sourcePath = row.sourcePath,
+        .eventText = txtEreignis,
+        .statusText = txtStatus,
+        .modeText = txtModus,
+        .prioText = txtPrio,
+        .address1 = strAdr1,
+        .address2 = strAdr2,
+    };
+}
+
+std::optional<NeuerEintrag> EintragZusammensetzen(const EventSelection& selection, int editRow,
+                                                  Session& session, UserInterface& ui) {
+    return Composer(selection, editRow, session, ui).run();
+}
+
+} // namespace tonarion

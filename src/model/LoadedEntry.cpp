@@ -1,0 +1,26 @@
+#include "model/LoadedEntry.h"
+
+#include "model/CodeTables.h"
+#include "model/EntryName.h"
+
+namespace tonarion {
+
+SoundEntry loadEntry(std::string_view entryName, std::string sourcePath, KindCounters& counters,
+                     UserInterface& ui) {
+    const EntryNameParts parts = parseEntryName(entryName);
+    if (const auto overflow = counters.countLoadedEntry(parts.kind)) {
+        showCapacityMessage(ui, *overflow);
+    }
+    return SoundEntry{
+        .entryName = std::string(entryName),
+        .sourcePath = std::move(sourcePath),
+        .eventText = EreignisText(std::string_view(&parts.kind, 1)),
+        .statusText = StatusText(std::string_view(&parts.status, 1)),
+        .modeText = ModusText(std::string_view(&parts.mode, 1)),
+        .prioText = std::string(1, parts.prio),
+        .address1 = parts.number1,
+        .address2 = parts.number2,
+    };
+}
+
+} // namespace tonarion

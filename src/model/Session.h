@@ -1,0 +1,24 @@
+#pragma once
+
+#include "model/KindCounters.h"
+#include "model/SoundTable.h"
+#include "settings/SettingsTable.h"
+
+#include <string>
+
+namespace tonarion {
+
+// What the program knows about the stick it works on, shared by every window and operation.
+// There is one per run; it is passed to whoever needs it, never reached as a global.
+struct Session {
+    // The stick's root, ending in its separator ("E:\" or "/media/anna/STICK/"), so that
+    // stickRoot + EntryName is a sound file's path.
+    std::string stickRoot;
+    SoundTable table;
+    KindCounters counters;
+    ModuleSettings settings;
+    // True while the stick lacks changes held here; a commit does nothing while it is false.
+    bool SaveNeeded = false;
+};
+
+} // namespace tonarion

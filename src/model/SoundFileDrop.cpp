@@ -1,0 +1,36 @@
+#include "model/SoundFileDrop.h"
+
+#include <algorithm>
+
+namespace tonarion {
+
+std::optional<std::string> FileExtension(std::string_view path) {
+    const auto dot = path.rfind('.');
+    if (dot == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string extension(path.substr(dot + 1));
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+    });
+    return extension;
+}
+
+int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
+              UserInterface& ui) {
+    if (!fileList) {
+        return 0;
+    }
+    int added = 0;
+    for (const auto& path : *fileList) {
+        if (FileExtension(path) != "MP3") {
+            showInformation(ui, NotMp3Message);
+            break;
+        }
+        table.appendEntry(SoundEntry{.sourcePath = path});
+        ++added;
+    }
+    return added;
+}
+
+} // namespace tonarion

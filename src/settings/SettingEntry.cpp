@@ -1,0 +1,148 @@
+#include "settings/SettingEntry.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace tonarion {
+namespace {
+
+bool isDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::optional<int> parseDigits(std::string_view text) {
+    int value = 0;
+    if (!isDigits(text)) {
+        return std::nullopt;
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The value a decimal number parser reads from the start of a text: 12x gives 12.
+long long leadingNumber(std::string_view text) {
+    long long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = std::min(value * 10 + (c - '0'), 1'000'000'000LL);
+    }
+    return value;
+}
+
+struct DisplayRule {
+    std::size_t digits; // last characters of the name's first 15
+    int lowest;
+    int highest;
+};
+
+DisplayRule displayRule(Setting setting) {
+    switch (setting) {
+    case Setting::Volume:
+        return {2, 1, 31};
+    case Setting::ModelTime:
+    case Setting::Stretch:
+        return {3, 0, 999};
+    case Setting::StartTime:
+        return {3, 0, QuarterHourCount - 1};
+    case Setting::ClockSync:
+        return {1, 0, 1};
+    case Setting::EndlessAddress:
+        break;
+    }
+    return {5, 0, 2048};
+}
+
+constexpr std::array<const char*, SettingCount> FreshDefaults = {
+    "SET_-0001-00021.mp3", "SET_-0002-00180.mp3", "SET_-0003-00028.mp3",
+    "SET_-0004-00002.mp3", "SET_-0005-00000.mp3", "SET_-0006-00000.mp3",
+};
+
+} // namespace
+
+std::string laenge(std::string_view text) {
+    return (text.size() > 1 ? "000" : "0000") + std::string(text);
+}
+
+std::string settingName(Setting setting, std::string_view valueField) {
+    return "SET_-000" + std::to_string(settingNumber(setting)) + "-" + std::string(valueField) +
+           ".mp3";
+}
+
+std::optional<Setting> settingOfName(std::string_view name) {
+    if (!name.starts_with("SET_") || name.size() < 9) {
+        return std::nullopt;
+    }
+    const char digit = name[8];
+    if (digit < '1' || digit > '6') {
+        return std::nullopt;
+    }
+    return static_cast<Setting>(digit - '0');
+}
+
+std::string volumeName(int sliderValue) {
+    return settingName(Setting::Volume, laenge(std::to_string(sliderValue)));
+}
+
+std::string startTimeName(int index) {
+    return settingName(Setting::StartTime, laenge(std::to_string(index)));
+}
+
+std::string clockSyncName(bool on) {
+    return settingName(Setting::ClockSync, laenge(on ? "1" : "0"));
+}
+
+std::optional<std::string> numberFieldName(Setting setting, std::string_view text) {
+    if (!isDigits(text) || text.size() > 5) {
+        return std::nullopt;
+    }
+    const std::string field = laenge(text);
+    return settingName(setting, std::string_view(field).substr(field.size() - 5));
+}
+
+EndlessAddressRule endlessAddressName(std::string_view text) {
+    using Outcome = EndlessAddressRule::Outcome;
+    if (text.size() >= 5 || leadingNumber(text) > 2048) {
+        return {Outcome::Refused, {}};
+    }
+    if (!isDigits(text)) {
+        return {Outcome::Unchanged, {}};
+    }
+    const std::string field = std::string(5 - text.size(), '0') + std::string(text);
+    return {Outcome::Accepted, settingName(Setting::EndlessAddress, field)};
+}
+
+std::optional<int> displayValue(Setting setting, std::string_view name) {
+    const DisplayRule rule = displayRule(setting);
+    if (name.size() < 15) {
+        return std::nullopt;
+    }
+    const auto value = parseDigits(name.substr(15 - rule.digits, rule.digits));
+    if (!value || *value < rule.lowest || *value > rule.highest) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string freshDefaultName(Setting setting) {
+    return FreshDefaults[static_cast<std::size_t>(settingNumber(setting) - 1)];
+}
+
+std::string missingLineDefaultName(Setting setting) {
+    return setting == Setting::Volume ? volumeName(31) : freshDefaultName(setting);
+}
+
+int TasteFiltern(int keyCode) {
+    constexpr int Backspace = 8;
+    const bool allowed =
+        keyCode == Backspace || keyCode == '-' || (keyCode >= '0' && keyCode <= '9');
+    return allowed ? keyCode : 0;
+}
+
+} // namespace tonarion

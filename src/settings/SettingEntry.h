@@ -1,0 +1,75 @@
+#pragma once
+
+#include "model/QuarterHours.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tonarion {
+
+// The six module settings are stored as names of empty files, "SET_-0001-00021.mp3":
+// setting number and value field in the name.
+inline constexpr int SettingCount = 6;
+
+enum class Setting {
+    Volume = 1,     // Lautstärke, 1 to 31
+    ModelTime,      // seconds per 15 minutes of model time
+    StartTime,      // quarter-hour index 0 to 95 of the model clock's start
+    Stretch,        // stretch factor of the random time
+    ClockSync,      // clock synchronisation on LocoNet, 0 or 1
+    EndlessAddress, // accessory address that switches endless play, 0 to 2048
+};
+
+inline int settingNumber(Setting setting) {
+    return static_cast<int>(setting);
+}
+
+// Fills a number text with leading zeros: "0000" before a text of at most one character,
+// "000" before a longer one (so 180 gives the six characters 000180).
+std::string laenge(std::string_view text);
+
+// "SET_-" + four-digit setting number + "-" + value field + ".mp3".
+std::string settingName(Setting setting, std::string_view valueField);
+
+// The setting a name belongs to, by its ninth character alone (SET_-0016-... counts as 6).
+std::optional<Setting> settingOfName(std::string_view name);
+
+// Names for the values of the settings dialog's controls.
+std::string volumeName(int sliderValue);
+std::string startTimeName(int index);
+std::string clockSyncName(bool on);
+
+// Settings 2 and 4 take what is typed; only 1 to 5 decimal digits make a name, anything
+// else ("", "-5", "1234567") leaves the setting as it was.
+std::optional<std::string> numberFieldName(Setting setting, std::string_view text);
+
+// Setting 6, the endless-play address.
+inline constexpr const char* AddressTooLargeMessage =
+    "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!";
+
+struct EndlessAddressRule {
+    enum class Outcome {
+        Accepted,  // name holds the new setting name
+        Unchanged, // empty or not a number: the setting keeps its last valid name
+        Refused,   // above 2048 or five characters and more: message, the field shows "-"
+    };
+    Outcome outcome;
+    std::string name;
+};
+EndlessAddressRule endlessAddressName(std::string_view text);
+
+// The value a control shows for a stored name, or nothing when the name's value field does
+// not hold a value the control can show.
+std::optional<int> displayValue(Setting setting, std::string_view name);
+
+// Defaults: the values of a freshly created index file, and the values filled in when an
+// existing index file lacks a setting's line (volume 31 there, the others the same).
+std::string freshDefaultName(Setting setting);
+std::string missingLineDefaultName(Setting setting);
+
+// Key filter of the numeric text fields: digits, "-" and backspace pass, any other key
+// becomes 0, which swallows it.
+int TasteFiltern(int keyCode);
+
+} // namespace tonarion

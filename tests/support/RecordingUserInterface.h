@@ -1,0 +1,58 @@
+#pragma once
+
+#include "model/UserInterface.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace tonarion::testing {
+
+// Records what the logic shows the user. Questions are answered from answers queued with
+// setNextAnswer; without one a question is answered "No" (and OK boxes with "OK").
+class RecordingUserInterface final : public UserInterface {
+public:
+    MessageAnswer showMessage(const Message& message) override {
+        messages.push_back(message);
+        if (message.buttons == MessageButtons::Ok) {
+            return MessageAnswer::Ok;
+        }
+        if (m_answers.empty()) {
+            return MessageAnswer::No;
+        }
+        const MessageAnswer answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    void setBusyPointer(bool busy) override { busyPointer = busy; }
+    void showWaitWindow() override {
+        waitWindowVisible = true;
+        ++waitWindowShown;
+    }
+    void hideWaitWindow() override { waitWindowVisible = false; }
+    void reportProgress(int done, int total) override { progress.emplace_back(done, total); }
+    void processPendingEvents() override { ++pendingEventRuns; }
+
+    void setNextAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> result;
+        for (const auto& message : messages) {
+            result.push_back(message.text);
+        }
+        return result;
+    }
+    std::string lastText() const { return messages.empty() ? "" : messages.back().text; }
+
+    std::vector<Message> messages;
+    std::vector<std::pair<int, int>> progress;
+    bool busyPointer = false;
+    bool waitWindowVisible = false;
+    int waitWindowShown = 0;
+    int pendingEventRuns = 0;
+
+private:
+    std::deque<MessageAnswer> m_answers;
+};
+
+} // namespace tonarion::testing
