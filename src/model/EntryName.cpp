@@ -57,6 +57,16 @@ bool isSettingName(std::string_view name) {
     return name.starts_with("SET_");
 }
 
+bool looksLikeEntryName(std::string_view name) {
+    if (name.size() != EntryNameLength || name[4] != '-' || name[9] != '-' ||
+        std::string_view("MRLKZUE").find(name[0]) == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view extension = name.substr(15);
+    return extension.size() == 4 && extension[0] == '.' && (extension[1] | 0x20) == 'm' &&
+           (extension[2] | 0x20) == 'p' && extension[3] == '3';
+}
+
 char kindOf(std::string_view entryName) {
     return entryName.empty() ? '\0' : entryName.front();
 }

@@ -35,6 +35,11 @@ EntryNameParts parseEntryName(std::string_view name);
 // A name that begins with "SET_" is a module setting, never a sound entry.
 bool isSettingName(std::string_view name);
 
+// Whether a file name has the shape of an EntryName: 19 characters, a kind letter,
+// separators at positions 5 and 10, ".mp3" in either case. Tells sound files on a stick from
+// other files.
+bool looksLikeEntryName(std::string_view name);
+
 // The kind letter of an EntryName, or 0 for an empty name.
 char kindOf(std::string_view entryName);
 

@@ -14,11 +14,15 @@ struct Session {
     // The stick's root, ending in its separator ("E:\" or "/media/anna/STICK/"), so that
     // stickRoot + EntryName is a sound file's path.
     std::string stickRoot;
+    // The index file's name as the stick spells it; "tonkat.tkx" unless found otherwise.
+    std::string indexFileName = "tonkat.tkx";
     SoundTable table;
     KindCounters counters;
     ModuleSettings settings;
     // True while the stick lacks changes held here; a commit does nothing while it is false.
     bool SaveNeeded = false;
+    // Set while a commit writes to the stick; a commit asked for meanwhile does nothing.
+    bool commitRunning = false;
 };
 
 } // namespace tonarion

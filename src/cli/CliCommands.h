@@ -1,0 +1,25 @@
+#pragma once
+
+#include "storage/DriveDiscovery.h"
+#include "storage/FileOperations.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tonarion {
+
+// What tonarion-cli works with; the real program passes the system's, tests their own.
+struct CliEnvironment {
+    FileOperations& files;
+    DriveSource& drives;
+    std::string programFolder;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs one command line (without the program name). Exit status: 0 success, 1 an operation
+// was refused or failed, 2 a usage error.
+int runCli(const std::vector<std::string>& words, CliEnvironment& environment);
+
+} // namespace tonarion

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "model/Session.h"
+#include "model/UserInterface.h"
+#include "storage/FileOperations.h"
+
+namespace tonarion {
+
+inline constexpr const char* CommitFailedMessage =
+    "Die Änderungen konnten nicht vollständig auf den USB-Stick geschrieben werden.";
+inline constexpr const char* CommitFailedAdvice =
+    "Prüfen Sie, ob der USB-Stick eingesteckt und nicht schreibgeschützt ist.";
+
+enum class CommitResult {
+    NothingToDo,    // SaveNeeded was not set
+    AlreadyRunning, // asked for while a commit runs: commits never nest
+    Written,
+    Failed, // the user was told which files are missing; SaveNeeded stays set
+};
+
+// Brings the stick up to date with the session: every bound sound under its EntryName (a
+// stick file that carries an older name is renamed, anything else copied when it changed),
+// every setting file, and a new index file that replaces the old one only once it is
+// complete. Afterwards it checks that everything arrived.
+CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui);
+
+// The stick's copy is up to date when it has the source's size and a modification time
+// within two seconds of it (FAT keeps times to 2 s), also across a daylight-saving hour.
+bool isSameFileVersion(const FileStatus& source, const FileStatus& copy);
+
+} // namespace tonarion

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace tonarion {
+
+struct FileStatus {
+    std::uintmax_t size = 0;
+    // Seconds since 1970 (UTC), with the fraction the file system keeps.
+    double modified = 0;
+};
+
+// Every file the program touches, it touches through this interface: the platform layer
+// implements it for Linux and Windows, tests run it against fakes and real FAT images.
+// Paths are UTF-8. No operation reports anything to the user; callers decide what a failure
+// means. Operations that can fail say why in an error_code (empty on success).
+class FileOperations {
+public:
+    virtual ~FileOperations() = default;
+
+    // Deletes one file permanently and silently; true when it was deleted.
+    virtual bool ShellDelete(const std::string& path) = 0;
+
+    // Copies source to target, replacing target. A copy of a file onto itself fails and
+    // changes nothing. The copy is on the medium when this returns.
+    virtual std::error_code CopyFileReplace(const std::string& source,
+                                            const std::string& target) = 0;
+
+    // Creates an empty file unless one exists; an existing file stays unchanged.
+    virtual void EnsureFile(const std::string& path) = 0;
+
+    // True when path names a file (not a directory) whose attributes can be read.
+    virtual bool FileExists(const std::string& path) = 0;
+
+    // Renames within one folder or drive; fails when target exists.
+    virtual std::error_code renameFile(const std::string& from, const std::string& to) = 0;
+
+    // Reads a whole file.
+    virtual std::optional<std::string> readFile(const std::string& path,
+                                                std::error_code& error) = 0;
+
+    // Creates or truncates path, writes bytes and flushes them to the medium.
+    virtual std::error_code writeFileDurably(const std::string& path, const std::string& bytes) = 0;
+
+    // Moves a complete file over another in the same folder in one step, so that the folder
+    // holds either the old or the new file whenever the medium is pulled.
+    virtual std::error_code replaceFile(const std::string& from, const std::string& to) = 0;
+
+    virtual std::optional<FileStatus> status(const std::string& path) = 0;
+    virtual std::error_code setModified(const std::string& path, double modified) = 0;
+
+    // The names of the files directly in a folder (no folders), or nothing when the folder
+    // cannot be read: the drive is not ready.
+    virtual std::optional<std::vector<std::string>> listFiles(const std::string& folder) = 0;
+};
+
+} // namespace tonarion

@@ -1,0 +1,172 @@
+#include "storage/IndexFile.h"
+
+#include "model/LoadedEntry.h"
+#include "storage/Windows1252.h"
+
+namespace tonarion {
+namespace {
+
+constexpr std::size_t SeparatorSearchStart = 19; // the ";" stands at position 20 or later
+
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
+void appendLine(std::string& out, std::string_view utf8) {
+    out += utf8ToWindows1252(utf8);
+    out += "\r\n";
+}
+
+std::vector<IndexEntryLine> entryLines(const SoundTable& table, bool includeWithoutSource) {
+    std::vector<IndexEntryLine> lines;
+    for (const SoundEntry& entry : table.entries()) {
+        if (entry.isBound() && (includeWithoutSource || !entry.sourcePath.empty())) {
+            lines.push_back({entry.entryName, entry.sourcePath});
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+IndexContent parseIndexFile(std::string_view bytes) {
+    IndexContent content;
+    for (const std::string_view line : splitLines(bytes)) {
+        if (line == IndexHeader) {
+            continue;
+        }
+        if (line.starts_with("SET_")) {
+            const std::string name = windows1252ToUtf8(line);
+            if (const auto setting = settingOfName(name); setting && isPlainFileName(name)) {
+                content.settings[*setting] = name;
+            }
+            continue;
+        }
+        if (line.find(';', SeparatorSearchStart) == std::string_view::npos) {
+            continue;
+        }
+        const std::string name = windows1252ToUtf8(line.substr(0, 19));
+        if (!isPlainFileName(name)) {
+            continue;
+        }
+        content.entries.push_back({name, windows1252ToUtf8(line.substr(20))});
+    }
+    return content;
+}
+
+std::string composeIndexFile(const std::vector<IndexEntryLine>& entries,
+                             const SettingsTable& settings, IndexLayout layout) {
+    std::string out;
+    appendLine(out, IndexHeader);
+    for (const auto& entry : entries) {
+        if (layout.includeEntriesWithoutSource || !entry.sourcePath.empty()) {
+            appendLine(out, entry.entryName + ";" + entry.sourcePath);
+        }
+    }
+    for (const Setting setting : AllSettings) {
+        if (layout.includeEmptySettings || !settings[setting].empty()) {
+            appendLine(out, settings[setting]);
+        }
+    }
+    return out;
+}
+
+bool isAbsoluteSourcePath(std::string_view path) {
+    if (path.starts_with('/') || path.starts_with('\\')) {
+        return true;
+    }
+    const bool driveLetter =
+        path.size() >= 3 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return driveLetter && (path[2] == '\\' || path[2] == '/');
+}
+
+std::string underProgramFolder(std::string_view programFolder, std::string_view relativePath) {
+    const bool windowsFolder = programFolder.find('\\') != std::string_view::npos ||
+                               (programFolder.size() >= 2 && programFolder[1] == ':');
+    const char separator = windowsFolder ? '\\' : '/';
+    std::string path(programFolder);
+    if (path.empty() || path.back() != separator) {
+        path += separator;
+    }
+    return path + std::string(relativePath);
+}
+
+IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterface& ui,
+                           const std::string& programFolder) {
+    std::error_code error;
+    const auto bytes = files.readFile(session.stickRoot + session.indexFileName, error);
+    if (!bytes) {
+        if (!files.listFiles(session.stickRoot)) {
+            showCritical(ui, WrongDriveMessage);
+            return IndexReadResult::DriveNotReady;
+        }
+        return IndexReadResult::Unreadable;
+    }
+    const IndexContent content = parseIndexFile(*bytes);
+    bool pathChanged = false;
+    for (const auto& line : content.entries) {
+        std::string source = line.sourcePath;
+        if (!source.empty() && !isAbsoluteSourcePath(source)) {
+            source = underProgramFolder(programFolder, source);
+            pathChanged = true;
+        }
+        session.table.appendEntry(loadEntry(line.entryName, source, session.counters, ui));
+    }
+    for (const Setting setting : AllSettings) {
+        if (!content.settings[setting].empty()) {
+            session.settings.StoredSettings[setting] = content.settings[setting];
+            session.settings.CurrentSettings[setting] = content.settings[setting];
+        }
+    }
+    if (pathChanged) {
+        IndexSchreiben(session, files, ui);
+    }
+    return IndexReadResult::Read;
+}
+
+void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) {
+    ui.setBusyPointer(true);
+    ui.processPendingEvents();
+    ui.showWaitWindow();
+    ui.processPendingEvents();
+    StickFiles stick(files, session.stickRoot);
+    replaceIndexFile(
+        stick, session.indexFileName,
+        composeIndexFile(entryLines(session.table, true), session.settings.CurrentSettings,
+                         {.includeEntriesWithoutSource = true, .includeEmptySettings = true}));
+    session.settings.StoredSettings = session.settings.CurrentSettings;
+    ui.setBusyPointer(false);
+    ui.hideWaitWindow();
+}
+
+std::error_code replaceIndexFile(StickFiles& stick, const std::string& indexName,
+                                 const std::string& bytes) {
+    const auto tempPath = stick.pathOf(IndexTempName);
+    const auto indexPath = stick.pathOf(indexName);
+    if (!tempPath || !indexPath) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    FileOperations& files = stick.operations();
+    if (const auto error = files.writeFileDurably(*tempPath, bytes)) {
+        files.ShellDelete(*tempPath);
+        return error;
+    }
+    return files.replaceFile(*tempPath, *indexPath);
+}
+
+} // namespace tonarion

@@ -1,0 +1,107 @@
+#include "storage/StickFiles.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tonarion {
+namespace {
+
+std::error_code refused() {
+    return std::make_error_code(std::errc::invalid_argument);
+}
+
+bool sameRoot(std::string_view pathStart, std::string_view root) {
+    if (pathStart.size() != root.size()) {
+        return false;
+    }
+    // Drive letters name the same drive in either case.
+    const bool driveRoot = root.size() >= 2 && root[1] == ':';
+    for (std::size_t i = 0; i < root.size(); ++i) {
+        char a = pathStart[i];
+        char b = root[i];
+        if (driveRoot && i == 0) {
+            a = static_cast<char>(a | 0x20);
+            b = static_cast<char>(b | 0x20);
+        }
+        if (a != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool isPlainFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '/' || c == '\\' || c == ':' || byte < 0x20 || byte == 0x7F;
+    });
+}
+
+bool sameFileName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+StickFiles::StickFiles(FileOperations& files, std::string root)
+    : m_files(files)
+    , m_root(std::move(root)) {}
+
+std::optional<std::string> StickFiles::pathOf(std::string_view name) const {
+    if (!isPlainFileName(name)) {
+        return std::nullopt;
+    }
+    return m_root + std::string(name);
+}
+
+std::optional<std::string> StickFiles::nameInRoot(std::string_view path) const {
+    if (m_root.empty() || path.size() <= m_root.size() ||
+        !sameRoot(path.substr(0, m_root.size()), m_root)) {
+        return std::nullopt;
+    }
+    const std::string_view name = path.substr(m_root.size());
+    if (!isPlainFileName(name)) {
+        return std::nullopt;
+    }
+    return std::string(name);
+}
+
+bool StickFiles::deleteFile(std::string_view name) {
+    const auto path = pathOf(name);
+    return path && m_files.ShellDelete(*path);
+}
+
+bool StickFiles::exists(std::string_view name) {
+    const auto path = pathOf(name);
+    return path && m_files.FileExists(*path);
+}
+
+void StickFiles::ensureFile(std::string_view name) {
+    if (const auto path = pathOf(name)) {
+        m_files.EnsureFile(*path);
+    }
+}
+
+std::error_code StickFiles::copyIn(const std::string& source, std::string_view name) {
+    const auto path = pathOf(name);
+    return path ? m_files.CopyFileReplace(source, *path) : refused();
+}
+
+std::error_code StickFiles::rename(std::string_view from, std::string_view to) {
+    const auto fromPath = pathOf(from);
+    const auto toPath = pathOf(to);
+    return fromPath && toPath ? m_files.renameFile(*fromPath, *toPath) : refused();
+}
+
+std::optional<FileStatus> StickFiles::status(std::string_view name) {
+    const auto path = pathOf(name);
+    return path ? m_files.status(*path) : std::nullopt;
+}
+
+} // namespace tonarion

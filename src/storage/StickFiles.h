@@ -1,0 +1,47 @@
+#pragma once
+
+#include "storage/FileOperations.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tonarion {
+
+// A name that can only stand directly in the stick's root: not empty, not "." or "..", and
+// without "/", "\", ":" or control characters. Names read from a stick are untrusted; only
+// such names are ever put behind the stick's root.
+bool isPlainFileName(std::string_view name);
+
+// Whether two names name the same file on a stick, whose file system ignores letter case.
+bool sameFileName(std::string_view a, std::string_view b);
+
+// The files in the stick's root, reached by name. Every operation refuses a name that is not
+// a plain file name, silently, as a failing file operation would, so that nothing read from
+// a stick can make the program touch a file outside it.
+class StickFiles {
+public:
+    StickFiles(FileOperations& files, std::string root);
+
+    const std::string& root() const { return m_root; }
+    FileOperations& operations() { return m_files; }
+
+    // root + name, or nothing for a name that is not plain.
+    std::optional<std::string> pathOf(std::string_view name) const;
+
+    // The name of a path that lies directly in the root, or nothing.
+    std::optional<std::string> nameInRoot(std::string_view path) const;
+
+    bool deleteFile(std::string_view name);
+    bool exists(std::string_view name);
+    void ensureFile(std::string_view name);
+    std::error_code copyIn(const std::string& source, std::string_view name);
+    std::error_code rename(std::string_view from, std::string_view to);
+    std::optional<FileStatus> status(std::string_view name);
+
+private:
+    FileOperations& m_files;
+    std::string m_root;
+};
+
+} // namespace tonarion

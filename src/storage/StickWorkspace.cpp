@@ -1,0 +1,80 @@
+#include "storage/StickWorkspace.h"
+
+#include "model/SoundFileDrop.h"
+#include "storage/EventResult.h"
+#include "storage/RowDeletion.h"
+
+namespace tonarion {
+
+StickWorkspace::StickWorkspace(Session& session, FileOperations& files, UserInterface& ui)
+    : m_session(session)
+    , m_files(files)
+    , m_ui(ui) {}
+
+IndexReadResult StickWorkspace::load(const std::string& programFolder) {
+    m_session.SaveNeeded = false;
+    m_session.table.clear();
+    m_session.counters.reset();
+    m_session.settings = {};
+    return IndexLesen(m_session, m_files, m_ui, programFolder);
+}
+
+CommitResult StickWorkspace::commit() {
+    return CommitToStick(m_session, m_files, m_ui);
+}
+
+int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
+    return DropFiles(m_session.table, fileList, m_ui);
+}
+
+std::optional<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelection& selection) {
+    return EintragZusammensetzen(selection, editRow, m_session, m_ui);
+}
+
+void StickWorkspace::applyEventResult(int editRow, const std::string& oldName,
+                                      const NeuerEintrag& entry) {
+    tonarion::applyEventResult(m_session, m_files, m_ui, editRow, oldName, entry);
+}
+
+std::optional<std::string> StickWorkspace::bind(int editRow, const EventSelection& selection) {
+    if (!m_session.table.isEntryRow(editRow)) {
+        return std::nullopt;
+    }
+    const std::string oldName = m_session.table.row(editRow).entryName;
+    const auto entry = compose(editRow, selection);
+    if (!entry) {
+        return std::nullopt;
+    }
+    applyEventResult(editRow, oldName, *entry);
+    return entry->entryName();
+}
+
+void StickWorkspace::deleteRow(int row) {
+    tonarion::deleteRow(m_session, m_files, row);
+}
+
+SettingsForm StickWorkspace::openSettings() {
+    for (const Setting setting : AllSettings) {
+        // An empty name tests the root itself, a folder, and so counts as missing.
+        if (!m_files.FileExists(m_session.stickRoot +
+                                m_session.settings.CurrentSettings[setting])) {
+            commit();
+            break;
+        }
+    }
+    return SettingsForm(m_session, m_ui);
+}
+
+SettingsForm::CloseOutcome StickWorkspace::closeSettings(SettingsForm& form) {
+    const auto outcome = form.closeRequest();
+    if (outcome == SettingsForm::CloseOutcome::Save) {
+        commit();
+    }
+    return outcome;
+}
+
+std::string StickWorkspace::counterReport() const {
+    return tonarion::counterReport(m_session.counters, m_session.table.nextRow());
+}
+
+} // namespace tonarion

@@ -1,0 +1,246 @@
+#include "storage/platform/linux/LinuxFileOperations.h"
+
+#include <cerrno>
+#include <cmath>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tonarion {
+namespace {
+
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Closes now and reports a failure of the final write-back.
+    std::error_code close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0 ? std::error_code{} : lastError();
+    }
+
+private:
+    int m_fd;
+};
+
+std::error_code writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return {};
+}
+
+std::string parentFolder(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A rename is on the medium only once its folder is flushed too.
+void syncFolder(const std::string& folder) {
+    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid()) {
+        ::fsync(dir.get());
+    }
+}
+
+// Windows hands paths to the shell ending in NUL characters; the same text works here.
+std::string withoutTrailingNuls(std::string path) {
+    while (!path.empty() && path.back() == '\0') {
+        path.pop_back();
+    }
+    return path;
+}
+
+} // namespace
+
+bool LinuxFileOperations::ShellDelete(const std::string& path) {
+    const std::string file = withoutTrailingNuls(path);
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    return ::unlink(file.c_str()) == 0;
+}
+
+std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
+                                                     const std::string& target) {
+    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid()) {
+        return lastError();
+    }
+    struct stat sourceInfo {};
+    struct stat targetInfo {};
+    if (::fstat(in.get(), &sourceInfo) != 0) {
+        return lastError();
+    }
+    if (::stat(target.c_str(), &targetInfo) == 0 && sourceInfo.st_dev == targetInfo.st_dev &&
+        sourceInfo.st_ino == targetInfo.st_ino) {
+        return std::make_error_code(std::errc::file_exists);
+    }
+    Descriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!out.valid()) {
+        return lastError();
+    }
+    std::error_code error;
+    char buffer[1 << 16];
+    while (!error) {
+        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            error = got < 0 ? lastError() : std::error_code{};
+            break;
+        }
+        error = writeAll(out.get(), buffer, static_cast<std::size_t>(got));
+    }
+    if (!error && ::fsync(out.get()) != 0) {
+        error = lastError();
+    }
+    if (const auto closeError = out.close(); !error) {
+        error = closeError;
+    }
+    if (error) {
+        // A half-written sound must not stand on the stick under its name.
+        ::unlink(target.c_str());
+    }
+    return error;
+}
+
+void LinuxFileOperations::EnsureFile(const std::string& path) {
+    Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+}
+
+bool LinuxFileOperations::FileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::error_code LinuxFileOperations::renameFile(const std::string& from, const std::string& to) {
+    struct stat info {};
+    if (::stat(to.c_str(), &info) == 0) {
+        return std::make_error_code(std::errc::file_exists);
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return lastError();
+    }
+    syncFolder(parentFolder(to));
+    return {};
+}
+
+std::optional<std::string> LinuxFileOperations::readFile(const std::string& path,
+                                                         std::error_code& error) {
+    Descriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid()) {
+        error = lastError();
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = lastError();
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    error.clear();
+    return content;
+}
+
+std::error_code LinuxFileOperations::writeFileDurably(const std::string& path,
+                                                      const std::string& bytes) {
+    Descriptor out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!out.valid()) {
+        return lastError();
+    }
+    if (auto error = writeAll(out.get(), bytes.data(), bytes.size())) {
+        return error;
+    }
+    if (::fsync(out.get()) != 0) {
+        return lastError();
+    }
+    return out.close();
+}
+
+std::error_code LinuxFileOperations::replaceFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return lastError();
+    }
+    syncFolder(parentFolder(to));
+    return {};
+}
+
+std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    return FileStatus{static_cast<std::uintmax_t>(info.st_size),
+                      static_cast<double>(info.st_mtim.tv_sec) +
+                          static_cast<double>(info.st_mtim.tv_nsec) / 1e9};
+}
+
+std::error_code LinuxFileOperations::setModified(const std::string& path, double modified) {
+    const double seconds = std::floor(modified);
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    times[1].tv_nsec = static_cast<long>((modified - seconds) * 1e9);
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 ? std::error_code{} : lastError();
+}
+
+std::optional<std::vector<std::string>> LinuxFileOperations::listFiles(const std::string& folder) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir) {
+        return std::nullopt;
+    }
+    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (FileExists(prefix + name)) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+} // namespace tonarion

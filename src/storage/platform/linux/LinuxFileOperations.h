@@ -1,0 +1,24 @@
+#pragma once
+
+#include "storage/FileOperations.h"
+
+namespace tonarion {
+
+// File operations on Linux, through POSIX calls so that every write reaches the medium
+// (fsync) before the program goes on.
+class LinuxFileOperations final : public FileOperations {
+public:
+    bool ShellDelete(const std::string& path) override;
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
+    void EnsureFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    std::error_code renameFile(const std::string& from, const std::string& to) override;
+    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
+    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
+    std::error_code replaceFile(const std::string& from, const std::string& to) override;
+    std::optional<FileStatus> status(const std::string& path) override;
+    std::error_code setModified(const std::string& path, double modified) override;
+    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+};
+
+} // namespace tonarion
