@@ -22,8 +22,10 @@ public:
     CommitResult run();
 
 private:
-    void putSoundOnStick(int row, int done, int total);
+    bool carriesOlderName(const SoundEntry& entry);
     void copyWhenChanged(const SoundEntry& entry);
+    void giveNewName(int row);
+    void writeIndexFile();
     void writeSettingFiles();
     void fail(const std::string& name, std::error_code error) {
         m_failures.push_back(name + ": " + error.message());
@@ -44,32 +46,33 @@ CommitResult CommitRun::run() {
     m_ui.showWaitWindow();
     m_ui.processPendingEvents();
 
+    // Sounds from the computer come first. Only when they have all arrived does anything
+    // on the stick change its name or go, so that a full or write-protected stick keeps its
+    // index file as it was.
+    std::vector<int> copies;
+    std::vector<int> renames;
     SoundTable& table = m_session.table;
-    int total = 0;
-    for (const SoundEntry& entry : table.entries()) {
-        total += entry.isBound() && !entry.sourcePath.empty() ? 1 : 0;
-    }
-    int done = 0;
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
         if (entry.isBound() && !entry.sourcePath.empty()) {
-            putSoundOnStick(row, ++done, total);
+            (carriesOlderName(entry) ? renames : copies).push_back(row);
         }
     }
-    writeSettingFiles();
-
-    std::vector<IndexEntryLine> lines;
-    for (const SoundEntry& entry : table.entries()) {
-        if (entry.isBound()) {
-            lines.push_back({entry.entryName, entry.sourcePath});
+    const int total = static_cast<int>(copies.size() + renames.size());
+    int done = 0;
+    for (const int row : copies) {
+        copyWhenChanged(table.row(row));
+        m_ui.reportProgress(++done, total);
+    }
+    if (m_failures.empty()) {
+        for (const int row : renames) {
+            giveNewName(row);
+            m_ui.reportProgress(++done, total);
         }
+        writeSettingFiles();
+        writeIndexFile();
+        checkEverythingArrived();
     }
-    if (const auto error =
-            replaceIndexFile(m_stick, m_session.indexFileName,
-                             composeIndexFile(lines, m_session.settings.CurrentSettings, {}))) {
-        fail(m_session.indexFileName, error);
-    }
-    checkEverythingArrived();
 
     m_ui.hideWaitWindow();
     m_ui.setBusyPointer(false);
@@ -81,22 +84,33 @@ CommitResult CommitRun::run() {
     return CommitResult::Written;
 }
 
-void CommitRun::putSoundOnStick(int row, int done, int total) {
-    const SoundEntry& entry = m_session.table.row(row);
+bool CommitRun::carriesOlderName(const SoundEntry& entry) {
     const auto nameOnStick = m_stick.nameInRoot(entry.sourcePath);
-    // A stick file under an older name only needs its new name.
-    if (nameOnStick && *nameOnStick != entry.entryName && !m_stick.exists(entry.entryName)) {
-        if (const auto error = m_stick.rename(*nameOnStick, entry.entryName)) {
-            fail(entry.entryName, error);
-        } else {
-            SoundEntry renamed = entry;
-            renamed.sourcePath = m_session.stickRoot + entry.entryName;
-            m_session.table.replaceRow(row, std::move(renamed));
-        }
-    } else {
-        copyWhenChanged(entry);
+    return nameOnStick && *nameOnStick != entry.entryName && !m_stick.exists(entry.entryName);
+}
+
+void CommitRun::giveNewName(int row) {
+    SoundEntry entry = m_session.table.row(row);
+    if (const auto error = m_stick.rename(*m_stick.nameInRoot(entry.sourcePath), entry.entryName)) {
+        fail(entry.entryName, error);
+        return;
     }
-    m_ui.reportProgress(done, total);
+    entry.sourcePath = m_session.stickRoot + entry.entryName;
+    m_session.table.replaceRow(row, std::move(entry));
+}
+
+void CommitRun::writeIndexFile() {
+    std::vector<IndexEntryLine> lines;
+    for (const SoundEntry& entry : m_session.table.entries()) {
+        if (entry.isBound()) {
+            lines.push_back({entry.entryName, entry.sourcePath});
+        }
+    }
+    if (const auto error =
+            replaceIndexFile(m_stick, m_session.indexFileName,
+                             composeIndexFile(lines, m_session.settings.CurrentSettings, {}))) {
+        fail(m_session.indexFileName, error);
+    }
 }
 
 void CommitRun::copyWhenChanged(const SoundEntry& entry) {

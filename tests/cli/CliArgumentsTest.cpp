@@ -1,0 +1,65 @@
+#include "cli/CliArguments.h"
+
+#include <gtest/gtest.h>
+
+namespace tonarion {
+namespace {
+
+EventSelection selectionFor(std::vector<std::string> words) {
+    words.insert(words.begin(), {"bind", "/stick", "--row", "1"});
+    return selectionFromOptions(CliArguments::parse(words));
+}
+
+TEST(CliArgumentsTest, OptionsBecomeTheDialogsChoices) {
+    const EventSelection m = selectionFor(
+        {"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "12"});
+    EXPECT_EQ(m.selEreignis, 0);
+    EXPECT_EQ(m.selStatus, "GRÜN");
+    EXPECT_EQ(m.selModus, "MIT ERLAUBNISS");
+    EXPECT_EQ(m.selWert->position, 1);
+    EXPECT_EQ(m.selWert->text, "2");
+    EXPECT_EQ(m.selAdr1, "12");
+    EXPECT_EQ(m.selAdr2, "-"); // the untouched bis box
+
+    const EventSelection l = selectionFor(
+        {"--event", "L", "--status", "1", "--adr1", "7", "--category", "loco", "--loco", "42"});
+    EXPECT_EQ(l.selStatus, "1S1 nach S2");
+    EXPECT_EQ(l.selAdresse->index, 5);
+    EXPECT_EQ(l.selAdr2, "42");
+
+    const EventSelection u = selectionFor({"--event", "U", "--mode", "O", "--time", "23:45"});
+    EXPECT_EQ(u.selWert->position, 95);
+    EXPECT_EQ(u.selModus, "OHNE ERLAUBNISS");
+
+    const EventSelection k = selectionFor({"--event", "K", "--contact-to", "10"});
+    EXPECT_FALSE(k.selKontaktVon);
+    EXPECT_FALSE(k.selKontaktBis);
+    const EventSelection k2 = selectionFor({"--event", "K", "--contact-from", "3"});
+    EXPECT_EQ(k2.selKontaktVon, "3");
+    EXPECT_EQ(k2.selKontaktBis, "");
+}
+
+TEST(CliArgumentsTest, ChoicesTheKindDoesNotOfferAreUsageErrors) {
+    const std::vector<std::vector<std::string>> refused = {
+        {"--event", "Z", "--status", "U"},   {"--event", "E", "--mode", "M"},
+        {"--event", "M", "--status", "B"},   {"--event", "M", "--loco", "12"},
+        {"--event", "L", "--adr2", "12"},    {"--event", "K", "--contact-from", "11"},
+        {"--event", "U", "--time", "07:10"}, {"--event", "E", "--position", "128"},
+        {"--event", "M", "--prio", "5"},     {"--event", "X"},
+        {"--event", "R", "--mode", "S"},     {"--event", "L", "--category", "5"},
+    };
+    for (const auto& words : refused) {
+        EXPECT_THROW(selectionFor(words), UsageError) << words[1] << " " << words.back();
+    }
+}
+
+TEST(CliArgumentsTest, CommandsCheckTheirArgumentsAndOptions) {
+    const auto args = CliArguments::parse({"delete", "/stick", "3"});
+    EXPECT_NO_THROW(args.expect(2, {}));
+    EXPECT_THROW(args.expect(1, {}), UsageError);
+    EXPECT_THROW(CliArguments::parse({"show", "/stick", "--volume"}), UsageError);
+    EXPECT_THROW(CliArguments::parse({"show", "/s", "--volume", "3"}).expect(1, {}), UsageError);
+}
+
+} // namespace
+} // namespace tonarion

@@ -1,0 +1,72 @@
+#include "storage/EventResult.h"
+
+#include "event/EventOptions.h"
+#include "support/StickFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+
+class EventResultTest : public StickFixture {
+protected:
+    static EventSelection turnout(int statusIndex, const std::string& address) {
+        EventSelection sel;
+        sel.selEreignis = static_cast<int>(EventKind::Magnetartikel);
+        sel.selStatus = optMA[static_cast<std::size_t>(statusIndex)].codeText;
+        sel.selModus = Option2[1].codeText;
+        sel.selWert = ChosenListEntry{1, "2"};
+        sel.selAdr1 = address;
+        sel.selAdr2 = "-";
+        return sel;
+    }
+};
+
+TEST_F(EventResultTest, ADroppedFileIsBoundAndCopied) {
+    loadStick({});
+    files.addFile(Music + "pfiff.mp3", "tuut");
+    workspace.dropFiles(std::vector<std::string>{Music + "pfiff.mp3"});
+    EXPECT_EQ(workspace.bind(1, turnout(1, "12")), "MGM2-0012-00000.mp3");
+    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "tuut");
+    EXPECT_EQ(row(1).eventText, "Magnetartikel");
+    EXPECT_EQ(row(1).statusText, "GRÜN");
+    EXPECT_EQ(row(1).modeText, "MIT ERLAUBNISS");
+    EXPECT_EQ(row(1).address2, "00000");
+    EXPECT_NE(index().find("MGM2-0012-00000.mp3;" + Music + "pfiff.mp3\r\n"), std::string::npos);
+    EXPECT_FALSE(session.SaveNeeded);
+}
+
+TEST_F(EventResultTest, ReBindingReplacesExactlyTheOldFile) {
+    files.addFile(Music + "pfiff.mp3", "tuut");
+    files.addFile(Root + "MGM2-0012-00000.mp3", "tuut");
+    files.addFile(Root + "MRM2-0013-00000.mp3", "other");
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "pfiff.mp3",
+               "MRM2-0013-00000.mp3;" + Music + "other.mp3"});
+    EXPECT_EQ(workspace.bind(1, turnout(2, "12")), "MXM2-0012-00000.mp3");
+    EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
+    EXPECT_TRUE(files.has(Root + "MXM2-0012-00000.mp3"));
+    EXPECT_TRUE(files.has(Root + "MRM2-0013-00000.mp3"));
+    EXPECT_EQ(session.counters.cntMRL(), 2);
+
+    // The same event again commits but deletes nothing.
+    files.writes.clear();
+    EXPECT_EQ(workspace.bind(1, turnout(2, "12")), "MXM2-0012-00000.mp3");
+    EXPECT_TRUE(files.has(Root + "MXM2-0012-00000.mp3"));
+    EXPECT_EQ(std::count_if(files.writes.begin(), files.writes.end(),
+                            [](const auto& w) { return w.starts_with("delete"); }),
+              0);
+}
+
+TEST_F(EventResultTest, TheOldFileStaysWhenTheNewOneDidNotArrive) {
+    files.addFile(Root + "MGM2-0012-00000.mp3", "only copy");
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "deleted-meanwhile.mp3"});
+    EXPECT_EQ(workspace.bind(1, turnout(0, "12")), "MRM2-0012-00000.mp3");
+    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "only copy");
+    EXPECT_TRUE(session.SaveNeeded);
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+} // namespace
+} // namespace tonarion

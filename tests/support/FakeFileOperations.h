@@ -1,0 +1,89 @@
+#pragma once
+
+#include "storage/FileOperations.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tonarion::testing {
+
+// An in-memory file system with folders, file contents and modification times. A folder can
+// be pulled (like a stick) or made read-only, and its capacity limited.
+class FakeFileOperations : public FileOperations {
+public:
+    void addFolder(const std::string& folder) { m_folders.insert(folder); }
+    void pullFolder(const std::string& folder);
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Bytes that may still be written; writes beyond them fail as on a full stick.
+    void setFreeSpace(std::size_t bytes) { m_capacity = used() + bytes; }
+
+    void addFile(const std::string& path, const std::string& content = "", double modified = 0);
+    bool has(const std::string& path) const { return m_files.contains(path); }
+    std::string content(const std::string& path) const;
+    double modifiedOf(const std::string& path) const;
+    std::vector<std::string> filesIn(const std::string& folder) const;
+
+    // Every operation that wrote to the medium, as "copy SOURCE TARGET", "rename FROM TO",
+    // "delete PATH", "create PATH", "write PATH", "replace FROM TO".
+    std::vector<std::string> writes;
+
+    bool ShellDelete(const std::string& path) override;
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
+    void EnsureFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override { return has(path); }
+    std::error_code renameFile(const std::string& from, const std::string& to) override;
+    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
+    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
+    std::error_code replaceFile(const std::string& from, const std::string& to) override;
+    std::optional<FileStatus> status(const std::string& path) override;
+    std::error_code setModified(const std::string& path, double modified) override;
+    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+
+private:
+    struct File {
+        std::string content;
+        double modified = 0;
+    };
+    std::error_code canWrite(const std::string& path, std::size_t bytes) const;
+    std::size_t used() const;
+
+    std::map<std::string, File> m_files;
+    std::set<std::string> m_folders;
+    bool m_readOnly = false;
+    std::size_t m_capacity = std::size_t(-1);
+    double m_clock = 1'000'000;
+};
+
+// Wraps file operations and, from its k-th operation on (counting from 0), fails every
+// operation as a stick that was pulled out does.
+class PulledStickFileOperations : public FileOperations {
+public:
+    PulledStickFileOperations(FileOperations& inner, int failFrom)
+        : m_inner(inner)
+        , m_failFrom(failFrom) {}
+
+    int operationCount() const { return m_count; }
+
+    bool ShellDelete(const std::string& path) override;
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
+    void EnsureFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    std::error_code renameFile(const std::string& from, const std::string& to) override;
+    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
+    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
+    std::error_code replaceFile(const std::string& from, const std::string& to) override;
+    std::optional<FileStatus> status(const std::string& path) override;
+    std::error_code setModified(const std::string& path, double modified) override;
+    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+
+private:
+    bool pulled() { return m_count++ >= m_failFrom; }
+
+    FileOperations& m_inner;
+    int m_failFrom;
+    int m_count = 0;
+};
+
+} // namespace tonarion::testing
