@@ -58,4 +58,12 @@ bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui)
     return created;
 }
 
+bool endsManualDriveEntry(std::string_view answer) {
+    return answer.empty() || (answer.size() == 1 && (answer[0] < '0' || answer[0] > '9'));
+}
+
+std::string manualDriveRoot(std::string_view answer) {
+    return std::string(answer) + ":\\";
+}
+
 } // namespace tonarion

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tonarion {
 
@@ -24,5 +25,11 @@ std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOper
 // (header and the six default settings) is created. When that fails the user is told and
 // false comes back, so that another drive can be chosen.
 bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui);
+
+// Manual drive entry on Windows asks for a drive letter again while the answer is a number
+// or longer than one character; a single other character, or nothing, ends the asking.
+bool endsManualDriveEntry(std::string_view answer);
+// The drive root of a manual answer, taken as typed: "e" gives "e:\".
+std::string manualDriveRoot(std::string_view answer);
 
 } // namespace tonarion

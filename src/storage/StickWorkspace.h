@@ -22,6 +22,7 @@ public:
     StickWorkspace(Session& session, FileOperations& files, UserInterface& ui);
 
     Session& session() { return m_session; }
+    FileOperations& files() { return m_files; }
     const SoundTable& table() const { return m_session.table; }
 
     // The main window's load: an empty table, SaveNeeded cleared, the index file read.

@@ -1,0 +1,121 @@
+#include "app/DriveDialog.h"
+
+#include "app/Twips.h"
+#include "storage/StickSelection.h"
+#include "storage/platform/SystemPlatform.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+
+namespace tonarion {
+
+DriveDialog::DriveDialog(const DriveList& drives, Session& session, FileOperations& files,
+                         UserInterface& ui, ManualEntry manualEntry, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_session(session)
+    , m_files(files)
+    , m_ui(ui)
+    , m_manualEntry(std::move(manualEntry)) {
+    setObjectName("Form1");
+    setWindowTitle(QStringLiteral("Bitte wählen Sie das USB Laufwerk aus:"));
+    setFixedSize(twipsSize(5310, 1470));
+    // Without a title bar a thin frame keeps the dialog apart from what lies behind it.
+    setStyleSheet(QStringLiteral("QDialog#Form1 { border: 1px solid palette(mid); }"));
+
+    m_label = new QLabel(
+        QStringLiteral("Bitte wählen Sie den gewünschten Laufwerksbuchstaben aus:"), this);
+    m_label->setObjectName("Label1");
+    m_label->setGeometry(twipsRect(60, 90, 5220, 255));
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName("List1");
+    m_list->setGeometry(twipsRect(120, 390, 3150, 960));
+    for (const auto& entry : drives) {
+        m_list->addItem(QString::fromStdString(entry));
+    }
+
+    const auto button = [this](const char* name, const char* caption, int top) {
+        auto* created = new QPushButton(QString::fromUtf8(caption), this);
+        created->setObjectName(QString::fromLatin1(name));
+        created->setGeometry(twipsRect(3390, top, 1800, 300));
+        created->setAutoDefault(false);
+        return created;
+    };
+    QPushButton* choose = button("Command1", "Laufwerk auswählen", 390);
+    QPushButton* manual = button("Command3", "manuelle Eingabe", 720);
+    QPushButton* end = button("Command2", "Beenden", 1050);
+
+    connect(m_list, &QListWidget::itemClicked, this, &DriveDialog::chooseListedDrive);
+    connect(choose, &QPushButton::clicked, this, [this] {
+        if (!m_session.stickRoot.empty()) {
+            acceptStickRoot();
+        }
+    });
+    connect(manual, &QPushButton::clicked, this, &DriveDialog::enterDriveByHand);
+    connect(end, &QPushButton::clicked, this, &DriveDialog::askToEnd);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void DriveDialog::chooseListedDrive() {
+    if (const QListWidgetItem* item = m_list->currentItem()) {
+        m_session.stickRoot = rootOfDriveEntry(item->text().toStdString());
+    }
+}
+
+void DriveDialog::enterDriveByHand() {
+    if (const auto root = m_manualEntry(this)) {
+        m_session.stickRoot = *root;
+        acceptStickRoot();
+    }
+}
+
+void DriveDialog::acceptStickRoot() {
+    if (!gueltigeAuswahl(m_session, m_files, m_ui)) {
+        return; // the user was told; another drive can be chosen
+    }
+    QApplication::processEvents();
+    emit driveAccepted();
+    accept();
+}
+
+void DriveDialog::askToEnd() {
+    if (askYesNo(m_ui, "Wollen Sie das Programm beenden?", "Beenden?")) {
+        reject();
+    }
+}
+
+std::optional<std::string> DriveDialog::askManualRoot(QWidget* parent) {
+#ifdef _WIN32
+    // A drive letter, asked again until the answer is one character that is not a digit.
+    for (;;) {
+        bool ok = false;
+        const QString answer = QInputDialog::getText(
+            parent, QStringLiteral("manuelle Laufwerksauswahl"),
+            QStringLiteral("Geben Sie den gewünschten Laufwerksbuchstaben ein:"), QLineEdit::Normal,
+            QStringLiteral("F"), &ok);
+        const std::string text = ok ? answer.toStdString() : std::string();
+        if (endsManualDriveEntry(text)) {
+            return manualDriveRoot(text);
+        }
+    }
+#else
+    // Without drive letters the user points at the stick's folder.
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, QStringLiteral("manuelle Laufwerksauswahl"));
+    if (folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return stickRootOf(folder.toStdString());
+#endif
+}
+
+} // namespace tonarion

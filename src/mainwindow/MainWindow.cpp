@@ -1,0 +1,241 @@
+#include "mainwindow/MainWindow.h"
+
+#include "app/ProgramLook.h"
+#include "app/Twips.h"
+#include "mainwindow/SoundTableModel.h"
+#include "storage/IndexFile.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include <cmath>
+
+namespace tonarion {
+namespace {
+
+inline constexpr const char* RetryQuestion = "Erneut versuchen?";
+inline constexpr const char* SavingCaption = " Sounddateien werden gespeichert...";
+
+// Extra room beside a column's widest text after fitting.
+constexpr int FitMargin = fromTwips(90);
+
+// The window's client area grows the grid and moves the buttons only above this height.
+constexpr int MinimumLayoutHeight = fromTwips(500);
+
+} // namespace
+
+MainWindow::MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* parent)
+    : QWidget(parent)
+    , m_workspace(workspace)
+    , m_ui(ui) {
+    setObjectName("frmMain");
+    setWindowTitle(QStringLiteral("Tonarion"));
+    setWindowIcon(programIcon());
+    resize(twipsSize(14625, 7350));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    createControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls() {
+    m_grid = new SoundGrid(this);
+    m_grid->setGeometry(twipsRect(0, 0, 14655, 6735));
+    m_model = new SoundTableModel(m_workspace.session().table, this);
+    m_grid->setModel(m_model);
+
+    const auto button = [this](const char* name, const char* caption, QRect geometry) {
+        auto* created = new QPushButton(QString::fromUtf8(caption), this);
+        created->setObjectName(QString::fromLatin1(name));
+        created->setGeometry(geometry);
+        return created;
+    };
+    m_settingsButton = button("Command4", "Modul Einstellungen", twipsRect(0, 6960, 1935, 375));
+    m_deleteButton = button("Command3", "Zeile löschen", twipsRect(2040, 6960, 1935, 375));
+    m_endButton = button("cmdBeenden", "Beenden", twipsRect(12840, 6960, 1695, 375));
+    m_counterButton = button("Command5", "aktueller zählerstand", twipsRect(9600, 6960, 2415, 375));
+    m_counterButton->hide();
+
+    m_popup = new QMenu(QStringLiteral("Popup"), this);
+    m_popup->setObjectName("mnu_Popup");
+    QAction* deleteEntry = m_popup->addAction(QStringLiteral("Zeile löschen"));
+    deleteEntry->setObjectName("mnu_Popup_Entry2");
+
+    connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
+    connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);
+    connect(m_endButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_counterButton, &QPushButton::clicked, this, &MainWindow::showCounterReport);
+    connect(deleteEntry, &QAction::triggered, this, &MainWindow::deleteSelectedRow);
+    connect(m_grid, &SoundGrid::cellClicked, this, &MainWindow::onCellClicked);
+    connect(m_grid, &SoundGrid::doubleClickedAnywhere, this, &MainWindow::fitColumnWidths);
+    connect(m_grid, &SoundGrid::popupRequested, this,
+            [this](const QPoint& at) { m_popup->popup(at); });
+    connect(m_grid, &SoundGrid::filesDropped, this,
+            [this](const std::optional<std::vector<std::string>>& files) {
+                m_workspace.dropFiles(files);
+            });
+}
+
+void MainWindow::setUpGrid() {
+    const QFont font = programFont();
+    m_grid->setFont(font);
+    m_grid->horizontalHeader()->setFont(font);
+    m_grid->verticalHeader()->setFont(font);
+    m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+
+    m_model->setAllLeftAligned(false);
+    m_grid->verticalHeader()->setFixedWidth(fromTwips(320));
+    const int widths[] = {1000, 1000, 1000, 1000, 1500, 1500};
+    for (int column = 0; column < 6; ++column) {
+        m_grid->setColumnWidth(column, fromTwips(widths[column]));
+    }
+    for (const Column column : {Column::Adr1, Column::Adr2}) {
+        const int section = SoundTableModel::modelColumnOf(column);
+        m_grid->setColumnWidth(section, m_grid->horizontalHeader()->sectionSizeHint(section));
+    }
+}
+
+bool MainWindow::load(const std::string& programFolder) {
+    setUpGrid();
+    const bool ready = m_workspace.load(programFolder) != IndexReadResult::DriveNotReady;
+    m_grid->setCurrentIndex(m_model->index(0, 0));
+    return ready;
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        activate();
+    }
+    return QWidget::event(event);
+}
+
+void MainWindow::activate() {
+    const std::string caption =
+        "Tonarion [" + m_workspace.session().stickRoot + IndexFileName + "]";
+    setWindowTitle(QString::fromStdString(caption));
+    if (m_pendingResult) {
+        const PendingEventResult result = std::move(*m_pendingResult);
+        m_pendingResult.reset();
+        m_workspace.applyEventResult(result.editRow, result.oldName, result.entry);
+        closeIfAskedDuringCommit();
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int clientHeight = height();
+    m_grid->resize(width(), clientHeight >= MinimumLayoutHeight ? clientHeight - MinimumLayoutHeight
+                                                                : m_grid->height());
+    if (clientHeight < MinimumLayoutHeight) {
+        return;
+    }
+    const int buttonTop = clientHeight - fromTwips(400);
+    for (QPushButton* button : {m_settingsButton, m_deleteButton, m_endButton}) {
+        button->move(button->x(), buttonTop);
+    }
+    // "Beenden" follows the two other buttons with the gap that stands between them.
+    const int gap = m_deleteButton->x() - m_settingsButton->geometry().right() - 1;
+    m_endButton->move(m_deleteButton->geometry().right() + 1 + gap, buttonTop);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Session& session = m_workspace.session();
+    if (session.commitRunning) {
+        // The window closes once the running commit is done.
+        m_closeAfterCommit = true;
+        event->ignore();
+        return;
+    }
+    setWindowTitle(windowTitle() + QString::fromUtf8(SavingCaption));
+    for (;;) {
+        m_ui.setBusyPointer(true);
+        const CommitResult result = m_workspace.commit();
+        m_ui.setBusyPointer(false);
+        if (result != CommitResult::Failed || !askYesNo(m_ui, RetryQuestion)) {
+            break;
+        }
+    }
+    event->accept();
+}
+
+void MainWindow::closeIfAskedDuringCommit() {
+    if (m_closeAfterCommit) {
+        m_closeAfterCommit = false;
+        close();
+    }
+}
+
+void MainWindow::onCellClicked(SoundGrid::Cell cell) {
+    // A table without entries ignores clicks.
+    if (m_workspace.table().entryCount() == 0) {
+        return;
+    }
+    if (cell.column == static_cast<int>(Column::Ereignis)) {
+        openEventDialogForCurrentRow();
+    } else if (cell.row == 0) {
+        sortByColumn(cell.column);
+    }
+}
+
+void MainWindow::openEventDialogForCurrentRow() {
+    // The event dialog comes with its own change; until then a click here does nothing.
+}
+
+void MainWindow::openModuleSettings() {
+    // The settings dialog comes with its own change; until then the button does nothing.
+}
+
+void MainWindow::sortByColumn(int gridColumn) {
+    m_grid->setUpdatesEnabled(false);
+    m_workspace.session().table.sortByColumn(static_cast<Column>(gridColumn));
+    m_grid->setUpdatesEnabled(true);
+}
+
+void MainWindow::fitColumnWidths() {
+    const QFontMetrics metrics(m_grid->font());
+    const auto textWidth = [&metrics](const QString& text) {
+        return static_cast<int>(std::lround(metrics.horizontalAdvance(text)));
+    };
+    const int columns = m_model->columnCount();
+    std::vector<int> widest(static_cast<std::size_t>(columns), 0);
+    int widestNumber = textWidth(QString::fromUtf8(ColumnHeaders[0]));
+    for (int column = 0; column < columns; ++column) {
+        widest[static_cast<std::size_t>(column)] =
+            textWidth(m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    }
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        widestNumber =
+            std::max(widestNumber,
+                     textWidth(m_model->headerData(row, Qt::Vertical, Qt::DisplayRole).toString()));
+        for (int column = 0; column < columns; ++column) {
+            auto& field = widest[static_cast<std::size_t>(column)];
+            field = std::max(field, textWidth(m_model->index(row, column).data().toString()));
+        }
+    }
+    // A cell draws its text inside the style's margins; the extra room comes on top.
+    const int cellMargins = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    const int headerMargins = 2 * m_grid->style()->pixelMetric(QStyle::PM_HeaderMargin);
+    m_grid->verticalHeader()->setFixedWidth(widestNumber + FitMargin + headerMargins);
+    for (int column = 0; column < columns; ++column) {
+        m_grid->setColumnWidth(column,
+                               widest[static_cast<std::size_t>(column)] + FitMargin + cellMargins);
+    }
+    m_model->setAllLeftAligned(true);
+}
+
+void MainWindow::deleteSelectedRow() {
+    m_workspace.deleteRow(m_grid->currentGridRow());
+}
+
+void MainWindow::showCounterReport() {
+    m_ui.showMessage({m_workspace.counterReport(), MessageIcon::None, MessageButtons::Ok});
+}
+
+} // namespace tonarion

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "event/EintragZusammensetzen.h"
+#include "mainwindow/SoundGrid.h"
+#include "storage/StickWorkspace.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class QMenu;
+class QPushButton;
+
+namespace tonarion {
+
+class SoundTableModel;
+
+// frmMain: the stick's sounds in the grid, the buttons below it, and the hub from which the
+// user adds, binds and deletes sounds and opens the module settings. Closing it writes the
+// stick and ends the program.
+class MainWindow final : public QWidget {
+    Q_OBJECT
+public:
+    MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Prepares the grid and reads the stick's index file. False when the stick is not
+    // ready: the user was told, and the program ends.
+    bool load(const std::string& programFolder);
+
+    // Runs whenever the window becomes active: the caption, then a pending event result.
+    void activate();
+
+    // Opens the event dialog for the grid's current row (a click in the Ereigniss column).
+    void openEventDialogForCurrentRow();
+    // Opens the module settings ("Modul Einstellungen").
+    void openModuleSettings();
+
+    void sortByColumn(int gridColumn);
+    void fitColumnWidths();
+    void deleteSelectedRow();
+    void showCounterReport();
+
+    SoundGrid* grid() const { return m_grid; }
+    SoundTableModel* model() const { return m_model; }
+    QMenu* popupMenu() const { return m_popup; }
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void setUpGrid();
+    void onCellClicked(SoundGrid::Cell cell);
+    // A close that arrived while a commit ran is carried out once the commit is done.
+    void closeIfAskedDuringCommit();
+
+    struct PendingEventResult {
+        int editRow;
+        std::string oldName;
+        NeuerEintrag entry;
+    };
+
+    StickWorkspace& m_workspace;
+    UserInterface& m_ui;
+    SoundTableModel* m_model = nullptr;
+    SoundGrid* m_grid = nullptr;
+    QPushButton* m_settingsButton = nullptr; // Command4
+    QPushButton* m_deleteButton = nullptr;   // Command3
+    QPushButton* m_endButton = nullptr;      // cmdBeenden
+    QPushButton* m_counterButton = nullptr;  // Command5
+    QMenu* m_popup = nullptr;                // mnu_Popup
+    std::optional<PendingEventResult> m_pendingResult;
+    bool m_closeAfterCommit = false;
+};
+
+} // namespace tonarion

@@ -1,0 +1,146 @@
+// Renders every window and dialog state of the program to PNG files, in whatever platform
+// Qt runs on (scripts/screenshots uses the offscreen one), so that layouts can be looked at
+// without a desktop.
+
+#include "app/DriveDialog.h"
+#include "app/ProgramLook.h"
+#include "app/WaitWindow.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/SoundTableModel.h"
+#include "storage/platform/SystemPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <iostream>
+
+using namespace tonarion;
+
+namespace {
+
+class SilentUserInterface final : public UserInterface {
+public:
+    MessageAnswer showMessage(const Message& message) override {
+        std::cerr << "message: " << message.text << '\n';
+        return MessageAnswer::No;
+    }
+    void setBusyPointer(bool) override {}
+    void showWaitWindow() override {}
+    void hideWaitWindow() override {}
+    void reportProgress(int, int) override {}
+    void processPendingEvents() override {}
+};
+
+class Shooter {
+public:
+    explicit Shooter(QString folder)
+        : m_folder(std::move(folder)) {
+        QDir().mkpath(m_folder);
+    }
+
+    void save(const QPixmap& picture, const QString& name) {
+        const QString path = m_folder + "/" + name + ".png";
+        picture.save(path);
+        std::cout << path.toStdString() << '\n';
+    }
+    void save(QWidget& widget, const QString& name) {
+        widget.show();
+        QApplication::processEvents();
+        save(widget.grab(), name);
+    }
+
+private:
+    QString m_folder;
+};
+
+// A stick folder with an index file of a dozen entries of every kind and two dropped files.
+const char* const DozenEntries[] = {
+    "MGM2-0012-00000.mp3;C:\\Musik\\Weiche\\pfiff.mp3",
+    "MRO1-0013-00014.mp3;C:\\Musik\\Weiche\\signal-rot.mp3",
+    "RBM1-0005-00008.mp3;C:\\Musik\\Bahnhof\\ansage-gleis-1.mp3",
+    "RFO2-0006-00000.mp3;C:\\Musik\\Bahnhof\\abfahrt.mp3",
+    "L1M3-0007-20002.mp3;C:\\Musik\\Zug\\gueterzug.mp3",
+    "LXO1-0012-01234.mp3;C:\\Musik\\Zug\\dampflok-br01.mp3",
+    "KSM4-0001-00010.mp3;C:\\Musik\\Kontakt\\schranke.mp3",
+    "ZUM_-0001-00000.mp3;C:\\Musik\\Zufall\\kirchenglocke.mp3",
+    "ZUO_-0002-00000.mp3;C:\\Musik\\Zufall\\hund.mp3",
+    "UZM_-0029-00000.mp3;C:\\Musik\\Uhr\\fruehstueck.mp3",
+    "END_-0001-00000.mp3;C:\\Musik\\Endlos\\wald.mp3",
+    "END_-0002-00000.mp3;C:\\Musik\\Endlos\\stadt.mp3",
+};
+
+void writeStick(const QString& folder, bool withEntries) {
+    std::ofstream index((folder + "/tonkat.tkx").toStdString(), std::ios::binary);
+    index << "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
+    if (withEntries) {
+        for (const char* line : DozenEntries) {
+            index << line << "\r\n";
+        }
+    }
+    for (const char* setting :
+         {"SET_-0001-00021.mp3", "SET_-0002-00180.mp3", "SET_-0003-00028.mp3",
+          "SET_-0004-00002.mp3", "SET_-0005-00000.mp3", "SET_-0006-00000.mp3"}) {
+        index << setting << "\r\n";
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    applyProgramLook(app);
+    Shooter shooter(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
+    const auto files = makeSystemFileOperations();
+    SilentUserInterface ui;
+
+    {
+        Session session;
+        DriveDialog dialog(
+            {"USB-Laufwerk /media/anna/SOUNDSTICK/", "USB-Laufwerk /media/anna/KARTE/"}, session,
+            *files, ui, [](QWidget*) { return std::nullopt; });
+        shooter.save(dialog, "drive-dialog");
+    }
+    {
+        WaitWindow wait;
+        wait.setProgress(7, 12);
+        shooter.save(wait, "wait-window");
+    }
+    for (const bool withEntries : {false, true}) {
+        QTemporaryDir stick;
+        writeStick(stick.path(), withEntries);
+        Session session;
+        StickWorkspace workspace(session, *files, ui);
+        session.stickRoot = stickRootOf(stick.path().toStdString());
+        MainWindow window(workspace, ui);
+        window.load("/opt/tonarion");
+        window.activate();
+        if (!withEntries) {
+            shooter.save(window, "main-window-empty");
+            continue;
+        }
+        workspace.dropFiles(
+            std::vector<std::string>{"C:\\Musik\\neu\\bremse.mp3", "C:\\Musik\\neu\\kupplung.mp3"});
+        // The window title carries the temporary folder; show the stick as a user would see it.
+        window.setWindowTitle(QStringLiteral("Tonarion [/media/anna/SOUNDSTICK/tonkat.tkx]"));
+        window.grid()->setCurrentIndex(window.model()->index(4, 0));
+        shooter.save(window, "main-window-dozen-rows");
+
+        window.popupMenu()->popup(window.mapToGlobal(QPoint(300, 120)));
+        QApplication::processEvents();
+        QPixmap withMenu = window.grab();
+        QPainter painter(&withMenu);
+        painter.drawPixmap(window.mapFromGlobal(window.popupMenu()->pos()),
+                           window.popupMenu()->grab());
+        painter.end();
+        shooter.save(withMenu, "main-window-popup-menu");
+        window.popupMenu()->hide();
+
+        window.fitColumnWidths();
+        shooter.save(window, "main-window-fitted");
+    }
+    return 0;
+}
