@@ -15,12 +15,25 @@ inline QIcon programIcon() {
     return icon;
 }
 
-// The windows are laid out for "MS Sans Serif" at 8.25 points; where that font is missing
-// the system's sans serif takes its place at the same size, so that every caption fits.
+// The windows are laid out for "MS Sans Serif" at 8.25 points. Where that font is missing a
+// font of the same widths takes its place, so that every caption fits its control.
 inline QFont programFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
+    return font;
+}
+
+// The address boxes of the event dialog: "Courier New" 9.75 points, or a fixed-pitch font of
+// the same widths, or the system's fixed font.
+inline QFont addressFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSizeF(9.75);
     return font;
 }
 

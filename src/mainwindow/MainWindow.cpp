@@ -2,7 +2,9 @@
 
 #include "app/ProgramLook.h"
 #include "app/Twips.h"
+#include "event/EventDialog.h"
 #include "mainwindow/SoundTableModel.h"
+#include "settings/SettingsDialog.h"
 #include "storage/IndexFile.h"
 
 #include <QCloseEvent>
@@ -185,11 +187,29 @@ void MainWindow::onCellClicked(SoundGrid::Cell cell) {
 }
 
 void MainWindow::openEventDialogForCurrentRow() {
-    // The event dialog comes with its own change; until then a click here does nothing.
+    const int row = m_grid->currentGridRow();
+    const SoundEntry& entry = m_workspace.table().row(row);
+    // Only a row that holds a sound file can be bound; the empty last row never can.
+    if (entry.sourcePath.empty()) {
+        return;
+    }
+    EventDialog dialog(
+        entry.entryName, entry.eventText,
+        [this, row](const EventSelection& selection) {
+            return m_workspace.compose(row, selection);
+        },
+        this);
+    if (dialog.exec() == QDialog::Accepted && dialog.neuerEintrag()) {
+        m_pendingResult = PendingEventResult{row, dialog.strAlterName(), *dialog.neuerEintrag()};
+    }
+    activate();
 }
 
 void MainWindow::openModuleSettings() {
-    // The settings dialog comes with its own change; until then the button does nothing.
+    SettingsDialog dialog(m_workspace, this);
+    dialog.exec();
+    activate();
+    closeIfAskedDuringCommit();
 }
 
 void MainWindow::sortByColumn(int gridColumn) {

@@ -1,7 +1,9 @@
 #include "mainwindow/MainWindow.h"
 
+#include "event/EventDialog.h"
 #include "mainwindow/SoundTableModel.h"
 #include "support/GuiStick.h"
+#include "support/ModalDialog.h"
 
 #include <QHeaderView>
 #include <QMenu>
@@ -103,8 +105,15 @@ private slots:
                                          QString::fromStdString(m + "b.mp3"),
                                          QString::fromStdString(m + "c.mp3"), ""}));
         QCOMPARE(column(0), QStringList({"1", "2", "3", "4"}));
+        // The Ereigniss header opens the event dialog for the current row instead.
         const QStringList before = column(1);
+        bool opened = false;
+        whenDialogOpens<EventDialog>([&opened](EventDialog* dialog) {
+            opened = true;
+            dialog->reject();
+        });
         clickHeader(3);
+        QVERIFY(opened);
         QCOMPARE(column(1), before);
     }
 

@@ -5,10 +5,13 @@
 #include "app/DriveDialog.h"
 #include "app/ProgramLook.h"
 #include "app/WaitWindow.h"
+#include "event/EventDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/SoundTableModel.h"
+#include "settings/SettingsDialog.h"
 #include "storage/platform/SystemPlatform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
@@ -141,6 +144,27 @@ int main(int argc, char** argv) {
 
         window.fitColumnWidths();
         shooter.save(window, "main-window-fitted");
+
+        SettingsDialog settings(workspace, &window);
+        shooter.save(settings, "settings-dialog");
+        settings.hide();
+    }
+
+    const auto noComposition = [](const EventSelection&) {
+        return std::optional<NeuerEintrag>();
+    };
+    {
+        EventDialog dialog("", "", noComposition);
+        shooter.save(dialog, "event-dialog-empty");
+        const char* const kinds[] = {"M", "R", "L", "K", "Z", "U", "E"};
+        for (int kind = 0; kind < EventKindCount; ++kind) {
+            dialog.findChild<QAbstractButton*>(QStringLiteral("Option1_%1").arg(kind))->click();
+            shooter.save(dialog, QStringLiteral("event-dialog-kind-%1").arg(kinds[kind]));
+        }
+    }
+    {
+        EventDialog dialog("L1M3-0012-00042.mp3", "ZIDAS-Empfänger", noComposition);
+        shooter.save(dialog, "event-dialog-prefilled-loco");
     }
     return 0;
 }
