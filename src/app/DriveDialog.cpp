@@ -5,6 +5,7 @@
 #include "storage/platform/SystemPlatform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -114,7 +115,7 @@ std::optional<std::string> DriveDialog::askManualRoot(QWidget* parent) {
     if (folder.isEmpty()) {
         return std::nullopt;
     }
-    return stickRootOf(folder.toStdString());
+    return stickRootOf(QDir::toNativeSeparators(folder).toStdString());
 #endif
 }
 

@@ -3,6 +3,7 @@
 #include "model/SoundEntry.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -130,7 +131,7 @@ void SoundGrid::dropEvent(QDropEvent* event) {
         files.emplace();
         for (const QUrl& url : event->mimeData()->urls()) {
             if (url.isLocalFile()) {
-                files->push_back(url.toLocalFile().toStdString());
+                files->push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
             }
         }
         if (files->empty()) {

@@ -183,6 +183,8 @@ void SettingsDialog::setFormLayout() {
     if (shown.volume) {
         m_slider1->setValue(*shown.volume);
         showVolume(*shown.volume);
+    } else {
+        m_label1->setText(QStringLiteral("-")); // a stored volume the slider cannot show
     }
     if (shown.modelTime) {
         m_text2->setText(QString::number(*shown.modelTime));
