@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace tonarion {
 namespace {
@@ -96,29 +97,20 @@ private:
 };
 
 int CommandRunner::run() {
+    using Command = int (CommandRunner::*)();
+    static const std::map<std::string, Command> commands = {
+        {"drives", &CommandRunner::drives},    {"init", &CommandRunner::init},
+        {"show", &CommandRunner::show},        {"bind", &CommandRunner::bind},
+        {"delete", &CommandRunner::deleteRow}, {"settings", &CommandRunner::settings},
+        {"verify", &CommandRunner::verify},
+    };
     const std::string& command = m_args.command;
-    if (command == "drives") {
-        return drives();
+    const auto found = commands.find(command);
+    if (found == commands.end()) {
+        throw UsageError(command.empty() ? "no command given"
+                                         : "unknown command '" + command + "'");
     }
-    if (command == "init") {
-        return init();
-    }
-    if (command == "show") {
-        return show();
-    }
-    if (command == "bind") {
-        return bind();
-    }
-    if (command == "delete") {
-        return deleteRow();
-    }
-    if (command == "settings") {
-        return settings();
-    }
-    if (command == "verify") {
-        return verify();
-    }
-    throw UsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
+    return (this->*found->second)();
 }
 
 int CommandRunner::drives() {

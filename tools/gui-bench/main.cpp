@@ -5,6 +5,7 @@
 
 #include "app/ProgramLook.h"
 #include "app/StartProcedure.h"
+#include "cli/CliUserInterface.h"
 #include "model/UserInterface.h"
 #include "storage/platform/SystemPlatform.h"
 
@@ -20,19 +21,6 @@
 using namespace tonarion;
 
 namespace {
-
-class SilentUserInterface final : public UserInterface {
-public:
-    MessageAnswer showMessage(const Message& message) override {
-        std::cerr << message.text << '\n';
-        return MessageAnswer::No;
-    }
-    void setBusyPointer(bool) override {}
-    void showWaitWindow() override {}
-    void hideWaitWindow() override {}
-    void reportProgress(int, int) override {}
-    void processPendingEvents() override {}
-};
 
 std::string fourDigits(int number) {
     const std::string digits = std::to_string(number);
@@ -96,7 +84,7 @@ int main(int argc, char** argv) {
     applyProgramLook(app);
     const auto files = makeSystemFileOperations();
     const auto drives = makeSystemDriveSource();
-    SilentUserInterface ui;
+    CliUserInterface ui(std::cerr);
     Session session;
     StickWorkspace workspace(session, *files, ui);
     StartProcedure start(workspace, *drives, ui, programFolder());

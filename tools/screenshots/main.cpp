@@ -5,6 +5,7 @@
 #include "app/DriveDialog.h"
 #include "app/ProgramLook.h"
 #include "app/WaitWindow.h"
+#include "cli/CliUserInterface.h"
 #include "event/EventDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/SoundTableModel.h"
@@ -24,19 +25,6 @@
 using namespace tonarion;
 
 namespace {
-
-class SilentUserInterface final : public UserInterface {
-public:
-    MessageAnswer showMessage(const Message& message) override {
-        std::cerr << "message: " << message.text << '\n';
-        return MessageAnswer::No;
-    }
-    void setBusyPointer(bool) override {}
-    void showWaitWindow() override {}
-    void hideWaitWindow() override {}
-    void reportProgress(int, int) override {}
-    void processPendingEvents() override {}
-};
 
 class Shooter {
 public:
@@ -98,7 +86,7 @@ int main(int argc, char** argv) {
     applyProgramLook(app);
     Shooter shooter(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
     const auto files = makeSystemFileOperations();
-    SilentUserInterface ui;
+    CliUserInterface ui(std::cerr);
 
     {
         Session session;
