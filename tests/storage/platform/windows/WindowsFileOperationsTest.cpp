@@ -111,16 +111,15 @@ TEST_F(WindowsFileOperationsTest, EnsureFileCreatesAnEmptyFileAndLeavesAnExistin
     EXPECT_EQ(folder.read("SET_-0002-00180.mp3"), "");
 }
 
-TEST_F(WindowsFileOperationsTest, RenameRefusesAnExistingTargetWhileReplaceTakesItsPlace) {
-    folder.write("tonkat.tkx.tmp", "new index");
-    folder.write("tonkat.tkx", "old index");
-    EXPECT_TRUE(files.renameFile(folder.path("tonkat.tkx.tmp"), folder.path("tonkat.tkx")));
-    EXPECT_EQ(folder.read("tonkat.tkx"), "old index");
-    EXPECT_FALSE(files.replaceFile(folder.path("tonkat.tkx.tmp"), folder.path("tonkat.tkx")));
-    EXPECT_EQ(folder.read("tonkat.tkx"), "new index");
-    EXPECT_FALSE(folder.exists("tonkat.tkx.tmp"));
-    EXPECT_FALSE(files.renameFile(folder.path("tonkat.tkx"), folder.path("KSM4-0001-00010.mp3")));
-    EXPECT_EQ(folder.read("KSM4-0001-00010.mp3"), "new index");
+TEST_F(WindowsFileOperationsTest, RenameNeverReplacesAnExistingFile) {
+    folder.write("MGM2-0012-00000.mp3", "old name");
+    folder.write("MGM2-0013-00000.mp3", "taken");
+    EXPECT_TRUE(
+        files.renameFile(folder.path("MGM2-0012-00000.mp3"), folder.path("MGM2-0013-00000.mp3")));
+    EXPECT_EQ(folder.read("MGM2-0013-00000.mp3"), "taken");
+    EXPECT_FALSE(
+        files.renameFile(folder.path("MGM2-0012-00000.mp3"), folder.path("MGM2-0014-00000.mp3")));
+    EXPECT_EQ(folder.read("MGM2-0014-00000.mp3"), "old name");
 }
 
 TEST_F(WindowsFileOperationsTest, WritesAndReadsBytesAsTheyAre) {
