@@ -12,7 +12,7 @@ namespace tonarion::testing {
 // its name holds Polish and Greek letters, so that every path a test hands to the file
 // operations lies outside the ANSI code page. The helpers go through std::filesystem, not
 // through the code under test.
-class WindowsTestFolder {
+class WindowsTestFolder final {
 public:
     explicit WindowsTestFolder(std::string_view stem = "Tonarion Źdźbło Ωμέγα");
     ~WindowsTestFolder();
