@@ -65,6 +65,15 @@ std::string trimmed(const std::string& text) {
     return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
+// The absolute form of a path typed on the command line. std::filesystem reads and writes a
+// std::string in the system's narrow code page, which on Windows is not UTF-8 and lacks most
+// letters; char8_t text is UTF-8 on every system.
+std::string absolutePath(const std::string& utf8) {
+    const std::u8string path =
+        std::filesystem::absolute(std::u8string(utf8.begin(), utf8.end())).u8string();
+    return std::string(path.begin(), path.end());
+}
+
 class CommandRunner {
 public:
     CommandRunner(const CliArguments& arguments, CliEnvironment& environment)
@@ -184,7 +193,7 @@ int CommandRunner::bind() {
     }
     int editRow = 0;
     if (file) {
-        const std::string path = std::filesystem::absolute(*file).string();
+        const std::string path = absolutePath(*file);
         if (m_workspace.dropFiles(std::vector<std::string>{path}) != 1) {
             return Refused;
         }

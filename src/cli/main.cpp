@@ -4,9 +4,10 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    const tonarion::Utf8Console console;
     const auto files = tonarion::makeSystemFileOperations();
     const auto drives = tonarion::makeSystemDriveSource();
     tonarion::CliEnvironment environment{*files, *drives, tonarion::programFolder(), std::cout,
                                          std::cerr};
-    return tonarion::runCli(std::vector<std::string>(argv + 1, argv + argc), environment);
+    return tonarion::runCli(tonarion::commandLineWords(argc, argv), environment);
 }

@@ -3,6 +3,7 @@
 #include "storage/platform/linux/LinuxDriveSource.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tonarion {
@@ -24,5 +25,14 @@ std::string programFolder() {
 std::string stickRootOf(const std::string& folder) {
     return folder.ends_with('/') ? folder : folder + '/';
 }
+
+// Linux hands main() its words as the bytes they were typed in, UTF-8 on every current system,
+// and terminals show UTF-8 as it is.
+std::vector<std::string> commandLineWords(int argc, char** argv) {
+    return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
+
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
 
 } // namespace tonarion

@@ -1,0 +1,235 @@
+#include "storage/platform/windows/WindowsFileOperations.h"
+
+#include "storage/platform/windows/Win32Handle.h"
+#include "storage/platform/windows/WindowsText.h"
+
+// shellapi.h builds on what windows.h declares.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <algorithm>
+#include <cmath>
+
+namespace tonarion {
+namespace {
+
+// FO_DELETE permanently (no recycle bin), without progress, question or error window.
+constexpr FILEOP_FLAGS SilentDeleteFlags =
+    static_cast<FILEOP_FLAGS>(FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI);
+static_assert(SilentDeleteFlags == 0x0414);
+
+// FILETIME counts 100-nanosecond ticks since 1601, the program seconds since 1970 (UTC).
+constexpr double TicksPerSecond = 1e7;
+constexpr LONGLONG TicksFrom1601To1970 = 116444736000000000LL;
+
+constexpr DWORD ChunkSize = 1 << 16;
+
+std::error_code lastError() {
+    return {static_cast<int>(GetLastError()), std::system_category()};
+}
+
+double secondsSince1970(const FILETIME& time) {
+    const ULONGLONG ticks = (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    return static_cast<double>(static_cast<LONGLONG>(ticks) - TicksFrom1601To1970) / TicksPerSecond;
+}
+
+FILETIME fileTimeOf(double secondsSince1970) {
+    const LONGLONG ticks =
+        std::max(0LL, std::llround(secondsSince1970 * TicksPerSecond) + TicksFrom1601To1970);
+    const auto value = static_cast<ULONGLONG>(ticks);
+    return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
+}
+
+// The shell reads a list of paths, each ended by a NUL, and one more NUL after the list.
+std::string withDoubleNul(std::string path) {
+    if (path.empty() || path.back() != '\0') {
+        path += '\0';
+    }
+    if (path.size() < 2 || path[path.size() - 2] != '\0') {
+        path += '\0';
+    }
+    return path;
+}
+
+std::error_code writeAll(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, ChunkSize));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
+            return lastError();
+        }
+        done += written;
+    }
+    return {};
+}
+
+// Waits until the medium holds the file's data.
+std::error_code flushToMedium(const std::wstring& path) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid() || !FlushFileBuffers(file.get())) {
+        return lastError();
+    }
+    return file.close() ? std::error_code{} : lastError();
+}
+
+} // namespace
+
+bool WindowsFileOperations::ShellDelete(const std::string& path) {
+    // Exactly the one named file goes: the shell would take "*" and "?" as a pattern, delete
+    // a folder with everything in it, and go on to the next path after an inner NUL.
+    std::string file = path;
+    while (!file.empty() && file.back() == '\0') {
+        file.pop_back();
+    }
+    if (file.find_first_of(std::string("*?\0", 3)) != std::string::npos || !FileExists(file)) {
+        return false;
+    }
+    const std::wstring from = toWide(withDoubleNul(path));
+    SHFILEOPSTRUCTW operation{};
+    operation.hwnd = nullptr;
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = SilentDeleteFlags;
+    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+std::error_code WindowsFileOperations::CopyFileReplace(const std::string& source,
+                                                       const std::string& target) {
+    const std::wstring wideTarget = toWide(target);
+    // Fails for a copy onto the file itself, which the source holds open.
+    if (!CopyFileW(toWide(source).c_str(), wideTarget.c_str(), FALSE)) {
+        return lastError();
+    }
+    // The copy takes over a read-only attribute, which would block every later copy, rename
+    // and deletion of it on the stick.
+    const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesW(wideTarget.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    }
+    const std::error_code error = flushToMedium(wideTarget);
+    if (error) {
+        // A sound that did not reach the stick completely must not stand there under its name.
+        DeleteFileW(wideTarget.c_str());
+    }
+    return error;
+}
+
+void WindowsFileOperations::EnsureFile(const std::string& path) {
+    FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool WindowsFileOperations::FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::error_code WindowsFileOperations::renameFile(const std::string& from, const std::string& to) {
+    return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH)
+               ? std::error_code{}
+               : lastError();
+}
+
+std::optional<std::string> WindowsFileOperations::readFile(const std::string& path,
+                                                           std::error_code& error) {
+    FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        error = lastError();
+        return std::nullopt;
+    }
+    std::string content;
+    std::string buffer(ChunkSize, '\0');
+    DWORD got = 0;
+    do {
+        if (!ReadFile(file.get(), buffer.data(), ChunkSize, &got, nullptr)) {
+            error = lastError();
+            return std::nullopt;
+        }
+        content.append(buffer, 0, got);
+    } while (got > 0);
+    error.clear();
+    return content;
+}
+
+std::error_code WindowsFileOperations::writeFileDurably(const std::string& path,
+                                                        const std::string& bytes) {
+    FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return lastError();
+    }
+    if (const auto error = writeAll(file.get(), bytes)) {
+        return error;
+    }
+    if (!FlushFileBuffers(file.get())) {
+        return lastError();
+    }
+    return file.close() ? std::error_code{} : lastError();
+}
+
+std::error_code WindowsFileOperations::replaceFile(const std::string& from, const std::string& to) {
+    // The file under the old name was flushed by writeFileDurably; write-through makes the
+    // move itself reach the medium before this returns.
+    return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? std::error_code{}
+               : lastError();
+}
+
+std::optional<FileStatus> WindowsFileOperations::status(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t size = (std::uintmax_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    return FileStatus{size, secondsSince1970(data.ftLastWriteTime)};
+}
+
+std::error_code WindowsFileOperations::setModified(const std::string& path, double modified) {
+    FileHandle file(CreateFileW(toWide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    const FILETIME time = fileTimeOf(modified);
+    if (!file.valid() || !SetFileTime(file.get(), nullptr, nullptr, &time)) {
+        return lastError();
+    }
+    return file.close() ? std::error_code{} : lastError();
+}
+
+std::optional<std::vector<std::string>>
+WindowsFileOperations::listFiles(const std::string& folder) {
+    std::string pattern = folder;
+    if (!pattern.ends_with('\\') && !pattern.ends_with('/')) {
+        pattern += '\\';
+    }
+    pattern += '*';
+    WIN32_FIND_DATAW found{};
+    FindHandle search(FindFirstFileW(toWide(pattern).c_str(), &found));
+    if (!search.valid()) {
+        // A drive root has no "." and "..": an empty stick finds nothing at all, which is
+        // not the same as a drive that is not ready.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return std::vector<std::string>{};
+        }
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(toUtf8(found.cFileName));
+        }
+    } while (FindNextFileW(search.get(), &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        return std::nullopt; // the stick went away in the middle of the listing
+    }
+    return names;
+}
+
+} // namespace tonarion
