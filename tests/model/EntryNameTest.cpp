@@ -51,12 +51,5 @@ TEST(EntryNameTest, ParsingReadsFixedPositionsWithoutCheckingSeparators) {
     EXPECT_EQ(shortName.number1, "");
 }
 
-TEST(EntryNameTest, OnlyNamesBeginningWithSetAreSettings) {
-    EXPECT_TRUE(isSettingName("SET_-0001-00021.mp3"));
-    EXPECT_TRUE(isSettingName("SET_anything"));
-    EXPECT_FALSE(isSettingName("set_-0001-00021.mp3"));
-    EXPECT_FALSE(isSettingName("SETX-0001-00021.mp3"));
-}
-
 } // namespace
 } // namespace tonarion

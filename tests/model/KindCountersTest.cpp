@@ -37,16 +37,6 @@ TEST(KindCountersTest, MovesTheCountOnlyWhenTheGroupChanges) {
     }
 }
 
-TEST(KindCountersTest, ALimitIsTheLargestAllowedCount) {
-    KindCounters counters;
-    for (int i = 0; i < 62; ++i) {
-        counters.moveEntry('\0', 'K');
-    }
-    EXPECT_FALSE(counters.isFull(KindGroup::Kontakt));
-    counters.moveEntry('\0', 'K');
-    EXPECT_TRUE(counters.isFull(KindGroup::Kontakt));
-}
-
 TEST(KindCountersTest, ReportListsEveryCounterTheSumAndTheNextRow) {
     KindCounters counters;
     counters.countLoadedEntry('M');

@@ -18,15 +18,6 @@ TEST(SettingEntryTest, LaengePadsByLengthOnly) {
     }
 }
 
-TEST(SettingEntryTest, NamesFromControlValues) {
-    EXPECT_EQ(volumeName(1), "SET_-0001-00001.mp3");
-    EXPECT_EQ(volumeName(31), "SET_-0001-00031.mp3");
-    EXPECT_EQ(startTimeName(0), "SET_-0003-00000.mp3");
-    EXPECT_EQ(startTimeName(95), "SET_-0003-00095.mp3");
-    EXPECT_EQ(clockSyncName(true), "SET_-0005-00001.mp3");
-    EXPECT_EQ(clockSyncName(false), "SET_-0005-00000.mp3");
-}
-
 TEST(SettingEntryTest, NumberFieldsTakeOnlyOneToFiveDigits) {
     const std::pair<const char*, std::optional<std::string>> cases[] = {
         {"180", "SET_-0002-00180.mp3"},
@@ -105,17 +96,6 @@ TEST(SettingEntryTest, DefaultsDifferOnlyInTheVolume) {
         EXPECT_EQ(missingLineDefaultName(setting),
                   setting == Setting::Volume ? "SET_-0001-00031.mp3" : expected);
     }
-}
-
-TEST(SettingEntryTest, AnyDifferenceCountsAsAChange) {
-    ModuleSettings settings;
-    EXPECT_FALSE(ParameterGeaendert(settings));
-    settings.CurrentSettings[Setting::Volume] = "SET_-0001-00031.mp3";
-    EXPECT_TRUE(ParameterGeaendert(settings));
-    settings.StoredSettings[Setting::Volume] = "set_-0001-00031.mp3";
-    EXPECT_TRUE(ParameterGeaendert(settings));
-    settings.StoredSettings[Setting::Volume] = "SET_-0001-00031.mp3";
-    EXPECT_FALSE(ParameterGeaendert(settings));
 }
 
 TEST(SettingEntryTest, KeyFilterLetsDigitsMinusAndBackspacePass) {
