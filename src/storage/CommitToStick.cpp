@@ -125,10 +125,6 @@ void CommitRun::copyWhenChanged(const SoundEntry& entry) {
             return;
         }
         fail(entry.entryName, error);
-        return;
-    }
-    if (source) {
-        m_files.setModified(*m_stick.pathOf(entry.entryName), source->modified);
     }
 }
 

@@ -25,8 +25,9 @@ public:
     // Deletes one file permanently and silently; true when it was deleted.
     virtual bool ShellDelete(const std::string& path) = 0;
 
-    // Copies source to target, replacing target. A copy of a file onto itself fails and
-    // changes nothing. The copy is on the medium when this returns.
+    // Copies source to target, replacing target; the copy keeps the source's modification
+    // time. A copy of a file onto itself fails and changes nothing. The copy is on the
+    // medium when this returns.
     virtual std::error_code CopyFileReplace(const std::string& source,
                                             const std::string& target) = 0;
 
@@ -51,7 +52,6 @@ public:
     virtual std::error_code replaceFile(const std::string& from, const std::string& to) = 0;
 
     virtual std::optional<FileStatus> status(const std::string& path) = 0;
-    virtual std::error_code setModified(const std::string& path, double modified) = 0;
 
     // The names of the files directly in a folder (no folders), or nothing when the folder
     // cannot be read: the drive is not ready.

@@ -197,5 +197,26 @@ TEST_F(FatStickTest, RelativeSourcePathsAreRepairedAndWrittenBack) {
                   DefaultSettings);
 }
 
+TEST_F(FatStickTest, ASecondCommitCopiesOnlyWhatChanged) {
+    openStick();
+    writeBytes(music("a.mp3"), "first");
+    writeBytes(music("b.mp3"), "bbbbb");
+    workspace.dropFiles(std::vector<std::string>{music("a.mp3"), music("b.mp3")});
+    workspace.bind(1, greenTurnout("1"));
+    workspace.bind(2, greenTurnout("2"));
+    // Same size and time: taken for the same sound, so the stick keeps its copy.
+    const auto time = fs::last_write_time(music("b.mp3"));
+    writeBytes(music("b.mp3"), "BBBBB");
+    fs::last_write_time(music("b.mp3"), time);
+    // A changed sound replaces the stick's older copy.
+    writeBytes(music("a.mp3"), "second version");
+    session.SaveNeeded = true;
+    EXPECT_EQ(workspace.commit(), CommitResult::Written);
+    EXPECT_EQ(readBytes(stick("MGM2-0001-00000.mp3")), "second version");
+    EXPECT_EQ(readBytes(stick("MGM2-0002-00000.mp3")), "bbbbb");
+    EXPECT_FALSE(fs::exists(stick("MGM2-0001-00000.mp3.part")));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 } // namespace
 } // namespace tonarion

@@ -91,7 +91,7 @@ std::error_code FakeFileOperations::CopyFileReplace(const std::string& source,
     if (const auto error = canWrite(target, found->second.content.size())) {
         return error;
     }
-    m_files[target] = File{found->second.content, m_clock += 10};
+    m_files[target] = found->second; // a copy keeps the source's modification time
     writes.push_back("copy " + source + " " + target);
     return {};
 }
@@ -164,15 +164,6 @@ std::optional<FileStatus> FakeFileOperations::status(const std::string& path) {
     return FileStatus{found->second.content.size(), found->second.modified};
 }
 
-std::error_code FakeFileOperations::setModified(const std::string& path, double modified) {
-    const auto found = m_files.find(path);
-    if (found == m_files.end()) {
-        return errorOf(std::errc::no_such_file_or_directory);
-    }
-    found->second.modified = modified;
-    return {};
-}
-
 std::optional<std::vector<std::string>> FakeFileOperations::listFiles(const std::string& folder) {
     if (!m_folders.contains(folder)) {
         return std::nullopt;
@@ -227,10 +218,6 @@ std::error_code PulledStickFileOperations::replaceFile(const std::string& from,
 
 std::optional<FileStatus> PulledStickFileOperations::status(const std::string& path) {
     return pulled() ? std::nullopt : m_inner.status(path);
-}
-
-std::error_code PulledStickFileOperations::setModified(const std::string& path, double modified) {
-    return pulled() ? errorOf(std::errc::no_such_device) : m_inner.setModified(path, modified);
 }
 
 std::optional<std::vector<std::string>>

@@ -1,7 +1,6 @@
 #include "storage/platform/linux/LinuxFileOperations.h"
 
 #include <cerrno>
-#include <cmath>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -10,6 +9,9 @@
 
 namespace tonarion {
 namespace {
+
+// The name under which a copy is written before it takes the target's place.
+constexpr const char* PartSuffix = ".part";
 
 std::error_code lastError() {
     return {errno, std::generic_category()};
@@ -106,7 +108,11 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         sourceInfo.st_ino == targetInfo.st_ino) {
         return std::make_error_code(std::errc::file_exists);
     }
-    Descriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // The copy is written beside the target and moved over it once complete: an older copy
+    // stays whole until then, and no FAT driver has to cut an existing file short.
+    const std::string part = target + PartSuffix;
+    ::unlink(part.c_str());
+    Descriptor out(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (!out.valid()) {
         return lastError();
     }
@@ -126,14 +132,25 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     if (!error && ::fsync(out.get()) != 0) {
         error = lastError();
     }
+    // The copy keeps the source's modification time, as copies on Windows do, so that the
+    // next commit sees it is up to date. It is set before closing: some FAT drivers stamp
+    // the file once more when a written file is closed.
+    const timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
+    if (!error && ::futimens(out.get(), times) != 0) {
+        error = lastError();
+    }
     if (const auto closeError = out.close(); !error) {
         error = closeError;
     }
-    if (error) {
-        // A half-written sound must not stand on the stick under its name.
-        ::unlink(target.c_str());
+    if (!error && ::rename(part.c_str(), target.c_str()) != 0) {
+        error = lastError();
     }
-    return error;
+    if (error) {
+        ::unlink(part.c_str());
+        return error;
+    }
+    syncFolder(parentFolder(target));
+    return {};
 }
 
 void LinuxFileOperations::EnsureFile(const std::string& path) {
@@ -215,16 +232,6 @@ std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
     return FileStatus{static_cast<std::uintmax_t>(info.st_size),
                       static_cast<double>(info.st_mtim.tv_sec) +
                           static_cast<double>(info.st_mtim.tv_nsec) / 1e9};
-}
-
-std::error_code LinuxFileOperations::setModified(const std::string& path, double modified) {
-    const double seconds = std::floor(modified);
-    timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(seconds);
-    times[1].tv_nsec = static_cast<long>((modified - seconds) * 1e9);
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 ? std::error_code{} : lastError();
 }
 
 std::optional<std::vector<std::string>> LinuxFileOperations::listFiles(const std::string& folder) {

@@ -35,13 +35,6 @@ double secondsSince1970(const FILETIME& time) {
     return static_cast<double>(static_cast<LONGLONG>(ticks) - TicksFrom1601To1970) / TicksPerSecond;
 }
 
-FILETIME fileTimeOf(double secondsSince1970) {
-    const LONGLONG ticks =
-        std::max(0LL, std::llround(secondsSince1970 * TicksPerSecond) + TicksFrom1601To1970);
-    const auto value = static_cast<ULONGLONG>(ticks);
-    return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
-}
-
 // The shell reads a list of paths, each ended by a NUL, and one more NUL after the list.
 std::string withDoubleNul(std::string path) {
     if (path.empty() || path.back() != '\0') {
@@ -190,17 +183,6 @@ std::optional<FileStatus> WindowsFileOperations::status(const std::string& path)
     }
     const std::uintmax_t size = (std::uintmax_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     return FileStatus{size, secondsSince1970(data.ftLastWriteTime)};
-}
-
-std::error_code WindowsFileOperations::setModified(const std::string& path, double modified) {
-    FileHandle file(CreateFileW(toWide(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    const FILETIME time = fileTimeOf(modified);
-    if (!file.valid() || !SetFileTime(file.get(), nullptr, nullptr, &time)) {
-        return lastError();
-    }
-    return file.close() ? std::error_code{} : lastError();
 }
 
 std::optional<std::vector<std::string>>
