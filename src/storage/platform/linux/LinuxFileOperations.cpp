@@ -72,6 +72,18 @@ void syncFolder(const std::string& folder) {
     }
 }
 
+// Opens a file on the stick for writing without ever following a symbolic link: a stick made
+// on Linux could hold a link named like a sound or the temporary index file that points at a
+// file of the computer, which a write would otherwise overwrite. The link itself is removed
+// and a real file takes its place.
+int openForWriting(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        ::unlink(path.c_str());
+    }
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
 // Windows hands paths to the shell ending in NUL characters; the same text works here.
 std::string withoutTrailingNuls(std::string path) {
     while (!path.empty() && path.back() == '\0') {
@@ -106,7 +118,7 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         sourceInfo.st_ino == targetInfo.st_ino) {
         return std::make_error_code(std::errc::file_exists);
     }
-    Descriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Descriptor out(openForWriting(target));
     if (!out.valid()) {
         return lastError();
     }
@@ -186,7 +198,7 @@ std::optional<std::string> LinuxFileOperations::readFile(const std::string& path
 
 std::error_code LinuxFileOperations::writeFileDurably(const std::string& path,
                                                       const std::string& bytes) {
-    Descriptor out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Descriptor out(openForWriting(path));
     if (!out.valid()) {
         return lastError();
     }
@@ -224,7 +236,8 @@ std::error_code LinuxFileOperations::setModified(const std::string& path, double
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(seconds);
     times[1].tv_nsec = static_cast<long>((modified - seconds) * 1e9);
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 ? std::error_code{} : lastError();
+    return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? std::error_code{}
+                                                                                : lastError();
 }
 
 std::optional<std::vector<std::string>> LinuxFileOperations::listFiles(const std::string& folder) {
