@@ -59,13 +59,32 @@ TEST_F(EventResultTest, ReBindingReplacesExactlyTheOldFile) {
               0);
 }
 
-TEST_F(EventResultTest, TheOldFileStaysWhenTheNewOneDidNotArrive) {
+TEST_F(EventResultTest, ASoundWhoseSourceIsGoneTakesItsNewNameOnTheStick) {
     files.addFile(Root + "MGM2-0012-00000.mp3", "only copy");
     loadStick({"MGM2-0012-00000.mp3;" + Music + "deleted-meanwhile.mp3"});
     EXPECT_EQ(workspace.bind(1, turnout(0, "12")), "MRM2-0012-00000.mp3");
-    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "only copy");
+    EXPECT_EQ(files.content(Root + "MRM2-0012-00000.mp3"), "only copy");
+    EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
+    EXPECT_NE(index().find("MRM2-0012-00000.mp3;" + Root + "MRM2-0012-00000.mp3\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(session.SaveNeeded);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(EventResultTest, TheOldFileStaysWhenTheNewOneDidNotArrive) {
+    files.addFile(Root + "MGM2-0012-00000.mp3", "old copy");
+    files.addFile(Music + "new.mp3", std::string(5000, 'n'));
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "new.mp3"});
+    files.setFreeSpace(100);
+    EXPECT_EQ(workspace.bind(1, turnout(0, "12")), "MRM2-0012-00000.mp3");
+    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "old copy");
     EXPECT_TRUE(session.SaveNeeded);
     EXPECT_EQ(ui.messages.size(), 1u);
+
+    files.setFreeSpace(100000);
+    EXPECT_EQ(workspace.commit(), CommitResult::Written);
+    EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3")) << "the next commit removes it";
+    EXPECT_EQ(files.content(Root + "MRM2-0012-00000.mp3"), std::string(5000, 'n'));
 }
 
 } // namespace
