@@ -180,9 +180,39 @@ TEST_F(FatStickTest, AFullStickKeepsItsIndexByteForByte) {
     workspace.dropFiles(std::vector<std::string>{music("big.mp3")});
     EXPECT_EQ(workspace.bind(1, greenTurnout("12")), "MGM2-0012-00000.mp3");
     EXPECT_TRUE(session.SaveNeeded);
-    EXPECT_EQ(ui.messages.size(), 1u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.starts_with(std::string(CommitFailedMessage) +
+                                                "\r\n\r\nMGM2-0012-00000.mp3: "));
     EXPECT_EQ(readBytes(stick("tonkat.tkx")), before);
     EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3")));
+    EXPECT_FALSE(fs::exists(stick(IndexTempName)));
+}
+
+TEST_F(FatStickTest, AReadOnlyStickRefusesDeletingAndNewSettingsAndKeepsEverything) {
+    openStick();
+    writeBytes(music("a.mp3"), "a");
+    workspace.dropFiles(std::vector<std::string>{music("a.mp3")});
+    workspace.bind(1, greenTurnout("12"));
+    const std::string before = readBytes(stick("tonkat.tkx"));
+    m_image.remount(FatImage::Mount::ReadOnly);
+
+    workspace.deleteRow(1);
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
+    EXPECT_EQ(workspace.commit(), CommitResult::Failed);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.starts_with(CommitFailedMessage));
+    EXPECT_EQ(readBytes(stick("tonkat.tkx")), before);
+    EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "a");
+    EXPECT_TRUE(session.SaveNeeded);
+
+    // Back in writing order, the stick catches up with everything at once.
+    m_image.remount(FatImage::Mount::ReadWrite);
+    EXPECT_EQ(workspace.commit(), CommitResult::Written);
+    EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3")));
+    EXPECT_FALSE(fs::exists(stick("SET_-0001-00021.mp3")));
+    EXPECT_EQ(readBytes(stick("tonkat.tkx")),
+              "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\nSET_-0001-00025.mp3\r\n" +
+                  DefaultSettings.substr(DefaultSettings.find("SET_-0002")));
 }
 
 TEST_F(FatStickTest, RelativeSourcePathsAreRepairedAndWrittenBack) {
