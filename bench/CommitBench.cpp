@@ -5,13 +5,13 @@
 //
 //   tonarion_bench [--quick]
 
-#include "event/EventOptions.h"
 #include "storage/EventResult.h"
 #include "storage/StickSelection.h"
 #include "storage/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/RecordingUserInterface.h"
+#include "support/Selections.h"
 
 #include <chrono>
 #include <cstdio>
@@ -55,17 +55,6 @@ std::vector<std::string> makeSounds(const fs::path& folder, const Sizes& sizes) 
         paths.push_back(path.string());
     }
     return paths;
-}
-
-EventSelection turnout(const std::string& address) {
-    EventSelection sel;
-    sel.selEreignis = static_cast<int>(EventKind::Magnetartikel);
-    sel.selStatus = optMA[1].codeText;
-    sel.selModus = Option2[1].codeText;
-    sel.selWert = ChosenListEntry{1, "2"};
-    sel.selAdr1 = address;
-    sel.selAdr2 = "-";
-    return sel;
 }
 
 bool report(const char* what, double seconds, double base, double goal) {
@@ -130,7 +119,7 @@ int main(int argc, char** argv) {
     };
     const double firstSeconds = secondsOf(commit);
     const double secondSeconds = secondsOf(commit);
-    const auto entry = workspace.compose(1, turnout("2000"));
+    const auto entry = workspace.compose(1, testing::turnoutSelection(1, "2000"));
     const double rebindSeconds = secondsOf([&] {
         workspace.applyEventResult(1, "MGM2-0001-00000.mp3", *entry);
         if (session.SaveNeeded || !fs::exists(image.root() + entry->entryName())) {

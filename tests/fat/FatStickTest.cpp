@@ -7,6 +7,7 @@
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/RecordingUserInterface.h"
+#include "support/Selections.h"
 
 #include <gtest/gtest.h>
 
@@ -54,14 +55,7 @@ protected:
     }
 
     static EventSelection greenTurnout(const std::string& address) {
-        EventSelection sel;
-        sel.selEreignis = static_cast<int>(EventKind::Magnetartikel);
-        sel.selStatus = optMA[1].codeText;
-        sel.selModus = Option2[1].codeText;
-        sel.selWert = ChosenListEntry{1, "2"};
-        sel.selAdr1 = address;
-        sel.selAdr2 = "-";
-        return sel;
+        return turnoutSelection(1, address);
     }
     static EventSelection random() {
         EventSelection sel;

@@ -12,10 +12,10 @@
 // - SaveNeeded is still set, so that the stick "back" is committed once more, and that commit
 //   brings the stick to exactly the state the undisturbed action reached.
 
-#include "event/EventOptions.h"
 #include "model/EntryName.h"
 #include "storage/EventResult.h"
 #include "storage/RowDeletion.h"
+#include "support/Selections.h"
 #include "support/StickFixture.h"
 
 #include <gtest/gtest.h>
@@ -134,17 +134,6 @@ protected:
         files.addFile(Root + IndexFileName, std::string(IndexHeader) + "\r\n" + lines);
         ASSERT_EQ(workspace.load("/opt"), IndexReadResult::Read);
     }
-
-    static EventSelection turnout(int statusIndex, const std::string& address) {
-        EventSelection sel;
-        sel.selEreignis = static_cast<int>(EventKind::Magnetartikel);
-        sel.selStatus = optMA[static_cast<std::size_t>(statusIndex)].codeText;
-        sel.selModus = Option2[1].codeText;
-        sel.selWert = ChosenListEntry{1, "2"};
-        sel.selAdr1 = address;
-        sel.selAdr2 = "-";
-        return sel;
-    }
 };
 
 TEST_F(PulledStickTest, ACommitOfEveryKindOfChange) {
@@ -179,7 +168,7 @@ TEST_F(PulledStickTest, ReBindingASound) {
         files = FakeFileOperations{};
         files.addFolder(Root);
         loadSounds({{"MGM2-0012-00000.mp3", c.source}, {"MRM2-0013-00000.mp3", "/gone/b.mp3"}});
-        const auto entry = workspace.compose(1, turnout(2, "14"));
+        const auto entry = workspace.compose(1, turnoutSelection(2, "14"));
         ASSERT_TRUE(entry);
         pullAtEveryOperation([&](FileOperations& f) {
             applyEventResult(session, f, ui, 1, "MGM2-0012-00000.mp3", *entry);
