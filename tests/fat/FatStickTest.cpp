@@ -89,6 +89,18 @@ TEST_F(FatStickTest, OneRequestFromEndToEnd) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(FatStickTest, AChangedSoundReplacesItsCopyInOneStep) {
+    openStick();
+    writeBytes(music("pfiff.mp3"), "pfiff");
+    workspace.dropFiles(std::vector<std::string>{music("pfiff.mp3")});
+    workspace.bind(1, greenTurnout("12"));
+    writeBytes(music("pfiff.mp3"), "pfiff, edited and longer");
+    session.SaveNeeded = true;
+    EXPECT_EQ(workspace.commit(), CommitResult::Written) << ui.lastText();
+    EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "pfiff, edited and longer");
+    EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3.tonarion-new")));
+}
+
 TEST_F(FatStickTest, AStickFileWithAnOlderNameIsRenamedAndReBindingDeletesOnlyTheOldFile) {
     writeBytes(stick("MGM2-0012-00000.mp3"), "stick only");
     writeBytes(stick("KSM4-0001-00010.mp3"), "contact");

@@ -118,7 +118,13 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         sourceInfo.st_ino == targetInfo.st_ino) {
         return std::make_error_code(std::errc::file_exists);
     }
-    Descriptor out(openForWriting(target));
+    // A file that is there already is replaced in one step: the copy is written beside it
+    // and then takes its name, so that the old sound stays whole until the new one is
+    // complete, and FAT drivers that cannot rewrite a file in place (fusefat) manage too.
+    struct stat existing {};
+    const bool replacing = ::lstat(target.c_str(), &existing) == 0;
+    const std::string written = replacing ? target + ".tonarion-new" : target;
+    Descriptor out(openForWriting(written));
     if (!out.valid()) {
         return lastError();
     }
@@ -141,9 +147,12 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     if (const auto closeError = out.close(); !error) {
         error = closeError;
     }
+    if (!error && replacing) {
+        error = replaceFile(written, target);
+    }
     if (error) {
-        // A half-written sound must not stand on the stick under its name.
-        ::unlink(target.c_str());
+        // A half-written sound must not stand on the stick.
+        ::unlink(written.c_str());
     }
     return error;
 }
