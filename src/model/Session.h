@@ -4,10 +4,22 @@
 #include "model/SoundTable.h"
 #include "settings/SettingsTable.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace tonarion {
+
+// A sound as a commit of this run copied it: its source's size and time, and the copy's size.
+struct CopiedSound {
+    std::string sourcePath;
+    std::uintmax_t sourceSize = 0;
+    double sourceModified = 0;
+    std::uintmax_t copySize = 0;
+
+    bool operator==(const CopiedSound&) const = default;
+};
 
 // What the program knows about the stick it works on, shared by every window and operation.
 // There is one per run; it is passed to whoever needs it, never reached as a global.
@@ -28,6 +40,10 @@ struct Session {
     // next commit that gets through deletes them, so that the module does not go on playing
     // a sound the user deleted or bound anew.
     std::vector<std::string> staleStickFiles;
+    // The sounds the commits of this run copied, by their name on the stick. A stick whose
+    // driver forgets the modification time a copy was given (fusefat does) is not filled
+    // again with the same sounds at every commit.
+    std::map<std::string, CopiedSound> copiedSounds;
 };
 
 } // namespace tonarion

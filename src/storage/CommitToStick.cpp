@@ -183,7 +183,13 @@ void CommitRun::copyWhenChanged(int row) {
     const SoundEntry& entry = m_session.table.row(row);
     const auto source = m_files.status(entry.sourcePath);
     const auto copy = m_stick.status(entry.entryName);
-    if (source && copy && isSameFileVersion(*source, *copy)) {
+    const auto copied = [&] {
+        return CopiedSound{entry.sourcePath, source->size, source->modified, copy->size};
+    };
+    const auto earlier = m_session.copiedSounds.find(entry.entryName);
+    if (source && copy &&
+        (isSameFileVersion(*source, *copy) ||
+         (earlier != m_session.copiedSounds.end() && earlier->second == copied()))) {
         return;
     }
     if (const auto error = m_stick.copyIn(entry.sourcePath, entry.entryName)) {
@@ -196,6 +202,8 @@ void CommitRun::copyWhenChanged(int row) {
     }
     if (source) {
         m_files.setModified(*m_stick.pathOf(entry.entryName), source->modified);
+        m_session.copiedSounds[entry.entryName] = {entry.sourcePath, source->size, source->modified,
+                                                   source->size};
     }
 }
 

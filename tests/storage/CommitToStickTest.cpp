@@ -96,7 +96,28 @@ TEST_F(CommitTest, CopiesOnlyWhatChanged) {
         EXPECT_EQ(copied, c.copied) << c.stickTime - source;
         EXPECT_EQ(files.modifiedOf(Root + "MGM2-0012-00000.mp3"), copied ? source : c.stickTime);
         session.table.clear();
+        session.copiedSounds.clear(); // each case is a stick found at start
     }
+}
+
+TEST_F(CommitTest, ACopyWhoseTimeTheStickForgotIsNotCopiedAgain) {
+    loadStick({});
+    files.addFile(Music + "a.mp3", "abcd", 5'000'000);
+    bindRow("MGM2-0012-00000.mp3", Music + "a.mp3");
+    commit();
+    const auto copies = [this] {
+        session.SaveNeeded = true;
+        files.writes.clear();
+        commit();
+        return std::count_if(files.writes.begin(), files.writes.end(),
+                             [](const auto& w) { return w.starts_with("copy"); });
+    };
+    files.setModified(Root + "MGM2-0012-00000.mp3", 42); // as fusefat does
+    EXPECT_EQ(copies(), 0);
+    files.addFile(Music + "a.mp3", "abce", 5'000'100);
+    EXPECT_EQ(copies(), 1) << "an edited source is copied again";
+    files.addFile(Root + "MGM2-0012-00000.mp3", "shorter", 42);
+    EXPECT_EQ(copies(), 1) << "a stick file changed behind the program's back too";
 }
 
 TEST_F(CommitTest, AFailureIsReportedAndTheChangesStayPending) {
