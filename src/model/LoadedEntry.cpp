@@ -5,11 +5,19 @@
 
 namespace tonarion {
 
+void LoadReport::groupOverflowed(KindGroup group) {
+    bool& reported = m_reported[static_cast<std::size_t>(group)];
+    if (!reported) {
+        reported = true;
+        showCapacityMessage(m_ui, group);
+    }
+}
+
 SoundEntry loadEntry(std::string_view entryName, std::string sourcePath, KindCounters& counters,
-                     UserInterface& ui) {
+                     LoadReport& report) {
     const EntryNameParts parts = parseEntryName(entryName);
     if (const auto overflow = counters.countLoadedEntry(parts.kind)) {
-        showCapacityMessage(ui, *overflow);
+        report.groupOverflowed(*overflow);
     }
     return SoundEntry{
         .entryName = std::string(entryName),

@@ -4,7 +4,10 @@
 #include "model/SoundTable.h"
 #include "settings/SettingsTable.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace tonarion {
 
@@ -23,6 +26,10 @@ struct Session {
     bool SaveNeeded = false;
     // Set while a commit writes to the stick; a commit asked for meanwhile does nothing.
     bool commitRunning = false;
+    // Stick files that had to go but could not, because the stick was pulled or refused: the
+    // next commit that gets through deletes them, so that the module does not go on playing
+    // a sound the user deleted or bound anew.
+    std::vector<std::string> staleStickFiles;
 };
 
 } // namespace tonarion

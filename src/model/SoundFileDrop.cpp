@@ -16,6 +16,13 @@ std::optional<std::string> FileExtension(std::string_view path) {
     return extension;
 }
 
+bool hasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
               UserInterface& ui) {
     if (!fileList) {
@@ -25,6 +32,10 @@ int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& 
     for (const auto& path : *fileList) {
         if (FileExtension(path) != "MP3") {
             showInformation(ui, NotMp3Message);
+            break;
+        }
+        if (hasControlCharacter(path)) {
+            showInformation(ui, ControlCharacterMessage);
             break;
         }
         table.appendEntry(SoundEntry{.sourcePath = path});

@@ -12,13 +12,22 @@ namespace tonarion {
 
 inline constexpr const char* NotMp3Message =
     "Eine oder mehr Dateien entsprechen nicht dem .MP3 Format!";
+inline constexpr const char* ControlCharacterMessage =
+    "Der Pfad einer oder mehrerer Dateien enthält Steuerzeichen und kann nicht gespeichert "
+    "werden!";
+
+// A byte below 0x20 or DEL. Linux lets a file name hold a line break, which would split the
+// path's line in the index file; NUL would cut the path short for the system.
+bool hasControlCharacter(std::string_view text);
 
 // Everything after the last dot of the whole path, in upper case; nothing without a dot.
 // A dot in a folder name counts too: C:\Alte.Sounds\Pfiff gives "SOUNDS\PFIFF".
 std::optional<std::string> FileExtension(std::string_view path);
 
 // Appends dropped MP3 files to the table, each as a row that holds only its path. The first
-// file that is not an MP3 stops the drop with a message; the files before it stay added.
+// file that is not an MP3, or whose path holds a control character, stops the drop with a
+// message; the files before it stay added. A file that fails both tests is told as not an MP3:
+// renaming it would not help.
 // Data without a file list (nullopt) adds nothing. Returns the number of rows added.
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
               UserInterface& ui);

@@ -4,12 +4,21 @@
 #include "storage/IndexFile.h"
 #include "storage/StickFiles.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tonarion {
 namespace {
 
 constexpr std::size_t MaxListedFailures = 10;
+// While two stick files swap their names, one of them waits under its name and this.
+constexpr const char* ParkingSuffix = ".tonarion-tmp";
+
+// A row whose sound is a stick file under another name.
+struct Move {
+    int row;
+    std::string from;
+};
 
 class CommitRun {
 public:
@@ -22,23 +31,34 @@ public:
     CommitResult run();
 
 private:
-    bool carriesOlderName(const SoundEntry& entry);
-    void copyWhenChanged(const SoundEntry& entry);
-    void giveNewName(int row);
+    void copyWhenChanged(int row);
+    void moveAll(std::vector<Move> moves);
+    void moveOne(const Move& move);
     void writeIndexFile();
     void writeSettingFiles();
+    void removeStaleFiles();
+    bool isStillNeeded(const std::string& name) const;
+    bool isNeededInPlace(const std::string& name, int exceptRow);
     void fail(const std::string& name, std::error_code error) {
         m_failures.push_back(name + ": " + error.message());
     }
     void checkEverythingArrived();
     void reportFailures();
+    void reportProgress() { m_ui.reportProgress(++m_done, m_total); }
 
     Session& m_session;
     FileOperations& m_files;
     UserInterface& m_ui;
     StickFiles m_stick;
     std::vector<std::string> m_failures;
+    int m_done = 0;
+    int m_total = 0;
 };
+
+bool isSourceOf(const std::vector<Move>& moves, std::string_view name) {
+    return std::any_of(moves.begin(), moves.end(),
+                       [name](const Move& move) { return sameFileName(move.from, name); });
+}
 
 CommitResult CommitRun::run() {
     m_ui.setBusyPointer(true);
@@ -48,29 +68,42 @@ CommitResult CommitRun::run() {
 
     // Sounds from the computer come first. Only when they have all arrived does anything
     // on the stick change its name or go, so that a full or write-protected stick keeps its
-    // index file as it was.
+    // index file as it was. A copy onto a name whose file another sound has yet to leave
+    // waits until the stick files have moved.
     std::vector<int> copies;
-    std::vector<int> renames;
+    std::vector<int> waitingCopies;
+    std::vector<Move> moves;
     SoundTable& table = m_session.table;
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
-        if (entry.isBound() && !entry.sourcePath.empty()) {
-            (carriesOlderName(entry) ? renames : copies).push_back(row);
+        if (!entry.isBound() || entry.sourcePath.empty()) {
+            continue;
+        }
+        if (const auto from = m_stick.nameInRoot(entry.sourcePath);
+            from && !sameFileName(*from, entry.entryName)) {
+            moves.push_back({row, *from});
+        } else {
+            copies.push_back(row);
         }
     }
-    const int total = static_cast<int>(copies.size() + renames.size());
-    int done = 0;
+    m_total = static_cast<int>(copies.size() + moves.size());
     for (const int row : copies) {
-        copyWhenChanged(table.row(row));
-        m_ui.reportProgress(++done, total);
+        if (isSourceOf(moves, table.row(row).entryName)) {
+            waitingCopies.push_back(row);
+            continue;
+        }
+        copyWhenChanged(row);
+        reportProgress();
     }
     if (m_failures.empty()) {
-        for (const int row : renames) {
-            giveNewName(row);
-            m_ui.reportProgress(++done, total);
+        moveAll(std::move(moves));
+        for (const int row : waitingCopies) {
+            copyWhenChanged(row);
+            reportProgress();
         }
         writeSettingFiles();
         writeIndexFile();
+        removeStaleFiles();
         checkEverythingArrived();
     }
 
@@ -80,23 +113,56 @@ CommitResult CommitRun::run() {
         reportFailures();
         return CommitResult::Failed;
     }
+    m_session.staleStickFiles.clear();
     m_session.SaveNeeded = false;
     return CommitResult::Written;
 }
 
-bool CommitRun::carriesOlderName(const SoundEntry& entry) {
-    const auto nameOnStick = m_stick.nameInRoot(entry.sourcePath);
-    return nameOnStick && *nameOnStick != entry.entryName && !m_stick.exists(entry.entryName);
+// Stick files move in an order that never overwrites a sound still waiting to move, as when
+// deleting a random entry shifts the others down one by one.
+void CommitRun::moveAll(std::vector<Move> moves) {
+    while (!moves.empty()) {
+        const auto ready = std::find_if(moves.begin(), moves.end(), [&](const Move& move) {
+            return !isSourceOf(moves, m_session.table.row(move.row).entryName);
+        });
+        if (ready == moves.end()) {
+            // Every name is still needed by another move: names that swap. One sound waits
+            // under a name of its own until its new one is free.
+            Move& first = moves.front();
+            const std::string parked = first.from + ParkingSuffix;
+            if (const auto error = m_stick.rename(first.from, parked)) {
+                fail(m_session.table.row(first.row).entryName, error);
+                moves.erase(moves.begin());
+                continue;
+            }
+            first.from = parked;
+            continue;
+        }
+        moveOne(*ready);
+        moves.erase(ready);
+        reportProgress();
+    }
 }
 
-void CommitRun::giveNewName(int row) {
-    SoundEntry entry = m_session.table.row(row);
-    if (const auto error = m_stick.rename(*m_stick.nameInRoot(entry.sourcePath), entry.entryName)) {
+void CommitRun::moveOne(const Move& move) {
+    SoundEntry entry = m_session.table.row(move.row);
+    std::error_code error;
+    if (isNeededInPlace(move.from, move.row)) {
+        error = m_stick.copyIn(*m_stick.pathOf(move.from), entry.entryName);
+    } else {
+        // No sound waits under the new name any more (its move would have come first):
+        // whatever file stands there makes room.
+        if (m_stick.exists(entry.entryName)) {
+            m_stick.deleteFile(entry.entryName);
+        }
+        error = m_stick.rename(move.from, entry.entryName);
+    }
+    if (error) {
         fail(entry.entryName, error);
         return;
     }
     entry.sourcePath = m_session.stickRoot + entry.entryName;
-    m_session.table.replaceRow(row, std::move(entry));
+    m_session.table.replaceRow(move.row, std::move(entry));
 }
 
 void CommitRun::writeIndexFile() {
@@ -113,7 +179,8 @@ void CommitRun::writeIndexFile() {
     }
 }
 
-void CommitRun::copyWhenChanged(const SoundEntry& entry) {
+void CommitRun::copyWhenChanged(int row) {
+    const SoundEntry& entry = m_session.table.row(row);
     const auto source = m_files.status(entry.sourcePath);
     const auto copy = m_stick.status(entry.entryName);
     if (source && copy && isSameFileVersion(*source, *copy)) {
@@ -138,10 +205,45 @@ void CommitRun::writeSettingFiles() {
         // The new file comes first, so that a pulled stick never lacks the setting.
         m_stick.ensureFile(current);
         const std::string stored = settings.StoredSettings[setting].substr(0, EntryNameLength);
-        if (!stored.empty() && current.size() > 18 && !sameFileName(stored, current)) {
-            m_stick.deleteFile(stored);
+        if (!stored.empty() && current.size() > 18 && !sameFileName(stored, current) &&
+            !m_stick.deleteFile(stored)) {
+            rememberStaleFile(m_session, stored);
         }
         settings.StoredSettings[setting] = current;
+    }
+}
+
+// Whether another row carries this name and can only have its sound from the file itself,
+// its source on the computer being gone.
+bool CommitRun::isNeededInPlace(const std::string& name, int exceptRow) {
+    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+        const SoundEntry& entry = m_session.table.row(row);
+        if (row != exceptRow && sameFileName(entry.entryName, name) &&
+            (m_stick.nameInRoot(entry.sourcePath) || !m_files.status(entry.sourcePath))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CommitRun::isStillNeeded(const std::string& name) const {
+    for (const SoundEntry& entry : m_session.table.entries()) {
+        const auto source = m_stick.nameInRoot(entry.sourcePath);
+        if (sameFileName(entry.entryName, name) || (source && sameFileName(*source, name))) {
+            return true;
+        }
+    }
+    return std::any_of(AllSettings.begin(), AllSettings.end(), [&](Setting setting) {
+        return sameFileName(m_session.settings.CurrentSettings[setting], name);
+    });
+}
+
+// Only once the new index file is in place: until then the old one may still list them.
+void CommitRun::removeStaleFiles() {
+    for (const auto& name : m_session.staleStickFiles) {
+        if (!isStillNeeded(name) && !m_stick.deleteFile(name) && m_stick.exists(name)) {
+            fail(name, std::make_error_code(std::errc::permission_denied));
+        }
     }
 }
 
@@ -189,6 +291,15 @@ bool isSameFileVersion(const FileStatus& source, const FileStatus& copy) {
     constexpr double Tolerance = 2.0;
     const double difference = std::fabs(source.modified - copy.modified);
     return difference <= Tolerance || std::fabs(difference - 3600.0) <= Tolerance;
+}
+
+void rememberStaleFile(Session& session, const std::string& name) {
+    auto& stale = session.staleStickFiles;
+    if (std::none_of(stale.begin(), stale.end(),
+                     [&](const std::string& known) { return sameFileName(known, name); })) {
+        stale.push_back(name);
+    }
+    session.SaveNeeded = true;
 }
 
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui) {

@@ -21,8 +21,12 @@ enum class CommitResult {
 // Brings the stick up to date with the session: every bound sound under its EntryName (a
 // stick file that carries an older name is renamed, anything else copied when it changed),
 // every setting file, and a new index file that replaces the old one only once it is
-// complete. Afterwards it checks that everything arrived.
+// complete; stale stick files go last. Afterwards it checks that everything arrived.
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui);
+
+// Remembers a stick file that has to go but could not; SaveNeeded is set so that the next
+// commit deletes it, unless a row or a setting carries its name again by then.
+void rememberStaleFile(Session& session, const std::string& name);
 
 // The stick's copy is up to date when it has the source's size and a modification time
 // within two seconds of it (FAT keeps times to 2 s), also across a daylight-saving hour.

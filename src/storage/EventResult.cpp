@@ -11,14 +11,25 @@ void applyEventResult(Session& session, FileOperations& files, UserInterface& ui
         return;
     }
     const std::string newName = entry.entryName();
-    session.table.replaceRow(editRow, entry.boundTo(session.table.row(editRow)));
-    CommitToStick(session, files, ui);
-
+    SoundEntry row = entry.boundTo(session.table.row(editRow));
     StickFiles stick(files, session.stickRoot);
     const bool renamed = !oldName.empty() && !sameFileName(oldName, newName);
-    if (renamed && stick.exists(newName) &&
-        !session.table.rowWithEntryName(oldName, 0).has_value()) {
-        stick.deleteFile(oldName);
+    // A sound whose file on the computer has gone lives on only in the stick file of its old
+    // name; the commit gives that file the new name instead of copying from nowhere.
+    if (renamed && !stick.nameInRoot(row.sourcePath) && !files.status(row.sourcePath)) {
+        row.sourcePath = session.stickRoot + oldName;
+    }
+    const bool movesOldFile = stick.nameInRoot(row.sourcePath) == oldName;
+    session.table.replaceRow(editRow, std::move(row));
+    const CommitResult result = CommitToStick(session, files, ui);
+
+    if (!renamed || movesOldFile || session.table.rowWithEntryName(oldName, 0).has_value()) {
+        return;
+    }
+    // The old file goes only once the new one has arrived; until then it may be the only
+    // copy of the sound, and the next commit that gets through removes it.
+    if (result != CommitResult::Written || !stick.deleteFile(oldName)) {
+        rememberStaleFile(session, oldName);
     }
 }
 

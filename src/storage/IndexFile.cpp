@@ -7,6 +7,7 @@ namespace tonarion {
 namespace {
 
 constexpr std::size_t SeparatorSearchStart = 19; // the ";" stands at position 20 or later
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -44,13 +45,22 @@ std::vector<IndexEntryLine> entryLines(const SoundTable& table, bool includeWith
 } // namespace
 
 IndexContent parseIndexFile(std::string_view bytes) {
+    // An index file that was opened and saved in an editor may come back as UTF-8 with a byte
+    // order mark; its lines are then read as UTF-8 where they are well-formed.
+    const bool utf8 = bytes.starts_with(Utf8ByteOrderMark);
+    if (utf8) {
+        bytes.remove_prefix(Utf8ByteOrderMark.size());
+    }
+    const auto decode = [utf8](std::string_view text) {
+        return utf8 && isValidUtf8(text) ? std::string(text) : windows1252ToUtf8(text);
+    };
     IndexContent content;
     for (const std::string_view line : splitLines(bytes)) {
         if (line == IndexHeader) {
             continue;
         }
         if (line.starts_with("SET_")) {
-            const std::string name = windows1252ToUtf8(line);
+            const std::string name = decode(line);
             if (const auto setting = settingOfName(name); setting && isPlainFileName(name)) {
                 content.settings[*setting] = name;
             }
@@ -59,11 +69,11 @@ IndexContent parseIndexFile(std::string_view bytes) {
         if (line.find(';', SeparatorSearchStart) == std::string_view::npos) {
             continue;
         }
-        const std::string name = windows1252ToUtf8(line.substr(0, 19));
+        const std::string name = decode(line.substr(0, 19));
         if (!isPlainFileName(name)) {
             continue;
         }
-        content.entries.push_back({name, windows1252ToUtf8(line.substr(20))});
+        content.entries.push_back({name, decode(line.substr(20))});
     }
     return content;
 }
@@ -119,13 +129,14 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
     }
     const IndexContent content = parseIndexFile(*bytes);
     bool pathChanged = false;
+    LoadReport report(ui);
     for (const auto& line : content.entries) {
         std::string source = line.sourcePath;
         if (!source.empty() && !isAbsoluteSourcePath(source)) {
             source = underProgramFolder(programFolder, source);
             pathChanged = true;
         }
-        session.table.appendEntry(loadEntry(line.entryName, source, session.counters, ui));
+        session.table.appendEntry(loadEntry(line.entryName, source, session.counters, report));
     }
     for (const Setting setting : AllSettings) {
         if (!content.settings[setting].empty()) {

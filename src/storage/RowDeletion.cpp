@@ -1,6 +1,7 @@
 #include "storage/RowDeletion.h"
 
 #include "model/EntryName.h"
+#include "storage/CommitToStick.h"
 #include "storage/StickFiles.h"
 
 #include <algorithm>
@@ -26,7 +27,9 @@ bool nameUsedByAnotherRow(const SoundTable& table, std::string_view name, int ro
 
 // Gives the random entry in row its new running number: in the table, and on the stick by
 // renaming its file there (same sound, no copy) or, where the stick lacks it, by copying
-// it from its source.
+// it from its source. A sound whose file on the computer has gone is found by its stick path
+// from then on; if the stick could not follow (pulled, write-protected), that path is the
+// old file's, and the next commit moves it.
 void renumberRandomEntry(Session& session, StickFiles& stick, int row, int number) {
     SoundEntry entry = session.table.row(row);
     const std::string oldName = entry.entryName;
@@ -35,7 +38,8 @@ void renumberRandomEntry(Session& session, StickFiles& stick, int row, int numbe
     entry.entryName = newName;
     entry.address1 = numberText;
     if (newName != oldName) {
-        const bool sourceIsOldStickFile = stick.nameInRoot(entry.sourcePath) == oldName;
+        const bool onComputer = !stick.nameInRoot(entry.sourcePath) &&
+                                stick.operations().status(entry.sourcePath).has_value();
         const bool othersNeedOldFile = nameUsedByAnotherRow(session.table, oldName, row);
         bool moved = false;
         if (stick.exists(oldName) && !othersNeedOldFile) {
@@ -45,8 +49,11 @@ void renumberRandomEntry(Session& session, StickFiles& stick, int row, int numbe
         } else {
             moved = !stick.copyIn(entry.sourcePath, newName);
         }
-        if (sourceIsOldStickFile && moved) {
-            entry.sourcePath = session.stickRoot + newName;
+        if (!onComputer) {
+            entry.sourcePath = session.stickRoot + (moved ? newName : oldName);
+        }
+        if (!moved && !othersNeedOldFile) {
+            rememberStaleFile(session, oldName);
         }
     }
     session.table.replaceRow(row, std::move(entry));
@@ -83,8 +90,8 @@ void deleteRow(Session& session, FileOperations& files, int row) {
     std::optional<int> deletedNumber;
     if (!name.empty()) {
         // Another row under the same name still needs the file.
-        if (!nameUsedByAnotherRow(table, name, row)) {
-            stick.deleteFile(name);
+        if (!nameUsedByAnotherRow(table, name, row) && !stick.deleteFile(name)) {
+            rememberStaleFile(session, name);
         }
         session.counters.removeEntry(kindOf(name));
         if (kindOf(name) == 'Z') {

@@ -1,5 +1,7 @@
 #include "storage/StickFiles.h"
 
+#include "model/SoundFileDrop.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -36,10 +38,7 @@ bool isPlainFileName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
-    return std::none_of(name.begin(), name.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return c == '/' || c == '\\' || c == ':' || byte < 0x20 || byte == 0x7F;
-    });
+    return !hasControlCharacter(name) && name.find_first_of("/\\:") == std::string_view::npos;
 }
 
 bool sameFileName(std::string_view a, std::string_view b) {

@@ -1,5 +1,6 @@
 #include "storage/StickSelection.h"
 
+#include "model/EntryName.h"
 #include "storage/IndexFile.h"
 #include "storage/StickFiles.h"
 
@@ -8,15 +9,40 @@
 namespace tonarion {
 namespace {
 
-SettingsTable freshSettings() {
-    SettingsTable settings;
-    for (const Setting setting : AllSettings) {
-        settings[setting] = freshDefaultName(setting);
+std::optional<std::string> named(const std::vector<std::string>& names, std::string_view name) {
+    const auto found = std::find_if(names.begin(), names.end(),
+                                    [name](const std::string& n) { return sameFileName(n, name); });
+    return found == names.end() ? std::nullopt : std::optional<std::string>(*found);
+}
+
+// Finishes or undoes what an interrupted commit left under the temporary name. Returns the
+// index file's name when the temporary file became it.
+std::optional<std::string> recoverTemporaryIndex(FileOperations& files, const std::string& root,
+                                                 const std::string& tempName, bool indexExists) {
+    const std::string tempPath = root + tempName;
+    std::error_code error;
+    const auto bytes = files.readFile(tempPath, error);
+    if (!indexExists && bytes && isCompleteIndexFile(*bytes)) {
+        // Should the rename fail, the temporary file stays for the next start: it may be the
+        // only record of the stick.
+        if (!files.renameFile(tempPath, root + IndexFileName)) {
+            return IndexFileName;
+        }
+        return std::nullopt;
     }
-    return settings;
+    files.ShellDelete(tempPath);
+    return std::nullopt;
 }
 
 } // namespace
+
+bool isCompleteIndexFile(std::string_view bytes) {
+    const std::string_view header = IndexHeader;
+    const std::string_view afterHeader = bytes.substr(std::min(bytes.size(), header.size()));
+    return bytes.starts_with(header) &&
+           (afterHeader.starts_with('\r') || afterHeader.starts_with('\n')) &&
+           (bytes.ends_with('\r') || bytes.ends_with('\n'));
+}
 
 std::optional<std::string> findIndexFile(FileOperations& files, const std::string& root) {
     if (root.empty()) {
@@ -26,10 +52,38 @@ std::optional<std::string> findIndexFile(FileOperations& files, const std::strin
     if (!names) {
         return std::nullopt;
     }
-    const auto found = std::find_if(names->begin(), names->end(), [](const std::string& name) {
-        return sameFileName(name, IndexFileName);
-    });
-    return found == names->end() ? std::nullopt : std::optional<std::string>(*found);
+    const auto index = named(*names, IndexFileName);
+    if (const auto temp = named(*names, IndexTempName)) {
+        if (const auto recovered = recoverTemporaryIndex(files, root, *temp, index.has_value())) {
+            return recovered;
+        }
+    }
+    return index;
+}
+
+IndexContent takeOverStickFiles(const std::vector<std::string>& names, const std::string& root) {
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    IndexContent content;
+    for (const auto& name : sorted) {
+        // A stick formatted on Linux may hold names with line breaks or backslashes, which
+        // have no place in the index file.
+        if (!isPlainFileName(name)) {
+            continue;
+        }
+        if (looksLikeEntryName(name)) {
+            content.entries.push_back({name, root + name});
+        } else if (const auto setting = settingOfName(name);
+                   isSettingName(name) && setting && content.settings[*setting].empty()) {
+            content.settings[*setting] = name;
+        }
+    }
+    for (const Setting setting : AllSettings) {
+        if (content.settings[setting].empty()) {
+            content.settings[setting] = freshDefaultName(setting);
+        }
+    }
+    return content;
 }
 
 std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOperations& files) {
@@ -50,12 +104,25 @@ bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui)
     session.indexFileName = IndexFileName;
     StickFiles stick(files, session.stickRoot);
     const auto path = stick.pathOf(IndexFileName);
-    const bool created = !session.stickRoot.empty() && path &&
-                         !files.writeFileDurably(*path, composeIndexFile({}, freshSettings(), {}));
+    // A stick whose index file was lost still holds what the module plays. Listing those
+    // files keeps them: otherwise the next commit would leave them out of the index, and the
+    // default settings would stand beside the module's real ones.
+    const IndexContent found = takeOverStickFiles(
+        files.listFiles(session.stickRoot).value_or(std::vector<std::string>{}), session.stickRoot);
+    const bool created =
+        !session.stickRoot.empty() && path &&
+        !files.writeFileDurably(*path, composeIndexFile(found.entries, found.settings, {}));
     if (!created) {
         showCritical(ui, IndexNotCreatedMessage);
+        return false;
     }
-    return created;
+    // Setting files alone are taken over without a word: the settings dialog shows them, and
+    // a message about zero sounds would only puzzle.
+    if (!found.entries.empty()) {
+        showInformation(ui, TakenOverMessageStart + std::to_string(found.entries.size()) +
+                                TakenOverMessageEnd);
+    }
+    return true;
 }
 
 bool endsManualDriveEntry(std::string_view answer) {

@@ -4,26 +4,45 @@
 #include "model/UserInterface.h"
 #include "storage/DriveDiscovery.h"
 #include "storage/FileOperations.h"
+#include "storage/IndexFile.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tonarion {
 
 inline constexpr const char* IndexNotCreatedMessage =
     "Konfigurationsdatei nicht erstellt werden!\r\n\r\nWählen sie ein anders Laufwerk aus.";
 
+inline constexpr const char* TakenOverMessageStart = "Auf dem USB-Stick wurden ";
+inline constexpr const char* TakenOverMessageEnd = " Sounddateien gefunden und übernommen.";
+
 // The index file's name in a root, found whatever its letter case (FAT sticks and the
-// Windows search ignore case), or nothing.
+// Windows search ignore case), or nothing. A commit that was interrupted between writing the
+// new index file under its temporary name and moving it over the old one is finished here:
+// a complete temporary file becomes the index file when there is none, and any other
+// temporary file is deleted. Start-up, the drive dialog and every command of tonarion-cli
+// look for the index file through this.
 std::optional<std::string> findIndexFile(FileOperations& files, const std::string& root);
+
+// Whether index-file bytes were written to their end: the header line first, a line end last.
+bool isCompleteIndexFile(std::string_view bytes);
+
+// What a fresh index file lists for the files already on a stick: every file named like an
+// entry, with its own stick path as source, in name order; every setting file as its
+// setting (the first in name order where several name one setting), the defaults elsewhere.
+IndexContent takeOverStickFiles(const std::vector<std::string>& names, const std::string& root);
 
 // The first USB drive in DriveList order whose root holds an index file.
 std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOperations& files);
 
 // Accepts session.stickRoot: an existing index file is used as it is; otherwise a fresh one
-// (header and the six default settings) is created. When that fails the user is told and
-// false comes back, so that another drive can be chosen.
+// is created: the header, the sound and setting files the stick already holds (its index
+// file was lost, but the module still plays them), and the default settings for the rest.
+// The user learns how many sounds were taken over. When the file cannot be created the user
+// is told and false comes back, so that another drive can be chosen.
 bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui);
 
 // Manual drive entry on Windows asks for a drive letter again while the answer is a number

@@ -85,6 +85,17 @@ std::string windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t pos = 0;
+    char32_t cp = 0;
+    while (pos < bytes.size()) {
+        if (!nextCodePoint(bytes, pos, cp)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -75,6 +75,25 @@ check "verify finds a missing file" test "$(status_of "$cli" verify "$stick")" =
 check "and names it" grep -qx "missing sound: RFO1-0005-00008.mp3" "$work/out"
 check "and the stray one" grep -qx "not in index: MGM1-0007-00000.mp3" "$work/out"
 
+# A commit interrupted between writing the new index and moving it over the old one.
+mv "$stick/tonkat.tkx" "$stick/tonkat.tkx.tmp"
+cp "$stick/tonkat.tkx.tmp" "$work/index"
+check "show finishes an interrupted commit" "$cli" show "$stick" >/dev/null
+check "the temporary index became the index" cmp -s "$work/index" "$stick/tonkat.tkx"
+check "and is gone" test ! -e "$stick/tonkat.tkx.tmp"
+printf 'Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\nZUM_-0001' > "$stick/tonkat.tkx.tmp"
+check "a half-written temporary index goes" "$cli" show "$stick" >/dev/null
+check "and the index stays" cmp -s "$work/index" "$stick/tonkat.tkx"
+check "without the temporary one" test ! -e "$stick/tonkat.tkx.tmp"
+
+# A lost index: init lists what the stick holds.
+rm "$stick/tonkat.tkx"
+"$cli" init "$stick" 2>"$work/err"
+check "init tells how many sounds it took over" grep -qx "Auf dem USB-Stick wurden 3 Sounddateien gefunden und übernommen." "$work/err"
+check "and lists them with their stick paths" grep -qx "ZUM_-0001-00000.mp3;$stick/ZUM_-0001-00000.mp3"$'\r' "$stick/tonkat.tkx"
+check "and keeps the module's volume" grep -qx "SET_-0001-00025.mp3"$'\r' "$stick/tonkat.tkx"
+check "the taken-over stick verifies" "$cli" verify "$stick"
+
 drives_status=$(status_of "$cli" drives)
 if [ "$drives_status" = 1 ]; then
     check "no drive: the message" grep -q "Kein USB Stick/Laufwerk angeschlossen." "$work/err"

@@ -7,6 +7,7 @@
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/RecordingUserInterface.h"
+#include "support/Selections.h"
 
 #include <gtest/gtest.h>
 
@@ -54,14 +55,7 @@ protected:
     }
 
     static EventSelection greenTurnout(const std::string& address) {
-        EventSelection sel;
-        sel.selEreignis = static_cast<int>(EventKind::Magnetartikel);
-        sel.selStatus = optMA[1].codeText;
-        sel.selModus = Option2[1].codeText;
-        sel.selWert = ChosenListEntry{1, "2"};
-        sel.selAdr1 = address;
-        sel.selAdr2 = "-";
-        return sel;
+        return turnoutSelection(1, address);
     }
     static EventSelection random() {
         EventSelection sel;
@@ -93,6 +87,18 @@ TEST_F(FatStickTest, OneRequestFromEndToEnd) {
     }
     EXPECT_FALSE(fs::exists(stick(IndexTempName)));
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(FatStickTest, AChangedSoundReplacesItsCopyInOneStep) {
+    openStick();
+    writeBytes(music("pfiff.mp3"), "pfiff");
+    workspace.dropFiles(std::vector<std::string>{music("pfiff.mp3")});
+    workspace.bind(1, greenTurnout("12"));
+    writeBytes(music("pfiff.mp3"), "pfiff, edited and longer");
+    session.SaveNeeded = true;
+    EXPECT_EQ(workspace.commit(), CommitResult::Written) << ui.lastText();
+    EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "pfiff, edited and longer");
+    EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3.tonarion-new")));
 }
 
 TEST_F(FatStickTest, AStickFileWithAnOlderNameIsRenamedAndReBindingDeletesOnlyTheOldFile) {
@@ -180,9 +186,39 @@ TEST_F(FatStickTest, AFullStickKeepsItsIndexByteForByte) {
     workspace.dropFiles(std::vector<std::string>{music("big.mp3")});
     EXPECT_EQ(workspace.bind(1, greenTurnout("12")), "MGM2-0012-00000.mp3");
     EXPECT_TRUE(session.SaveNeeded);
-    EXPECT_EQ(ui.messages.size(), 1u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.starts_with(std::string(CommitFailedMessage) +
+                                                "\r\n\r\nMGM2-0012-00000.mp3: "));
     EXPECT_EQ(readBytes(stick("tonkat.tkx")), before);
     EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3")));
+    EXPECT_FALSE(fs::exists(stick(IndexTempName)));
+}
+
+TEST_F(FatStickTest, AReadOnlyStickRefusesDeletingAndNewSettingsAndKeepsEverything) {
+    openStick();
+    writeBytes(music("a.mp3"), "a");
+    workspace.dropFiles(std::vector<std::string>{music("a.mp3")});
+    workspace.bind(1, greenTurnout("12"));
+    const std::string before = readBytes(stick("tonkat.tkx"));
+    m_image.remount(FatImage::Mount::ReadOnly);
+
+    workspace.deleteRow(1);
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
+    EXPECT_EQ(workspace.commit(), CommitResult::Failed);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.starts_with(CommitFailedMessage));
+    EXPECT_EQ(readBytes(stick("tonkat.tkx")), before);
+    EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "a");
+    EXPECT_TRUE(session.SaveNeeded);
+
+    // Back in writing order, the stick catches up with everything at once.
+    m_image.remount(FatImage::Mount::ReadWrite);
+    EXPECT_EQ(workspace.commit(), CommitResult::Written);
+    EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3")));
+    EXPECT_FALSE(fs::exists(stick("SET_-0001-00021.mp3")));
+    EXPECT_EQ(readBytes(stick("tonkat.tkx")),
+              "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\nSET_-0001-00025.mp3\r\n" +
+                  DefaultSettings.substr(DefaultSettings.find("SET_-0002")));
 }
 
 TEST_F(FatStickTest, RelativeSourcePathsAreRepairedAndWrittenBack) {

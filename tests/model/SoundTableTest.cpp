@@ -93,6 +93,38 @@ TEST(SoundFileDropTest, ANonMp3FileStopsTheDropAfterTheFilesBeforeIt) {
     EXPECT_TRUE(table.row(4).entryName.empty());
 }
 
+TEST(SoundFileDropTest, APathWithAControlCharacterStopsTheDropLikeANonMp3File) {
+    const std::string notMp3 = NotMp3Message;
+    const std::string control = ControlCharacterMessage;
+    struct Case {
+        std::vector<std::string> drop;
+        int added;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"/a.mp3", "/zeile\numbruch.mp3", "/c.mp3"}, 1, control},
+        {{"/a.mp3", std::string("/nul\0.mp3", 9), "/c.mp3"}, 1, control},
+        {{"/tab\t.mp3"}, 0, control},
+        {{"/del\x7F.mp3"}, 0, control},
+        {{"/a.mp3", "/b.txt", "/zeile\n.mp3"}, 1, notMp3},
+        {{"/a.mp3", "/zeile\n.txt"}, 1, notMp3}, // fails both: not an MP3 says it all
+        {{"/Grüße/ärger.mp3", "/b.mp3"}, 2, ""}, // umlauts are no control characters
+    };
+    for (const auto& c : cases) {
+        SoundTable table;
+        RecordingUserInterface ui;
+        EXPECT_EQ(DropFiles(table, c.drop, ui), c.added) << c.drop.back();
+        EXPECT_EQ(table.nextRow(), c.added + 1);
+        EXPECT_EQ(ui.texts(), c.message.empty() ? Texts{} : Texts{c.message}) << c.drop.back();
+        if (!c.message.empty()) {
+            EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
+            EXPECT_EQ(ui.messages[0].title, "Tonarion");
+        }
+    }
+    EXPECT_EQ(control, "Der Pfad einer oder mehrerer Dateien enthält Steuerzeichen und kann nicht "
+                       "gespeichert werden!");
+}
+
 TEST(SoundFileDropTest, DataWithoutAFileListAddsNothing) {
     SoundTable table;
     RecordingUserInterface ui;

@@ -8,6 +8,7 @@ namespace tonarion {
 namespace {
 
 using namespace testing;
+using namespace std::string_literals;
 
 TEST(IndexFileParseTest, TellsLinesApartByTheirShape) {
     const std::string bytes = "SET_-0003-00028.mp3\n"
@@ -37,6 +38,54 @@ TEST(IndexFileParseTest, ReadsWindows1252AndWritesItBackByteForByte) {
     const IndexContent content = parseIndexFile(bytes);
     EXPECT_EQ(content.entries[0].sourcePath, "C:\\Grüße\\Ärger.mp3");
     EXPECT_EQ(composeIndexFile({content.entries[0]}, content.settings, {}), bytes);
+}
+
+TEST(IndexFileParseTest, HostileLinesAreIgnoredAndOddFilesStillRead) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> names;
+        std::vector<std::string> paths;
+    };
+    const Case cases[] = {
+        {"names reaching out of the root",
+         "../sentinel-000.mp3;a\r\n..\\sentinel-000.mp3;a\r\n/tmp/tnabcdef/S.mp3;a\r\n"
+         "C:MGM2-0012-000.mp3;a\r\nMGM2-0012-00000.mp3;../../a.mp3\r\n",
+         {"MGM2-0012-00000.mp3"},
+         {"../../a.mp3"}},
+        {"a NUL or a tab in the name",
+         "MGM2-\0"
+         "012-00000.mp3;a\r\nMGM2\t0012-00000.mp3;b"s,
+         {},
+         {}},
+        {"only CR line ends",
+         "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\rMGM2-0012-00000.mp3;a\r"
+         "MRM2-0012-00000.mp3;b",
+         {"MGM2-0012-00000.mp3", "MRM2-0012-00000.mp3"},
+         {"a", "b"}},
+        {"a byte order mark: UTF-8 text",
+         "\xEF\xBB\xBFTonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n"
+         "MGM2-0012-00000.mp3;C:\\Gr\xC3\xBC\xC3\x9F\x65.mp3\r\n"
+         "MRM2-0012-00000.mp3;C:\\\xFC.mp3\r\n",
+         {"MGM2-0012-00000.mp3", "MRM2-0012-00000.mp3"},
+         {"C:\\Grüße.mp3", "C:\\ü.mp3"}},
+    };
+    for (const auto& c : cases) {
+        const IndexContent content = parseIndexFile(c.bytes);
+        std::vector<std::string> names;
+        std::vector<std::string> paths;
+        for (const auto& entry : content.entries) {
+            names.push_back(entry.entryName);
+            paths.push_back(entry.sourcePath);
+        }
+        EXPECT_EQ(names, c.names) << c.what;
+        EXPECT_EQ(paths, c.paths) << c.what;
+    }
+    const IndexContent settings =
+        parseIndexFile("SET_-0001/../../S.mp3\r\nSET_-0006-\\..\\S.mp3\r\nSET_-0002-00180.mp3\n");
+    EXPECT_EQ(settings.settings[Setting::Volume], "");
+    EXPECT_EQ(settings.settings[Setting::EndlessAddress], "");
+    EXPECT_EQ(settings.settings[Setting::ModelTime], "SET_-0002-00180.mp3");
 }
 
 TEST(IndexFileParseTest, AbsolutePathsOnEveryPlatform) {
@@ -89,6 +138,35 @@ TEST_F(IndexReadTest, RewriteKeepsEntriesWithoutSourceAndEmptySettings) {
     EXPECT_EQ(index(),
               indexWith({"MGM2-0012-00000.mp3;", "KSM4-0001-00010.mp3;/opt/tonarion/rel.mp3", "",
                          "SET_-0002-00180.mp3", "", "", "", ""}));
+}
+
+TEST_F(IndexReadTest, AFullGroupIsReportedOncePerLoad) {
+    std::string bytes = indexWith({});
+    for (int i = 0; i < 300; ++i) {
+        bytes += "KSM4-0001-00010.mp3;/a.mp3\r\nMGM2-0012-00000.mp3;/b.mp3\r\n";
+    }
+    files.addFile(Root + IndexFileName, bytes);
+    for (int load = 0; load < 2; ++load) {
+        ui.messages.clear();
+        ASSERT_EQ(workspace.load("/opt"), IndexReadResult::Read);
+        EXPECT_EQ(session.table.entryCount(), 600);
+        EXPECT_EQ(ui.texts(),
+                  (std::vector<std::string>{"Maximale Anzahl (63) an Samples erreicht",
+                                            "Maximale Anzahl (255) an Samples erreicht"}));
+    }
+}
+
+TEST_F(IndexReadTest, ReadingEndsAtTheLastRowNumberWithoutRewriting) {
+    std::string bytes = indexWith({});
+    for (int i = 0; i < 40000; ++i) {
+        bytes += "mgm2-0012-00000.mp3;relative.mp3\r\n";
+    }
+    bytes += "SET_-0001-00025.mp3\r\n";
+    files.addFile(Root + IndexFileName, bytes);
+    ASSERT_EQ(workspace.load("/opt"), IndexReadResult::Read);
+    EXPECT_EQ(session.table.nextRow(), 32767);
+    EXPECT_EQ(session.settings.CurrentSettings[Setting::Volume], "SET_-0001-00025.mp3");
+    EXPECT_EQ(index(), bytes);
 }
 
 TEST_F(IndexReadTest, APulledStickEndsTheProgramWithAMessage) {

@@ -60,6 +60,21 @@ TEST_F(RowDeletionTest, DeletingAnEntryRemovesItsFileAndCount) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(RowDeletionTest, AFileTheStickRefusedToDeleteGoesWithTheNextCommit) {
+    files.addFile(Root + "MGM2-0012-00000.mp3");
+    files.addFile(Root + "KSM4-0001-00010.mp3");
+    loadStick({"MGM2-0012-00000.mp3;/a.mp3", "KSM4-0001-00010.mp3;/b.mp3"});
+    files.setReadOnly(true);
+    workspace.deleteRow(1);
+    EXPECT_TRUE(files.has(Root + "MGM2-0012-00000.mp3"));
+    EXPECT_EQ(workspace.commit(), CommitResult::Failed);
+
+    files.setReadOnly(false);
+    EXPECT_EQ(workspace.commit(), CommitResult::Written);
+    EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
+    EXPECT_TRUE(files.has(Root + "KSM4-0001-00010.mp3"));
+}
+
 TEST_F(RowDeletionTest, AnUnboundRowGoesWithoutTouchingTheStick) {
     loadStick({});
     workspace.dropFiles(std::vector<std::string>{"/a.mp3", "/b.mp3"});

@@ -171,35 +171,36 @@ std::optional<std::vector<std::string>> FakeFileOperations::listFiles(const std:
     return filesIn(folder);
 }
 
-// Pulled stick: every operation from the k-th on fails.
+// Pulled stick: every operation on the stick from the k-th on fails.
 
 bool PulledStickFileOperations::ShellDelete(const std::string& path) {
-    return !pulled() && m_inner.ShellDelete(path);
+    return !pulled(path) && m_inner.ShellDelete(path);
 }
 
 std::error_code PulledStickFileOperations::CopyFileReplace(const std::string& source,
                                                            const std::string& target) {
-    return pulled() ? errorOf(std::errc::no_such_device) : m_inner.CopyFileReplace(source, target);
+    return pulled(source, target) ? errorOf(std::errc::no_such_device)
+                                  : m_inner.CopyFileReplace(source, target);
 }
 
 void PulledStickFileOperations::EnsureFile(const std::string& path) {
-    if (!pulled()) {
+    if (!pulled(path)) {
         m_inner.EnsureFile(path);
     }
 }
 
 bool PulledStickFileOperations::FileExists(const std::string& path) {
-    return !pulled() && m_inner.FileExists(path);
+    return !pulled(path) && m_inner.FileExists(path);
 }
 
 std::error_code PulledStickFileOperations::renameFile(const std::string& from,
                                                       const std::string& to) {
-    return pulled() ? errorOf(std::errc::no_such_device) : m_inner.renameFile(from, to);
+    return pulled(from, to) ? errorOf(std::errc::no_such_device) : m_inner.renameFile(from, to);
 }
 
 std::optional<std::string> PulledStickFileOperations::readFile(const std::string& path,
                                                                std::error_code& error) {
-    if (pulled()) {
+    if (pulled(path)) {
         error = errorOf(std::errc::no_such_device);
         return std::nullopt;
     }
@@ -208,21 +209,22 @@ std::optional<std::string> PulledStickFileOperations::readFile(const std::string
 
 std::error_code PulledStickFileOperations::writeFileDurably(const std::string& path,
                                                             const std::string& bytes) {
-    return pulled() ? errorOf(std::errc::no_such_device) : m_inner.writeFileDurably(path, bytes);
+    return pulled(path) ? errorOf(std::errc::no_such_device)
+                        : m_inner.writeFileDurably(path, bytes);
 }
 
 std::error_code PulledStickFileOperations::replaceFile(const std::string& from,
                                                        const std::string& to) {
-    return pulled() ? errorOf(std::errc::no_such_device) : m_inner.replaceFile(from, to);
+    return pulled(from, to) ? errorOf(std::errc::no_such_device) : m_inner.replaceFile(from, to);
 }
 
 std::optional<FileStatus> PulledStickFileOperations::status(const std::string& path) {
-    return pulled() ? std::nullopt : m_inner.status(path);
+    return pulled(path) ? std::nullopt : m_inner.status(path);
 }
 
 std::optional<std::vector<std::string>>
 PulledStickFileOperations::listFiles(const std::string& folder) {
-    return pulled() ? std::nullopt : m_inner.listFiles(folder);
+    return pulled(folder) ? std::nullopt : m_inner.listFiles(folder);
 }
 
 } // namespace tonarion::testing

@@ -56,14 +56,18 @@ private:
 };
 
 // Wraps file operations and, from its k-th operation on (counting from 0), fails every
-// operation as a stick that was pulled out does.
+// operation that touches the stick, as a stick that was pulled out does. The computer's files
+// stay readable: a pulled stick does not take them along.
 class PulledStickFileOperations : public FileOperations {
 public:
-    PulledStickFileOperations(FileOperations& inner, int failFrom)
+    PulledStickFileOperations(FileOperations& inner, int failFrom, std::string stickRoot)
         : m_inner(inner)
-        , m_failFrom(failFrom) {}
+        , m_failFrom(failFrom)
+        , m_stickRoot(std::move(stickRoot)) {}
 
     int operationCount() const { return m_count; }
+    // Whether any operation failed because the stick was gone.
+    bool pulledAny() const { return m_pulledAny; }
 
     bool ShellDelete(const std::string& path) override;
     std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
@@ -77,11 +81,18 @@ public:
     std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
 
 private:
-    bool pulled() { return m_count++ >= m_failFrom; }
+    bool pulled(const std::string& path, const std::string& other = "") {
+        const bool onStick = path.starts_with(m_stickRoot) || other.starts_with(m_stickRoot);
+        const bool failed = m_count++ >= m_failFrom && onStick;
+        m_pulledAny = m_pulledAny || failed;
+        return failed;
+    }
 
     FileOperations& m_inner;
     int m_failFrom;
+    std::string m_stickRoot;
     int m_count = 0;
+    bool m_pulledAny = false;
 };
 
 } // namespace tonarion::testing

@@ -10,8 +10,8 @@
 namespace tonarion {
 namespace {
 
-// The name under which a copy is written before it takes the target's place.
-constexpr const char* PartSuffix = ".part";
+// The name under which a copy is written before it takes an existing file's place.
+constexpr const char* ReplacementSuffix = ".tonarion-new";
 
 std::error_code lastError() {
     return {errno, std::generic_category()};
@@ -74,6 +74,18 @@ void syncFolder(const std::string& folder) {
     }
 }
 
+// Opens a file on the stick for writing without ever following a symbolic link: a stick made
+// on Linux could hold a link named like a sound or the temporary index file that points at a
+// file of the computer, which a write would otherwise overwrite. The link itself is removed
+// and a real file takes its place.
+int openForWriting(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        ::unlink(path.c_str());
+    }
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
 // Windows hands paths to the shell ending in NUL characters; the same text works here.
 std::string withoutTrailingNuls(std::string path) {
     while (!path.empty() && path.back() == '\0') {
@@ -108,11 +120,16 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         sourceInfo.st_ino == targetInfo.st_ino) {
         return std::make_error_code(std::errc::file_exists);
     }
-    // The copy is written beside the target and moved over it once complete: an older copy
-    // stays whole until then, and no FAT driver has to cut an existing file short.
-    const std::string part = target + PartSuffix;
-    ::unlink(part.c_str());
-    Descriptor out(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    // A file that is there already is replaced in one step: the copy is written beside it
+    // and then takes its name, so that the old sound stays whole until the new one is
+    // complete, and FAT drivers that cannot rewrite a file in place (fusefat) manage too.
+    struct stat existing {};
+    const bool replacing = ::lstat(target.c_str(), &existing) == 0;
+    const std::string written = replacing ? target + ReplacementSuffix : target;
+    if (replacing) {
+        ::unlink(written.c_str()); // what an interrupted copy left
+    }
+    Descriptor out(openForWriting(written));
     if (!out.valid()) {
         return lastError();
     }
@@ -142,15 +159,14 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     if (const auto closeError = out.close(); !error) {
         error = closeError;
     }
-    if (!error && ::rename(part.c_str(), target.c_str()) != 0) {
-        error = lastError();
+    if (!error && replacing) {
+        error = replaceFile(written, target);
     }
     if (error) {
-        ::unlink(part.c_str());
-        return error;
+        // A half-written sound must not stand on the stick.
+        ::unlink(written.c_str());
     }
-    syncFolder(parentFolder(target));
-    return {};
+    return error;
 }
 
 void LinuxFileOperations::EnsureFile(const std::string& path) {
@@ -203,7 +219,7 @@ std::optional<std::string> LinuxFileOperations::readFile(const std::string& path
 
 std::error_code LinuxFileOperations::writeFileDurably(const std::string& path,
                                                       const std::string& bytes) {
-    Descriptor out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Descriptor out(openForWriting(path));
     if (!out.valid()) {
         return lastError();
     }

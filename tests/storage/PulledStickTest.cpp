@@ -1,0 +1,221 @@
+// A stick can be pulled at any moment. Each case runs one action of the user once on a stick
+// that stays, and then once for every k with the stick pulled from its k-th file operation on.
+//
+// What the user must be left with:
+// - the stick holds the old or the new index file, complete;
+// - no sound is lost. A sound counts as lost when the old or the new index file lists it,
+//   its source is gone from the computer, and its content is in no file of the stick. The
+//   content is what counts, not the name: a stick file that was renamed still holds the
+//   sound. Only the sound the user deleted on purpose may go;
+// - the user saw the failure message, unless the commit had gone through and only a file
+//   under an old name could not be removed any more;
+// - SaveNeeded is still set, so that the stick "back" is committed once more, and that commit
+//   brings the stick to exactly the state the undisturbed action reached.
+
+#include "model/EntryName.h"
+#include "storage/EventResult.h"
+#include "storage/RowDeletion.h"
+#include "support/Selections.h"
+#include "support/StickFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <map>
+#include <set>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+
+using StickContent = std::map<std::string, std::string>; // name in the root -> content
+
+class PulledStickTest : public StickFixture {
+protected:
+    using Action = std::function<void(FileOperations&)>;
+
+    StickContent stickContent() const {
+        StickContent content;
+        for (const auto& name : files.filesIn(Root)) {
+            if (name != IndexFileName) {
+                content[name] = files.content(Root + name);
+            }
+        }
+        return content;
+    }
+
+    // The contents of the sounds an index file lists whose source is not on the computer.
+    std::set<std::string> soundsOnlyOnStick(const std::string& indexBytes,
+                                            const StickContent& stick) const {
+        std::set<std::string> sounds;
+        for (const auto& entry : parseIndexFile(indexBytes).entries) {
+            const bool onComputer =
+                !entry.sourcePath.starts_with(Root) && files.has(entry.sourcePath);
+            const auto file = stick.find(entry.entryName);
+            if (!onComputer && file != stick.end()) {
+                sounds.insert(file->second);
+            }
+        }
+        return sounds;
+    }
+
+    bool toldTheUser() const {
+        return std::any_of(ui.messages.begin(), ui.messages.end(), [](const Message& message) {
+            return message.text.starts_with(CommitFailedMessage);
+        });
+    }
+
+    void pullAtEveryOperation(const Action& action, const std::string& deletedSound = "") {
+        const FakeFileOperations before = files;
+        const Session pending = session;
+        const std::string oldIndex = index();
+        const StickContent oldStick = stickContent();
+
+        PulledStickFileOperations undisturbed(files, std::numeric_limits<int>::max(), Root);
+        action(undisturbed);
+        ASSERT_FALSE(session.SaveNeeded);
+        ASSERT_EQ(ui.texts(), std::vector<std::string>{});
+        const int operations = undisturbed.operationCount();
+        const std::string newIndex = index();
+        const StickContent newStick = stickContent();
+        std::set<std::string> precious = soundsOnlyOnStick(oldIndex, oldStick);
+        precious.merge(soundsOnlyOnStick(newIndex, newStick));
+        precious.erase(deletedSound);
+        ASSERT_FALSE(precious.empty()) << "a case without a sound that only the stick holds";
+
+        for (int k = 0; k < operations; ++k) {
+            SCOPED_TRACE("stick pulled at operation " + std::to_string(k) + " of " +
+                         std::to_string(operations));
+            files = before;
+            session = pending;
+            ui.messages.clear();
+            PulledStickFileOperations pulled(files, k, Root);
+            action(pulled);
+
+            EXPECT_TRUE(index() == oldIndex || index() == newIndex) << index();
+            const StickContent now = stickContent();
+            for (const auto& sound : precious) {
+                EXPECT_TRUE(std::any_of(now.begin(), now.end(),
+                                        [&](const auto& file) { return file.second == sound; }))
+                    << "lost: " << sound;
+            }
+            if (!pulled.pulledAny()) {
+                continue; // only the computer was touched from k on
+            }
+            EXPECT_TRUE(session.SaveNeeded);
+            EXPECT_TRUE(toldTheUser() || index() == newIndex);
+
+            ui.messages.clear();
+            EXPECT_EQ(CommitToStick(session, files, ui), CommitResult::Written) << ui.lastText();
+            EXPECT_EQ(index(), newIndex);
+            EXPECT_EQ(stickContent(), newStick);
+        }
+    }
+
+    // Puts sound files and an index file listing them on the stick, and loads it. A source
+    // in the music folder that is not there yet is given the stick file's content and time,
+    // as a commit leaves them.
+    void loadSounds(const std::vector<std::pair<std::string, std::string>>& nameAndSource) {
+        std::string lines;
+        double modified = 0;
+        for (const auto& [name, source] : nameAndSource) {
+            files.addFile(Root + name, "stick " + name, modified += 100);
+            if (source.starts_with(Music) && !files.has(source)) {
+                files.addFile(source, "stick " + name, modified);
+            }
+            lines += name + ";" + source + "\r\n";
+        }
+        for (const auto& line : DefaultSettingLines) {
+            files.addFile(Root + line);
+            lines += line + "\r\n";
+        }
+        files.addFile(Root + IndexFileName, std::string(IndexHeader) + "\r\n" + lines);
+        ASSERT_EQ(workspace.load("/opt"), IndexReadResult::Read);
+    }
+};
+
+TEST_F(PulledStickTest, ACommitOfEveryKindOfChange) {
+    files.addFile(Music + "a.mp3", "a, edited on the computer");
+    files.addFile(Music + "c.mp3", "c, new");
+    loadSounds({{"MGM2-0012-00000.mp3", Music + "a.mp3"},
+                {"MRM2-0013-00000.mp3", "/gone/b.mp3"},
+                {"KSM4-0001-00010.mp3", Root + "KSM4-0001-00010.mp3"}});
+    // Pending: a stick file under an older name, a new sound, a new volume.
+    session.table.replaceRow(3, SoundEntry{.entryName = "KAM4-0001-00010.mp3",
+                                           .sourcePath = Root + "KSM4-0001-00010.mp3"});
+    session.table.appendEntry(
+        SoundEntry{.entryName = "ZUM_-0001-00000.mp3", .sourcePath = Music + "c.mp3"});
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
+    session.SaveNeeded = true;
+
+    pullAtEveryOperation([this](FileOperations& f) { CommitToStick(session, f, ui); });
+}
+
+TEST_F(PulledStickTest, ReBindingASound) {
+    struct Case {
+        const char* what;
+        std::string source;
+    };
+    const Case cases[] = {
+        {"whose source is gone", "/gone/a.mp3"},
+        {"from the computer", Music + "a.mp3"},
+        {"that was taken over from the stick", Root + "MGM2-0012-00000.mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files = FakeFileOperations{};
+        files.addFolder(Root);
+        loadSounds({{"MGM2-0012-00000.mp3", c.source}, {"MRM2-0013-00000.mp3", "/gone/b.mp3"}});
+        const auto entry = workspace.compose(1, turnoutSelection(2, "14"));
+        ASSERT_TRUE(entry);
+        pullAtEveryOperation([&](FileOperations& f) {
+            applyEventResult(session, f, ui, 1, "MGM2-0012-00000.mp3", *entry);
+        });
+    }
+}
+
+TEST_F(PulledStickTest, DeletingARandomEntryThatRenumbersTheOthers) {
+    struct Case {
+        std::vector<int> numbers; // in row order
+        int deleted;              // running number
+    };
+    const Case cases[] = {
+        {{1, 2, 3, 4}, 2},
+        {{4, 3, 2, 1}, 1},
+        {{1, 5, 9}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("deleting " + std::to_string(c.deleted));
+        files = FakeFileOperations{};
+        files.addFolder(Root);
+        std::vector<std::pair<std::string, std::string>> sounds;
+        int deletedRow = 0;
+        for (const int number : c.numbers) {
+            const std::string name = "ZUM_-" + pad4(std::to_string(number)) + "-00000.mp3";
+            // Sources of every kind: on the computer, gone, and the stick file itself.
+            std::string source = "/gone/" + std::to_string(number) + ".mp3";
+            if (number % 3 == 1) {
+                source = Music + std::to_string(number) + ".mp3";
+            } else if (number % 3 == 0) {
+                source = Root + name;
+            }
+            sounds.emplace_back(name, source);
+            if (number == c.deleted) {
+                deletedRow = static_cast<int>(sounds.size());
+            }
+        }
+        loadSounds(sounds);
+        const std::string deletedSound = files.content(Root + sounds[deletedRow - 1].first);
+        pullAtEveryOperation(
+            [&](FileOperations& f) {
+                deleteRow(session, f, deletedRow);
+                CommitToStick(session, f, ui);
+            },
+            deletedSound);
+    }
+}
+
+} // namespace
+} // namespace tonarion
