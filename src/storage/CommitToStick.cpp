@@ -1,11 +1,13 @@
 #include "storage/CommitToStick.h"
 
 #include "model/EntryName.h"
+#include "model/SoundTable.h"
 #include "storage/IndexFile.h"
 #include "storage/StickFiles.h"
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace tonarion {
 namespace {
@@ -248,13 +250,20 @@ void CommitRun::removeStaleFiles() {
 }
 
 void CommitRun::checkEverythingArrived() {
-    const auto missing = [this](const std::string& name) {
+    // One listing of the root instead of a look per file: on a large FAT folder every look
+    // costs about as much as the listing.
+    std::set<std::string> onStick;
+    for (const auto& name :
+         m_files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{})) {
+        onStick.insert(foldCase(name));
+    }
+    const auto missing = [this, &onStick](const std::string& name) {
         for (const auto& failure : m_failures) {
             if (failure.starts_with(name + ":")) {
                 return;
             }
         }
-        if (!m_stick.exists(name)) {
+        if (!onStick.contains(foldCase(name))) {
             fail(name, std::make_error_code(std::errc::no_such_file_or_directory));
         }
     };

@@ -112,24 +112,26 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         return lastError();
     }
     struct stat sourceInfo {};
-    struct stat targetInfo {};
     if (::fstat(in.get(), &sourceInfo) != 0) {
         return lastError();
     }
-    if (::stat(target.c_str(), &targetInfo) == 0 && sourceInfo.st_dev == targetInfo.st_dev &&
+    // One look at the target tells all: on a large FAT folder every look costs.
+    struct stat targetInfo {};
+    const bool replacing = ::lstat(target.c_str(), &targetInfo) == 0;
+    if (replacing && sourceInfo.st_dev == targetInfo.st_dev &&
         sourceInfo.st_ino == targetInfo.st_ino) {
         return std::make_error_code(std::errc::file_exists);
     }
     // A file that is there already is replaced in one step: the copy is written beside it
     // and then takes its name, so that the old sound stays whole until the new one is
-    // complete, and FAT drivers that cannot rewrite a file in place (fusefat) manage too.
-    struct stat existing {};
-    const bool replacing = ::lstat(target.c_str(), &existing) == 0;
+    // complete, and FAT drivers that cannot rewrite a file in place (fusefat) manage too. The
+    // move replaces a symbolic link itself, never the file it points at.
     const std::string written = replacing ? target + ReplacementSuffix : target;
     if (replacing) {
         ::unlink(written.c_str()); // what an interrupted copy left
     }
-    Descriptor out(openForWriting(written));
+    Descriptor out(
+        ::open(written.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!out.valid()) {
         return lastError();
     }

@@ -1,7 +1,7 @@
 // Measures the main window with a large stick: the time from the program's start to the
 // window shown with every entry loaded, and the time fitting the column widths takes.
 //
-//   tonarion-gui-bench [ENTRIES]     prints "start_ms N" and "fit_ms N"
+//   tonarion_window_bench [ENTRIES]     prints "start_ms N" and "fit_ms N"
 
 #include "app/ProgramLook.h"
 #include "app/StartProcedure.h"
