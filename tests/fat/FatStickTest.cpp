@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -237,6 +238,10 @@ TEST_F(FatStickTest, ASecondCommitCopiesOnlyWhatChanged) {
     openStick();
     writeBytes(music("a.mp3"), "first");
     writeBytes(music("b.mp3"), "bbbbb");
+    // Sounds made long ago: a copy stamped with the time of copying would differ.
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    fs::last_write_time(music("a.mp3"), longAgo);
+    fs::last_write_time(music("b.mp3"), longAgo);
     workspace.dropFiles(std::vector<std::string>{music("a.mp3"), music("b.mp3")});
     workspace.bind(1, greenTurnout("1"));
     workspace.bind(2, greenTurnout("2"));

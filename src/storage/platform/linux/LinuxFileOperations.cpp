@@ -151,10 +151,10 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     if (!error && ::fsync(out.get()) != 0) {
         error = lastError();
     }
-    // The copy keeps the source's modification time, as copies on Windows do, so that the
-    // next commit sees it is up to date. It is set before closing: some FAT drivers stamp
-    // the file once more when a written file is closed.
-    const timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
+    // The copy keeps the source's times, as copies on Windows do, so that the next commit
+    // sees it is up to date. Both times are given (fusefat ignores a change of only one), and
+    // before closing, since some FAT drivers stamp a file once more when it is closed.
+    const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
     if (!error && ::futimens(out.get(), times) != 0) {
         error = lastError();
     }
