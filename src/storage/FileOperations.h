@@ -26,8 +26,9 @@ public:
     virtual bool ShellDelete(const std::string& path) = 0;
 
     // Copies source to target, replacing target; the copy keeps the source's modification
-    // time. A copy of a file onto itself fails and changes nothing. The copy is on the
-    // medium when this returns.
+    // time. A copy of a file onto itself fails and changes nothing. A copy that replaces a
+    // file is on the medium when this returns; a new file at the latest when the next
+    // writeFileDurably on the same medium returns.
     virtual std::error_code CopyFileReplace(const std::string& source,
                                             const std::string& target) = 0;
 
@@ -44,7 +45,8 @@ public:
     virtual std::optional<std::string> readFile(const std::string& path,
                                                 std::error_code& error) = 0;
 
-    // Creates or truncates path, writes bytes and flushes them to the medium.
+    // Creates or truncates path, writes bytes and flushes them, and every earlier write to
+    // the same medium, to the medium.
     virtual std::error_code writeFileDurably(const std::string& path, const std::string& bytes) = 0;
 
     // Moves a complete file over another in the same folder in one step, so that the folder

@@ -148,7 +148,10 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         }
         error = writeAll(out.get(), buffer, static_cast<std::size_t>(got));
     }
-    if (!error && ::fsync(out.get()) != 0) {
+    // A new file waits for the index file's write, which flushes the whole stick at once
+    // (one flush per sound would cost more than the copying). A replacement must be on the
+    // medium before it takes the old sound's name.
+    if (!error && replacing && ::fsync(out.get()) != 0) {
         error = lastError();
     }
     // The copy keeps the source's times, as copies on Windows do, so that the next commit
@@ -228,7 +231,8 @@ std::error_code LinuxFileOperations::writeFileDurably(const std::string& path,
     if (auto error = writeAll(out.get(), bytes.data(), bytes.size())) {
         return error;
     }
-    if (::fsync(out.get()) != 0) {
+    // syncfs flushes every earlier write to the same stick too, the copies among them.
+    if (::syncfs(out.get()) != 0) {
         return lastError();
     }
     return out.close();

@@ -4,8 +4,8 @@
 
 namespace tonarion {
 
-// File operations on Linux, through POSIX calls so that every write reaches the medium
-// (fsync) before the program goes on.
+// File operations on Linux, through POSIX calls, flushing to the medium (fsync, syncfs) where
+// the interface promises it.
 class LinuxFileOperations final : public FileOperations {
 public:
     bool ShellDelete(const std::string& path) override;
