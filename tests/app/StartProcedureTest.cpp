@@ -1,9 +1,10 @@
 #include "app/StartProcedure.h"
 
+#include "storage/StickSelection.h"
 #include "support/GuiStick.h"
+#include "support/ModalDialog.h"
 
 #include <QListWidget>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -31,15 +32,15 @@ private:
     std::optional<std::string> manualAnswer;
     std::unique_ptr<StartProcedure> start;
 
-    void makeStart() {
-        start = std::make_unique<StartProcedure>(stick->workspace, drives, stick->ui, "/opt",
-                                                 [this](QWidget*) { return manualAnswer; });
-    }
-    void addStick(const std::string& root, bool withIndex) {
-        stick->files.addFolder(root);
-        drives.roots.push_back(root);
-        if (withIndex) {
-            stick->files.addFile(root + "tonkat.tkx", std::string(IndexHeader) + "\r\n");
+    // Sticks at these roots; those in withIndex hold an index file.
+    void addSticks(std::initializer_list<std::string> roots,
+                   std::initializer_list<std::string> withIndex = {}) {
+        for (const std::string& root : roots) {
+            stick->files.addFolder(root);
+            drives.roots.push_back(root);
+        }
+        for (const std::string& root : withIndex) {
+            stick->files.addFile(root + IndexFileName, std::string(IndexHeader) + "\r\n");
         }
     }
 
@@ -49,91 +50,68 @@ private slots:
         stick->session.stickRoot.clear(); // nothing chosen when the program starts
         drives.roots.clear();
         manualAnswer.reset();
-        makeStart();
+        start = std::make_unique<StartProcedure>(stick->workspace, drives, stick->ui, "/opt",
+                                                 [this](QWidget*) { return manualAnswer; });
     }
     void cleanup() { start.reset(); }
 
-    void withoutUsbDriveTheProgramEndsAfterItsMessage() {
+    void withoutUsbDriveTheProgramEndsUnlessAStickFolderIsGiven() {
         QVERIFY(!start->start());
-        QCOMPARE(stick->ui.texts(), std::vector<std::string>{
-                                        "Kein USB Stick/Laufwerk angeschlossen.\r\n"
-                                        "Schließen Sie bitte einen geeigneten USB-Stick an den PC "
-                                        "an.\r\n\r\nDas Programm wird beendet!"});
-        QVERIFY(!start->mainWindow());
-        QVERIFY(!start->driveDialog());
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{NoUsbDriveMessage});
+        QVERIFY(!start->mainWindow() && !start->driveDialog());
+        stick->files.addFolder("/card/");
+        QVERIFY(start->start(std::string("/card")));
+        QVERIFY(start->mainWindow()->isVisible());
+        QVERIFY(stick->files.has("/card/tonkat.tkx"));
+        QCOMPARE(stick->ui.messages.size(), std::size_t(1));
     }
 
     void theFirstStickWithAnIndexFileOpensWithoutADialog() {
-        addStick("/e/", false);
-        addStick("/f/", true);
-        addStick("/g/", true);
+        addSticks({"/e/", "/f/", "/g/"}, {"/f/", "/g/"});
         QVERIFY(start->start());
         QVERIFY(!start->driveDialog());
         QVERIFY(start->mainWindow()->isVisible());
-        QCOMPARE(stick->session.stickRoot, std::string("/f/"));
         QCOMPARE(start->mainWindow()->windowTitle(), QString("Tonarion [/f/tonkat.tkx]"));
     }
 
     void aStickWithoutIndexFileIsChosenInTheDialog() {
-        addStick("/e/", false);
-        addStick("/f/", false);
+        addSticks({"/e/", "/f/"});
         QVERIFY(start->start());
         DriveDialog* dialog = start->driveDialog();
         QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(dialog->size(), QSize(354, 98));
+        act(dialog, {"Command1"}); // nothing chosen yet: nothing happens
+        QVERIFY(dialog->isVisible() && stick->ui.messages.empty());
+
         auto* list = dialog->findChild<QListWidget*>("List1");
-        QCOMPARE(list->count(), 2);
-        QCOMPARE(list->item(1)->text(), QString("USB-Laufwerk /f/"));
-
-        auto* choose = dialog->findChild<QPushButton*>("Command1");
-        choose->click(); // nothing chosen yet: nothing happens
-        QVERIFY(dialog->isVisible());
-
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(1)).center());
-        choose->click();
+        act(dialog, {"Command1"});
         QVERIFY(!dialog->isVisible());
         QVERIFY(start->mainWindow()->isVisible());
         QCOMPARE(stick->session.stickRoot, std::string("/f/"));
         QVERIFY(stick->files.content("/f/tonkat.tkx").starts_with(IndexHeader));
     }
 
-    void aDriveThatCannotTakeAnIndexFileKeepsTheDialogOpen() {
-        addStick("/e/", false);
+    void theDialogStaysOpenUntilADriveIsTakenOrTheUserEnds() {
+        addSticks({"/e/"});
         QVERIFY(start->start());
+        DriveDialog* dialog = start->driveDialog();
         manualAnswer = "/nowhere/";
-        start->driveDialog()->findChild<QPushButton*>("Command3")->click();
-        QCOMPARE(stick->ui.lastText(),
-                 std::string("Konfigurationsdatei nicht erstellt werden!\r\n\r\n"
-                             "Wählen sie ein anders Laufwerk aus."));
-        QVERIFY(start->driveDialog()->isVisible());
-        QVERIFY(!start->mainWindow());
-
-        manualAnswer.reset(); // cancelled: nothing changes
-        start->driveDialog()->findChild<QPushButton*>("Command3")->click();
+        act(dialog, {"Command3"});
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{IndexNotCreatedMessage});
+        QVERIFY(dialog->isVisible() && !start->mainWindow());
+        manualAnswer.reset(); // a cancelled folder choice changes nothing
+        act(dialog, {"Command3"});
         QCOMPARE(stick->ui.messages.size(), std::size_t(1));
-    }
 
-    void beendenAsksBeforeTheProgramEnds() {
-        addStick("/e/", false);
-        QVERIFY(start->start());
         QSignalSpy ends(start.get(), &StartProcedure::programEnds);
-        auto* end = start->driveDialog()->findChild<QPushButton*>("Command2");
-        stick->ui.setNextAnswer(MessageAnswer::No);
-        end->click();
+        act(dialog, {"Command2"}); // answered "Nein"
         QCOMPARE(ends.count(), 0);
         QCOMPARE(stick->ui.messages.back().title, std::string("Beenden?"));
         QCOMPARE(stick->ui.lastText(), std::string("Wollen Sie das Programm beenden?"));
         stick->ui.setNextAnswer(MessageAnswer::Yes);
-        end->click();
+        act(dialog, {"Command2"});
         QCOMPARE(ends.count(), 1);
-    }
-
-    void aStickFolderGivenAtStartOpensDirectly() {
-        stick->files.addFolder("/card/");
-        QVERIFY(start->start(std::string("/card")));
-        QVERIFY(start->mainWindow()->isVisible());
-        QVERIFY(stick->files.has("/card/tonkat.tkx"));
     }
 };
 

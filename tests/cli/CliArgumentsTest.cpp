@@ -12,9 +12,9 @@ EventSelection selectionFor(std::vector<std::string> words) {
 
 TEST(CliArgumentsTest, OptionsBecomeTheDialogsChoices) {
     const EventSelection m = selectionFor(
-        {"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "12"});
-    EXPECT_EQ(m.selEreignis, 0);
-    EXPECT_EQ(m.selStatus, "GRÜN");
+        {"--event", "R", "--status", "F", "--mode", "M", "--prio", "2", "--adr1", "12"});
+    EXPECT_EQ(m.selEreignis, 1);
+    EXPECT_EQ(m.selStatus, "FREI");
     EXPECT_EQ(m.selModus, "MIT ERLAUBNISS");
     EXPECT_EQ(m.selWert->position, 1);
     EXPECT_EQ(m.selWert->text, "2");
@@ -25,21 +25,21 @@ TEST(CliArgumentsTest, OptionsBecomeTheDialogsChoices) {
         {"--event", "L", "--status", "1", "--adr1", "7", "--category", "loco", "--loco", "42"});
     EXPECT_EQ(l.selStatus, "1S1 nach S2");
     EXPECT_EQ(l.selAdresse->index, 5);
+    EXPECT_EQ(l.selAdr1, "7");
     EXPECT_EQ(l.selAdr2, "42");
 
     const EventSelection u = selectionFor({"--event", "U", "--mode", "O", "--time", "23:45"});
     EXPECT_EQ(u.selWert->position, 95);
     EXPECT_EQ(u.selModus, "OHNE ERLAUBNISS");
 
-    const EventSelection k = selectionFor({"--event", "K", "--contact-to", "10"});
-    EXPECT_FALSE(k.selKontaktVon);
-    EXPECT_FALSE(k.selKontaktBis);
-    const EventSelection k2 = selectionFor({"--event", "K", "--contact-from", "3"});
-    EXPECT_EQ(k2.selKontaktVon, "3");
-    EXPECT_EQ(k2.selKontaktBis, "");
+    // A last contact chosen without a first one records nothing.
+    EXPECT_FALSE(selectionFor({"--event", "K", "--contact-to", "10"}).selKontaktBis);
+    const EventSelection k = selectionFor({"--event", "K", "--contact-from", "3"});
+    EXPECT_EQ(k.selKontaktVon, "3");
+    EXPECT_EQ(k.selKontaktBis, "");
 }
 
-TEST(CliArgumentsTest, ChoicesTheKindDoesNotOfferAreUsageErrors) {
+TEST(CliArgumentsTest, ChoicesTheKindDoesNotOfferAndMalformedCommandsAreUsageErrors) {
     const std::vector<std::vector<std::string>> refused = {
         {"--event", "Z", "--status", "U"},   {"--event", "E", "--mode", "M"},
         {"--event", "M", "--status", "B"},   {"--event", "M", "--loco", "12"},
@@ -51,9 +51,6 @@ TEST(CliArgumentsTest, ChoicesTheKindDoesNotOfferAreUsageErrors) {
     for (const auto& words : refused) {
         EXPECT_THROW(selectionFor(words), UsageError) << words[1] << " " << words.back();
     }
-}
-
-TEST(CliArgumentsTest, CommandsCheckTheirArgumentsAndOptions) {
     const auto args = CliArguments::parse({"delete", "/stick", "3"});
     EXPECT_NO_THROW(args.expect(2, {}));
     EXPECT_THROW(args.expect(1, {}), UsageError);

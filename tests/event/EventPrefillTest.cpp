@@ -6,12 +6,7 @@ namespace tonarion {
 namespace {
 
 TEST(EventPrefillTest, ReadsTheChoicesOfEachKindInEitherLetterCase) {
-    struct Case {
-        const char* name;
-        EventPrefill expected;
-    };
-    const Case cases[] = {
-        {"UZM_-0005-00000.mp3", {.kindIndex = 5, .modeOption = 1, .timePosition = 4}},
+    const std::pair<const char*, EventPrefill> cases[] = {
         {"uzm_-0005-00000.mp3", {.kindIndex = 5, .modeOption = 1, .timePosition = 4}},
         {"END_-0127-00000.mp3", {.kindIndex = 6, .playPosition = 126}},
         {"ZUO_-0003-00000.mp3", {.kindIndex = 4, .modeOption = 0}},
@@ -32,44 +27,33 @@ TEST(EventPrefillTest, ReadsTheChoicesOfEachKindInEitherLetterCase) {
           .receiverText = "12",
           .addressOption = 5,
           .locoText = "42"}},
-        {"KSS9-0001-00010.mp3", // stop mode: kind, status and contacts, no priority
+        // The stop mode: kind, status and contacts, but no priority.
+        {"KSS9-0001-00010.mp3",
          {.kindIndex = 3, .statusOption = 1, .firstContact = 0, .lastContact = 9}},
-        {"KAM4-0003-00000.mp3",
-         {.kindIndex = 3,
-          .modeOption = 1,
-          .priorityStep = true,
-          .statusOption = 2,
-          .priorityPosition = 3,
-          .firstContact = 2}},
-        {"MXO2-0012-00000.mp3",
+        {"MGO2-0012-00000.mp3",
          {.kindIndex = 0,
           .modeOption = 0,
           .priorityStep = true,
-          .statusOption = 2,
+          .statusOption = 1,
           .priorityPosition = 1,
           .fromText = "12",
           .toText = "0"}},
-        {"RQM1-0005-00008.mp3", // an unknown status letter chooses no status
-         {.kindIndex = 1,
-          .modeOption = 1,
-          .priorityStep = true,
-          .priorityPosition = 0,
-          .fromText = "5",
-          .toText = "8"}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(prefillFromEntryName(c.name), c.expected) << c.name;
+    for (const auto& [name, expected] : cases) {
+        EXPECT_EQ(prefillFromEntryName(name), expected) << name;
     }
 }
 
-TEST(EventPrefillTest, NumbersBeyondAListLeaveItWithoutAChoice) {
+TEST(EventPrefillTest, NumbersBeyondAListAndUnknownLettersLeaveItWithoutAChoice) {
+    EXPECT_EQ(prefillFromEntryName("RFM1-0005-00008.mp3")->statusOption, 1);
+    EXPECT_EQ(prefillFromEntryName("RQM1-0005-00008.mp3")->statusOption, std::nullopt);
     EXPECT_EQ(prefillFromEntryName("UZM_-0097-00000.mp3")->timePosition, std::nullopt);
     EXPECT_EQ(prefillFromEntryName("UZM_-0000-00000.mp3")->timePosition, std::nullopt);
-    EXPECT_EQ(prefillFromEntryName("UZM_-0096-00000.mp3")->timePosition, 95);
     EXPECT_EQ(prefillFromEntryName("END_-0128-00000.mp3")->playPosition, std::nullopt);
     EXPECT_EQ(prefillFromEntryName("MGM5-0001-00000.mp3")->priorityPosition, std::nullopt);
-    EXPECT_EQ(prefillFromEntryName("KOM1-0011-00012.mp3")->firstContact, std::nullopt);
-    EXPECT_EQ(prefillFromEntryName("KOM1-0011-00012.mp3")->lastContact, std::nullopt);
+    const auto contacts = prefillFromEntryName("KOM1-0011-00000.mp3");
+    EXPECT_EQ(contacts->firstContact, std::nullopt);
+    EXPECT_EQ(contacts->lastContact, std::nullopt);
     EXPECT_EQ(prefillFromEntryName("MGM2-00x2-0a000.mp3")->fromText, "0");
 }
 

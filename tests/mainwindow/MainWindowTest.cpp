@@ -8,8 +8,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -32,12 +30,9 @@ private:
         window->activate();
     }
     QString cell(int gridRow, int gridColumn) const {
-        if (gridColumn == 0) {
-            return window->model()
-                ->headerData(gridRow - 1, Qt::Vertical, Qt::DisplayRole)
-                .toString();
-        }
-        return window->model()->index(gridRow - 1, gridColumn - 1).data().toString();
+        const QAbstractItemModel* model = window->model();
+        return gridColumn == 0 ? model->headerData(gridRow - 1, Qt::Vertical).toString()
+                               : model->index(gridRow - 1, gridColumn - 1).data().toString();
     }
     QStringList column(int gridColumn) const {
         QStringList texts;
@@ -57,22 +52,17 @@ private:
             ->visualRect(window->model()->index(gridRow - 1, gridColumn - 1))
             .center();
     }
-    void drop(const QStringList& paths) {
+    // A file manager's drag of files (a URI list): the grid must take it when it enters, then
+    // gets the drop.
+    void drop(const QByteArray& uriList) {
         QMimeData mime;
-        QList<QUrl> urls;
-        for (const QString& path : paths) {
-            urls << QUrl::fromLocalFile(path);
-        }
-        mime.setUrls(urls);
-        // A file manager's drag: it enters the grid, moves and drops.
-        QWidget* target = window->grid()->viewport();
+        mime.setData("text/uri-list", uriList);
         QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
                               Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        QDragMoveEvent move(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &move);
+        QApplication::sendEvent(window->grid()->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
         QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
+        QApplication::sendEvent(window->grid()->viewport(), &event);
     }
 
     const std::string m = GuiStick::Music;
@@ -81,37 +71,32 @@ private slots:
     void init() { stick = std::make_unique<GuiStick>(); }
     void cleanup() { window.reset(); }
 
-    void showsTheSticksEntriesAndItsPathInTheCaption() {
-        open({"MGM2-0012-00000.mp3;" + m + "pfiff.mp3", "L1M3-0007-20002.mp3;" + m + "zug.mp3"});
+    void showsTheEntriesSortsByHeaderAndReportsTheCounters() {
+        open({"MGM2-0012-00000.mp3;" + m + "b.mp3", "END_-0012-00000.mp3;" + m + "c.mp3",
+              "KSM4-0001-00010.mp3;" + m + "a.mp3"});
         QCOMPARE(window->windowTitle(), QString("Tonarion [/stick/tonkat.tkx]"));
-        QCOMPARE(column(0), QStringList({"1", "2", "3"}));
-        QCOMPARE(column(1), QStringList({"MGM2-0012-00000.mp3", "L1M3-0007-20002.mp3", ""}));
-        QCOMPARE(column(3), QStringList({"Magnetartikel", "ZIDAS-Empfänger", ""}));
-        QCOMPARE(column(4), QStringList({"GRÜN", "S1 NACH S2", ""}));
-        QCOMPARE(column(8), QStringList({"00000", "20002", ""}));
-        QCOMPARE(window->model()->headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 QString(" Priorität /Ausblendzeit "));
-        QVERIFY(!window->findChild<QPushButton*>("Command5")->isVisible());
-    }
+        QStringList first;
+        for (int gridColumn = 0; gridColumn < 9; ++gridColumn) {
+            first << cell(1, gridColumn);
+        }
+        QCOMPARE(first,
+                 QStringList({"1", "MGM2-0012-00000.mp3", QString::fromStdString(m + "b.mp3"),
+                              "Magnetartikel", "GRÜN", "MIT ERLAUBNIS", "2", "0012", "00000"}));
+        QVERIFY(!control(window.get(), "Command5")->isVisible());
+        act(window.get(), {"Command5"});
+        QCOMPARE(stick->ui.messages.back().icon, MessageIcon::None);
+        QCOMPARE(stick->ui.lastText(), stick->workspace.counterReport());
 
-    void headerClicksSortAlternatelyButTheEreignissHeaderDoesNot() {
-        open({"MGM2-0012-00000.mp3;" + m + "b.mp3", "KSM4-0001-00010.mp3;" + m + "a.mp3",
-              "END_-0012-00000.mp3;" + m + "c.mp3"});
         clickHeader(1);
         QCOMPARE(column(1), QStringList({"MGM2-0012-00000.mp3", "KSM4-0001-00010.mp3",
                                          "END_-0012-00000.mp3", ""}));
         clickHeader(2);
-        QCOMPARE(column(2), QStringList({QString::fromStdString(m + "a.mp3"),
-                                         QString::fromStdString(m + "b.mp3"),
-                                         QString::fromStdString(m + "c.mp3"), ""}));
+        QCOMPARE(column(2).first(), QString::fromStdString(m + "a.mp3"));
         QCOMPARE(column(0), QStringList({"1", "2", "3", "4"}));
         // The Ereigniss header opens the event dialog for the current row instead.
         const QStringList before = column(1);
         bool opened = false;
-        whenDialogOpens<EventDialog>([&opened](EventDialog* dialog) {
-            opened = true;
-            dialog->reject();
-        });
+        whenDialogOpens<EventDialog>([&opened](EventDialog*) { opened = true; });
         clickHeader(3);
         QVERIFY(opened);
         QCOMPARE(column(1), before);
@@ -120,6 +105,10 @@ private slots:
     void doubleClickFitsEveryColumnToItsWidestText() {
         const std::string longPath = m + "a-rather-long-name-for-a-sound-file.mp3";
         open({"MGM2-0012-00000.mp3;" + longPath});
+        const auto addressAlignment = [this] {
+            return window->model()->index(0, 6).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+        };
+        QVERIFY(addressAlignment() & Qt::AlignRight); // numbers stand right until fitted
         QTest::mouseDClick(window->grid()->viewport(), Qt::LeftButton, {}, cellCentre(1, 1));
         const QFontMetrics metrics(window->grid()->font());
         // Every column has the same room beside its widest text, header included.
@@ -135,30 +124,24 @@ private slots:
                      room);
         }
         QVERIFY(window->grid()->verticalHeader()->width() >= metrics.horizontalAdvance(" NR ") + 6);
-        const auto alignment =
-            window->model()->index(0, 6).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
-        QVERIFY(alignment & Qt::AlignLeft);
+        QVERIFY(addressAlignment() & Qt::AlignLeft);
     }
 
     void dropsAddMp3FilesUntilTheFirstOtherFile() {
-        open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "MRM2-0012-00000.mp3;" + m + "b.mp3"});
-        drop({"/m/A.mp3", "/m/B.txt", "/m/C.mp3"});
-        QCOMPARE(column(2).mid(2), QStringList({"/m/A.mp3", ""}));
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
+        drop("file:///m/A.mp3\r\nfile:///m/B.txt\r\nfile:///m/C.mp3\r\n");
+        drop("file:///m/D.mp3");
+        QCOMPARE(column(2).mid(1), QStringList({"/m/A.mp3", "/m/D.mp3", ""}));
         QCOMPARE(
             stick->ui.texts(),
             std::vector<std::string>{"Eine oder mehr Dateien entsprechen nicht dem .MP3 Format!"});
-        drop({"/m/D.mp3"});
-        QCOMPARE(column(2).mid(2), QStringList({"/m/A.mp3", "/m/D.mp3", ""}));
-        QCOMPARE(column(0), QStringList({"1", "2", "3", "4", "5"}));
-        QVERIFY(!stick->session.SaveNeeded);
     }
 
-    void deleteRemovesTheSelectedRowAndClosesRandomGapsOnTheStick() {
+    void theButtonAndThePopupDeleteTheCurrentRow() {
         open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "ZUM_-0001-00000.mp3;" + m + "z1.mp3",
               "ZUM_-0002-00000.mp3;" + m + "z2.mp3", "ZUM_-0003-00000.mp3;" + m + "z3.mp3"});
         QTest::mouseClick(window->grid()->viewport(), Qt::LeftButton, {}, cellCentre(1, 2));
-        window->findChild<QPushButton*>("Command3")->click();
-        QVERIFY(!stick->files.has("/stick/MGM2-0012-00000.mp3"));
+        act(window.get(), {"Command3"});
 
         QTest::mouseClick(window->grid()->viewport(), Qt::LeftButton, {}, cellCentre(1, 1));
         // The right button opens the popup without moving the selection.
@@ -166,57 +149,40 @@ private slots:
         QVERIFY(window->popupMenu()->isVisible());
         QCOMPARE(window->grid()->currentIndex().row(), 0);
         window->popupMenu()->findChild<QAction*>("mnu_Popup_Entry2")->trigger();
-
+        // The random entries behind it moved down to close the gap.
         QCOMPARE(column(1), QStringList({"ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3", ""}));
-        QCOMPARE(column(7), QStringList({"0001", "0002", ""}));
-        QCOMPARE(QString::fromStdString(stick->files.content("/stick/ZUM_-0001-00000.mp3")),
-                 QString("sound of ZUM_-0002-00000.mp3"));
-        QVERIFY(!stick->files.has("/stick/ZUM_-0003-00000.mp3"));
-        QCOMPARE(stick->session.counters.cntZufall(), 2);
     }
 
     void resizeMovesTheButtonsOnlyAboveTheMinimumHeight() {
         open({});
-        auto* end = window->findChild<QPushButton*>("cmdBeenden");
-        auto* remove = window->findChild<QPushButton*>("Command3");
+        QWidget* end = control(window.get(), "cmdBeenden");
         window->resize(800, 400);
         QCOMPARE(window->grid()->geometry(), QRect(0, 0, 800, 400 - 33));
         QCOMPARE(end->y(), 400 - 26);
-        QVERIFY(end->x() > remove->geometry().right());
+        QVERIFY(end->x() > control(window.get(), "Command3")->geometry().right());
         window->resize(700, 30);
         QCOMPARE(window->grid()->geometry(), QRect(0, 0, 700, 400 - 33));
         QCOMPARE(end->y(), 400 - 26);
     }
 
-    void closingCommitsAndEndsWithTheSavingCaption() {
-        open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
-        stick->workspace.deleteRow(1);
-        QVERIFY(window->close());
-        QVERIFY(window->windowTitle().endsWith(" Sounddateien werden gespeichert..."));
-        QVERIFY(stick->index().find("MGM2") == std::string::npos);
-        QVERIFY(!stick->session.SaveNeeded);
-        QVERIFY(stick->ui.messages.empty());
-    }
-
-    void aFailedClosingCommitAsksToTryAgain() {
+    void closingCommitsAndAsksToTryAgainAfterAFailure() {
         open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
         stick->workspace.deleteRow(1);
         stick->files.setReadOnly(true);
-        stick->ui.setNextAnswer(MessageAnswer::Yes);
-        stick->ui.setNextAnswer(MessageAnswer::No);
+        stick->ui.setNextAnswer(MessageAnswer::Yes); // then "Nein"
         QVERIFY(window->close());
+        QVERIFY(window->windowTitle().endsWith(" Sounddateien werden gespeichert..."));
         QCOMPARE(stick->ui.messages.size(), std::size_t(4)); // failure, question, failure, question
         QCOMPARE(stick->ui.messages[1].text, std::string("Erneut versuchen?"));
         QCOMPARE(stick->ui.messages[1].icon, MessageIcon::Question);
         QVERIFY(stick->session.SaveNeeded);
-    }
 
-    void theCounterReportNamesEveryCounter() {
-        open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "UZM_-0005-00000.mp3;" + m + "u.mp3",
-              "UZM_-0006-00000.mp3;" + m + "v.mp3"});
-        window->findChild<QPushButton*>("Command5")->click();
-        QCOMPARE(stick->ui.messages.back().icon, MessageIcon::None);
-        QVERIFY(stick->ui.lastText().ends_with("gesamt menge: 3\r\nnachste zeilenposition: 4"));
+        stick->files.setReadOnly(false);
+        window->show();
+        QVERIFY(window->close());
+        QVERIFY(stick->index().find("MGM2") == std::string::npos);
+        QVERIFY(!stick->session.SaveNeeded);
+        QCOMPARE(stick->ui.messages.size(), std::size_t(4));
     }
 };
 

@@ -9,46 +9,25 @@ namespace {
 
 using Outcome = EndlessAddressRule::Outcome;
 
-TEST(SettingEntryTest, LaengePadsByLengthOnly) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "0000"}, {"7", "00007"}, {"21", "00021"}, {"180", "000180"}, {"1234", "0001234"},
-    };
-    for (const auto& [text, padded] : cases) {
-        EXPECT_EQ(laenge(text), padded) << text;
-    }
-}
-
-TEST(SettingEntryTest, NumberFieldsTakeOnlyOneToFiveDigits) {
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"180", "SET_-0002-00180.mp3"},
-        {"7", "SET_-0002-00007.mp3"},
-        {"12345", "SET_-0002-12345.mp3"},
-        {"0", "SET_-0002-00000.mp3"},
-        {"", std::nullopt},
-        {"-5", std::nullopt},
-        {"1-", std::nullopt},
-        {"1234567", std::nullopt},
-        {"123456", std::nullopt},
-    };
-    for (const auto& [text, name] : cases) {
-        EXPECT_EQ(numberFieldName(Setting::ModelTime, text), name) << '"' << text << '"';
-    }
+TEST(SettingEntryTest, LaengePadsByLengthOnlyAndNumberFieldsTakeOneToFiveDigits) {
+    EXPECT_EQ(laenge(""), "0000");
+    EXPECT_EQ(laenge("7"), "00007");
+    EXPECT_EQ(laenge("180"), "000180");
+    EXPECT_EQ(numberFieldName(Setting::ModelTime, "180"), "SET_-0002-00180.mp3");
+    EXPECT_EQ(numberFieldName(Setting::ModelTime, "12345"), "SET_-0002-12345.mp3");
     EXPECT_EQ(numberFieldName(Setting::Stretch, "2"), "SET_-0004-00002.mp3");
+    for (const char* text : {"", "-5", "123456", "1234567"}) {
+        EXPECT_EQ(numberFieldName(Setting::ModelTime, text), std::nullopt) << '"' << text << '"';
+    }
 }
 
 TEST(SettingEntryTest, EndlessAddressUpTo2048) {
     const std::tuple<const char*, Outcome, const char*> cases[] = {
-        {"0", Outcome::Accepted, "SET_-0006-00000.mp3"},
-        {"12", Outcome::Accepted, "SET_-0006-00012.mp3"},
         {"2048", Outcome::Accepted, "SET_-0006-02048.mp3"},
         {"2049", Outcome::Refused, ""},
-        {"12345", Outcome::Refused, ""},
         {"00001", Outcome::Refused, ""}, // five characters
-        {"9999x", Outcome::Refused, ""},
-        {"", Outcome::Unchanged, ""},
-        {"-", Outcome::Unchanged, ""}, // what the field shows after a refusal
+        {"-", Outcome::Unchanged, ""},   // what the field shows after a refusal
         {"12x", Outcome::Unchanged, ""},
-        {"../", Outcome::Unchanged, ""},
     };
     for (const auto& [text, outcome, name] : cases) {
         const auto result = endlessAddressName(text);
@@ -61,16 +40,14 @@ TEST(SettingEntryTest, DisplayValuesFromNames) {
     const std::tuple<Setting, const char*, std::optional<int>> cases[] = {
         {Setting::Volume, "SET_-0001-00021.mp3", 21},
         {Setting::Volume, "SET_-0001-00000.mp3", std::nullopt}, // the slider starts at 1
-        {Setting::Volume, "SET_-0001-00045.mp3", std::nullopt},
-        {Setting::ModelTime, "SET_-0002-00180.mp3", 180},
-        {Setting::ModelTime, "SET_-0002-01180.mp3", 180}, // shown modulo 1000
-        {Setting::ModelTime, "SET_-0002-0000.mp3", std::nullopt},
+        {Setting::ModelTime, "SET_-0002-01180.mp3", 180},       // shown modulo 1000
         {Setting::StartTime, "SET_-0003-00028.mp3", 28},
         {Setting::StartTime, "SET_-0003-00096.mp3", std::nullopt},
         {Setting::Stretch, "SET_-0004-000ab.mp3", std::nullopt},
         {Setting::ClockSync, "SET_-0005-00001.mp3", 1},
         {Setting::ClockSync, "SET_-0005-00002.mp3", std::nullopt},
         {Setting::EndlessAddress, "SET_-0006-02048.mp3", 2048},
+        {Setting::EndlessAddress, "SET_-0006-02049.mp3", std::nullopt},
         {Setting::EndlessAddress, "SET_-0006-0000-.mp3", std::nullopt},
         {Setting::EndlessAddress, "SET_-0006", std::nullopt},
     };
@@ -80,7 +57,6 @@ TEST(SettingEntryTest, DisplayValuesFromNames) {
 }
 
 TEST(SettingEntryTest, TheNinthCharacterNamesTheSetting) {
-    EXPECT_EQ(settingOfName("SET_-0003-00028.mp3"), Setting::StartTime);
     EXPECT_EQ(settingOfName("SET_-0016-00001.mp3"), Setting::EndlessAddress);
     EXPECT_EQ(settingOfName("SET_-0007-00001.mp3"), std::nullopt);
     EXPECT_EQ(settingOfName("SET_-0000-00001.mp3"), std::nullopt);
@@ -99,10 +75,10 @@ TEST(SettingEntryTest, DefaultsDifferOnlyInTheVolume) {
 }
 
 TEST(SettingEntryTest, KeyFilterLetsDigitsMinusAndBackspacePass) {
-    for (const int key : {int{'0'}, int{'5'}, int{'9'}, int{'-'}, 8}) {
+    for (const int key : {int{'0'}, int{'9'}, int{'-'}, 8}) {
         EXPECT_EQ(TasteFiltern(key), key) << key;
     }
-    for (const int key : {int{'a'}, int{' '}, int{'+'}, int{'.'}, 13, 0xE4}) {
+    for (const int key : {int{'a'}, int{'/'}, int{':'}, int{'.'}, 13, 0xE4}) {
         EXPECT_EQ(TasteFiltern(key), 0) << key;
     }
 }

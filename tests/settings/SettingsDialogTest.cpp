@@ -1,13 +1,8 @@
 #include "settings/SettingsDialog.h"
 
 #include "support/GuiStick.h"
+#include "support/ModalDialog.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
 #include <QTest>
 
 #include <memory>
@@ -26,77 +21,58 @@ private:
         dialog = std::make_unique<SettingsDialog>(stick->workspace);
         dialog->show();
     }
-    void loadIndex(const std::string& bytes) {
-        stick->files.addFile(GuiStick::Root + IndexFileName, bytes);
-        stick->workspace.load("/opt");
+    QStringList states(const QStringList& names) const {
+        return testing::states(dialog.get(), names);
     }
-    template <typename T>
-    T* child(const char* name) const {
-        return dialog->findChild<T*>(QString::fromLatin1(name));
-    }
-    bool closeAsking() {
+    // Presses a button that requests the close; true when the close asked a question.
+    bool closeAsking(const char* button = "Command1_0") {
         const std::size_t before = stick->ui.messages.size();
-        child<QPushButton>("Command1_0")->click();
+        act(dialog.get(), {button});
         return stick->ui.messages.size() > before;
     }
 
 private slots:
-    void init() { stick = std::make_unique<GuiStick>(); }
-    void cleanup() { dialog.reset(); }
-
-    void aFreshStickShowsTheDefaultsAndClosesWithoutAQuestion() {
+    void init() {
+        stick = std::make_unique<GuiStick>();
         stick->writeIndex({});
         stick->workspace.load("/opt");
+    }
+    void cleanup() { dialog.reset(); }
+
+    void aFreshStickShowsTheDefaultsAndWhatIsUndoneAsksNothing() {
         open();
-        QCOMPARE(dialog->windowTitle(), QString("Modul Einstellungen"));
-        QCOMPARE(child<QSlider>("Slider1")->value(), 21);
-        QCOMPARE(child<QLabel>("Label1")->text(), QString("21"));
-        QCOMPARE(child<QLineEdit>("Text2")->text(), QString("180"));
-        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString("07:00"));
-        QCOMPARE(child<QLineEdit>("Text1")->text(), QString("2"));
-        QVERIFY(child<QRadioButton>("Option1_0")->isChecked());
-        QCOMPARE(child<QLineEdit>("Text3")->text(), QString("0"));
+        const QStringList defaults = {"Slider1=21", "Label1=21",      "Text2=180", "Combo1=07:00",
+                                      "Text1=2",    "Option1_0=true", "Text3=0"};
+        QCOMPARE(states(defaults), defaults);
+        act(dialog.get(), {"Slider1=25"});
+        QCOMPARE(states({"Label1"}), QStringList({"Label1=25"}));
+        QCOMPARE(control(dialog.get(), "Slider1")->toolTip(), QString("Lautstärke = 25"));
+        act(dialog.get(), {"Slider1=21", "Text3=4096"});
+        // A refused address is reported and leaves its setting as it was.
+        QCOMPARE(states({"Text3"}), QStringList({"Text3=-"}));
+        QCOMPARE(stick->ui.messages.back().icon, MessageIcon::Critical);
         QVERIFY(!closeAsking());
         QVERIFY(!dialog->isVisible());
     }
 
-    void aMissingVolumeLineShows31AndAsks() {
-        loadIndex(std::string(IndexHeader) + "\r\nSET_-0002-00180.mp3\r\n");
+    void aMissingVolumeLineShows31AndAbbrechenAsksLikeOkAndJaWrites() {
+        stick->files.addFile(GuiStick::Root + IndexFileName,
+                             std::string(IndexHeader) + "\r\nSET_-0002-00180.mp3\r\n");
+        stick->workspace.load("/opt");
         open();
-        QCOMPARE(child<QSlider>("Slider1")->value(), 31);
+        QCOMPARE(states({"Slider1"}), QStringList({"Slider1=31"}));
+        act(dialog.get(), {"Option1_1"});
+        QTest::keyClicks(control(dialog.get(), "Text2"), "x2"); // the letter is swallowed
+        QCOMPARE(states({"Text2"}), QStringList({"Text2=1802"}));
         stick->ui.setNextAnswer(MessageAnswer::Yes);
-        QVERIFY(closeAsking());
+        QVERIFY(closeAsking("Command1_1"));
         QCOMPARE(stick->ui.lastText(),
                  std::string("Sie haben Änderungen vorgenommen.\r\nWollen Sie diese speichern?"));
-        QVERIFY(stick->files.has("/stick/SET_-0001-00031.mp3"));
-        QVERIFY(stick->index().find("SET_-0001-00031.mp3") != std::string::npos);
-    }
-
-    void movingTheSliderAwayAndBackAsksNothing() {
-        stick->writeIndex({});
-        stick->workspace.load("/opt");
-        open();
-        auto* slider = child<QSlider>("Slider1");
-        slider->setValue(25);
-        QCOMPARE(child<QLabel>("Label1")->text(), QString("25"));
-        QCOMPARE(slider->toolTip(), QString("Lautstärke = 25"));
-        slider->setValue(21);
-        QVERIFY(!closeAsking());
-    }
-
-    void abbrechenAsksLikeOkAndJaWritesTheSettings() {
-        stick->writeIndex({});
-        stick->workspace.load("/opt");
-        open();
-        child<QRadioButton>("Option1_1")->click();
-        QTest::keyClicks(child<QLineEdit>("Text2"), "x2"); // the letter is swallowed
-        QCOMPARE(child<QLineEdit>("Text2")->text(), QString("1802"));
-        stick->ui.setNextAnswer(MessageAnswer::Yes);
-        child<QPushButton>("Command1_1")->click();
-        QCOMPARE(stick->ui.messages.size(), std::size_t(1));
-        QVERIFY(stick->files.has("/stick/SET_-0005-00001.mp3"));
-        QVERIFY(stick->files.has("/stick/SET_-0002-01802.mp3"));
-        QVERIFY(!stick->files.has("/stick/SET_-0005-00000.mp3"));
+        for (const char* written :
+             {"SET_-0001-00031.mp3", "SET_-0005-00001.mp3", "SET_-0002-01802.mp3"}) {
+            QVERIFY(stick->files.has(GuiStick::Root + written));
+            QVERIFY(stick->index().find(written) != std::string::npos);
+        }
     }
 
     void neinAfterADeleteKeepsTheDeletePending() {
@@ -104,23 +80,12 @@ private slots:
         stick->workspace.load("/opt");
         stick->workspace.deleteRow(1);
         open();
-        child<QRadioButton>("Option1_1")->click();
-        stick->ui.setNextAnswer(MessageAnswer::No);
+        act(dialog.get(), {"Option1_1"});
         QVERIFY(closeAsking());
         QVERIFY(stick->session.SaveNeeded);
         QCOMPARE(stick->session.settings.CurrentSettings[Setting::ClockSync],
                  std::string("SET_-0005-00000.mp3"));
         QVERIFY(stick->index().find("MGM2") != std::string::npos);
-    }
-
-    void aRefusedAddressShowsItsMessageAndAMinus() {
-        stick->writeIndex({});
-        stick->workspace.load("/opt");
-        open();
-        child<QLineEdit>("Text3")->setText("4096");
-        QCOMPARE(child<QLineEdit>("Text3")->text(), QString("-"));
-        QCOMPARE(stick->ui.messages.back().icon, MessageIcon::Critical);
-        QVERIFY(!closeAsking());
     }
 };
 

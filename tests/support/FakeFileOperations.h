@@ -9,12 +9,11 @@
 
 namespace tonarion::testing {
 
-// An in-memory file system with folders, file contents and modification times. A folder can
-// be pulled (like a stick) or made read-only, and its capacity limited.
+// An in-memory file system with folders, file contents and modification times. It can be made
+// read-only, and its free space limited.
 class FakeFileOperations : public FileOperations {
 public:
     void addFolder(const std::string& folder) { m_folders.insert(folder); }
-    void pullFolder(const std::string& folder);
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // Bytes that may still be written; writes beyond them fail as on a full stick.
     void setFreeSpace(std::size_t bytes) { m_capacity = used() + bytes; }
@@ -22,7 +21,6 @@ public:
     void addFile(const std::string& path, const std::string& content = "", double modified = 0);
     bool has(const std::string& path) const { return m_files.contains(path); }
     std::string content(const std::string& path) const;
-    double modifiedOf(const std::string& path) const;
     std::vector<std::string> filesIn(const std::string& folder) const;
 
     // Every operation that wrote to the medium, as "copy SOURCE TARGET", "rename FROM TO",
@@ -33,12 +31,18 @@ public:
     std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
     void EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override { return has(path); }
-    std::error_code renameFile(const std::string& from, const std::string& to) override;
+    std::error_code renameFile(const std::string& from, const std::string& to) override {
+        return move(from, to, false);
+    }
     std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
     std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
-    std::error_code replaceFile(const std::string& from, const std::string& to) override;
+    std::error_code replaceFile(const std::string& from, const std::string& to) override {
+        return move(from, to, true);
+    }
     std::optional<FileStatus> status(const std::string& path) override;
-    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override {
+        return m_folders.contains(folder) ? std::optional(filesIn(folder)) : std::nullopt;
+    }
 
 private:
     struct File {
@@ -46,13 +50,13 @@ private:
         double modified = 0;
     };
     std::error_code canWrite(const std::string& path, std::size_t bytes) const;
+    std::error_code move(const std::string& from, const std::string& to, bool replacing);
     std::size_t used() const;
 
     std::map<std::string, File> m_files;
     std::set<std::string> m_folders;
     bool m_readOnly = false;
     std::size_t m_capacity = std::size_t(-1);
-    double m_clock = 1'000'000;
 };
 
 // Wraps file operations and, from its k-th operation on (counting from 0), fails every
@@ -69,18 +73,41 @@ public:
     // Whether any operation failed because the stick was gone.
     bool pulledAny() const { return m_pulledAny; }
 
-    bool ShellDelete(const std::string& path) override;
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
-    void EnsureFile(const std::string& path) override;
-    bool FileExists(const std::string& path) override;
-    std::error_code renameFile(const std::string& from, const std::string& to) override;
-    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
-    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
-    std::error_code replaceFile(const std::string& from, const std::string& to) override;
-    std::optional<FileStatus> status(const std::string& path) override;
-    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+    bool ShellDelete(const std::string& path) override {
+        return !pulled(path) && m_inner.ShellDelete(path);
+    }
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override {
+        return pulled(source, target) ? gone() : m_inner.CopyFileReplace(source, target);
+    }
+    void EnsureFile(const std::string& path) override {
+        if (!pulled(path)) {
+            m_inner.EnsureFile(path);
+        }
+    }
+    bool FileExists(const std::string& path) override {
+        return !pulled(path) && m_inner.FileExists(path);
+    }
+    std::error_code renameFile(const std::string& from, const std::string& to) override {
+        return pulled(from, to) ? gone() : m_inner.renameFile(from, to);
+    }
+    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override {
+        return pulled(path) ? (error = gone(), std::nullopt) : m_inner.readFile(path, error);
+    }
+    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override {
+        return pulled(path) ? gone() : m_inner.writeFileDurably(path, bytes);
+    }
+    std::error_code replaceFile(const std::string& from, const std::string& to) override {
+        return pulled(from, to) ? gone() : m_inner.replaceFile(from, to);
+    }
+    std::optional<FileStatus> status(const std::string& path) override {
+        return pulled(path) ? std::nullopt : m_inner.status(path);
+    }
+    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override {
+        return pulled(folder) ? std::nullopt : m_inner.listFiles(folder);
+    }
 
 private:
+    static std::error_code gone() { return std::make_error_code(std::errc::no_such_device); }
     bool pulled(const std::string& path, const std::string& other = "") {
         const bool onStick = path.starts_with(m_stickRoot) || other.starts_with(m_stickRoot);
         const bool failed = m_count++ >= m_failFrom && onStick;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -13,6 +15,17 @@ void runCommand(const std::string& command) {
     }
 }
 
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return in ? bytes.str() : "<missing>";
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
 FatImage::FatImage(const std::string& name, int megabytes) {
     namespace fs = std::filesystem;
     m_folder =
@@ -20,10 +33,8 @@ FatImage::FatImage(const std::string& name, int megabytes) {
             .string();
     fs::remove_all(m_folder);
     fs::create_directories(m_folder + "/mnt");
-    m_image = m_folder + "/stick.img";
-    m_mountPoint = m_folder + "/mnt";
-    runCommand("truncate -s " + std::to_string(megabytes) + "M '" + m_image +
-               "' && mkfs.vfat -F 32 -n TONARION '" + m_image + "' > /dev/null");
+    runCommand("cd '" + m_folder + "' && truncate -s " + std::to_string(megabytes) +
+               "M stick.img && mkfs.vfat -F 32 -n TONARION stick.img > /dev/null");
     mount(Mount::ReadWrite);
 }
 
@@ -45,15 +56,15 @@ void FatImage::remount(Mount mount) {
 
 void FatImage::mount(Mount mount) {
     const std::string options = mount == Mount::ReadWrite ? "rw+" : "ro";
-    runCommand("fusefat -o " + options + " '" + m_image + "' '" + m_mountPoint +
-               "' > /dev/null 2>&1");
+    runCommand("fusefat -o " + options + " '" + m_folder + "/stick.img' '" + m_folder +
+               "/mnt' > /dev/null 2>&1");
     m_mounted = true;
 }
 
 void FatImage::unmount() {
     if (m_mounted) {
         m_mounted = false;
-        runCommand("fusermount -u '" + m_mountPoint + "'");
+        runCommand("fusermount -u '" + m_folder + "/mnt'");
     }
 }
 

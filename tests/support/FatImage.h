@@ -16,20 +16,22 @@ public:
     FatImage& operator=(const FatImage&) = delete;
 
     // The stick root: the mount point with a trailing "/".
-    std::string root() const { return m_mountPoint + "/"; }
+    std::string root() const { return m_folder + "/mnt/"; }
     void remount(Mount mount);
 
 private:
     void mount(Mount mount);
     void unmount();
 
-    std::string m_folder;
-    std::string m_image;
-    std::string m_mountPoint;
+    std::string m_folder; // holds the image stick.img and the mount point mnt
     bool m_mounted = false;
 };
 
 // Runs a shell command; throws with its text when it fails.
 void runCommand(const std::string& command);
+
+// A file's bytes, or "<missing>" when it cannot be read.
+std::string readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::string& bytes);
 
 } // namespace tonarion::testing

@@ -1,13 +1,54 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QMetaProperty>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace tonarion::testing {
+
+// Driving the program's windows by their controls' object names. A control's value is its
+// user property (a button's checked state, a list's chosen text, a slider's value, a box's
+// text), or else its text.
+
+inline QWidget* control(const QWidget* parent, const QString& name) {
+    auto* found = parent->findChild<QWidget*>(name);
+    if (!found) {
+        qFatal("no control %s", qPrintable(name));
+    }
+    return found;
+}
+
+// One step each: "Name" clicks a button, "Name=value" gives a control that value.
+inline void act(const QWidget* parent, const QStringList& steps) {
+    for (const QString& step : steps) {
+        QWidget* widget = control(parent, step.section('=', 0, 0));
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            button->click();
+        } else {
+            widget->metaObject()->userProperty().write(widget, step.section('=', 1));
+        }
+    }
+}
+
+// "Name=value" for each control. A name may carry "=value" already, which is ignored, so
+// that states(expected) can be compared with expected.
+inline QStringList states(const QWidget* parent, const QStringList& names) {
+    QStringList result;
+    for (const QString& entry : names) {
+        const QString name = entry.section('=', 0, 0);
+        QWidget* widget = control(parent, name);
+        const QMetaProperty user = widget->metaObject()->userProperty();
+        result << name + "=" +
+                      (user.isValid() ? user.read(widget) : widget->property("text")).toString();
+    }
+    return result;
+}
 
 // Handles the next modal dialog of type D that the code under test opens and runs with
 // exec(): the handler gets the dialog and must close it. A dialog that never shows within a
@@ -17,24 +58,18 @@ void whenDialogOpens(std::function<void(D*)> handler) {
     auto* poll = new QTimer;
     auto waited = std::make_shared<int>(0);
     QObject::connect(poll, &QTimer::timeout, [poll, waited, handler] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<D*>(widget);
-            if (dialog && dialog->isVisible()) {
-                poll->deleteLater();
-                poll->stop();
-                handler(dialog);
-                if (dialog->isVisible()) {
-                    dialog->reject();
-                }
-                return;
-            }
+        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<D*>(modal);
+        if (!dialog && ++*waited <= 500) {
+            return;
         }
-        if (++*waited > 500) {
-            poll->stop();
-            poll->deleteLater();
-            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                modal->reject();
-            }
+        poll->stop();
+        poll->deleteLater();
+        if (dialog) {
+            handler(dialog);
+        }
+        if (modal && modal->isVisible()) {
+            modal->reject();
         }
     });
     poll->start(10);

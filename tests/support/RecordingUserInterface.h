@@ -14,24 +14,18 @@ class RecordingUserInterface final : public UserInterface {
 public:
     MessageAnswer showMessage(const Message& message) override {
         messages.push_back(message);
-        if (message.buttons == MessageButtons::Ok) {
-            return MessageAnswer::Ok;
-        }
-        if (m_answers.empty()) {
-            return MessageAnswer::No;
+        if (message.buttons == MessageButtons::Ok || m_answers.empty()) {
+            return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
         }
         const MessageAnswer answer = m_answers.front();
         m_answers.pop_front();
         return answer;
     }
     void setBusyPointer(bool busy) override { busyPointer = busy; }
-    void showWaitWindow() override {
-        waitWindowVisible = true;
-        ++waitWindowShown;
-    }
+    void showWaitWindow() override { waitWindowVisible = ++waitWindowShown > 0; }
     void hideWaitWindow() override { waitWindowVisible = false; }
-    void reportProgress(int done, int total) override { progress.emplace_back(done, total); }
-    void processPendingEvents() override { ++pendingEventRuns; }
+    void reportProgress(int, int) override {}
+    void processPendingEvents() override {}
 
     void setNextAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
 
@@ -45,11 +39,9 @@ public:
     std::string lastText() const { return messages.empty() ? "" : messages.back().text; }
 
     std::vector<Message> messages;
-    std::vector<std::pair<int, int>> progress;
     bool busyPointer = false;
     bool waitWindowVisible = false;
     int waitWindowShown = 0;
-    int pendingEventRuns = 0;
 
 private:
     std::deque<MessageAnswer> m_answers;

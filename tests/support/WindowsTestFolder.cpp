@@ -7,7 +7,8 @@
 namespace tonarion::testing {
 namespace fs = std::filesystem;
 
-fs::path nativePath(std::string_view utf8) {
+// A UTF-8 text as a path, whatever the ANSI code page.
+static fs::path nativePath(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 

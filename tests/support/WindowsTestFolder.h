@@ -32,9 +32,6 @@ private:
     std::filesystem::path m_folder;
 };
 
-// A UTF-8 text as a path, whatever the ANSI code page.
-std::filesystem::path nativePath(std::string_view utf8);
-
 } // namespace tonarion::testing
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace tonarion {
 namespace {
@@ -22,58 +23,39 @@ const char* const MountInfoText =
     "broken line\n"
     "40 22 x:1 / /nowhere rw - vfat /dev/x rw\n";
 
-TEST(MountInfoTest, ReadsTheFieldsAndResolvesOctalEscapes) {
-    const auto mounts = parseMountInfo(MountInfoText);
-    ASSERT_EQ(mounts.size(), 6u);
-    EXPECT_EQ(mounts[1].major, 8u);
-    EXPECT_EQ(mounts[1].minor, 17u);
-    EXPECT_EQ(mounts[1].mountPoint, "/media/anna/MY STICK");
-    EXPECT_EQ(mounts[1].fileSystem, "vfat");
-    EXPECT_EQ(mounts[1].source, "/dev/sdb1");
-    EXPECT_EQ(mounts[3].root, "/musik");
-    EXPECT_EQ(mounts[5].mountPoint, "/media/anna/Tab\tund\\Strich");
-    EXPECT_EQ(unescapeMountField("a\\04"), "a\\04"); // cut off: left as it is
-}
-
 TEST(MountInfoTest, UsbDevicesAreRecognisedByTheirControllerInThePath) {
     EXPECT_TRUE(isUsbDevicePath("../../devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/"
                                 "target6:0:0/6:0:0:0/block/sdb/sdb1"));
-    EXPECT_FALSE(isUsbDevicePath("../../devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/"
-                                 "0:0:0:0/block/sda/sda2"));
+    EXPECT_FALSE(
+        isUsbDevicePath("../../devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda/sda2"));
     EXPECT_FALSE(isUsbDevicePath("../../devices/platform/usbnotreally/block/mmcblk0"));
+    EXPECT_EQ(unescapeMountField("a\\04"), "a\\04"); // a cut-off escape stays as it is
 }
 
-class LinuxDriveSourceTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_root =
-            fs::temp_directory_path() /
-            ("tonarion-sys-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-        fs::create_directories(m_root / "proc/self");
-        fs::create_directories(m_root / "sys/dev/block");
-        std::ofstream(m_root / "proc/self/mountinfo") << MountInfoText;
-        device("8:2", "../../devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda/sda2");
-        device("8:17", "../../devices/pci0000:00/0000:00:14.0/usb2/2-1/host6/block/sdb/sdb1");
-        device("8:33", "../../devices/pci0000:00/0000:00:14.0/usb1/1-4/host7/block/sdc/sdc1");
+TEST(LinuxDriveSourceTest, ListsTheMountPointsOfUsbBlockDevicesInMountOrder) {
+    const fs::path root = fs::temp_directory_path() / ("tonarion-sys-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "proc/self");
+    fs::create_directories(root / "sys/dev/block");
+    std::ofstream(root / "proc/self/mountinfo") << MountInfoText;
+    for (const auto& [number, target] : {
+             std::pair{"8:2", "../../devices/pci0000:00/0000:00:17.0/ata1/host0/block/sda/sda2"},
+             std::pair{"8:17",
+                       "../../devices/pci0000:00/0000:00:14.0/usb2/2-1/host6/block/sdb/sdb1"},
+             std::pair{"8:33",
+                       "../../devices/pci0000:00/0000:00:14.0/usb1/1-4/host7/block/sdc/sdc1"},
+             std::pair{"8:49",
+                       "../../devices/pci0000:00/0000:00:14.0/usb1/1-5/host8/block/sdd/sdd1"},
+         }) {
+        fs::create_symlink(target, root / "sys/dev/block" / number);
     }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    void device(const std::string& number, const std::string& target) {
-        fs::create_symlink(target, m_root / "sys/dev/block" / number);
-    }
-
-    fs::path m_root;
-};
-
-TEST_F(LinuxDriveSourceTest, ListsTheMountPointsOfUsbBlockDevicesInMountOrder) {
-    LinuxDriveSource source(m_root.string());
+    LinuxDriveSource source(root.string());
     EXPECT_EQ(source.usbDriveRoots(),
-              (std::vector<std::string>{"/media/anna/MY STICK/", "/media/anna/KARTE/"}));
-}
-
-TEST_F(LinuxDriveSourceTest, NoMountTableMeansNoDrive) {
-    fs::remove(m_root / "proc/self/mountinfo");
-    EXPECT_TRUE(LinuxDriveSource(m_root.string()).usbDriveRoots().empty());
+              (std::vector<std::string>{"/media/anna/MY STICK/", "/media/anna/KARTE/",
+                                        "/media/anna/Tab\tund\\Strich/"}));
+    fs::remove(root / "proc/self/mountinfo"); // no mount table means no drive
+    EXPECT_TRUE(source.usbDriveRoots().empty());
+    fs::remove_all(root);
 }
 
 } // namespace

@@ -17,108 +17,94 @@ using namespace testing;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
 
+const char* const Sound = "MGM2-0012-00000.mp3";
+
 class WindowsFileOperationsTest : public ::testing::Test {
 protected:
     WindowsTestFolder folder;
     WindowsFileOperations files;
 };
 
-TEST_F(WindowsFileOperationsTest, ShellDeleteRemovesExactlyTheNamedFileWithOrWithoutTrailingNuls) {
+TEST_F(WindowsFileOperationsTest, ShellDeleteRemovesExactlyOneExistingFile) {
     for (const std::string& nuls : {""s, "\0"s, "\0\0"s}) {
-        folder.write("MGM2-0012-00000.mp3", "sound");
+        folder.write(Sound, "sound");
         folder.write("MGM2-0012-00001.mp3", "neighbour");
-        EXPECT_TRUE(files.ShellDelete(folder.path("MGM2-0012-00000.mp3") + nuls)) << nuls.size();
-        EXPECT_FALSE(folder.exists("MGM2-0012-00000.mp3")) << nuls.size();
+        EXPECT_TRUE(files.ShellDelete(folder.path(Sound) + nuls)) << nuls.size();
+        EXPECT_FALSE(folder.exists(Sound)) << nuls.size();
         EXPECT_EQ(folder.read("MGM2-0012-00001.mp3"), "neighbour") << nuls.size();
     }
-}
-
-TEST_F(WindowsFileOperationsTest, ShellDeleteTouchesNothingButOneExistingFile) {
+    // No pattern, no folder, no missing file and no list of files is deleted.
     folder.write("ZUM_-0001-00000.mp3", "a");
     folder.write("ZUM_-0002-00000.mp3", "b");
     fs::create_directory(folder.native("SET_-0001-00021.mp3"));
     folder.write("SET_-0001-00021.mp3\\inside.mp3", "kept");
-    for (const char* name : {"ZUM_-*-00000.mp3", "ZUM_-000?-00000.mp3", "*", "SET_-0001-00021.mp3",
-                             "MGM2-0012-00000.mp3"}) {
-        EXPECT_FALSE(files.ShellDelete(folder.path(name))) << name;
+    for (const std::string& path :
+         {folder.path("ZUM_-*-00000.mp3"), folder.path("ZUM_-000?-00000.mp3"), folder.path("*"),
+          folder.path("SET_-0001-00021.mp3"), folder.path(Sound),
+          folder.path("ZUM_-0001-00000.mp3") + '\0' + folder.path("ZUM_-0002-00000.mp3")}) {
+        EXPECT_FALSE(files.ShellDelete(path)) << path;
     }
-    EXPECT_FALSE(files.ShellDelete(folder.path("ZUM_-0001-00000.mp3") + '\0' +
-                                   folder.path("ZUM_-0002-00000.mp3")))
-        << "a list of two files";
     EXPECT_EQ(folder.read("ZUM_-0001-00000.mp3"), "a");
     EXPECT_EQ(folder.read("ZUM_-0002-00000.mp3"), "b");
     EXPECT_EQ(folder.read("SET_-0001-00021.mp3\\inside.mp3"), "kept");
 }
 
-TEST_F(WindowsFileOperationsTest, CopyReplacesTheTargetWholly) {
-    folder.write("short.mp3", "new");
-    folder.write("MGM2-0012-00000.mp3", "an older and longer sound");
-    EXPECT_FALSE(
-        files.CopyFileReplace(folder.path("short.mp3"), folder.path("MGM2-0012-00000.mp3")));
-    EXPECT_EQ(folder.read("MGM2-0012-00000.mp3"), "new");
-    EXPECT_TRUE(files.CopyFileReplace(folder.path("gone.mp3"), folder.path("MGM2-0012-00000.mp3")));
-    EXPECT_EQ(folder.read("MGM2-0012-00000.mp3"), "new") << "a missing source changes nothing";
-}
-
-TEST_F(WindowsFileOperationsTest, CopyOntoItselfFailsAndChangesNothing) {
-    folder.write("MGM2-0012-00000.mp3", "sound");
-    for (const char* spelling : {"MGM2-0012-00000.mp3", "mgm2-0012-00000.MP3"}) {
-        EXPECT_TRUE(
-            files.CopyFileReplace(folder.path("MGM2-0012-00000.mp3"), folder.path(spelling)))
-            << spelling;
-        EXPECT_EQ(folder.read("MGM2-0012-00000.mp3"), "sound") << spelling;
-    }
-}
-
-TEST_F(WindowsFileOperationsTest, ACopyOfAReadOnlyFileCanBeReplacedAndDeletedLater) {
+TEST_F(WindowsFileOperationsTest, CopyReplacesTheTargetWhollyButNeverFromItself) {
+    // A read-only source, as from a CD, with a known modification time.
     folder.write("cd.mp3", "from a CD");
+    const auto november2023 = std::chrono::file_clock::from_sys(
+        std::chrono::sys_seconds(std::chrono::seconds(1'700'000'000)));
+    fs::last_write_time(folder.native("cd.mp3"), november2023);
     fs::permissions(folder.native("cd.mp3"), fs::perms::owner_write, fs::perm_options::remove);
-    ASSERT_FALSE(files.CopyFileReplace(folder.path("cd.mp3"), folder.path("MGM2-0012-00000.mp3")));
+    ASSERT_FALSE(files.CopyFileReplace(folder.path("cd.mp3"), folder.path(Sound)));
+    EXPECT_EQ(folder.read(Sound), "from a CD");
+    const auto status = files.status(folder.path(Sound));
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->size, 9u);
+    EXPECT_NEAR(status->modified, 1'700'000'000, 0.01);
+
+    // The copy is not read-only: a shorter sound replaces it wholly, and it can be deleted.
     folder.write("other.mp3", "other");
-    EXPECT_FALSE(
-        files.CopyFileReplace(folder.path("other.mp3"), folder.path("MGM2-0012-00000.mp3")));
-    EXPECT_EQ(folder.read("MGM2-0012-00000.mp3"), "other");
-    EXPECT_TRUE(files.ShellDelete(folder.path("MGM2-0012-00000.mp3")));
+    EXPECT_FALSE(files.CopyFileReplace(folder.path("other.mp3"), folder.path(Sound)));
+    EXPECT_EQ(folder.read(Sound), "other");
+    // A missing source and a copy onto the file itself fail and change nothing.
+    for (const auto& [source, target] : {std::pair{"gone.mp3", Sound}, std::pair{Sound, Sound},
+                                         std::pair{Sound, "mgm2-0012-00000.MP3"}}) {
+        EXPECT_TRUE(files.CopyFileReplace(folder.path(source), folder.path(target))) << target;
+        EXPECT_EQ(folder.read(Sound), "other") << source << " onto " << target;
+    }
+    EXPECT_TRUE(files.ShellDelete(folder.path(Sound)));
 }
 
-TEST_F(WindowsFileOperationsTest, FileExistsOnlyForFiles) {
-    folder.write("SET_-0001-00021.mp3", "");
+TEST_F(WindowsFileOperationsTest, EnsureFileLeavesAFileAloneAndFileExistsOnlyForFiles) {
+    folder.write("SET_-0001-00021.mp3", "not empty");
+    files.EnsureFile(folder.path("SET_-0001-00021.mp3"));
+    files.EnsureFile(folder.path("SET_-0002-00180.mp3"));
+    EXPECT_EQ(folder.read("SET_-0001-00021.mp3"), "not empty");
+    EXPECT_EQ(folder.read("SET_-0002-00180.mp3"), "");
     fs::create_directory(folder.native("Ordner"));
     const auto systemRoot = fs::temp_directory_path().root_path().u8string();
-    const struct {
-        std::string path;
-        bool exists;
-    } cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {folder.path("SET_-0001-00021.mp3"), true},
         {folder.path("sET_-0001-00021.MP3"), true},
-        {folder.path("SET_-0002-00180.mp3"), false},
+        {folder.path("SET_-0003-00028.mp3"), false},
         {folder.path("Ordner"), false},
-        {folder.path(), false},
         {std::string(systemRoot.begin(), systemRoot.end()), false}, // "C:\" is a folder
         {"Q:\\tonkat.tkx", false},                                  // no such drive
         {"", false},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(files.FileExists(c.path), c.exists) << c.path;
+    for (const auto& [path, exists] : cases) {
+        EXPECT_EQ(files.FileExists(path), exists) << path;
+        EXPECT_EQ(files.status(path).has_value(), exists) << path;
     }
 }
 
-TEST_F(WindowsFileOperationsTest, EnsureFileCreatesAnEmptyFileAndLeavesAnExistingOneAlone) {
-    folder.write("SET_-0001-00021.mp3", "not empty");
-    files.EnsureFile(folder.path("SET_-0001-00021.mp3"));
-    EXPECT_EQ(folder.read("SET_-0001-00021.mp3"), "not empty");
-    files.EnsureFile(folder.path("SET_-0002-00180.mp3"));
-    EXPECT_EQ(folder.read("SET_-0002-00180.mp3"), "");
-}
-
 TEST_F(WindowsFileOperationsTest, RenameNeverReplacesAnExistingFile) {
-    folder.write("MGM2-0012-00000.mp3", "old name");
+    folder.write(Sound, "old name");
     folder.write("MGM2-0013-00000.mp3", "taken");
-    EXPECT_TRUE(
-        files.renameFile(folder.path("MGM2-0012-00000.mp3"), folder.path("MGM2-0013-00000.mp3")));
+    EXPECT_TRUE(files.renameFile(folder.path(Sound), folder.path("MGM2-0013-00000.mp3")));
     EXPECT_EQ(folder.read("MGM2-0013-00000.mp3"), "taken");
-    EXPECT_FALSE(
-        files.renameFile(folder.path("MGM2-0012-00000.mp3"), folder.path("MGM2-0014-00000.mp3")));
+    EXPECT_FALSE(files.renameFile(folder.path(Sound), folder.path("MGM2-0014-00000.mp3")));
     EXPECT_EQ(folder.read("MGM2-0014-00000.mp3"), "old name");
 }
 
@@ -133,21 +119,6 @@ TEST_F(WindowsFileOperationsTest, WritesAndReadsBytesAsTheyAre) {
     EXPECT_FALSE(error);
     EXPECT_EQ(files.readFile(folder.path("fehlt.tkx"), error), std::nullopt);
     EXPECT_TRUE(error);
-}
-
-TEST_F(WindowsFileOperationsTest, ACopyKeepsTheSourcesSizeAndModificationTime) {
-    folder.write("quelle.mp3", "12345");
-    const auto november2023 = std::chrono::file_clock::from_sys(
-        std::chrono::sys_seconds(std::chrono::seconds(1'700'000'000)));
-    fs::last_write_time(folder.native("quelle.mp3"), november2023);
-    ASSERT_FALSE(
-        files.CopyFileReplace(folder.path("quelle.mp3"), folder.path("MGM2-0012-00000.mp3")));
-    const auto status = files.status(folder.path("MGM2-0012-00000.mp3"));
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->size, 5u);
-    EXPECT_NEAR(status->modified, 1'700'000'000, 0.01);
-    EXPECT_EQ(files.status(folder.path()), std::nullopt) << "a folder";
-    EXPECT_EQ(files.status(folder.path("fehlt.mp3")), std::nullopt);
 }
 
 TEST_F(WindowsFileOperationsTest, ListsTheFilesOfAFolderInUtf8) {
