@@ -39,9 +39,7 @@ private:
             *opened = true;
             act(dialog, steps);
         });
-        const QModelIndex cell = window.model()->index(gridRow - 1, 2);
-        QTest::mouseClick(window.grid()->viewport(), Qt::LeftButton, {},
-                          window.grid()->visualRect(cell).center());
+        clickCell(window.grid(), gridRow - 1, 2);
         return *opened;
     }
     static QStringList turnoutAt12(const QString& status) {
@@ -65,7 +63,6 @@ private slots:
                     .find("\r\nMGM2-0012-00000.mp3;" + music + "pfiff.mp3\r\n") !=
                 std::string::npos);
         QCOMPARE(window.model()->index(0, 3).data().toString(), QString("GRÜN"));
-        QVERIFY(ui.messages.empty());
 
         // Binding it anew to the red turnout leaves only the new file.
         QVERIFY(clickEreignis(window, 1, turnoutAt12("optMA_0")));
@@ -78,8 +75,8 @@ private slots:
         QVERIFY(!clickEreignis(window, 2));
         QCOMPARE(readBytes(stick("tonkat.tkx")), index);
         QCOMPARE(window.model()->index(0, 0).data().toString(), QString("MRM2-0012-00000.mp3"));
-        QCOMPARE(session.counters.cntMRL(), 1);
         QCOMPARE(session.counters.total(), 1);
+        QVERIFY(ui.messages.empty());
     }
 };
 

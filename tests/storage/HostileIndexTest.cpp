@@ -1,5 +1,5 @@
-// Index files are untrusted: a stick comes from anywhere. These run the reader, a commit and
-// the deletion of every row over hand-crafted index files on a real folder and check that no
+// Index files are untrusted: a stick comes from anywhere. This runs the reader, a commit and
+// the deletion of every row over hand-crafted index files on a real folder and checks that no
 // file beside the stick was touched.
 
 #include "storage/StickSelection.h"
@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <sstream>
 #include <unistd.h>
 
@@ -21,6 +22,7 @@ namespace {
 
 using testing::RecordingUserInterface;
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 const std::string Header = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
 
@@ -48,16 +50,23 @@ protected:
         writeBytes(m_base / "sentinel-000.mp3", "sentinel above the stick");
         writeBytes(m_base / "music/a.mp3", "a sound on the computer");
         writeBytes(m_base / "stick/sub/inner-00000.mp3", "in a folder of the stick");
-        m_outside = outsideTheRoot();
     }
     ~HostileIndexTest() override { fs::remove_all(m_base); }
 
     std::string stick() const { return (m_base / "stick").string() + "/"; }
     std::string music() const { return (m_base / "music/a.mp3").string(); }
 
-    // Loads the index file, commits every row, deletes every row and commits again, as a
-    // user who tries everything would.
+    // Puts the index file on a stick that also holds symbolic links named like the program's
+    // files (a stick formatted on Linux can), loads it, commits every row, deletes every row
+    // and commits again, as a user who tries everything would.
     void workThrough(const std::string& indexBytes) {
+        for (const auto& [link, target] : {std::pair{"MGM2-0012-00000.mp3", "S.mp3"},
+                                           {"SET_-0001-00021.mp3", "S.mp3"},
+                                           {"tonkat.tkx.tmp", "sentinel-000.mp3"},
+                                           {"ZUM_-0001-00000.mp3", ""}}) {
+            fs::remove(stick() + link);
+            fs::create_symlink(m_base / target, stick() + link);
+        }
         writeBytes(stick() + "tonkat.tkx", indexBytes);
         Session session;
         session.stickRoot = stick();
@@ -85,83 +94,53 @@ protected:
     }
 
     fs::path m_base;
-    std::map<fs::path, std::string> m_outside;
     LinuxFileOperations m_files;
     RecordingUserInterface m_ui;
 };
 
 TEST_F(HostileIndexTest, NoIndexFileReachesBesideTheStick) {
     const std::string absolute = (m_base / "S.mp3").string();
-    std::string nul = "MGM2-0012-00000.mp3;" + music();
-    nul[7] = '\0';
     const std::string lines[] = {
         "../sentinel-000.mp3;" + music(),
         "..\\sentinel-000.mp3;" + music(),
-        "../../../../../../S;" + music(),
         absolute + ";" + music(),
         "sub/inner-00000.mp3;" + music(),
         "SET_-0001/../../S.mp3",
         "SET_-0006-../sentinel-000.mp3",
         "SET_-0001-\\..\\S.mp3",
-        nul,
+        "MGM2-00\0"s + "2-00000.mp3;" + music(),
         "MGM2-0012-00000.mp3;" + music().substr(0, 5) + '\0' + "x",
         "MGM2-0012-00000.mp3;" + absolute,
         "MRM2-0012-00000.mp3;" + stick() + "../S.mp3",
         "ZUM_-0001-00000.mp3;" + stick() + "../sentinel-000.mp3",
         "ZUM_-0002-00000.mp3;" + stick() + "sub/inner-00000.mp3",
     };
+    std::vector<std::pair<std::string, std::string>> indexFiles; // what, bytes
     std::string everyLine = Header;
     for (const auto& line : lines) {
-        workThrough(Header + line + "\r\n");
-        EXPECT_EQ(outsideTheRoot(), m_outside) << line;
+        indexFiles.emplace_back(line, Header + line + "\r\n");
         everyLine += line + "\r\n";
     }
-    std::string garbage;
-    for (unsigned i = 0; garbage.size() < (1u << 18); ++i) {
-        garbage += static_cast<char>((i * 2654435761u) >> 24);
-    }
-    const std::pair<const char*, std::string> files[] = {
-        {"every line at once", everyLine},
-        {"a 1 MB source path", Header + "MGM2-0012-00000.mp3;" + std::string(1 << 20, '/')},
-        {"binary garbage after the header", Header + garbage},
-        {"only CR line ends", Header.substr(0, Header.size() - 1) + "../sentinel-000.mp3;x\r" +
-                                  "MGM2-0012-00000.mp3;" + music() + "\r"},
-        {"a byte order mark", "\xEF\xBB\xBF" + Header + "../sentinel-000.mp3;\xC3\xA4\r\n"},
-        {"no line end at all", std::string(1 << 20, 'M')},
-        {"empty", ""},
-    };
-    for (const auto& [what, bytes] : files) {
+    std::string garbage(1 << 18, '\0');
+    std::iota(garbage.begin(), garbage.end(), '\0'); // every byte value, over and over
+    indexFiles.insert(
+        indexFiles.end(),
+        {{"every line at once", everyLine},
+         {"sounds and a setting named like the links", // the former ZUM 2 moves onto a link
+          Header + "MGM2-0012-00000.mp3;" + music() + "\r\nZUM_-0001-00000.mp3;" + music() +
+              "\r\nZUM_-0002-00000.mp3;" + music() + "\r\nSET_-0001-00021.mp3\r\n"},
+         {"a 1 MB source path", Header + "MGM2-0012-00000.mp3;" + std::string(1 << 20, '/')},
+         {"binary garbage after the header", Header + garbage},
+         {"only CR line ends", Header.substr(0, Header.size() - 1) + "../sentinel-000.mp3;x\r" +
+                                   "MGM2-0012-00000.mp3;" + music() + "\r"},
+         {"a byte order mark", "\xEF\xBB\xBF" + Header + "../sentinel-000.mp3;\xC3\xA4\r\n"},
+         {"no line end at all", std::string(1 << 20, 'M')},
+         {"empty", ""}});
+    const auto outside = outsideTheRoot();
+    for (const auto& [what, bytes] : indexFiles) {
         workThrough(bytes);
-        EXPECT_EQ(outsideTheRoot(), m_outside) << what;
+        EXPECT_EQ(outsideTheRoot(), outside) << what;
     }
-}
-
-TEST_F(HostileIndexTest, LinksOnTheStickAreReplacedNotWrittenThrough) {
-    // A stick formatted on Linux can hold symbolic links named like the program's files.
-    fs::create_symlink(m_base / "S.mp3", stick() + "MGM2-0012-00000.mp3");
-    fs::create_symlink(m_base / "sentinel-000.mp3", stick() + "tonkat.tkx.tmp");
-    fs::create_symlink(m_base / "S.mp3", stick() + "SET_-0001-00021.mp3");
-    fs::create_symlink(m_base, stick() + "ZUM_-0001-00000.mp3");
-    writeBytes(stick() + "tonkat.tkx",
-               Header + "MGM2-0012-00000.mp3;" + music() + "\r\nZUM_-0001-00000.mp3;" + music() +
-                   "\r\nZUM_-0002-00000.mp3;" + music() + "\r\nSET_-0001-00021.mp3\r\n");
-    Session session;
-    session.stickRoot = stick();
-    StickWorkspace workspace(session, m_files, m_ui);
-    ASSERT_EQ(workspace.load("/opt"), IndexReadResult::Read);
-    session.SaveNeeded = true;
-    EXPECT_EQ(workspace.commit(), CommitResult::Written);
-    EXPECT_EQ(readBytes(stick() + "MGM2-0012-00000.mp3"), "a sound on the computer");
-    EXPECT_FALSE(fs::is_symlink(stick() + "MGM2-0012-00000.mp3"));
-    EXPECT_EQ(outsideTheRoot(), m_outside) << "commit over links";
-
-    workspace.deleteRow(2); // the former 2 moves onto the name the linked folder had
-    EXPECT_EQ(readBytes(stick() + "ZUM_-0001-00000.mp3"), "a sound on the computer");
-    workspace.deleteRow(1);
-    workspace.deleteRow(1);
-    session.SaveNeeded = true;
-    workspace.commit();
-    EXPECT_EQ(outsideTheRoot(), m_outside) << "deleting over links";
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "support/FakeFileOperations.h"
 
+#include <numeric>
+
 namespace tonarion::testing {
 namespace {
 
@@ -34,6 +36,13 @@ std::vector<std::string> FakeFileOperations::filesIn(const std::string& folder) 
     return names;
 }
 
+bool FakeFileOperations::gone(const std::string& path, const std::string& other) {
+    const bool onStick = path.starts_with(m_stickRoot) || other.starts_with(m_stickRoot);
+    const bool failed = operations++ >= m_pullAt && onStick;
+    pulled = pulled || failed;
+    return failed;
+}
+
 std::error_code FakeFileOperations::canWrite(const std::string& path, std::size_t bytes) const {
     if (!m_folders.contains(folderOf(path))) {
         return errorOf(std::errc::no_such_file_or_directory);
@@ -48,25 +57,23 @@ std::error_code FakeFileOperations::canWrite(const std::string& path, std::size_
 }
 
 std::size_t FakeFileOperations::used() const {
-    std::size_t bytes = 0;
-    for (const auto& [path, file] : m_files) {
-        bytes += file.content.size();
-    }
-    return bytes;
+    return std::accumulate(
+        m_files.begin(), m_files.end(), std::size_t{0},
+        [](std::size_t sum, const auto& file) { return sum + file.second.content.size(); });
 }
 
 bool FakeFileOperations::ShellDelete(const std::string& path) {
-    if (m_readOnly || !m_files.erase(path)) {
+    if (gone(path) || m_readOnly || !m_files.erase(path)) {
         return false;
     }
-    writes.push_back("delete " + path);
+    ++writes["delete"];
     return true;
 }
 
 std::error_code FakeFileOperations::CopyFileReplace(const std::string& source,
                                                     const std::string& target) {
     const auto found = m_files.find(source);
-    if (found == m_files.end()) {
+    if (gone(source, target) || found == m_files.end()) {
         return errorOf(std::errc::no_such_file_or_directory);
     }
     if (source == target) {
@@ -76,14 +83,14 @@ std::error_code FakeFileOperations::CopyFileReplace(const std::string& source,
         return error;
     }
     m_files[target] = found->second; // a copy keeps the source's modification time
-    writes.push_back("copy " + source + " " + target);
+    ++writes["copy"];
     return {};
 }
 
 void FakeFileOperations::EnsureFile(const std::string& path) {
-    if (!m_files.contains(path) && !canWrite(path, 0)) {
+    if (!gone(path) && !m_files.contains(path) && !canWrite(path, 0)) {
         m_files[path] = File{};
-        writes.push_back("create " + path);
+        ++writes["create"];
     }
 }
 
@@ -91,7 +98,7 @@ void FakeFileOperations::EnsureFile(const std::string& path) {
 std::error_code FakeFileOperations::move(const std::string& from, const std::string& to,
                                          bool replacing) {
     const auto found = m_files.find(from);
-    if (found == m_files.end()) {
+    if (gone(from, to) || found == m_files.end()) {
         return errorOf(std::errc::no_such_file_or_directory);
     }
     if (!replacing && m_files.contains(to)) {
@@ -103,14 +110,14 @@ std::error_code FakeFileOperations::move(const std::string& from, const std::str
     const File moved = found->second;
     m_files.erase(found);
     m_files[to] = moved;
-    writes.push_back((replacing ? "replace " : "rename ") + from + " " + to);
+    ++writes[replacing ? "replace" : "rename"];
     return {};
 }
 
 std::optional<std::string> FakeFileOperations::readFile(const std::string& path,
                                                         std::error_code& error) {
     const auto found = m_files.find(path);
-    if (found == m_files.end()) {
+    if (gone(path) || found == m_files.end()) {
         error = errorOf(std::errc::no_such_file_or_directory);
         return std::nullopt;
     }
@@ -119,17 +126,20 @@ std::optional<std::string> FakeFileOperations::readFile(const std::string& path,
 
 std::error_code FakeFileOperations::writeFileDurably(const std::string& path,
                                                      const std::string& bytes) {
+    if (gone(path)) {
+        return errorOf(std::errc::no_such_device);
+    }
     if (const auto error = canWrite(path, bytes.size())) {
         return error;
     }
     m_files[path] = File{bytes};
-    writes.push_back("write " + path);
+    ++writes["write"];
     return {};
 }
 
 std::optional<FileStatus> FakeFileOperations::status(const std::string& path) {
     const auto found = m_files.find(path);
-    return found == m_files.end()
+    return gone(path) || found == m_files.end()
                ? std::nullopt
                : std::optional(FileStatus{found->second.content.size(), found->second.modified});
 }

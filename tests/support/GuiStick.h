@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/SettingEntry.h"
 #include "storage/IndexFile.h"
 #include "storage/StickWorkspace.h"
 #include "support/FakeFileOperations.h"
@@ -28,11 +29,9 @@ struct GuiStick {
             files.addFile(Root + name, "sound of " + name, 1000);
             files.addFile(line.substr(20), "sound of " + name, 1000);
         }
-        for (const char* setting :
-             {"SET_-0001-00021.mp3", "SET_-0002-00180.mp3", "SET_-0003-00028.mp3",
-              "SET_-0004-00002.mp3", "SET_-0005-00000.mp3", "SET_-0006-00000.mp3"}) {
-            bytes += std::string(setting) + "\r\n";
-            files.addFile(Root + setting);
+        for (const Setting setting : AllSettings) {
+            bytes += freshDefaultName(setting) + "\r\n";
+            files.addFile(Root + freshDefaultName(setting));
         }
         files.addFile(Root + IndexFileName, bytes);
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QMetaProperty>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,11 +19,10 @@ namespace tonarion::testing {
 // text), or else its text.
 
 inline QWidget* control(const QWidget* parent, const QString& name) {
-    auto* found = parent->findChild<QWidget*>(name);
-    if (!found) {
-        qFatal("no control %s", qPrintable(name));
+    if (auto* found = parent->findChild<QWidget*>(name)) {
+        return found;
     }
-    return found;
+    qFatal("no control %s", qPrintable(name));
 }
 
 // One step each: "Name" clicks a button, "Name=value" gives a control that value.
@@ -48,6 +49,15 @@ inline QStringList states(const QWidget* parent, const QStringList& names) {
                       (user.isValid() ? user.read(widget) : widget->property("text")).toString();
     }
     return result;
+}
+
+// Clicks a view's cell (row and column from 0) with the mouse, or double-clicks or presses it.
+using MouseAction = void (*)(QWidget*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint, int);
+inline void clickCell(const QAbstractItemView* view, int row, int column,
+                      Qt::MouseButton button = Qt::LeftButton,
+                      MouseAction with = QTest::mouseClick) {
+    const QModelIndex cell = view->model()->index(row, column);
+    with(view->viewport(), button, {}, view->visualRect(cell).center(), -1);
 }
 
 // Handles the next modal dialog of type D that the code under test opens and runs with

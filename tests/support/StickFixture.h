@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,12 +29,6 @@ inline std::string indexWith(const std::vector<std::string>& lines) {
     return bytes;
 }
 
-// The same with the default settings after the entry lines.
-inline std::string indexWithDefaults(std::vector<std::string> lines) {
-    lines.insert(lines.end(), DefaultSettingLines.begin(), DefaultSettingLines.end());
-    return indexWith(lines);
-}
-
 // A stick in memory at /stick/ with the program in /opt/tonarion, and a workspace on it.
 class StickFixture : public ::testing::Test {
 protected:
@@ -47,21 +40,17 @@ protected:
 
     // Puts an index file with these entry lines and the default settings on the stick,
     // with the setting files, and loads it.
-    void loadStick(const std::vector<std::string>& entryLines) {
+    void loadStick(std::vector<std::string> lines) {
         for (const auto& line : DefaultSettingLines) {
             files.addFile(Root + line);
         }
-        files.addFile(Root + IndexFileName, indexWithDefaults(entryLines));
+        lines.insert(lines.end(), DefaultSettingLines.begin(), DefaultSettingLines.end());
+        files.addFile(Root + IndexFileName, indexWith(lines));
         ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
     }
 
     std::string index() const { return files.content(Root + IndexFileName); }
     const SoundEntry& row(int r) const { return session.table.row(r); }
-    // How many writes of this kind ("copy", "delete", ...) the stick saw.
-    long writesOf(const std::string& kind) const {
-        return std::count_if(files.writes.begin(), files.writes.end(),
-                             [&](const std::string& w) { return w.starts_with(kind + " "); });
-    }
 
     FakeFileOperations files;
     RecordingUserInterface ui;

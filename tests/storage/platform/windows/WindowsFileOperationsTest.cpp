@@ -58,10 +58,8 @@ TEST_F(WindowsFileOperationsTest, CopyReplacesTheTargetWhollyButNeverFromItself)
     fs::permissions(folder.native("cd.mp3"), fs::perms::owner_write, fs::perm_options::remove);
     ASSERT_FALSE(files.CopyFileReplace(folder.path("cd.mp3"), folder.path(Sound)));
     EXPECT_EQ(folder.read(Sound), "from a CD");
-    const auto status = files.status(folder.path(Sound));
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->size, 9u);
-    EXPECT_NEAR(status->modified, 1'700'000'000, 0.01);
+    EXPECT_EQ(files.status(folder.path(Sound)).value().size, 9u);
+    EXPECT_NEAR(files.status(folder.path(Sound)).value().modified, 1'700'000'000, 0.01);
 
     // The copy is not read-only: a shorter sound replaces it wholly, and it can be deleted.
     folder.write("other.mp3", "other");
@@ -131,7 +129,6 @@ TEST_F(WindowsFileOperationsTest, ListsTheFilesOfAFolderInUtf8) {
     EXPECT_EQ(*names, (std::vector<std::string>{"tonkat.tkx", "Łódź ψ.mp3"}));
     EXPECT_EQ(files.listFiles(folder.path("Unterordner")), std::vector<std::string>{});
     EXPECT_EQ(files.listFiles(folder.path("fehlt")), std::nullopt);
-    EXPECT_EQ(files.listFiles("Q:\\"), std::nullopt) << "a drive that is not there";
 }
 
 } // namespace
