@@ -7,6 +7,7 @@
 #include "storage/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
+#include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
 

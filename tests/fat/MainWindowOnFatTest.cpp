@@ -7,6 +7,7 @@
 #include "storage/StickSelection.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
+#include "support/FileBytes.h"
 #include "support/ModalDialog.h"
 #include "support/RecordingUserInterface.h"
 

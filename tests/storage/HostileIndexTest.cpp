@@ -5,37 +5,27 @@
 #include "storage/StickSelection.h"
 #include "storage/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
+#include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <numeric>
-#include <sstream>
 #include <unistd.h>
 
 namespace tonarion {
 namespace {
 
+using testing::readBytes;
 using testing::RecordingUserInterface;
+using testing::writeBytes;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 const std::string Header = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 class HostileIndexTest : public ::testing::Test {
 protected:

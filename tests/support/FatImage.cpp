@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -13,17 +11,6 @@ void runCommand(const std::string& command) {
     if (std::system(command.c_str()) != 0) {
         throw std::runtime_error("command failed: " + command);
     }
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return in ? bytes.str() : "<missing>";
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 FatImage::FatImage(const std::string& name, int megabytes) {

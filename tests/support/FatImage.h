@@ -30,8 +30,4 @@ private:
 // Runs a shell command; throws with its text when it fails.
 void runCommand(const std::string& command);
 
-// A file's bytes, or "<missing>" when it cannot be read.
-std::string readBytes(const std::string& path);
-void writeBytes(const std::string& path, const std::string& bytes);
-
 } // namespace tonarion::testing
