@@ -21,6 +21,9 @@ struct SoundEntry {
     std::string prioText{};   // Priorität /Ausblendzeit
     std::string address1{};   // Adresse 1. /von
     std::string address2{};   // Adresse 2. /bis
+    // Not a cell: set when the sound is neither at its source nor on the stick, so the
+    // table can show the user which row needs a new file.
+    bool soundNotFound = false;
 
     bool isBound() const { return !entryName.empty(); }
     bool operator==(const SoundEntry&) const = default;

@@ -36,6 +36,17 @@ void SoundTable::replaceRow(int row, SoundEntry entry) {
     }
 }
 
+void SoundTable::setSoundNotFound(int row, bool notFound) {
+    SoundEntry& entry = m_entries[index(row)];
+    if (entry.soundNotFound == notFound) {
+        return;
+    }
+    entry.soundNotFound = notFound;
+    if (m_observer) {
+        m_observer->rowsChanged(row, row);
+    }
+}
+
 void SoundTable::removeRow(int row) {
     const auto at = index(row);
     if (m_observer) {

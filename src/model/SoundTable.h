@@ -42,6 +42,8 @@ public:
     // Fills the empty row; a new empty row follows it.
     void appendEntry(SoundEntry entry);
     void replaceRow(int row, SoundEntry entry);
+    // Marks a row whose sound can be had from nowhere; views hear of it only on a change.
+    void setSoundNotFound(int row, bool notFound);
     void removeRow(int row);
     void clear();
 
