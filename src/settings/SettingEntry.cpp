@@ -48,7 +48,9 @@ DisplayRule displayRule(Setting setting) {
         return {2, 1, 31};
     case Setting::ModelTime:
     case Setting::Stretch:
-        return {3, 0, 999};
+        // The whole value field: these fields take up to five digits, and showing fewer
+        // would rewrite 01200 as 00200 at the next save.
+        return {5, 0, 99999};
     case Setting::StartTime:
         return {3, 0, QuarterHourCount - 1};
     case Setting::ClockSync:

@@ -40,6 +40,10 @@ TEST(SettingEntryTest, DisplayValuesFromNames) {
     const std::tuple<Setting, const char*, std::optional<int>> cases[] = {
         {Setting::Volume, "SET_-0001-00021.mp3", 21},
         {Setting::Volume, "SET_-0001-00000.mp3", std::nullopt}, // the slider starts at 1
+        {Setting::ModelTime, "SET_-0002-01200.mp3", 1200},      // the whole field, not 200
+        {Setting::Stretch, "SET_-0004-99999.mp3", 99999},
+        {Setting::ModelTime, "SET_-0002-0000.mp3", std::nullopt}, // an emptied field
+        {Setting::Stretch, "SET_-0004-000-5.mp3", std::nullopt},
         {Setting::StartTime, "SET_-0003-00028.mp3", 28},
         {Setting::StartTime, "SET_-0003-00096.mp3", std::nullopt},
         {Setting::ClockSync, "SET_-0005-00001.mp3", 1},
