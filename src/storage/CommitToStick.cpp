@@ -35,7 +35,11 @@ public:
 private:
     void copyWhenChanged(int row);
     void moveAll(std::vector<Move> moves);
-    void moveOne(const Move& move);
+    void moveOne(const Move& move, std::vector<Move>& others);
+    void renameOnStick(const std::string& from, const std::string& to, std::vector<Move>& moves,
+                       std::error_code& error);
+    void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
+    bool stickLacks(const std::string& name);
     void writeIndexFile();
     void writeSettingFiles();
     void removeStaleFiles();
@@ -46,6 +50,7 @@ private:
     }
     void checkEverythingArrived();
     void reportFailures();
+    bool reportSoundsNotFound();
     void reportProgress() { m_ui.reportProgress(++m_done, m_total); }
 
     Session& m_session;
@@ -81,7 +86,7 @@ CommitResult CommitRun::run() {
         if (!entry.isBound() || entry.sourcePath.empty()) {
             continue;
         }
-        if (const auto from = m_stick.nameInRoot(entry.sourcePath);
+        if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
             from && !sameFileName(*from, entry.entryName)) {
             moves.push_back({row, *from});
         } else {
@@ -117,7 +122,7 @@ CommitResult CommitRun::run() {
     }
     m_session.staleStickFiles.clear();
     m_session.SaveNeeded = false;
-    return CommitResult::Written;
+    return reportSoundsNotFound() ? CommitResult::SoundsNotFound : CommitResult::Written;
 }
 
 // Stick files move in an order that never overwrites a sound still waiting to move, as when
@@ -130,34 +135,40 @@ void CommitRun::moveAll(std::vector<Move> moves) {
         if (ready == moves.end()) {
             // Every name is still needed by another move: names that swap. One sound waits
             // under a name of its own until its new one is free.
-            Move& first = moves.front();
-            const std::string parked = first.from + ParkingSuffix;
-            if (const auto error = m_stick.rename(first.from, parked)) {
+            const Move first = moves.front();
+            std::error_code error;
+            renameOnStick(first.from, first.from + ParkingSuffix, moves, error);
+            if (error) {
                 fail(m_session.table.row(first.row).entryName, error);
                 moves.erase(moves.begin());
-                continue;
             }
-            first.from = parked;
             continue;
         }
-        moveOne(*ready);
+        const Move move = *ready;
         moves.erase(ready);
+        moveOne(move, moves);
         reportProgress();
     }
 }
 
-void CommitRun::moveOne(const Move& move) {
+void CommitRun::moveOne(const Move& move, std::vector<Move>& others) {
     SoundEntry entry = m_session.table.row(move.row);
+    const bool targetExists = m_stick.exists(entry.entryName);
     std::error_code error;
-    if (isNeededInPlace(move.from, move.row)) {
+    if (!m_stick.exists(move.from) && stickLacks(move.from)) {
+        // The stick file was the sound's only copy and is gone. A file under the new name is
+        // taken as the sound; otherwise the row is shown as lacking its sound, and the rest
+        // of the stick is still written.
+        markNotFound(move.row, !targetExists);
+    } else if (isNeededInPlace(move.from, move.row)) {
         error = m_stick.copyIn(*m_stick.pathOf(move.from), entry.entryName);
     } else {
         // No sound waits under the new name any more (its move would have come first):
         // whatever file stands there makes room.
-        if (m_stick.exists(entry.entryName)) {
+        if (targetExists) {
             m_stick.deleteFile(entry.entryName);
         }
-        error = m_stick.rename(move.from, entry.entryName);
+        renameOnStick(move.from, entry.entryName, others, error);
     }
     if (error) {
         fail(entry.entryName, error);
@@ -165,6 +176,23 @@ void CommitRun::moveOne(const Move& move) {
     }
     entry.sourcePath = m_session.stickRoot + entry.entryName;
     m_session.table.replaceRow(move.row, std::move(entry));
+}
+
+// Renames a stick file; every row whose source it was, and every move still to come from
+// it, follows it to its new name, so that no row goes on naming a file that another sound
+// may take next.
+void CommitRun::renameOnStick(const std::string& from, const std::string& to,
+                              std::vector<Move>& moves, std::error_code& error) {
+    error = m_stick.rename(from, to);
+    if (error) {
+        return;
+    }
+    followRenamedStickFile(m_session, m_stick, from, to);
+    for (Move& move : moves) {
+        if (sameFileName(move.from, from)) {
+            move.from = to;
+        }
+    }
 }
 
 void CommitRun::writeIndexFile() {
@@ -185,16 +213,33 @@ void CommitRun::copyWhenChanged(int row) {
     const SoundEntry& entry = m_session.table.row(row);
     const auto source = m_files.status(entry.sourcePath);
     const auto copy = m_stick.status(entry.entryName);
-    if (source && copy && isSameFileVersion(*source, *copy)) {
+    // A sound that is neither at its source nor on the stick cannot be had by trying again:
+    // the row is shown as lacking its sound, and every other row is written all the same.
+    const bool nowhere = !source && !copy && stickLacks(entry.entryName);
+    markNotFound(row, nowhere);
+    if (!source) {
+        // A sound whose source has gone keeps the copy the stick already holds; a stick that
+        // cannot be read is a failure to report, not a missing sound.
+        if (!copy && !nowhere) {
+            fail(entry.entryName, std::make_error_code(std::errc::no_such_device));
+        }
+        return;
+    }
+    if (copy && isSameFileVersion(*source, *copy)) {
         return;
     }
     if (const auto error = m_stick.copyIn(entry.sourcePath, entry.entryName)) {
-        // A sound whose source has gone keeps the copy the stick already holds.
-        if (!source && copy) {
-            return;
-        }
         fail(entry.entryName, error);
     }
+}
+
+// Only a stick that can be read as a whole lacks a file: a pulled one lacks nothing, so that
+// a pulled stick never makes a row look as if its sound were gone.
+bool CommitRun::stickLacks(const std::string& name) {
+    const auto names = m_files.listFiles(m_session.stickRoot);
+    return names && std::none_of(names->begin(), names->end(), [&](const std::string& onStick) {
+               return sameFileName(onStick, name);
+           });
 }
 
 void CommitRun::writeSettingFiles() {
@@ -203,6 +248,11 @@ void CommitRun::writeSettingFiles() {
         const std::string current = settings.CurrentSettings[setting];
         if (current.empty()) {
             continue;
+        }
+        // The module reads a setting from its name alone, and the file stays empty; one that
+        // has somehow got content is made anew. An empty one is left as it is.
+        if (const auto file = m_stick.status(current); file && file->size > 0) {
+            m_stick.deleteFile(current);
         }
         // The new file comes first, so that a pulled stick never lacks the setting.
         m_stick.ensureFile(current);
@@ -268,7 +318,7 @@ void CommitRun::checkEverythingArrived() {
         }
     };
     for (const SoundEntry& entry : m_session.table.entries()) {
-        if (entry.isBound() && !entry.sourcePath.empty()) {
+        if (entry.isBound() && !entry.sourcePath.empty() && !entry.soundNotFound) {
             missing(entry.entryName);
         }
     }
@@ -291,7 +341,45 @@ void CommitRun::reportFailures() {
     showCritical(m_ui, text);
 }
 
+// Tells the user which rows lack their sound; true when there are any.
+bool CommitRun::reportSoundsNotFound() {
+    std::string text = std::string(SoundsNotFoundMessage) + "\r\n\r\n";
+    std::size_t listed = 0;
+    const SoundTable& table = m_session.table;
+    for (int row = 1; row < table.nextRow(); ++row) {
+        const SoundEntry& entry = table.row(row);
+        if (!entry.soundNotFound) {
+            continue;
+        }
+        if (listed++ < MaxListedFailures) {
+            text += "Zeile " + std::to_string(row) + ": " + entry.entryName + " (" +
+                    entry.sourcePath + ")\r\n";
+        }
+    }
+    if (listed == 0) {
+        return false;
+    }
+    if (listed > MaxListedFailures) {
+        text += "...\r\n";
+    }
+    showCritical(m_ui, text + "\r\n" + SoundsNotFoundAdvice);
+    return true;
+}
+
 } // namespace
+
+void followRenamedStickFile(Session& session, const StickFiles& stick, const std::string& from,
+                            const std::string& to) {
+    SoundTable& table = session.table;
+    for (int row = 1; row < table.nextRow(); ++row) {
+        const auto name = stick.nameInRoot(table.row(row).sourcePath);
+        if (name && sameFileName(*name, from)) {
+            SoundEntry entry = table.row(row);
+            entry.sourcePath = session.stickRoot + to;
+            table.replaceRow(row, std::move(entry));
+        }
+    }
+}
 
 bool isSameFileVersion(const FileStatus& source, const FileStatus& copy) {
     if (source.size != copy.size) {

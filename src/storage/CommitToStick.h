@@ -3,6 +3,7 @@
 #include "model/Session.h"
 #include "model/UserInterface.h"
 #include "storage/FileOperations.h"
+#include "storage/StickFiles.h"
 
 namespace tonarion {
 
@@ -11,10 +12,19 @@ inline constexpr const char* CommitFailedMessage =
 inline constexpr const char* CommitFailedAdvice =
     "Prüfen Sie, ob der USB-Stick eingesteckt und nicht schreibgeschützt ist.";
 
+inline constexpr const char* SoundsNotFoundMessage =
+    "Diese Sounds wurden weder an ihrem Pfad noch auf dem USB-Stick gefunden:";
+inline constexpr const char* SoundsNotFoundAdvice =
+    "Alle anderen Änderungen wurden gespeichert. Löschen Sie diese Zeilen oder ziehen Sie die "
+    "Sounddateien erneut in die Tabelle.";
+
 enum class CommitResult {
     NothingToDo,    // SaveNeeded was not set
     AlreadyRunning, // asked for while a commit runs: commits never nest
     Written,
+    // Everything was written, but some rows' sounds are neither at their source nor on the
+    // stick: the user was told which, and the rows are marked.
+    SoundsNotFound,
     Failed, // the user was told which files are missing; SaveNeeded stays set
 };
 
@@ -23,6 +33,10 @@ enum class CommitResult {
 // every setting file, and a new index file that replaces the old one only once it is
 // complete; stale stick files go last. Afterwards it checks that everything arrived.
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui);
+
+// After a stick file was renamed, the rows whose source it was name its new path.
+void followRenamedStickFile(Session& session, const StickFiles& stick, const std::string& from,
+                            const std::string& to);
 
 // Remembers a stick file that has to go but could not; SaveNeeded is set so that the next
 // commit deletes it, unless a row or a setting carries its name again by then.

@@ -1,9 +1,18 @@
 #include "storage/EventResult.h"
 
+#include "model/EntryName.h"
 #include "storage/CommitToStick.h"
+#include "storage/RowDeletion.h"
 #include "storage/StickFiles.h"
 
 namespace tonarion {
+namespace {
+
+bool reachedStick(CommitResult result) {
+    return result == CommitResult::Written || result == CommitResult::SoundsNotFound;
+}
+
+} // namespace
 
 void applyEventResult(Session& session, FileOperations& files, UserInterface& ui, int editRow,
                       const std::string& oldName, const NeuerEintrag& entry) {
@@ -23,13 +32,19 @@ void applyEventResult(Session& session, FileOperations& files, UserInterface& ui
     session.table.replaceRow(editRow, std::move(row));
     const CommitResult result = CommitToStick(session, files, ui);
 
-    if (!renamed || movesOldFile || session.table.rowWithEntryName(oldName, 0).has_value()) {
-        return;
+    if (renamed && !movesOldFile && !session.table.rowWithEntryName(oldName, 0).has_value()) {
+        // The old file goes only once the new one has arrived; until then it may be the only
+        // copy of the sound, and the next commit that gets through removes it.
+        if (!reachedStick(result) || !stick.deleteFile(oldName)) {
+            rememberStaleFile(session, oldName);
+        }
     }
-    // The old file goes only once the new one has arrived; until then it may be the only
-    // copy of the sound, and the next commit that gets through removes it.
-    if (result != CommitResult::Written || !stick.deleteFile(oldName)) {
-        rememberStaleFile(session, oldName);
+    // A random entry bound to another kind leaves a gap in the running numbers, which the
+    // module does not allow; it closes as when the row is deleted, and the stick follows.
+    if (kindOf(oldName) == 'Z' && kindOf(newName) != 'Z') {
+        closeRandomGapAfter(session, files, oldName);
+        session.SaveNeeded = true;
+        CommitToStick(session, files, ui);
     }
 }
 

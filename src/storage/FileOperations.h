@@ -14,6 +14,15 @@ struct FileStatus {
     double modified = 0;
 };
 
+// What makes a file or folder the one it is, however its path is spelled: device and inode
+// on Linux, volume serial number and file index on Windows. The same stick reached through
+// another drive letter, mount point, symbolic link or a relative path has the same identity.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // Every file the program touches, it touches through this interface: the platform layer
 // implements it for Linux and Windows, tests run it against fakes and real FAT images.
 // Paths are UTF-8. No operation reports anything to the user; callers decide what a failure
@@ -54,6 +63,9 @@ public:
     virtual std::error_code replaceFile(const std::string& from, const std::string& to) = 0;
 
     virtual std::optional<FileStatus> status(const std::string& path) = 0;
+
+    // The identity of a file or folder, or nothing when there is none at path.
+    virtual std::optional<FileIdentity> identity(const std::string& path) = 0;
 
     // The names of the files directly in a folder (no folders), or nothing when the folder
     // cannot be read: the drive is not ready.

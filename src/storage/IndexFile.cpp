@@ -128,12 +128,17 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
         return IndexReadResult::Unreadable;
     }
     const IndexContent content = parseIndexFile(*bytes);
+    const StickFiles stick(files, session.stickRoot);
     bool pathChanged = false;
     LoadReport report(ui);
     for (const auto& line : content.entries) {
         std::string source = line.sourcePath;
         if (!source.empty() && !isAbsoluteSourcePath(source)) {
-            source = underProgramFolder(programFolder, source);
+            // A relative path to one of the stick's own files, as a stick opened under a
+            // relative name once wrote, stays the stick's file.
+            const auto onStick = stick.nameInRoot(source);
+            source =
+                onStick ? session.stickRoot + *onStick : underProgramFolder(programFolder, source);
             pathChanged = true;
         }
         session.table.appendEntry(loadEntry(line.entryName, source, session.counters, report));

@@ -61,7 +61,8 @@ enum class IndexReadResult {
 };
 
 // Fills the session's table, counters and settings from the stick's index file. Relative
-// source paths are put behind the program's folder and the file is then written anew.
+// source paths that name a stick file become its path on the stick; the others are put
+// behind the program's folder; the file is then written anew.
 IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterface& ui,
                            const std::string& programFolder);
 

@@ -44,6 +44,9 @@ void renumberRandomEntry(Session& session, StickFiles& stick, int row, int numbe
         bool moved = false;
         if (stick.exists(oldName) && !othersNeedOldFile) {
             moved = !stick.rename(oldName, newName);
+            if (moved) {
+                followRenamedStickFile(session, stick, oldName, newName);
+            }
         } else if (stick.exists(oldName)) {
             moved = !stick.copyIn(*stick.pathOf(oldName), newName);
         } else {
@@ -87,21 +90,25 @@ void deleteRow(Session& session, FileOperations& files, int row) {
     }
     StickFiles stick(files, session.stickRoot);
     const std::string name = table.row(row).entryName;
-    std::optional<int> deletedNumber;
     if (!name.empty()) {
         // Another row under the same name still needs the file.
         if (!nameUsedByAnotherRow(table, name, row) && !stick.deleteFile(name)) {
             rememberStaleFile(session, name);
         }
         session.counters.removeEntry(kindOf(name));
-        if (kindOf(name) == 'Z') {
-            deletedNumber = runningNumber(name);
-        }
         session.SaveNeeded = true;
     }
     table.removeRow(row);
-    if (deletedNumber) {
-        closeRandomGap(session, stick, *deletedNumber);
+    closeRandomGapAfter(session, files, name);
+}
+
+void closeRandomGapAfter(Session& session, FileOperations& files, std::string_view leavingName) {
+    if (kindOf(leavingName) != 'Z') {
+        return;
+    }
+    if (const auto number = runningNumber(leavingName)) {
+        StickFiles stick(files, session.stickRoot);
+        closeRandomGap(session, stick, *number);
     }
 }
 

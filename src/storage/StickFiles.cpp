@@ -1,5 +1,6 @@
 #include "storage/StickFiles.h"
 
+#include "model/EntryName.h"
 #include "model/SoundFileDrop.h"
 
 #include <algorithm>
@@ -60,15 +61,38 @@ std::optional<std::string> StickFiles::pathOf(std::string_view name) const {
 }
 
 std::optional<std::string> StickFiles::nameInRoot(std::string_view path) const {
-    if (m_root.empty() || path.size() <= m_root.size() ||
-        !sameRoot(path.substr(0, m_root.size()), m_root)) {
+    if (m_root.empty()) {
         return std::nullopt;
     }
-    const std::string_view name = path.substr(m_root.size());
-    if (!isPlainFileName(name)) {
+    const std::size_t separator = path.find_last_of("/\\");
+    const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
+    const std::string_view name = path.substr(nameStart);
+    if (!isPlainFileName(name) || !isRootFolder(std::string(path.substr(0, nameStart)))) {
         return std::nullopt;
     }
     return std::string(name);
+}
+
+std::optional<std::string> StickFiles::entryFileInRoot(std::string_view path) const {
+    auto name = nameInRoot(path);
+    return name && looksLikeEntryName(*name) ? name : std::nullopt;
+}
+
+bool StickFiles::isRootFolder(const std::string& folder) const {
+    if (sameRoot(folder, m_root)) {
+        return true;
+    }
+    const auto known = m_folderIsRoot.find(folder);
+    if (known != m_folderIsRoot.end()) {
+        return known->second;
+    }
+    if (!m_rootIdentity) {
+        m_rootIdentity = m_files.identity(m_root);
+    }
+    const auto identity = m_files.identity(folder);
+    const bool isRoot = identity && *m_rootIdentity && *identity == **m_rootIdentity;
+    m_folderIsRoot.emplace(folder, isRoot);
+    return isRoot;
 }
 
 bool StickFiles::deleteFile(std::string_view name) {

@@ -2,6 +2,7 @@
 
 #include "storage/FileOperations.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +30,14 @@ public:
     // root + name, or nothing for a name that is not plain.
     std::optional<std::string> pathOf(std::string_view name) const;
 
-    // The name of a path that lies directly in the root, or nothing.
+    // The name of a path that lies directly in the root, or nothing. The path's folder is
+    // the root when it is the same folder, however it is spelled: relative, through a link,
+    // another drive letter or mount point of the same stick.
     std::optional<std::string> nameInRoot(std::string_view path) const;
+
+    // The same for the stick's own sound files only, those under an EntryName: a file of the
+    // user's own name in the root is a source like any other, to be copied, never renamed.
+    std::optional<std::string> entryFileInRoot(std::string_view path) const;
 
     bool deleteFile(std::string_view name);
     bool exists(std::string_view name);
@@ -40,8 +47,13 @@ public:
     std::optional<FileStatus> status(std::string_view name);
 
 private:
+    bool isRootFolder(const std::string& folder) const;
+
     FileOperations& m_files;
     std::string m_root;
+    // Looked up once per folder: a commit asks about every row's path, most in one folder.
+    mutable std::optional<std::optional<FileIdentity>> m_rootIdentity;
+    mutable std::map<std::string, bool> m_folderIsRoot;
 };
 
 } // namespace tonarion

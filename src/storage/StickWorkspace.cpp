@@ -3,6 +3,7 @@
 #include "model/SoundFileDrop.h"
 #include "storage/EventResult.h"
 #include "storage/RowDeletion.h"
+#include "storage/SoundPresence.h"
 
 namespace tonarion {
 
@@ -16,7 +17,11 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     m_session.table.clear();
     m_session.counters.reset();
     m_session.settings = {};
-    return IndexLesen(m_session, m_files, m_ui, programFolder);
+    const IndexReadResult result = IndexLesen(m_session, m_files, m_ui, programFolder);
+    if (result == IndexReadResult::Read) {
+        markSoundsNotFound(m_session, m_files);
+    }
+    return result;
 }
 
 CommitResult StickWorkspace::commit() {

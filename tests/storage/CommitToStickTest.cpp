@@ -95,7 +95,7 @@ TEST_F(CommitTest, AFailureIsReportedWithAtMostTenFilesAndTheChangesStayPending)
     loadStick({});
     files.addFile(Music + "a.mp3", std::string(10000, 'a'));
     bindRow("MGM2-0012-00000.mp3", Music + "a.mp3");
-    bindRow("MRM2-0012-00000.mp3", Music + "missing.mp3");
+    bindRow("MRM2-0012-00000.mp3", Music + "a.mp3");
     files.setFreeSpace(1000);
 
     EXPECT_EQ(commit(), CommitResult::Failed);
@@ -108,17 +108,58 @@ TEST_F(CommitTest, AFailureIsReportedWithAtMostTenFilesAndTheChangesStayPending)
         "\r\n\r\nMGM2-0012-00000.mp3: " +
             std::make_error_code(std::errc::no_space_on_device).message() +
             "\r\nMRM2-0012-00000.mp3: " +
-            std::make_error_code(std::errc::no_such_file_or_directory).message() +
+            std::make_error_code(std::errc::no_space_on_device).message() +
             "\r\n\r\nPrüfen Sie, ob der USB-Stick eingesteckt und nicht schreibgeschützt ist.");
 
     // Of more failures, ten are listed, then "...".
     for (int i = 0; i < 10; ++i) {
-        bindRow("MGM2-00" + std::to_string(20 + i) + "-00000.mp3", Music + "gone.mp3");
+        bindRow("MGM2-00" + std::to_string(20 + i) + "-00000.mp3", Music + "a.mp3");
     }
     commit();
     EXPECT_NE(ui.lastText().find("MGM2-0027-00000.mp3"), std::string::npos);
     EXPECT_EQ(ui.lastText().find("MGM2-0028-00000.mp3"), std::string::npos);
     EXPECT_NE(ui.lastText().find("\r\n...\r\n\r\nPrüfen"), std::string::npos);
+}
+
+TEST_F(CommitTest, ARowWhoseSoundIsNowhereKeepsNoOtherChangeFromTheStick) {
+    loadStick({"MGM2-0001-00000.mp3;" + Music + "gone.mp3"});
+    EXPECT_TRUE(row(1).soundNotFound) << "neither its source nor its stick file is there";
+    files.addFile(Music + "other.mp3", "other");
+    bindRow("MGM2-0002-00000.mp3", Music + "other.mp3");
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00022.mp3";
+
+    EXPECT_EQ(commit(), CommitResult::SoundsNotFound);
+    EXPECT_EQ(files.content(Root + "MGM2-0002-00000.mp3"), "other");
+    std::vector<std::string> lines = {"MGM2-0001-00000.mp3;" + Music + "gone.mp3",
+                                      "MGM2-0002-00000.mp3;" + Music + "other.mp3",
+                                      "SET_-0001-00022.mp3"};
+    lines.insert(lines.end(), DefaultSettingLines.begin() + 1, DefaultSettingLines.end());
+    EXPECT_EQ(index(), indexWith(lines));
+    EXPECT_FALSE(session.SaveNeeded) << "the stick holds all there is; retrying changes nothing";
+    EXPECT_TRUE(row(1).soundNotFound);
+    EXPECT_FALSE(row(2).soundNotFound);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
+    EXPECT_NE(ui.lastText().find("Zeile 1: MGM2-0001-00000.mp3 (" + Music + "gone.mp3)"),
+              std::string::npos)
+        << ui.lastText();
+    EXPECT_EQ(ui.lastText().find("MGM2-0002"), std::string::npos);
+
+    // The sound comes back: the mark goes at the next commit.
+    files.addFile(Music + "gone.mp3", "back");
+    session.SaveNeeded = true;
+    EXPECT_EQ(commit(), CommitResult::Written);
+    EXPECT_FALSE(row(1).soundNotFound);
+    EXPECT_EQ(files.content(Root + "MGM2-0001-00000.mp3"), "back");
+}
+
+TEST_F(CommitTest, SettingFilesAreLeftEmpty) {
+    loadStick({});
+    files.addFile(Root + "SET_-0001-00021.mp3", "noise");
+    session.SaveNeeded = true;
+    EXPECT_EQ(commit(), CommitResult::Written);
+    EXPECT_TRUE(files.has(Root + "SET_-0001-00021.mp3"));
+    EXPECT_EQ(files.content(Root + "SET_-0001-00021.mp3"), "");
 }
 
 } // namespace

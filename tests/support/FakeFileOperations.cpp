@@ -1,5 +1,6 @@
 #include "support/FakeFileOperations.h"
 
+#include <functional>
 #include <numeric>
 
 namespace tonarion::testing {
@@ -142,6 +143,15 @@ std::optional<FileStatus> FakeFileOperations::status(const std::string& path) {
     return gone(path) || found == m_files.end()
                ? std::nullopt
                : std::optional(FileStatus{found->second.content.size(), found->second.modified});
+}
+
+std::optional<FileIdentity> FakeFileOperations::identity(const std::string& path) {
+    const std::string folder = path.ends_with('/') ? path : path + '/';
+    const bool isFolder = m_folders.contains(folder);
+    if (gone(path) || (!isFolder && !has(path))) {
+        return std::nullopt;
+    }
+    return FileIdentity{isFolder ? 1u : 0u, std::hash<std::string>{}(isFolder ? folder : path)};
 }
 
 } // namespace tonarion::testing

@@ -52,6 +52,8 @@ public:
         return move(from, to, true);
     }
     std::optional<FileStatus> status(const std::string& path) override;
+    // Every path names its own file or folder here: the fake has no links or second mounts.
+    std::optional<FileIdentity> identity(const std::string& path) override;
     std::optional<std::vector<std::string>> listFiles(const std::string& folder) override {
         return !gone(folder) && m_folders.contains(folder) ? std::optional(filesIn(folder))
                                                            : std::nullopt;

@@ -256,6 +256,15 @@ std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
                           static_cast<double>(info.st_mtim.tv_nsec) / 1e9};
 }
 
+std::optional<FileIdentity> LinuxFileOperations::identity(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.empty() ? "." : path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+}
+
 std::optional<std::vector<std::string>> LinuxFileOperations::listFiles(const std::string& folder) {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
     if (!dir) {

@@ -23,7 +23,14 @@ std::string programFolder() {
 }
 
 std::string stickRootOf(const std::string& folder) {
-    return folder.ends_with('/') ? folder : folder + '/';
+    // Absolute and without "." or "..": every later path is StickRoot and a name, and must
+    // not depend on the folder the program happens to run in.
+    std::error_code error;
+    std::string root = std::filesystem::absolute(folder, error).lexically_normal().string();
+    if (error || root.empty()) {
+        root = folder;
+    }
+    return root.ends_with('/') ? root : root + '/';
 }
 
 // Linux hands main() its words as the bytes they were typed in, UTF-8 on every current system,

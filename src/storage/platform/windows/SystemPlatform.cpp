@@ -54,7 +54,19 @@ std::string programFolder() {
 }
 
 std::string stickRootOf(const std::string& folder) {
-    return endsInSeparator(folder) ? folder : folder + '\\';
+    // Absolute and without "." or "..": every later path is StickRoot and a name, and must
+    // not depend on the folder the program happens to run in.
+    const std::wstring wide = toWide(folder);
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD length =
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+    }
+    const std::string root =
+        length == 0 || length >= full.size() ? folder : toUtf8(full.substr(0, length));
+    return endsInSeparator(root) ? root : root + '\\';
 }
 
 std::vector<std::string> commandLineWords(int argc, char** argv) {

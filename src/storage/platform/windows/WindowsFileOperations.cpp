@@ -185,6 +185,19 @@ std::optional<FileStatus> WindowsFileOperations::status(const std::string& path)
     return FileStatus{size, secondsSince1970(data.ftLastWriteTime)};
 }
 
+std::optional<FileIdentity> WindowsFileOperations::identity(const std::string& path) {
+    // Backup semantics open folders too; no access right is needed to read the identity.
+    FileHandle handle(CreateFileW(toWide(path.empty() ? "." : path).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) {
+        return std::nullopt;
+    }
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
 std::optional<std::vector<std::string>>
 WindowsFileOperations::listFiles(const std::string& folder) {
     std::string pattern = folder;

@@ -19,6 +19,7 @@ public:
     std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
     std::error_code replaceFile(const std::string& from, const std::string& to) override;
     std::optional<FileStatus> status(const std::string& path) override;
+    std::optional<FileIdentity> identity(const std::string& path) override;
     std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
 };
 

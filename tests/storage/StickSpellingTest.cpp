@@ -1,0 +1,207 @@
+// The stick in a real folder, opened under one spelling and worked on under another, as when
+// a stick mounts under another path, a script passes a relative folder, or a link leads to
+// it. Which sound ends up in which file is checked by the files' bytes.
+
+#include "model/EntryName.h"
+#include "storage/StickSelection.h"
+#include "storage/StickWorkspace.h"
+#include "storage/platform/SystemPlatform.h"
+#include "storage/platform/linux/LinuxFileOperations.h"
+#include "support/FileBytes.h"
+#include "support/RecordingUserInterface.h"
+#include "support/Selections.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <unistd.h>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+enum class Spelling { Absolute, Relative, ThroughLink, Unnormalised };
+
+struct SpellingPair {
+    Spelling opened;
+    Spelling workedOn;
+};
+
+std::string nameOf(Spelling spelling) {
+    switch (spelling) {
+    case Spelling::Absolute:
+        return "Absolute";
+    case Spelling::Relative:
+        return "Relative";
+    case Spelling::ThroughLink:
+        return "ThroughLink";
+    case Spelling::Unnormalised:
+        return "Unnormalised";
+    }
+    return "";
+}
+
+EventSelection randomSelection() {
+    EventSelection s;
+    s.selEreignis = static_cast<int>(EventKind::Zufall);
+    s.selModus = Option2[1].codeText;
+    s.selWert = ChosenListEntry{1, "2"};
+    s.selAdr1 = "-";
+    s.selAdr2 = "-";
+    return s;
+}
+
+class StickSpellingTest : public ::testing::TestWithParam<SpellingPair> {
+protected:
+    StickSpellingTest()
+        : m_base(fs::temp_directory_path() /
+                 ("tonarion-spelling-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        fs::remove_all(m_base);
+        fs::create_directories(m_base / "r");
+        fs::create_directories(m_base / "music");
+        fs::create_directory_symlink(m_base / "r", m_base / "link");
+        m_previousFolder = fs::current_path();
+        fs::current_path(m_base);
+    }
+    ~StickSpellingTest() override {
+        fs::current_path(m_previousFolder);
+        fs::remove_all(m_base);
+    }
+
+    // The stick's root as the front ends would hand it over before they made it absolute:
+    // the files' identity, not the text, must tell the stick's files.
+    std::string root(Spelling spelling) const {
+        switch (spelling) {
+        case Spelling::Absolute:
+            return (m_base / "r").string() + "/";
+        case Spelling::Relative:
+            return "r/";
+        case Spelling::ThroughLink:
+            return (m_base / "link").string() + "/";
+        case Spelling::Unnormalised:
+            return (m_base / "music" / ".." / "r").string() + "//";
+        }
+        return "";
+    }
+    std::string stick(const std::string& name) const { return (m_base / "r" / name).string(); }
+    std::string music(const std::string& name) const { return (m_base / "music" / name).string(); }
+
+    // One run of a front end: the stick accepted as the drive dialog does, loaded, worked
+    // on, and committed as the window's close does.
+    void onStick(Spelling spelling, const std::function<void(StickWorkspace&)>& work) {
+        Session session;
+        session.stickRoot = root(spelling);
+        ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
+        StickWorkspace workspace(session, files, ui);
+        ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+        work(workspace);
+        workspace.commit();
+    }
+
+    // Which bytes each of these stick files holds, "<missing>" for one that is not there.
+    std::vector<std::string> bytesOf(const std::vector<std::string>& names) const {
+        std::vector<std::string> bytes;
+        for (const auto& name : names) {
+            bytes.push_back(readBytes(stick(name)));
+        }
+        return bytes;
+    }
+
+    void putRandomSounds() {
+        for (const std::string sound : {"a", "b", "c", "d"}) {
+            writeBytes(stick("ZUM_-000" + std::to_string(sound[0] - 'a' + 1) + "-00000.mp3"),
+                       sound);
+        }
+        onStick(GetParam().opened, [](StickWorkspace&) {});
+    }
+
+    LinuxFileOperations files;
+    RecordingUserInterface ui;
+
+private:
+    fs::path m_base;
+    fs::path m_previousFolder;
+};
+
+const std::vector<std::string> RandomNames = {"ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3",
+                                              "ZUM_-0003-00000.mp3", "ZUM_-0004-00000.mp3"};
+
+TEST_P(StickSpellingTest, DeletingARandomRowRenumbersTheRightSounds) {
+    putRandomSounds();
+    onStick(GetParam().workedOn, [](StickWorkspace& workspace) { workspace.deleteRow(2); });
+    // A later commit under the first spelling copies nothing from a stale path.
+    onStick(GetParam().opened,
+            [](StickWorkspace& workspace) { workspace.session().SaveNeeded = true; });
+    EXPECT_EQ(bytesOf(RandomNames), (std::vector<std::string>{"a", "c", "d", "<missing>"}));
+}
+
+TEST_P(StickSpellingTest, ReBindingTakenOverRowsKeepsEachRowsSound) {
+    putRandomSounds();
+    std::optional<std::string> first;
+    std::optional<std::string> second;
+    std::optional<std::string> added;
+    onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
+        first = workspace.bind(1, turnoutSelection(1, "1"));
+        // Row 1 left random play: the others moved down one, and row 2 is still b.
+        EXPECT_EQ(workspace.table().row(2).entryName, "ZUM_-0001-00000.mp3");
+        second = workspace.bind(2, turnoutSelection(1, "2"));
+    });
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(bytesOf({*first, *second}), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(bytesOf(RandomNames), (std::vector<std::string>{"c", "d", "<missing>", "<missing>"}));
+
+    // The next random sound takes the number after the last, N + 1.
+    writeBytes(music("e.mp3"), "e");
+    onStick(GetParam().opened, [&](StickWorkspace& workspace) {
+        workspace.dropFiles(std::vector<std::string>{music("e.mp3")});
+        added = workspace.bind(workspace.table().entryCount(), randomSelection());
+    });
+    ASSERT_TRUE(added) << ui.lastText();
+    EXPECT_EQ(parseEntryName(*added).number1, "0003");
+    EXPECT_EQ(readBytes(stick(*added)), "e");
+}
+
+TEST_P(StickSpellingTest, ASoundOfTheUsersOwnNameInTheRootIsCopiedNeverTaken) {
+    onStick(GetParam().opened, [](StickWorkspace&) {});
+    writeBytes(stick("pfiff.mp3"), "pfiff");
+    std::optional<std::string> bound;
+    onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
+        workspace.dropFiles(std::vector<std::string>{root(GetParam().workedOn) + "pfiff.mp3"});
+        bound = workspace.bind(1, turnoutSelection(1, "5"));
+    });
+    ASSERT_TRUE(bound);
+    EXPECT_EQ(bytesOf({*bound, "pfiff.mp3"}), (std::vector<std::string>{"pfiff", "pfiff"}));
+    onStick(GetParam().opened, [](StickWorkspace& workspace) { workspace.deleteRow(1); });
+    EXPECT_EQ(bytesOf({*bound, "pfiff.mp3"}), (std::vector<std::string>{"<missing>", "pfiff"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoSpellings, StickSpellingTest,
+                         ::testing::Values(SpellingPair{Spelling::Absolute, Spelling::Relative},
+                                           SpellingPair{Spelling::Relative, Spelling::Absolute},
+                                           SpellingPair{Spelling::Absolute, Spelling::ThroughLink},
+                                           SpellingPair{Spelling::ThroughLink,
+                                                        Spelling::Unnormalised}),
+                         [](const auto& info) {
+                             return nameOf(info.param.opened) + "Then" +
+                                    nameOf(info.param.workedOn);
+                         });
+
+TEST(StickRootTest, AChosenFolderBecomesAnAbsoluteNormalisedRoot) {
+    const std::string current = fs::current_path().string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"r", current + "/r/"},
+        {"./r/", current + "/r/"},
+        {"/media/anna/../anna/STICK", "/media/anna/STICK/"},
+        {"/media/anna/STICK/", "/media/anna/STICK/"},
+    };
+    for (const auto& [chosen, root] : cases) {
+        EXPECT_EQ(stickRootOf(chosen), root) << chosen;
+    }
+}
+
+} // namespace
+} // namespace tonarion
