@@ -13,8 +13,38 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStorageInfo>
+#include <QStyle>
 
 namespace tonarion {
+namespace {
+
+constexpr int EntryRole = Qt::UserRole;
+
+// How a drive is told apart in the list. Mount points on Linux are long and alike
+// (/media/anna/…), so the drive's label comes first and the path is cut in its middle; the
+// whole entry stays in the tooltip. A drive letter says enough by itself.
+void showDriveEntry(QListWidgetItem* item, const std::string& entry, const QFontMetrics& metrics,
+                    int room) {
+    const QString whole = QString::fromStdString(entry);
+    item->setData(EntryRole, whole);
+    item->setToolTip(whole);
+#ifdef _WIN32
+    item->setText(metrics.elidedText(whole, Qt::ElideMiddle, room));
+#else
+    const QString root = QString::fromStdString(rootOfDriveEntry(entry));
+    QString label = QStorageInfo(root).name();
+    if (label.isEmpty()) {
+        // Removable drives are mounted under their label: the last folder of the path.
+        label = QDir(root).dirName();
+    }
+    const QString lead = label.isEmpty() ? QString::fromUtf8(DriveEntryPrefix) : label + " – ";
+    item->setText(
+        lead + metrics.elidedText(root, Qt::ElideMiddle, room - metrics.horizontalAdvance(lead)));
+#endif
+}
+
+} // namespace
 
 DriveDialog::DriveDialog(const DriveList& drives, Session& session, FileOperations& files,
                          UserInterface& ui, ManualEntry manualEntry, QWidget* parent)
@@ -26,6 +56,9 @@ DriveDialog::DriveDialog(const DriveList& drives, Session& session, FileOperatio
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Bitte wählen Sie das USB Laufwerk aus:"));
     setFixedSize(twipsSize(5310, 1470));
+    // Closing the dialog never ends the program by itself: the main window follows it, and
+    // leaving without a drive is reported through rejected().
+    setAttribute(Qt::WA_QuitOnClose, false);
     // Without a title bar a thin frame keeps the dialog apart from what lies behind it.
     setStyleSheet(QStringLiteral("QDialog#Form1 { border: 1px solid palette(mid); }"));
 
@@ -37,8 +70,12 @@ DriveDialog::DriveDialog(const DriveList& drives, Session& session, FileOperatio
     m_list = new QListWidget(this);
     m_list->setObjectName("List1");
     m_list->setGeometry(twipsRect(120, 390, 3150, 960));
+    m_list->setTextElideMode(Qt::ElideMiddle);
+    const int room = m_list->width() - 2 * m_list->frameWidth() -
+                     m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 8;
     for (const auto& entry : drives) {
-        m_list->addItem(QString::fromStdString(entry));
+        auto* item = new QListWidgetItem(m_list);
+        showDriveEntry(item, entry, m_list->fontMetrics(), room);
     }
 
     const auto button = [this](const char* name, const char* caption, int top) {
@@ -52,8 +89,10 @@ DriveDialog::DriveDialog(const DriveList& drives, Session& session, FileOperatio
     QPushButton* manual = button("Command3", "manuelle Eingabe", 720);
     QPushButton* end = button("Command2", "Beenden", 1050);
 
-    connect(m_list, &QListWidget::itemClicked, this, &DriveDialog::chooseListedDrive);
+    // The highlighted drive is the chosen one, whether clicked or reached with the keys.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &DriveDialog::chooseListedDrive);
     connect(choose, &QPushButton::clicked, this, [this] {
+        chooseListedDrive();
         if (!m_session.stickRoot.empty()) {
             acceptStickRoot();
         }
@@ -67,8 +106,10 @@ DriveDialog::DriveDialog(const DriveList& drives, Session& session, FileOperatio
 }
 
 void DriveDialog::chooseListedDrive() {
-    if (const QListWidgetItem* item = m_list->currentItem()) {
-        m_session.stickRoot = rootOfDriveEntry(item->text().toStdString());
+    const QList<QListWidgetItem*> highlighted = m_list->selectedItems();
+    if (!highlighted.isEmpty()) {
+        m_session.stickRoot =
+            rootOfDriveEntry(highlighted.front()->data(EntryRole).toString().toStdString());
     }
 }
 
@@ -83,9 +124,10 @@ void DriveDialog::acceptStickRoot() {
     if (!gueltigeAuswahl(m_session, m_files, m_ui)) {
         return; // the user was told; another drive can be chosen
     }
+    // The dialog is gone before the main window opens on the chosen stick.
+    accept();
     QApplication::processEvents();
     emit driveAccepted();
-    accept();
 }
 
 void DriveDialog::askToEnd() {

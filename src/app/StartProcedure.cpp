@@ -4,6 +4,28 @@
 #include "storage/platform/SystemPlatform.h"
 
 namespace tonarion {
+namespace {
+
+inline constexpr const char* ProgramEnds = "Das Programm wird beendet!";
+
+// A folder named on the command line must exist and take files; the user hears which
+// folder failed, and how, before anything else happens.
+bool stickFolderUsable(const std::string& root, FileOperations& files, UserInterface& ui) {
+    if (!files.listFiles(root)) {
+        showCritical(ui, "Der Ordner " + root + " existiert nicht.\r\n" + ProgramEnds);
+        return false;
+    }
+    const std::string probe = root + ".tonarion-schreibprobe";
+    if (files.writeFileDurably(probe, {})) {
+        showCritical(ui,
+                     "In den Ordner " + root + " kann nicht geschrieben werden.\r\n" + ProgramEnds);
+        return false;
+    }
+    files.ShellDelete(probe);
+    return true;
+}
+
+} // namespace
 
 StartProcedure::StartProcedure(StickWorkspace& workspace, DriveSource& drives, UserInterface& ui,
                                std::string programFolder, DriveDialog::ManualEntry manualEntry)
@@ -20,7 +42,8 @@ bool StartProcedure::start(const std::optional<std::string>& stickFolder) {
     FileOperations& files = m_workspace.files();
     if (stickFolder) {
         session.stickRoot = stickRootOf(*stickFolder);
-        return gueltigeAuswahl(session, files, m_ui) && openMainWindow();
+        return stickFolderUsable(session.stickRoot, files, m_ui) &&
+               gueltigeAuswahl(session, files, m_ui) && openMainWindow();
     }
     const auto drives = FindUsbDrives(m_drives, m_ui);
     if (!drives) {

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace tonarion {
 namespace {
@@ -111,11 +112,11 @@ EventDialog::EventDialog(std::string rowName, std::string rowEvent, Compose comp
     m_okButton->setObjectName("OKButton");
     m_okButton->setGeometry(twipsRect(120, 4080, 1215, 375));
     m_okButton->setEnabled(false);
-    m_okButton->setAutoDefault(false);
+    // Enter presses OK once OK can be pressed; on a focused "Abbrechen" it presses that.
+    m_okButton->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
     cancel->setObjectName("CancelButton");
     cancel->setGeometry(twipsRect(1440, 4080, 1215, 375));
-    cancel->setAutoDefault(false);
     connect(m_okButton, &QPushButton::clicked, this, &EventDialog::pressOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -123,6 +124,14 @@ EventDialog::EventDialog(std::string rowName, std::string rowEvent, Compose comp
 }
 
 EventDialog::~EventDialog() = default;
+
+void EventDialog::setRowFile(const std::string& sourcePath) {
+    // The row's file tells the user which sound is being bound; paths of either system.
+    const std::size_t slash = sourcePath.find_last_of("/\\");
+    const std::string file = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
+    setWindowTitle(QStringLiteral("Ereignis auswählen...") +
+                   (file.empty() ? QString() : " – " + QString::fromStdString(file)));
+}
 
 void EventDialog::createKindFrame() {
     m_frame1 = frame(this, "Frame1", "Ereignisse", twipsRect(0, 0, 9735, 3975));
@@ -287,6 +296,9 @@ void EventDialog::connectHandlers() {
         m_sel.selAdr2 = m_text1[1];
         enableOk();
     });
+    for (QLineEdit* box : {m_text1[0], m_text1[1], m_text2[0], m_text2[1]}) {
+        box->installEventFilter(this);
+    }
     for (QLineEdit* box : m_text2) {
         connect(box, &QLineEdit::textChanged, this, [this] {
             m_sel.selAdr1 = m_text2[0];
@@ -296,8 +308,15 @@ void EventDialog::connectHandlers() {
     }
 }
 
-// Leaving a list that holds a choice counts as choosing it.
+// Leaving a list that holds a choice counts as choosing it. An address box that gains focus
+// has its whole text selected, so that typing replaces the "-" it starts with; the
+// selection waits until a click has placed the cursor.
 bool EventDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* box = qobject_cast<QLineEdit*>(watched)) {
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        }
+    }
     if (event->type() == QEvent::FocusOut) {
         if (watched == m_combo3[0] || watched == m_combo3[1]) {
             contactChosen();

@@ -36,6 +36,9 @@ public:
                 QWidget* parent = nullptr);
     ~EventDialog() override;
 
+    // Names the row's sound file in the caption.
+    void setRowFile(const std::string& sourcePath);
+
     // The composed entry after a successful OK; nothing after "Abbrechen".
     const std::optional<NeuerEintrag>& neuerEintrag() const { return m_neuerEintrag; }
     // The row's name before the edit.

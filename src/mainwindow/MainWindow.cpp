@@ -8,12 +8,15 @@
 #include "storage/IndexFile.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include <cmath>
 
@@ -67,6 +70,11 @@ void MainWindow::createControls() {
 
     m_popup = new QMenu(QStringLiteral("Popup"), this);
     m_popup->setObjectName("mnu_Popup");
+    QAction* addEntry = m_popup->addAction(QStringLiteral("Sounddateien hinzufügen..."));
+    addEntry->setObjectName("mnu_Popup_Entry1");
+    addEntry->setShortcut(QKeySequence::Open);
+    // The menu is hidden most of the time; the window carries the shortcut.
+    addAction(addEntry);
     QAction* deleteEntry = m_popup->addAction(QStringLiteral("Zeile löschen"));
     deleteEntry->setObjectName("mnu_Popup_Entry2");
 
@@ -74,15 +82,38 @@ void MainWindow::createControls() {
     connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);
     connect(m_endButton, &QPushButton::clicked, this, &QWidget::close);
     connect(m_counterButton, &QPushButton::clicked, this, &MainWindow::showCounterReport);
+    connect(addEntry, &QAction::triggered, this, &MainWindow::addSoundFiles);
     connect(deleteEntry, &QAction::triggered, this, &MainWindow::deleteSelectedRow);
     connect(m_grid, &SoundGrid::cellClicked, this, &MainWindow::onCellClicked);
     connect(m_grid, &SoundGrid::doubleClickedAnywhere, this, &MainWindow::fitColumnWidths);
     connect(m_grid, &SoundGrid::popupRequested, this,
             [this](const QPoint& at) { m_popup->popup(at); });
-    connect(m_grid, &SoundGrid::filesDropped, this,
-            [this](const std::optional<std::vector<std::string>>& files) {
-                m_workspace.dropFiles(files);
-            });
+    connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
+    connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRow);
+    connect(m_grid, &SoundGrid::filesDropped, this, &MainWindow::addFilesLater);
+}
+
+void MainWindow::addFilesLater(const std::optional<std::vector<std::string>>& files) {
+    // A message about a rejected file must not keep the file manager's drag waiting for
+    // its OK: the drop ends first, the files are added right after.
+    QTimer::singleShot(0, this, [this, files] { m_workspace.dropFiles(files); });
+}
+
+void MainWindow::addSoundFiles() {
+    const std::vector<std::string> files = m_chooseSoundFiles(this);
+    if (!files.empty()) {
+        m_workspace.dropFiles(files);
+    }
+}
+
+std::vector<std::string> MainWindow::askForSoundFiles(QWidget* parent) {
+    std::vector<std::string> files;
+    for (const QString& file : QFileDialog::getOpenFileNames(
+             parent, QStringLiteral("Sounddateien hinzufügen"), QString(),
+             QStringLiteral("MP3-Dateien (*.mp3 *.MP3 *.Mp3 *.mP3);;Alle Dateien (*)"))) {
+        files.push_back(QDir::toNativeSeparators(file).toStdString());
+    }
+    return files;
 }
 
 void MainWindow::setUpGrid() {
@@ -199,6 +230,7 @@ void MainWindow::openEventDialogForCurrentRow() {
             return m_workspace.compose(row, selection);
         },
         this);
+    dialog.setRowFile(entry.sourcePath);
     if (dialog.exec() == QDialog::Accepted && dialog.neuerEintrag()) {
         m_pendingResult = PendingEventResult{row, dialog.strAlterName(), *dialog.neuerEintrag()};
     }

@@ -6,7 +6,10 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QMenu;
 class QPushButton;
@@ -21,8 +24,15 @@ class SoundTableModel;
 class MainWindow final : public QWidget {
     Q_OBJECT
 public:
+    // Asks the user for sound files to add; nothing when the user cancels.
+    using SoundFileChooser = std::function<std::vector<std::string>(QWidget* parent)>;
+
     MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // The file dialog of "Sounddateien hinzufügen..."; tests answer it themselves.
+    void setSoundFileChooser(SoundFileChooser chooser) { m_chooseSoundFiles = std::move(chooser); }
+    static std::vector<std::string> askForSoundFiles(QWidget* parent);
 
     // Prepares the grid and reads the stick's index file. False when the stick is not
     // ready: the user was told, and the program ends.
@@ -39,6 +49,8 @@ public:
     void sortByColumn(int gridColumn);
     void fitColumnWidths();
     void deleteSelectedRow();
+    // "Sounddateien hinzufügen...": the chosen files are added as a drop of them would be.
+    void addSoundFiles();
     void showCounterReport();
 
     SoundGrid* grid() const { return m_grid; }
@@ -56,6 +68,8 @@ private:
     void onCellClicked(SoundGrid::Cell cell);
     // A close that arrived while a commit ran is carried out once the commit is done.
     void closeIfAskedDuringCommit();
+    // Dropped or chosen files, added once the drop itself has ended.
+    void addFilesLater(const std::optional<std::vector<std::string>>& files);
 
     struct PendingEventResult {
         int editRow;
@@ -72,6 +86,7 @@ private:
     QPushButton* m_endButton = nullptr;      // cmdBeenden
     QPushButton* m_counterButton = nullptr;  // Command5
     QMenu* m_popup = nullptr;                // mnu_Popup
+    SoundFileChooser m_chooseSoundFiles = &MainWindow::askForSoundFiles;
     std::optional<PendingEventResult> m_pendingResult;
     bool m_closeAfterCommit = false;
 };

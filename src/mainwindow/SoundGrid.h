@@ -9,7 +9,7 @@
 namespace tonarion {
 
 // fgFiles: the grid of the main window. It reports what happens in it (clicks with the
-// cell under the mouse, header row included; double clicks; the right button; dropped
+// cell under the mouse, header row included; double clicks; the right button; keys; dropped
 // files) and leaves every decision to the main window.
 class SoundGrid final : public QTableView {
     Q_OBJECT
@@ -25,10 +25,22 @@ public:
     // The row of the current cell in the grid's counting (1 for the first entry).
     int currentGridRow() const;
 
+    // What the grid shows in its empty area while the table holds no entry.
+    static inline const char* const EmptyHint = "MP3-Dateien hierher ziehen";
+
+    // The tooltip of a cell: its whole text where the column shows only part of it, and
+    // whatever the model has to say about the cell.
+    QString cellToolTip(const QModelIndex& index) const;
+
 signals:
     void cellClicked(tonarion::SoundGrid::Cell cell);
     void doubleClickedAnywhere();
+    // The right button, after the row under the mouse (if any) has become the current one.
     void popupRequested(const QPoint& globalPosition);
+    // Enter or F2: the current row is to be bound, as by a click on its Ereigniss cell.
+    void bindRequested();
+    // The Delete key: the current row is to be deleted.
+    void deleteRequested();
     // A drop: the local files in the order the file manager gave them, or nothing when the
     // data carried no file list.
     void filesDropped(const std::optional<std::vector<std::string>>& files);
@@ -37,6 +49,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -45,6 +60,9 @@ protected:
 private:
     void paintNrHeader(QWidget* corner);
     QWidget* cornerButton() const;
+    // Makes a row current, keeping the column of the current cell.
+    void makeRowCurrent(int modelRow);
+    bool handleNrColumnMouse(QMouseEvent* event);
 };
 
 } // namespace tonarion

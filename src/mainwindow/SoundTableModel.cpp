@@ -1,7 +1,22 @@
 #include "mainwindow/SoundTableModel.h"
 
+#include "model/EntryName.h"
+#include "model/QuarterHours.h"
+
+#include <QColor>
+
+#include <cctype>
+
 namespace tonarion {
 namespace {
+
+inline constexpr const char* SoundNotFoundTip = "Datei nicht gefunden";
+
+// The colour in which a row's path says that its sound is missing: a red that reads on light
+// and dark backgrounds alike.
+QColor errorColour() {
+    return {210, 35, 35};
+}
 
 constexpr int ModelColumnCount = ColumnCount - 1; // NR is the vertical header
 
@@ -69,9 +84,35 @@ QVariant SoundTableModel::data(const QModelIndex& index, int role) const {
         return cellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(alignmentOf(cellText(index.row(), index.column())));
+    case Qt::ForegroundRole:
+        return soundMissingAt(index) ? QVariant(errorColour()) : QVariant();
+    case Qt::ToolTipRole:
+        return toolTip(index);
     default:
         return {};
     }
+}
+
+bool SoundTableModel::soundMissingAt(const QModelIndex& index) const {
+    return columnAt(index.column()) == Column::Pfad &&
+           m_table.row(tableRow(index.row())).soundNotFound;
+}
+
+QVariant SoundTableModel::toolTip(const QModelIndex& index) const {
+    if (soundMissingAt(index)) {
+        return QString::fromUtf8(SoundNotFoundTip);
+    }
+    // A time-controlled entry keeps its quarter hour as a number; the tip shows the time.
+    const SoundEntry& entry = m_table.row(tableRow(index.row()));
+    if (columnAt(index.column()) == Column::Adr1 &&
+        std::toupper(static_cast<unsigned char>(kindOf(entry.entryName))) == 'U') {
+        bool number = false;
+        const int slot = QString::fromStdString(entry.address1).toInt(&number);
+        if (number && slot >= 1 && slot <= QuarterHourCount) {
+            return QString::fromStdString(quarterHourText(slot - 1));
+        }
+    }
+    return {};
 }
 
 QVariant SoundTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

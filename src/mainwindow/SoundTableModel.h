@@ -35,6 +35,9 @@ public:
 private:
     QString cellText(int modelRow, int modelColumn) const;
     Qt::Alignment alignmentOf(const QString& text) const;
+    // A row whose sound is neither at its source nor on the stick shows it in its Pfad cell.
+    bool soundMissingAt(const QModelIndex& index) const;
+    QVariant toolTip(const QModelIndex& index) const;
 
     void rowsAboutToBeInserted(int first, int last) override;
     void rowsInserted() override;

@@ -72,19 +72,51 @@ private slots:
         QCOMPARE(start->mainWindow()->windowTitle(), QString("Tonarion [/f/tonkat.tkx]"));
     }
 
+    // The highlighted drive is the chosen one, however it was highlighted, and the dialog is
+    // gone before the main window opens.
     void aStickWithoutIndexFileIsChosenInTheDialog() {
-        addSticks({"/e/", "/f/"});
+        const std::string longMount = "/media/anna/SOUNDSTICK/und/noch/sehr/viel/mehr/Pfad/";
+        addSticks({"/e/", "/f/", longMount});
         QVERIFY(start->start());
         DriveDialog* dialog = start->driveDialog();
         QVERIFY(dialog && dialog->isVisible());
+        auto* list = dialog->findChild<QListWidget*>("List1");
+        const QListWidgetItem* longEntry = list->item(2);
+        QVERIFY(longEntry->text().startsWith("Pfad – /media/"));
+        QVERIFY(longEntry->text().contains("…") && longEntry->text().endsWith("/Pfad/"));
+        QCOMPARE(longEntry->toolTip(), QString::fromStdString("USB-Laufwerk " + longMount));
         act(dialog, {"Command1"}); // nothing chosen yet: nothing happens
         QVERIFY(dialog->isVisible() && stick->ui.messages.empty());
 
-        clickCell(dialog->findChild<QListWidget*>("List1"), 1, 0);
-        act(dialog, {"Command1"});
+        bool dialogShownWithMainWindow = true;
+        connect(dialog, &DriveDialog::driveAccepted, this,
+                [&] { dialogShownWithMainWindow = dialog->isVisible(); });
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        clickCell(list, 2, 0);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Tab);
+        QWidget* choose = control(dialog, "Command1");
+        QVERIFY(choose->hasFocus());
+        QTest::keyClick(choose, Qt::Key_Space);
         QVERIFY(!dialog->isVisible() && start->mainWindow()->isVisible());
+        QVERIFY(!dialogShownWithMainWindow);
         QCOMPARE(stick->session.stickRoot, std::string("/f/"));
         QVERIFY(stick->files.content("/f/tonkat.tkx").starts_with(IndexHeader));
+        QVERIFY(!stick->files.has(longMount + "tonkat.tkx"));
+    }
+
+    void aStickFolderThatCannotBeUsedIsNamedAtStart() {
+        QVERIFY(!start->start(std::string("/nicht/da")));
+        stick->files.addFolder("/schreibgeschuetzt/");
+        stick->files.setReadOnly(true);
+        QVERIFY(!start->start(std::string("/schreibgeschuetzt")));
+        QCOMPARE(stick->ui.texts(),
+                 (std::vector<std::string>{
+                     "Der Ordner /nicht/da/ existiert nicht.\r\nDas Programm wird beendet!",
+                     "In den Ordner /schreibgeschuetzt/ kann nicht geschrieben werden.\r\n"
+                     "Das Programm wird beendet!"}));
+        QVERIFY(!start->mainWindow());
     }
 
     void theDialogStaysOpenUntilADriveIsTakenOrTheUserEnds() {

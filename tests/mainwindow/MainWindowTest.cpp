@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QToolTip>
 
 #include <memory>
 
@@ -46,7 +47,8 @@ private:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     }
     // A file manager's drag of files (a URI list): the grid must take it when it enters, then
-    // gets the drop.
+    // gets the drop. No message may show while the drop is under way: the file manager
+    // waits for it.
     void drop(const QByteArray& uriList) {
         QMimeData mime;
         mime.setData("text/uri-list", uriList);
@@ -55,7 +57,62 @@ private:
         QApplication::sendEvent(window->grid()->viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        const std::size_t messagesBefore = stick->ui.messages.size();
         QApplication::sendEvent(window->grid()->viewport(), &event);
+        QVERIFY(event.isAccepted());
+        QCOMPARE(stick->ui.messages.size(), messagesBefore);
+        QApplication::processEvents();
+    }
+    // The EntryName of the row the event dialog opens for, after the given input.
+    QString dialogRowAfter(const std::function<void()>& input) {
+        QString opened = "(none)";
+        whenDialogOpens<EventDialog>([&opened](EventDialog* dialog) {
+            opened = QString::fromStdString(dialog->strAlterName());
+        });
+        input();
+        return opened;
+    }
+    // Right-clicks a grid cell (column -1: the row's NR cell) and picks a popup entry with
+    // the mouse.
+    void popupOn(int modelRow, int modelColumn, const char* entry) {
+        SoundGrid* grid = window->grid();
+        if (modelColumn < 0) {
+            QHeaderView* numbers = grid->verticalHeader();
+            QTest::mousePress(numbers->viewport(), Qt::RightButton, {},
+                              QPoint(5, numbers->sectionViewportPosition(modelRow) + 3));
+        } else {
+            clickCell(grid, modelRow, modelColumn, Qt::RightButton, QTest::mousePress);
+        }
+        QMenu* menu = window->popupMenu();
+        QVERIFY(menu->isVisible());
+        QAction* action = menu->findChild<QAction*>(entry);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        QVERIFY(!menu->isVisible());
+    }
+    // How many pixels the grid draws in its empty area below the rows.
+    int inkBelowTheRows() const {
+        QWidget* area = window->grid()->viewport();
+        const QImage picture = area->grab().toImage();
+        const int top = window->grid()->rowViewportPosition(window->model()->rowCount() - 1) +
+                        window->grid()->rowHeight(0) + 2;
+        const QRgb background = picture.pixel(1, picture.height() - 2);
+        int ink = 0;
+        for (int y = top; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                ink += picture.pixel(x, y) != background ? 1 : 0;
+            }
+        }
+        return ink;
+    }
+    QString toolTipOf(int modelRow, int modelColumn) {
+        SoundGrid* grid = window->grid();
+        const QPoint at = grid->visualRect(grid->model()->index(modelRow, modelColumn)).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &help);
+        const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        QTest::qWaitFor([] { return !QToolTip::isVisible(); });
+        return text;
     }
 
     const std::string m = GuiStick::Music;
@@ -113,29 +170,77 @@ private slots:
         QVERIFY(window->grid()->verticalHeader()->width() >= metrics.horizontalAdvance(" NR ") + 6);
     }
 
-    void dropsAddMp3FilesUntilTheFirstOtherFile() {
-        open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
+    void dropsAndTheFileDialogAddMp3FilesUntilTheFirstOtherFile() {
+        open({});
+        QVERIFY(inkBelowTheRows() > 0); // "MP3-Dateien hierher ziehen"
         drop("file:///m/A.mp3\r\nfile:///m/B.txt\r\nfile:///m/C.mp3\r\n");
-        drop("file:///m/D.mp3");
-        QCOMPARE(column(2).mid(1), QStringList({"/m/A.mp3", "/m/D.mp3", ""}));
-        QCOMPARE(
-            stick->ui.texts(),
-            std::vector<std::string>{"Eine oder mehr Dateien entsprechen nicht dem .MP3 Format!"});
+        QCOMPARE(inkBelowTheRows(), 0);
+        // "Sounddateien hinzufügen..." (Ctrl+O) takes the drop's way.
+        std::vector<std::string> chosen = {"/m/D.mp3", "/m/E.MP3"};
+        window->setSoundFileChooser([&chosen](QWidget*) { return chosen; });
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        chosen = {"/m/F.wav", "/m/G.mp3"};
+        popupOn(0, 0, "mnu_Popup_Entry1");
+        chosen.clear(); // cancelled
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(column(2), QStringList({"/m/A.mp3", "/m/D.mp3", "/m/E.MP3", ""}));
+        QCOMPARE(stick->ui.texts(),
+                 std::vector<std::string>(
+                     2, "Eine oder mehr Dateien entsprechen nicht dem .MP3 Format!"));
     }
 
-    void theButtonAndThePopupDeleteTheCurrentRow() {
-        open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "ZUM_-0001-00000.mp3;" + m + "z1.mp3",
-              "ZUM_-0002-00000.mp3;" + m + "z2.mp3", "ZUM_-0003-00000.mp3;" + m + "z3.mp3"});
-        clickCell(window->grid(), 0, 1);
-        act(window.get(), {"Command3"});
-        clickCell(window->grid(), 0, 0);
-        // The right button opens the popup without moving the selection.
-        clickCell(window->grid(), 2, 0, Qt::RightButton, QTest::mousePress);
+    // The row acted on is the row the user pointed at or moved to, never the top row.
+    void everyWayToARowActsOnThatRow() {
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "RBM1-0005-00008.mp3;" + m + "b.mp3",
+              "KSM4-0001-00010.mp3;" + m + "c.mp3", "END_-0012-00000.mp3;" + m + "d.mp3",
+              "UZM_-0029-00000.mp3;" + m + "e.mp3"});
+        SoundGrid* grid = window->grid();
+        clickCell(grid, 4, 1);
+        QCOMPARE(dialogRowAfter([this] { clickHeader(3); }), QString("UZM_-0029-00000.mp3"));
+        // A sort leaves the current row where it was; Enter and F2 bind the row it now holds.
+        clickCell(grid, 2, 4);
+        clickHeader(1);
+        QCOMPARE(column(1).first(), QString("UZM_-0029-00000.mp3"));
+        QCOMPARE(grid->currentIndex().row(), 2);
+        QCOMPARE(dialogRowAfter([grid] { QTest::keyClick(grid, Qt::Key_Return); }),
+                 QString("MGM2-0012-00000.mp3"));
+        QTest::keyClick(grid, Qt::Key_Up);
+        QCOMPARE(dialogRowAfter([grid] { QTest::keyClick(grid, Qt::Key_F2); }),
+                 QString("RBM1-0005-00008.mp3"));
+        // The Delete key, the right button on a cell and on an NR cell, each on its own row.
+        clickCell(grid, column(1).indexOf("KSM4-0001-00010.mp3"), 0);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        clickCell(grid, 0, 0);
+        popupOn(column(1).indexOf("MGM2-0012-00000.mp3"), 2, "mnu_Popup_Entry2");
+        popupOn(column(1).indexOf("UZM_-0029-00000.mp3"), -1, "mnu_Popup_Entry2");
+        QCOMPARE(column(1), QStringList({"RBM1-0005-00008.mp3", "END_-0012-00000.mp3", ""}));
+        QVERIFY(!stick->files.has(GuiStick::Root + "KSM4-0001-00010.mp3"));
+        QVERIFY(!stick->files.has(GuiStick::Root + "MGM2-0012-00000.mp3"));
+        QVERIFY(stick->files.has(GuiStick::Root + "END_-0012-00000.mp3"));
+        // The popup over the header row keeps the current row.
+        clickCell(grid, 1, 3);
+        QTest::mousePress(grid->horizontalHeader()->viewport(), Qt::RightButton, {}, QPoint(10, 5));
         QVERIFY(window->popupMenu()->isVisible());
-        QCOMPARE(window->grid()->currentIndex().row(), 0);
-        window->popupMenu()->findChild<QAction*>("mnu_Popup_Entry2")->trigger();
-        // The random entries behind it moved down to close the gap.
-        QCOMPARE(column(1), QStringList({"ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3", ""}));
+        window->popupMenu()->hide();
+        QCOMPARE(grid->currentIndex().row(), 1);
+    }
+
+    void theEventDialogNamesTheRowsFileAndTooltipsShowWhatACellHides() {
+        open({"UZM_-0029-00000.mp3;" + m + "a-rather-long-name-for-a-sound-file.mp3"});
+        QString caption;
+        whenDialogOpens<EventDialog>(
+            [&caption](EventDialog* dialog) { caption = dialog->windowTitle(); });
+        clickCell(window->grid(), 0, 2);
+        QCOMPARE(caption,
+                 QString("Ereignis auswählen... – a-rather-long-name-for-a-sound-file.mp3"));
+        QCOMPARE(toolTipOf(0, 1),
+                 QString::fromStdString(m + "a-rather-long-name-for-a-sound-file.mp3"));
+        QCOMPARE(toolTipOf(0, 6), QString("07:00"));
+        QCOMPARE(toolTipOf(0, 2), QString()); // a text that fits its cell needs none
+        stick->session.table.setSoundNotFound(1, true);
+        QCOMPARE(toolTipOf(0, 1),
+                 QString::fromStdString(m + "a-rather-long-name-for-a-sound-file.mp3") +
+                     "\nDatei nicht gefunden");
     }
 
     void resizeMovesTheButtonsOnlyAboveTheMinimumHeight() {

@@ -1,6 +1,7 @@
 #include "mainwindow/SoundTableModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QColor>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -36,6 +37,31 @@ private slots:
         QCOMPARE(model.index(0, 0).data().toString(), QString("z"));
         table.clear();
         QCOMPARE(model.rowCount(), 1);
+    }
+
+    // A row whose sound is found nowhere shows it in its Pfad cell, and only there.
+    void marksTheMissingSoundInThePfadCell() {
+        SoundTable table;
+        SoundTableModel model(table);
+        table.appendEntry(SoundEntry{.entryName = "MGM2-0012-00000.mp3", .sourcePath = "/a.mp3"});
+        table.appendEntry(SoundEntry{
+            .entryName = "UZM_-0029-00000.mp3", .sourcePath = "/gone.mp3", .address1 = "0029"});
+        const QModelIndex gone = model.index(1, 1);
+        QVERIFY(!gone.data(Qt::ForegroundRole).isValid());
+        const QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        table.setSoundNotFound(2, true);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex().row(), 1);
+        QCOMPARE(gone.data(Qt::ToolTipRole).toString(), QString("Datei nicht gefunden"));
+        const QColor colour = gone.data(Qt::ForegroundRole).value<QColor>();
+        QVERIFY(colour.red() > 150 && colour.green() < 80 && colour.blue() < 80);
+        for (const QModelIndex& unmarked : {model.index(1, 0), model.index(0, 1)}) {
+            QVERIFY(!unmarked.data(Qt::ForegroundRole).isValid());
+            QVERIFY(unmarked.data(Qt::ToolTipRole).toString().isEmpty());
+        }
+        QCOMPARE(model.index(1, 6).data(Qt::ToolTipRole).toString(), QString("07:00"));
+        table.setSoundNotFound(2, false);
+        QVERIFY(!gone.data(Qt::ForegroundRole).isValid());
     }
 };
 
