@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tonarion {
@@ -189,6 +190,23 @@ INSTANTIATE_TEST_SUITE_P(TwoSpellings, StickSpellingTest,
                              return nameOf(info.param.opened) + "Then" +
                                     nameOf(info.param.workedOn);
                          });
+
+TEST_P(StickSpellingTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
+    ASSERT_EQ(::mkfifo(music("loop.mp3").c_str(), 0644), 0);
+    writeBytes(music("pfiff.mp3"), "pfiff");
+    ::alarm(20); // a commit that waits for a writer of the FIFO ends the test here
+    onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
+        workspace.dropFiles(std::vector<std::string>{music("loop.mp3"), music("pfiff.mp3")});
+        EXPECT_TRUE(workspace.bind(1, turnoutSelection(1, "1")));
+        EXPECT_TRUE(workspace.bind(2, turnoutSelection(1, "2")));
+        EXPECT_TRUE(workspace.table().row(1).soundNotFound);
+    });
+    ::alarm(0);
+    EXPECT_NE(ui.lastText().find("Zeile 1: MGM2-0001-00000.mp3"), std::string::npos)
+        << ui.lastText();
+    EXPECT_EQ(bytesOf({"MGM2-0001-00000.mp3", "MGM2-0002-00000.mp3"}),
+              (std::vector<std::string>{"<missing>", "pfiff"}));
+}
 
 TEST(StickRootTest, AChosenFolderBecomesAnAbsoluteNormalisedRoot) {
     const std::string current = fs::current_path().string();

@@ -107,7 +107,8 @@ bool LinuxFileOperations::ShellDelete(const std::string& path) {
 
 std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
                                                      const std::string& target) {
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a FIFO named like a sound waits for a writer for ever.
+    Descriptor in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!in.valid()) {
         return lastError();
     }
@@ -115,6 +116,11 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     if (::fstat(in.get(), &sourceInfo) != 0) {
         return lastError();
     }
+    // Only a regular file is a sound; a device or FIFO would never end, or end anywhere.
+    if (!S_ISREG(sourceInfo.st_mode)) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     // One look at the target tells all: on a large FAT folder every look costs.
     struct stat targetInfo {};
     const bool replacing = ::lstat(target.c_str(), &targetInfo) == 0;
@@ -248,7 +254,7 @@ std::error_code LinuxFileOperations::replaceFile(const std::string& from, const 
 
 std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
     return FileStatus{static_cast<std::uintmax_t>(info.st_size),
