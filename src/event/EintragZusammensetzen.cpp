@@ -77,7 +77,9 @@ private:
         showCapacityMessage(m_ui, group);
         return std::nullopt;
     }
-    bool full(KindGroup group) const { return m_session.counters.isFull(group); }
+    bool full(KindGroup group) const {
+        return m_session.counters.wouldExceed(group, kindOf(m_oldName));
+    }
 
     std::optional<NeuerEintrag> composeEndless();
     std::optional<NeuerEintrag> composeRandom();

@@ -48,8 +48,8 @@ void showCapacityMessage(UserInterface& ui, KindGroup group) {
     showCritical(ui, capacityMessage(group));
 }
 
-bool KindCounters::isFull(KindGroup group) const {
-    return count(group) + 1 > groupLimit(group);
+bool KindCounters::wouldExceed(KindGroup group, char oldKind) const {
+    return groupOfKind(oldKind) != group && count(group) + 1 > groupLimit(group);
 }
 
 std::optional<KindGroup> KindCounters::countLoadedEntry(char kind) {

@@ -36,8 +36,10 @@ public:
     std::int16_t cntZeit() const { return count(KindGroup::Zeit); }
     std::int16_t cntEndlos() const { return count(KindGroup::Endlos); }
 
-    // True when one entry more would exceed the group's limit.
-    bool isFull(KindGroup group) const;
+    // True when binding an entry of the group to a row whose entry had the kind oldKind
+    // would exceed the group's limit. An edit that keeps the entry in its group adds
+    // nothing, so it is never refused; a new entry or one moving in from another group is.
+    bool wouldExceed(KindGroup group, char oldKind) const;
 
     // Counts an entry read from the index file. A group over its limit stops at the limit;
     // the row itself is loaded all the same. Returns the group that overflowed, if any, so

@@ -1,6 +1,7 @@
 #include "event/EintragZusammensetzen.h"
 
 #include "event/EventOptions.h"
+#include "model/EntryName.h"
 #include "support/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>
@@ -171,9 +172,50 @@ TEST_F(CompositionTest, TheLimitOfEachGroupIsCheckedAtItsPlaceInTheOrder) {
         EXPECT_FALSE(composeNew(complete(c.kind)));
         EXPECT_EQ(ui.texts(), std::vector<std::string>{full});
         EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-        // At the limit even an edit that stays in the group is refused.
-        EXPECT_FALSE(compose(complete(c.kind), 1));
-        EXPECT_EQ(session.counters.count(*groupOfKind(c.existing[0])), c.limit);
+    }
+}
+
+struct FullGroupCase {
+    const char* existing; // "####" takes the numbers 1 to the group's limit
+    int limit;
+    EventKind editTo;  // a kind of the same group
+    int editedRow;     // whose new name is its own or free
+    const char* other; // an entry of another group
+};
+
+TEST_F(CompositionTest, AtTheLimitAnEditWithinTheGroupIsNoAddition) {
+    const FullGroupCase cases[] = {
+        {"MGM1-####-00000.mp3", 255, Zidas, 1, "KOM1-0001-00000.mp3"},
+        {"KOM1-####-00000.mp3", 63, Kontakt, 1, "MGM1-0001-00000.mp3"},
+        {"ZUM_-####-00000.mp3", 127, Zufall, 1, "UZM_-0001-00000.mp3"},
+        {"UZM_-####-00000.mp3", 96, Uhrzeit, 5, "END_-0001-00000.mp3"},
+        {"END_-####-00000.mp3", 127, Endlos, 12, "ZUM_-0001-00000.mp3"},
+    };
+    for (const auto& c : cases) {
+        session = Session{};
+        ui.messages.clear();
+        for (int i = 1; i <= c.limit; ++i) {
+            addEntry(std::string(c.existing).replace(5, 4, pad4(std::to_string(i))));
+        }
+        const int otherRow = addEntry(c.other);
+        const KindGroup group = *groupOfKind(c.existing[0]);
+        const KindGroup otherGroup = *groupOfKind(c.other[0]);
+        const std::string full = capacityMessage(group);
+
+        EventSelection changed = complete(c.editTo);
+        if (c.editTo != Endlos) {
+            changed.selModus = Option2[0].codeText;
+        }
+        const auto edited = compose(changed, c.editedRow);
+        EXPECT_TRUE(edited) << c.existing << ": " << ui.lastText();
+        EXPECT_TRUE(ui.messages.empty()) << c.existing << ": " << ui.lastText();
+        EXPECT_EQ(session.counters.count(group), c.limit) << c.existing;
+
+        EXPECT_FALSE(composeNew(complete(c.editTo))) << c.existing;
+        EXPECT_FALSE(compose(complete(c.editTo), otherRow)) << c.existing;
+        EXPECT_EQ(ui.texts(), (std::vector<std::string>{full, full})) << c.existing;
+        EXPECT_EQ(session.counters.count(group), c.limit) << c.existing;
+        EXPECT_EQ(session.counters.count(otherGroup), 1) << c.existing;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 namespace tonarion {
 namespace {
@@ -27,6 +28,23 @@ TEST(KindCountersTest, MovesTheCountOnlyWhenTheGroupChanges) {
         EXPECT_EQ(counters.cntKontakt(), kontakt) << oldKind << "->" << newKind;
         EXPECT_EQ(counters.cntZufall(), zufall) << oldKind << "->" << newKind;
     }
+}
+
+TEST(KindCountersTest, AFullGroupTakesNoEntryFromOutsideButKeepsItsOwn) {
+    KindCounters counters;
+    for (int i = 0; i < 255; ++i) {
+        counters.countLoadedEntry('R');
+    }
+    // old kind of the edited row, and whether binding an M entry to it is refused
+    const std::tuple<char, bool> cases[] = {
+        {'M', false}, {'L', false}, {'\0', true}, {'K', true}, {'m', true},
+    };
+    for (const auto& [oldKind, refused] : cases) {
+        EXPECT_EQ(counters.wouldExceed(KindGroup::MRL, oldKind), refused) << oldKind;
+    }
+    EXPECT_FALSE(counters.wouldExceed(KindGroup::Kontakt, 'M'));
+    counters.removeEntry('L');
+    EXPECT_FALSE(counters.wouldExceed(KindGroup::MRL, '\0'));
 }
 
 TEST(KindCountersTest, ReportListsEveryCounterTheSumAndARowBeyondSixteenBits) {
