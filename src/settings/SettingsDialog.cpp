@@ -7,7 +7,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolTip>
+#include <QValidator>
 
 namespace tonarion {
 namespace {
@@ -32,6 +32,29 @@ QLineEdit* textBox(QWidget* parent, const char* name, QRect geometry) {
     box->setGeometry(geometry);
     return box;
 }
+
+// The key filter of the two number fields, applied to the text that would be inserted, not
+// to keys: typed and pasted text keep only digits and "-", while Tab, Escape, Enter, the
+// arrows and shortcuts such as Ctrl+A do what they do everywhere.
+class NumberFieldFilter final : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& position) const override {
+        QString kept;
+        int keptBeforeCursor = 0;
+        for (int i = 0; i < input.size(); ++i) {
+            const QChar character = input.at(i);
+            if (character.unicode() >= ' ' && TasteFiltern(character.unicode()) != 0) {
+                kept += character;
+                keptBeforeCursor += i < position ? 1 : 0;
+            }
+        }
+        input = kept;
+        position = keptBeforeCursor;
+        return Acceptable;
+    }
+};
 
 QString volumeTip(int value) {
     return QStringLiteral("Lautstärke = %1").arg(value);
@@ -145,24 +168,14 @@ void SettingsDialog::connectRules() {
             m_text3->setText(QString::fromStdString(*shown));
         }
     });
-    m_text1->installEventFilter(this);
-    m_text2->installEventFilter(this);
+    for (QLineEdit* box : {m_text1, m_text2}) {
+        box->setValidator(new NumberFieldFilter(box));
+    }
 }
 
 void SettingsDialog::showVolume(int value) {
     m_label1->setText(QString::number(value));
     m_slider1->setToolTip(volumeTip(value));
-}
-
-// The two number fields take digits, "-" and backspace; other keys are dropped.
-bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && (watched == m_text1 || watched == m_text2)) {
-        const QString typed = static_cast<QKeyEvent*>(event)->text();
-        if (!typed.isEmpty() && TasteFiltern(typed.front().unicode()) == 0) {
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void SettingsDialog::showEvent(QShowEvent* event) {

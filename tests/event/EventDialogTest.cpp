@@ -19,16 +19,30 @@ private:
     RecordingUserInterface ui;
     std::unique_ptr<EventDialog> dialog;
 
-    void open(const std::string& name = "", const std::string& eventText = "") {
+    void open(const std::string& name = "", const std::string& eventText = "",
+              const std::string& path = "/m/a.mp3") {
         session = Session{};
         ui.messages.clear();
         session.table.appendEntry(
-            SoundEntry{.entryName = name, .sourcePath = "/m/a.mp3", .eventText = eventText});
+            SoundEntry{.entryName = name, .sourcePath = path, .eventText = eventText});
         dialog =
             std::make_unique<EventDialog>(name, eventText, [this](const EventSelection& selection) {
                 return EintragZusammensetzen(selection, 1, session, ui);
             });
+        dialog->setRowFile(path);
         dialog->show();
+    }
+    // The controls that Tab visits from the focused one, until it comes round again.
+    QStringList tabChain() {
+        QApplication::setActiveWindow(dialog.get());
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(dialog.get());
+        QStringList chain;
+        const QWidget* first = QApplication::focusWidget();
+        do {
+            chain << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } while (QApplication::focusWidget() != first && chain.size() < 40);
+        return chain;
     }
     bool okEnabled() const { return control(dialog.get(), "OKButton")->isEnabled(); }
 
@@ -109,6 +123,27 @@ private slots:
         act(dialog.get(), {"Option2_1", "OKButton"}); // touching a control makes OK available
         QCOMPARE(dialog->neuerEintrag().value().entryName(), std::string("L1M3-0012-00042.mp3"));
         QCOMPARE(dialog->strAlterName(), std::string("L1M3-0012-00042.mp3"));
+    }
+
+    void theKeyboardReachesEveryControlInReadingOrderAndEnterPressesOk() {
+        open("", "", "C:\\Musik\\pfiff.mp3");
+        QCOMPARE(dialog->windowTitle(), QString("Ereignis auswählen... – pfiff.mp3"));
+        QTest::keyClick(dialog.get(), Qt::Key_Return); // OK is not enabled yet
+        QVERIFY(dialog->isVisible());
+        act(dialog.get(), {"Option1_0"});
+        control(dialog.get(), "Option1_0")->setFocus();
+        // Down the kind column, then each column of frames top to bottom, then the buttons.
+        QCOMPARE(tabChain(), QStringList({"Option1_0", "optMA_0", "Combo2", "Text2_0", "Text2_1",
+                                          "Option2_0", "OKButton", "CancelButton"}));
+        // A click into an address box selects its "-", so that typing replaces it.
+        QTest::mouseClick(control(dialog.get(), "Text2_0"), Qt::LeftButton, {}, QPoint(40, 8));
+        QApplication::processEvents();
+        QTest::keyClicks(control(dialog.get(), "Text2_0"), "12");
+        act(dialog.get(), {"optMA_1", "Option2_1", "Combo2=2"});
+        QCOMPARE(states(dialog.get(), {"Text2_0"}), QStringList({"Text2_0=12"}));
+        QTest::keyClick(control(dialog.get(), "Text2_0"), Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->neuerEintrag().value().entryName(), std::string("MGM2-0012-00000.mp3"));
     }
 
     void theSelectionFollowsTheControlsFinalStateAndNeedsTheFirstContact() {

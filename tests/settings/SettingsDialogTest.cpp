@@ -3,6 +3,7 @@
 #include "support/GuiStick.h"
 #include "support/ModalDialog.h"
 
+#include <QClipboard>
 #include <QTest>
 
 #include <memory>
@@ -61,6 +62,9 @@ private slots:
         act(dialog.get(), {"Option1_1"});
         QTest::keyClicks(control(dialog.get(), "Text2"), "x2"); // the letter is swallowed
         QCOMPARE(states(dialog.get(), {"Text2"}), QStringList({"Text2=1802"}));
+        QApplication::clipboard()->setText("a1b2");
+        QTest::keyClick(control(dialog.get(), "Text2"), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(states(dialog.get(), {"Text2"}), QStringList({"Text2=180212"}));
         stick->ui.setNextAnswer(MessageAnswer::Yes);
         QVERIFY(closeAsking("Command1_1"));
         QCOMPARE(stick->ui.lastText(),
@@ -70,6 +74,34 @@ private slots:
             QVERIFY(stick->files.has(GuiStick::Root + written));
             QVERIFY(stick->index().find(written) != std::string::npos);
         }
+    }
+
+    // The number fields filter what they take, not the keys that move, edit or close.
+    void theKeyboardMovesEditsAndClosesAsEverywhere() {
+        open();
+        QApplication::setActiveWindow(dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QWidget* modelTime = control(dialog.get(), "Text2");
+        modelTime->setFocus();
+        QTest::keyClick(modelTime, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(modelTime, "120");
+        QTest::keyClick(modelTime, Qt::Key_Home);
+        QTest::keyClick(modelTime, Qt::Key_Delete);
+        QCOMPARE(states(dialog.get(), {"Text2"}), QStringList({"Text2=20"}));
+        // Tab follows the layout, top left to bottom right.
+        control(dialog.get(), "Slider1")->setFocus();
+        QStringList chain;
+        for (int step = 0; step < 9; ++step) {
+            chain << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(chain, QStringList({"Slider1", "Option1_1", "Text2", "Combo1", "Text1", "Text3",
+                                     "Command1_0", "Command1_1", "Slider1"}));
+        stick->ui.setNextAnswer(MessageAnswer::No);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(stick->ui.lastText(),
+                 std::string("Sie haben Änderungen vorgenommen.\r\nWollen Sie diese speichern?"));
     }
 
     void neinAfterADeleteKeepsTheDeletePending() {
