@@ -3,8 +3,11 @@
 #include "app/WaitWindow.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
+#include <QWindow>
 
 namespace tonarion {
 namespace {
@@ -66,6 +69,16 @@ void QtUserInterface::showWaitWindow() {
     m_waitWindow->setProgress(0, 0);
     m_waitWindow->show();
     m_waitWindow->raise();
+    // A window manager maps the window some time after show(); until its first expose
+    // arrives nothing can be drawn, and the slow work would leave it blank. Wait for the
+    // expose (briefly: a stuck window manager must not stall the save), then paint.
+    const QDeadlineTimer deadline(2000);
+    while (!m_waitWindow->windowHandle()->isExposed() && !deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    m_waitWindow->repaint();
+    processPendingEvents();
 }
 
 void QtUserInterface::hideWaitWindow() {

@@ -4,7 +4,7 @@
 
 #include "app/DriveDialog.h"
 #include "app/ProgramLook.h"
-#include "app/WaitWindow.h"
+#include "app/QtUserInterface.h"
 #include "cli/CliUserInterface.h"
 #include "event/EventDialog.h"
 #include "mainwindow/MainWindow.h"
@@ -15,7 +15,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -64,12 +66,19 @@ const char* const DozenEntries[] = {
     "END_-0002-00000.mp3;C:\\Musik\\Endlos\\stadt.mp3",
 };
 
+constexpr const char* LostSound = "L1M3-0007-20002.mp3";
+
 void writeStick(const QString& folder, bool withEntries) {
     std::ofstream index((folder + "/tonkat.tkx").toStdString(), std::ios::binary);
     index << "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
     if (withEntries) {
         for (const char* line : DozenEntries) {
             index << line << "\r\n";
+            // The sounds are on the stick, except one that the user has lost.
+            const std::string name = std::string(line).substr(0, 19);
+            if (name != LostSound) {
+                std::ofstream((folder + "/").toStdString() + name, std::ios::binary) << "ID3";
+            }
         }
     }
     for (const char* setting :
@@ -89,16 +98,26 @@ int main(int argc, char** argv) {
     CliUserInterface ui(std::cerr);
 
     {
+        // Mount points as udisks makes them: long, and alike up to their last folder.
         Session session;
-        DriveDialog dialog(
-            {"USB-Laufwerk /media/anna/SOUNDSTICK/", "USB-Laufwerk /media/anna/KARTE/"}, session,
-            *files, ui, [](QWidget*) { return std::nullopt; });
+        DriveDialog dialog({"USB-Laufwerk /media/anna/SOUNDSTICK/",
+                            "USB-Laufwerk /run/media/anna-maria.schmidt/MODELLBAHN-SOUNDS-2024/",
+                            "USB-Laufwerk /media/anna/3A5F-1C2B/"},
+                           session, *files, ui, [](QWidget*) { return std::nullopt; });
+        dialog.findChild<QListWidget*>("List1")->setCurrentRow(1);
         shooter.save(dialog, "drive-dialog");
     }
     {
-        WaitWindow wait;
-        wait.setProgress(7, 12);
-        shooter.save(wait, "wait-window");
+        // The wait window as a commit shows it: painted before the slow work begins.
+        QtUserInterface waitUi;
+        waitUi.showWaitWindow();
+        waitUi.reportProgress(7, 12);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "frmWait") {
+                shooter.save(window->grab(), "wait-window");
+            }
+        }
+        waitUi.hideWaitWindow();
     }
     for (const bool withEntries : {false, true}) {
         QTemporaryDir stick;
@@ -118,9 +137,15 @@ int main(int argc, char** argv) {
         // The window title carries the temporary folder; show the stick as a user would see it.
         window.setWindowTitle(QStringLiteral("Tonarion [/media/anna/SOUNDSTICK/tonkat.tkx]"));
         window.grid()->setCurrentIndex(window.model()->index(4, 0));
+        session.table.setSoundNotFound(5, true); // the lost one
         shooter.save(window, "main-window-dozen-rows");
 
-        window.popupMenu()->popup(window.mapToGlobal(QPoint(300, 120)));
+        // A right click on row 8: that row becomes current and the popup opens over it.
+        QWidget* cells = window.grid()->viewport();
+        const QPoint at = window.grid()->visualRect(window.model()->index(7, 3)).center();
+        QMouseEvent rightPress(QEvent::MouseButtonPress, at, cells->mapToGlobal(at),
+                               Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(cells, &rightPress);
         QApplication::processEvents();
         QPixmap withMenu = window.grab();
         QPainter painter(&withMenu);
