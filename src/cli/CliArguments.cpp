@@ -2,6 +2,7 @@
 
 #include "event/EventOptions.h"
 #include "model/QuarterHours.h"
+#include "settings/SettingEntry.h"
 
 #include <charconv>
 
@@ -31,11 +32,19 @@ CliArguments CliArguments::parse(const std::vector<std::string>& words) {
     CliArguments arguments;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        if (word.starts_with("--")) {
+        if (FlagOptions.contains(word)) {
+            if (!arguments.flags.insert(word).second) {
+                throw UsageError("option " + word + " given twice");
+            }
+        } else if (word.starts_with("--")) {
             if (i + 1 >= words.size()) {
                 throw UsageError("option " + word + " needs a value");
             }
-            arguments.options[word] = words[++i];
+            if (!arguments.options.emplace(word, words[++i]).second) {
+                throw UsageError("option " + word + " given twice");
+            }
+        } else if (word.size() > 1 && word.starts_with('-')) {
+            throw UsageError("unknown option " + word);
         } else if (arguments.command.empty()) {
             arguments.command = word;
         } else {
@@ -45,14 +54,22 @@ CliArguments CliArguments::parse(const std::vector<std::string>& words) {
     return arguments;
 }
 
-void CliArguments::expect(std::size_t positionalCount, const std::set<std::string>& allowed) const {
-    if (positional.size() != positionalCount) {
-        throw UsageError("'" + command + "' takes " + std::to_string(positionalCount) +
-                         " argument(s)");
+void CliArguments::expect(std::size_t fewest, std::size_t most,
+                          const std::set<std::string>& allowed,
+                          const std::set<std::string>& allowedFlags) const {
+    if (positional.size() < fewest || positional.size() > most) {
+        const std::string count =
+            fewest == most ? std::to_string(fewest) : std::to_string(fewest) + " or more";
+        throw UsageError("'" + command + "' takes " + count + " argument(s)");
     }
     for (const auto& [name, value] : options) {
         if (!allowed.contains(name)) {
             throw UsageError("'" + command + "' has no option " + name);
+        }
+    }
+    for (const auto& flag : flags) {
+        if (!allowedFlags.contains(flag)) {
+            throw UsageError("'" + command + "' has no option " + flag);
         }
     }
 }
@@ -73,6 +90,8 @@ std::optional<int> CliArguments::numberOption(const std::string& name, int lowes
 
 namespace {
 
+const char* const CategoryWords[] = {"all", "1", "2", "3", "4", "loco"};
+
 EventKind kindFromLetter(const std::string& letter) {
     for (int index = 0; index < EventKindCount; ++index) {
         if (letter.size() == 1 &&
@@ -83,30 +102,29 @@ EventKind kindFromLetter(const std::string& letter) {
     throw UsageError("--event must be one of M, R, L, K, Z, U, E");
 }
 
-// Refuses the options that the dialog does not show for this kind.
-void refuseOptionsOutside(const CliArguments& arguments, EventKind kind) {
-    std::set<std::string> offered;
+// The options of the dialog page of each kind.
+std::set<std::string> offeredOptions(EventKind kind) {
     switch (kind) {
     case EventKind::Magnetartikel:
     case EventKind::Rueckmeldung:
-        offered = {"--status", "--mode", "--prio", "--adr1", "--adr2"};
-        break;
+        return {"--status", "--mode", "--prio", "--adr1", "--adr2"};
     case EventKind::Zidas:
-        offered = {"--status", "--mode", "--prio", "--adr1", "--category", "--loco"};
-        break;
+        return {"--status", "--mode", "--prio", "--adr1", "--category", "--loco"};
     case EventKind::Kontakt:
-        offered = {"--status", "--mode", "--prio", "--contact-from", "--contact-to"};
-        break;
+        return {"--status", "--mode", "--prio", "--contact-from", "--contact-to"};
     case EventKind::Zufall:
-        offered = {"--mode"};
-        break;
+        return {"--mode"};
     case EventKind::Uhrzeit:
-        offered = {"--mode", "--time"};
-        break;
+        return {"--mode", "--time"};
     case EventKind::Endlos:
-        offered = {"--position"};
-        break;
+        return {"--position"};
     }
+    return {};
+}
+
+// Refuses the options that the dialog does not show for this kind.
+void refuseOptionsOutside(const CliArguments& arguments, EventKind kind) {
+    const std::set<std::string> offered = offeredOptions(kind);
     for (const auto& [name, value] : arguments.options) {
         if (name != "--file" && name != "--row" && name != "--event" && !offered.contains(name)) {
             throw UsageError("--event " + std::string(1, kindOption(kind).letter) + " offers no " +
@@ -128,23 +146,22 @@ std::string statusCodeText(const StatusOptions& options, const std::string& lett
     throw UsageError("--status must be one of " + letters);
 }
 
-ChosenListEntry quarterHour(const std::string& time) {
+std::optional<int> quarterHourIndex(const std::string& time) {
     for (int index = 0; index < QuarterHourCount; ++index) {
         if (quarterHourText(index) == time) {
-            return {index, time};
+            return index;
         }
     }
-    throw UsageError("--time must be a quarter hour from 00:00 to 23:45");
+    return std::nullopt;
 }
 
 ChosenOption category(const std::string& text) {
-    const std::map<std::string, int> categories = {{"all", 0}, {"1", 1}, {"2", 2},
-                                                   {"3", 3},   {"4", 4}, {"loco", 5}};
-    const auto found = categories.find(text);
-    if (found == categories.end()) {
-        throw UsageError("--category must be one of all, 1, 2, 3, 4, loco");
+    for (int index = 0; index < static_cast<int>(std::size(CategoryWords)); ++index) {
+        if (text == CategoryWords[index]) {
+            return {index, optADR[static_cast<std::size_t>(index)].codeText};
+        }
     }
-    return {found->second, optADR[static_cast<std::size_t>(found->second)].codeText};
+    throw UsageError("--category must be one of all, 1, 2, 3, 4, loco");
 }
 
 } // namespace
@@ -172,7 +189,11 @@ EventSelection selectionFromOptions(const CliArguments& arguments) {
         selection.selWert = ChosenListEntry{*prio - 1, std::to_string(*prio)};
     }
     if (const auto time = arguments.option("--time")) {
-        selection.selWert = quarterHour(*time);
+        const auto index = quarterHourIndex(*time);
+        if (!index) {
+            throw UsageError("--time must be a quarter hour from 00:00 to 23:45");
+        }
+        selection.selWert = ChosenListEntry{*index, *time};
     }
     if (const auto position = arguments.numberOption("--position", 1, 127)) {
         selection.selWert = ChosenListEntry{*position - 1, std::to_string(*position)};
@@ -197,6 +218,107 @@ EventSelection selectionFromOptions(const CliArguments& arguments) {
         selection.selKontaktBis = to ? std::to_string(*to) : std::string();
     }
     return selection;
+}
+
+std::map<std::string, std::string> prefillOptions(const EventPrefill& prefill) {
+    const auto kind = static_cast<EventKind>(prefill.kindIndex);
+    std::map<std::string, std::string> options;
+    options["--event"] = std::string(1, kindOption(kind).letter);
+    const auto number = [](int position) {
+        return std::to_string(position + 1);
+    };
+    if (const StatusOptions* group = statusOptions(kind); group && prefill.statusOption) {
+        options["--status"] = std::string(
+            1, codeLetter((*group)[static_cast<std::size_t>(*prefill.statusOption)].codeText));
+    }
+    // The dialog of a turnout entry shows its mode only together with its priority.
+    if (prefill.modeOption && (kind != EventKind::Magnetartikel || prefill.priorityStep)) {
+        // Built as a string first: assigning the bare literal into the map's string makes
+        // GCC 12 at -O3 warn about an overlap that cannot happen.
+        options["--mode"] = std::string(*prefill.modeOption == 1 ? "M" : "O");
+    }
+    if (prefill.priorityStep && prefill.priorityPosition) {
+        options["--prio"] = number(*prefill.priorityPosition);
+    }
+    if (prefill.timePosition) {
+        options["--time"] = quarterHourText(*prefill.timePosition);
+    }
+    if (prefill.playPosition) {
+        options["--position"] = number(*prefill.playPosition);
+    }
+    if (prefill.firstContact) {
+        options["--contact-from"] = number(*prefill.firstContact);
+        if (prefill.lastContact) {
+            options["--contact-to"] = number(*prefill.lastContact);
+        }
+    }
+    if (kind == EventKind::Zidas) {
+        if (prefill.receiverText) {
+            options["--adr1"] = *prefill.receiverText;
+        }
+        if (prefill.addressOption) {
+            options["--category"] = CategoryWords[*prefill.addressOption];
+        }
+        if (prefill.locoText) {
+            options["--loco"] = *prefill.locoText;
+        }
+    } else {
+        if (prefill.fromText) {
+            options["--adr1"] = *prefill.fromText;
+        }
+        if (prefill.toText) {
+            options["--adr2"] = *prefill.toText;
+        }
+    }
+    // Only what the kind's page shows; anything else the name encodes stays unchosen.
+    const std::set<std::string> offered = offeredOptions(kind);
+    std::erase_if(options, [&offered](const auto& option) {
+        return option.first != "--event" && !offered.contains(option.first);
+    });
+    return options;
+}
+
+RequestedSettings requestedSettings(const CliArguments& arguments) {
+    for (const auto& name : SettingsOptions) {
+        if (arguments.option(name) && arguments.option(name)->empty()) {
+            throw UsageError(name + " needs a value, not an empty text");
+        }
+    }
+    RequestedSettings wanted;
+    wanted.volume = arguments.numberOption("--volume", 1, 31);
+    // The two number fields make a name of one to five digits only; the windows keep the old
+    // value for anything else, which a script would never notice.
+    const auto digits = [&arguments](const std::string& name, Setting setting) {
+        const auto text = arguments.option(name);
+        if (text && !numberFieldName(setting, *text)) {
+            throw UsageError(name + " must be one to five digits, not '" + *text + "'");
+        }
+        return text;
+    };
+    wanted.modelTime = digits("--model-time", Setting::ModelTime);
+    wanted.stretch = digits("--stretch", Setting::Stretch);
+    if (const auto time = arguments.option("--start-time")) {
+        wanted.startTime = quarterHourIndex(*time);
+        if (!wanted.startTime) {
+            throw UsageError("--start-time must be a quarter hour from 00:00 to 23:45");
+        }
+    }
+    if (const auto sync = arguments.numberOption("--clock-sync", 0, 1)) {
+        wanted.clockSync = *sync == 1;
+    }
+    if (const auto address = arguments.option("--endless-address")) {
+        switch (endlessAddressName(*address).outcome) {
+        case EndlessAddressRule::Outcome::Accepted:
+            wanted.endlessAddress = address;
+            break;
+        case EndlessAddressRule::Outcome::Refused:
+            throw RefusedValue(AddressTooLargeMessage);
+        case EndlessAddressRule::Outcome::Unchanged:
+            throw UsageError("--endless-address must be a number from 0 to 2048, not '" + *address +
+                             "'");
+        }
+    }
+    return wanted;
 }
 
 } // namespace tonarion

@@ -1,16 +1,27 @@
 #include "cli/CliCommands.h"
 
+#include "BashCompletion.h"
+#include "TonarionVersion.h"
 #include "cli/CliArguments.h"
+#include "cli/CliHelp.h"
 #include "cli/CliUserInterface.h"
+#include "cli/JsonWriter.h"
+#include "cli/UnwrittenFiles.h"
+#include "event/EventOptions.h"
+#include "event/EventPrefill.h"
 #include "model/EntryName.h"
+#include "settings/SettingEntry.h"
+#include "storage/CommitToStick.h"
 #include "storage/StickFiles.h"
 #include "storage/StickSelection.h"
 #include "storage/StickWorkspace.h"
 #include "storage/platform/SystemPlatform.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 namespace tonarion {
 namespace {
@@ -19,45 +30,9 @@ constexpr int Success = 0;
 constexpr int Refused = 1;
 constexpr int UsageFailure = 2;
 
-const char* const HelpText =
-    R"(tonarion-cli - prepare a USB stick for the sound module, without a window
-
-Usage: tonarion-cli COMMAND [ARGUMENTS] [OPTIONS]
-
-Every command works on STICK, a folder (usually a USB stick's mount point). It loads the
-stick's index file tonkat.tkx as the program's main window does, applies one operation and
-writes the stick as closing the main window does. Messages the program would show in a box
-are printed on stderr. Exit status: 0 success, 1 refused or failed, 2 usage error.
-
-Commands:
-  drives                    list the USB drives, one "USB-Laufwerk ROOT" a line
-  init STICK                accept STICK: keep its index file or create a fresh one
-  show STICK                print the table (tab-separated), the counter report and
-                            the six module settings
-  bind STICK (--file PATH | --row NR) --event KIND [choices]
-                            add PATH (as a drop does) or take row NR, and bind it to an
-                            event as OK in the event dialog does; prints the file name
-  delete STICK NR           delete row NR ("Zeile löschen")
-  settings STICK [options]  print the module settings, or change and save them
-  verify STICK              compare the index file with the files on the stick
-
-Choices of bind (which ones a KIND offers is what its dialog page shows):
-  --event M|R|L|K|Z|U|E     Magnetartikel, Rückmeldung, ZIDAS Empfänger, Kontakt,
-                            Zufällige, Zeitgesteuerte or Endlose Wiedergabe
-  --status LETTER           M: R G X   R: B F X   L: X 1 2   K: O S A
-  --mode M|O                may be interrupted (M) or not (O)
-  --prio 1-4                play priority
-  --adr1 TEXT --adr2 TEXT   M, R: the von and bis addresses; L: --adr1 is the receiver
-  --category all|1|2|3|4|loco   L: all locomotives, a train category, or one loco
-  --loco TEXT               L: the loco address with --category loco
-  --contact-from 1-10 --contact-to 1-10   K: first and last contact
-  --time HH:MM              U: a quarter hour of the model clock
-  --position 1-127          E: the play position
-
-Options of settings:
-  --volume 1-31  --model-time TEXT  --start-time HH:MM  --stretch TEXT
-  --clock-sync 0|1  --endless-address TEXT
-)";
+// What a commit that CommitToStick interrupted leaves besides the index's temporary file:
+// a stick file waiting under its name and this while two files swap their names.
+constexpr std::string_view ParkedFileSuffix = ".tonarion-tmp";
 
 std::string trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
@@ -74,13 +49,53 @@ std::string absolutePath(const std::string& utf8) {
     return std::string(path.begin(), path.end());
 }
 
+std::optional<int> decimal(std::string_view digits) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+const char* settingLabel(Setting setting) {
+    switch (setting) {
+    case Setting::Volume:
+        return "Lautstärke";
+    case Setting::ModelTime:
+        return "Modellzeit für 15 Minuten";
+    case Setting::StartTime:
+        return "Startzeit";
+    case Setting::Stretch:
+        return "Dehnungsfaktor der Zufallszeit";
+    case Setting::ClockSync:
+        return "Uhrensync. auf LocoNet";
+    case Setting::EndlessAddress:
+        return "Endlosschleife über folgende Magnetartikeladresse ein- und ausschalten";
+    }
+    return "";
+}
+
+// How a row's sound stands on the stick.
+struct SoundState {
+    bool present = false;    // the stick holds a file under the row's EntryName
+    bool changed = false;    // and it is not the version of the row's source
+    bool sourceFound = true; // the source path names a file
+};
+
+// One way in which the stick is not what its index file says.
+struct Problem {
+    std::string kind;
+    std::string file;
+};
+
 class CommandRunner {
 public:
     CommandRunner(const CliArguments& arguments, CliEnvironment& environment)
         : m_args(arguments)
         , m_env(environment)
         , m_ui(environment.err)
-        , m_workspace(m_session, environment.files, m_ui) {}
+        , m_preview(environment.files) {}
 
     int run();
 
@@ -89,41 +104,120 @@ private:
     int init();
     int show();
     int bind();
-    int deleteRow();
+    int deleteRows();
     int settings();
     int verify();
+    int repair();
+    int completion();
 
-    // Points the session at STICK and loads its index file; false after telling why.
-    bool loadStick();
-    // The closing commit of the main window; Refused when it failed.
+    // Points a fresh session at STICK and loads it through files; false after telling why. A
+    // stick whose index file was lost but whose sounds are still there is taken over as the
+    // drive dialog does.
+    bool loadStick(FileOperations& files);
+    // Loads without writing; says on stderr when loading would have repaired the stick.
+    bool loadForReading();
+    // Loads without writing and without a word, to check a command line against the table
+    // before the command changes anything.
+    bool lookAtStick();
+    // The closing commit of the main window; Refused when the stick did not take it.
     int closeAndCommit();
+
+    SoundTable& table() { return m_session->table; }
+    int rowNumber(const std::string& text, const std::string& what);
+    SoundState soundState(FileOperations& files, const SoundEntry& entry);
+    std::vector<Problem> problems();
+    void writeJson(const std::vector<Problem>* found);
 
     const CliArguments& m_args;
     CliEnvironment& m_env;
     CliUserInterface m_ui;
-    Session m_session;
-    StickWorkspace m_workspace;
+    UnwrittenFiles m_preview;
+    FileOperations* m_files = nullptr;
+    std::unique_ptr<StickWorkspace> m_workspace;
+    std::unique_ptr<Session> m_session;
 };
 
 int CommandRunner::run() {
     using Command = int (CommandRunner::*)();
     static const std::map<std::string, Command> commands = {
-        {"drives", &CommandRunner::drives},    {"init", &CommandRunner::init},
-        {"show", &CommandRunner::show},        {"bind", &CommandRunner::bind},
-        {"delete", &CommandRunner::deleteRow}, {"settings", &CommandRunner::settings},
+        {"drives", &CommandRunner::drives},
+        {"init", &CommandRunner::init},
+        {"show", &CommandRunner::show},
+        {"bind", &CommandRunner::bind},
+        {"delete", &CommandRunner::deleteRows},
+        {"settings", &CommandRunner::settings},
         {"verify", &CommandRunner::verify},
+        {"repair", &CommandRunner::repair},
+        {"completion", &CommandRunner::completion},
     };
-    const std::string& command = m_args.command;
-    const auto found = commands.find(command);
+    const auto found = commands.find(m_args.command);
     if (found == commands.end()) {
-        throw UsageError(command.empty() ? "no command given"
-                                         : "unknown command '" + command + "'");
+        throw UsageError(m_args.command.empty() ? "no command given"
+                                                : "unknown command '" + m_args.command + "'");
     }
     return (this->*found->second)();
 }
 
+bool CommandRunner::loadStick(FileOperations& files) {
+    m_workspace.reset();
+    m_session = std::make_unique<Session>();
+    m_files = &files;
+    Session& session = *m_session;
+    session.stickRoot = stickRootOf(m_args.positional.at(0));
+    if (const auto indexName = findIndexFile(files, session.stickRoot)) {
+        session.indexFileName = *indexName;
+    } else {
+        const auto names = files.listFiles(session.stickRoot).value_or(std::vector<std::string>{});
+        const bool holdsSounds = std::any_of(names.begin(), names.end(), [](const auto& name) {
+            return looksLikeEntryName(name) || isSettingName(name);
+        });
+        if (!holdsSounds) {
+            m_env.err << "No index file " << IndexFileName << " in " << session.stickRoot
+                      << "; 'tonarion-cli init' creates one.\n";
+            return false;
+        }
+        if (!gueltigeAuswahl(session, files, m_ui)) {
+            return false;
+        }
+    }
+    m_workspace = std::make_unique<StickWorkspace>(session, files, m_ui);
+    return m_workspace->load(m_env.programFolder) == IndexReadResult::Read;
+}
+
+bool CommandRunner::loadForReading() {
+    if (!loadStick(m_preview)) {
+        return false;
+    }
+    if (m_preview.wouldHaveWritten()) {
+        m_env.err << "tonarion-cli: the stick needs a repair, shown here but not stored; the "
+                     "next writing command, or 'tonarion-cli repair', stores it.\n";
+    }
+    return true;
+}
+
+bool CommandRunner::lookAtStick() {
+    m_ui.setSilent(true);
+    const bool loaded = loadStick(m_preview);
+    m_ui.setSilent(false);
+    // Once more, to tell why; still without writing.
+    return loaded || loadStick(m_preview);
+}
+
+int CommandRunner::closeAndCommit() {
+    const CommitResult result = m_workspace->commit();
+    return result == CommitResult::Written || result == CommitResult::NothingToDo ? Success
+                                                                                  : Refused;
+}
+
+int CommandRunner::rowNumber(const std::string& text, const std::string& what) {
+    if (table().entryCount() == 0) {
+        throw UsageError("the table has no rows; " + what + " '" + text + "' names none");
+    }
+    return wholeNumber(text, 1, table().entryCount(), what);
+}
+
 int CommandRunner::drives() {
-    m_args.expect(0, {});
+    m_args.expect(0, 0, {});
     const auto list = FindUsbDrives(m_env.drives, m_ui);
     if (!list) {
         return Refused;
@@ -135,210 +229,391 @@ int CommandRunner::drives() {
 }
 
 int CommandRunner::init() {
-    m_args.expect(1, {});
-    m_session.stickRoot = stickRootOf(m_args.positional[0]);
-    return gueltigeAuswahl(m_session, m_env.files, m_ui) ? Success : Refused;
+    m_args.expect(1, 1, {});
+    Session session;
+    session.stickRoot = stickRootOf(m_args.positional[0]);
+    return gueltigeAuswahl(session, m_env.files, m_ui) ? Success : Refused;
 }
 
-bool CommandRunner::loadStick() {
-    m_session.stickRoot = stickRootOf(m_args.positional.at(0));
-    const auto indexName = findIndexFile(m_env.files, m_session.stickRoot);
-    if (!indexName) {
-        m_env.err << "No index file " << IndexFileName << " in " << m_session.stickRoot
-                  << "; 'tonarion-cli init' creates one.\n";
-        return false;
+SoundState CommandRunner::soundState(FileOperations& files, const SoundEntry& entry) {
+    StickFiles stick(files, m_session->stickRoot);
+    SoundState state;
+    const auto copy = stick.status(entry.entryName);
+    state.present = copy.has_value();
+    // A source on the stick itself (a taken-over stick) is its own copy.
+    if (entry.sourcePath.empty() || stick.nameInRoot(entry.sourcePath)) {
+        return state;
     }
-    m_session.indexFileName = *indexName;
-    return m_workspace.load(m_env.programFolder) == IndexReadResult::Read;
-}
-
-int CommandRunner::closeAndCommit() {
-    return m_workspace.commit() == CommitResult::Failed ? Refused : Success;
+    const auto source = files.status(entry.sourcePath);
+    state.sourceFound = source.has_value();
+    state.changed = source && copy && !isSameFileVersion(*source, *copy);
+    return state;
 }
 
 int CommandRunner::show() {
-    m_args.expect(1, {});
-    if (!loadStick()) {
+    m_args.expect(1, 1, {}, {"--json"});
+    if (!loadForReading()) {
         return Refused;
+    }
+    if (m_args.has("--json")) {
+        writeJson(nullptr);
+        return Success;
     }
     std::ostream& out = m_env.out;
     for (int column = 0; column < ColumnCount; ++column) {
         out << (column ? "\t" : "") << trimmed(ColumnHeaders[static_cast<std::size_t>(column)]);
     }
     out << '\n';
-    const SoundTable& table = m_workspace.table();
-    for (int row = 1; row < table.nextRow(); ++row) {
+    for (int row = 1; row < table().nextRow(); ++row) {
         for (int column = 0; column < ColumnCount; ++column) {
-            out << (column ? "\t" : "") << table.cellText(row, static_cast<Column>(column));
+            out << (column ? "\t" : "") << table().cellText(row, static_cast<Column>(column));
         }
         out << '\n';
     }
-    out << '\n' << withPlainNewlines(m_workspace.counterReport()) << "\n\n";
+    out << '\n' << withPlainNewlines(m_workspace->counterReport()) << "\n\n";
     for (const Setting setting : AllSettings) {
-        out << m_session.settings.CurrentSettings[setting] << '\n';
+        out << m_session->settings.CurrentSettings[setting] << '\n';
     }
-    return closeAndCommit();
+    return Success;
 }
 
 int CommandRunner::bind() {
-    m_args.expect(1, BindOptions);
-    const EventSelection selection = selectionFromOptions(m_args);
+    m_args.expect(1, 1, BindOptions);
     const auto file = m_args.option("--file");
     const auto row = m_args.option("--row");
     if (file.has_value() == row.has_value()) {
         throw UsageError("bind needs either --file PATH or --row NR");
     }
-    if (!loadStick()) {
+    if (!lookAtStick()) {
         return Refused;
     }
-    int editRow = 0;
+    int editRow = table().nextRow();
+    EventSelection selection;
     if (file) {
-        const std::string path = absolutePath(*file);
-        if (m_workspace.dropFiles(std::vector<std::string>{path}) != 1) {
-            return Refused;
+        selection = selectionFromOptions(m_args);
+        m_ui.setSilent(true);
+        const int dropped = m_workspace->dropFiles(std::vector<std::string>{absolutePath(*file)});
+        m_ui.setSilent(false);
+        if (dropped != 1) {
+            editRow = 0; // the drop below tells why
         }
-        editRow = m_workspace.table().nextRow() - 1;
     } else {
-        editRow = wholeNumber(*row, 1, m_workspace.table().nextRow(), "--row");
+        editRow = rowNumber(*row, "--row");
+        const SoundEntry& entry = table().row(editRow);
         // The event dialog opens only for a row that holds a sound file.
-        if (m_workspace.table().row(editRow).sourcePath.empty()) {
-            m_env.err << "Row " << editRow << " holds no sound file.\n";
-            return Refused;
+        if (entry.sourcePath.empty()) {
+            throw UsageError("row " + std::to_string(editRow) + " holds no sound file");
+        }
+        // The dialog opens with the row's choices; what the command line names replaces them.
+        CliArguments chosen = m_args;
+        const auto prefill = prefillFromEntryName(entry.entryName);
+        if (prefill) {
+            auto options = prefillOptions(*prefill);
+            const auto event = m_args.option("--event");
+            if (!event || *event == options["--event"]) {
+                for (const auto& [name, value] : m_args.options) {
+                    options[name] = value;
+                }
+                // A first contact given anew starts the contact choice afresh.
+                if (m_args.option("--contact-from") && !m_args.option("--contact-to")) {
+                    options.erase("--contact-to");
+                }
+                chosen.options = options;
+            }
+        }
+        // The row brings only choices its kind offers: an option refused now was typed.
+        selection = selectionFromOptions(chosen);
+    }
+    if (editRow > 0) {
+        const char oldKind = kindOf(table().row(editRow).entryName);
+        if (!m_workspace->compose(editRow, selection)) {
+            // The composition has told why, in the dialog's words. A full kind is the stick's
+            // limit; anything else is a choice missing from the command line.
+            const auto kind = KindOptions[static_cast<std::size_t>(*selection.selEreignis)].letter;
+            const auto group = groupOfKind(kind);
+            return group && m_session->counters.wouldExceed(*group, oldKind) ? Refused
+                                                                             : UsageFailure;
         }
     }
-    const auto name = m_workspace.bind(editRow, selection);
-    if (!name) {
+
+    if (!loadStick(m_env.files)) {
+        return Refused;
+    }
+    if (file) {
+        if (m_workspace->dropFiles(std::vector<std::string>{absolutePath(*file)}) != 1) {
+            return Refused;
+        }
+        editRow = table().nextRow() - 1;
+    }
+    const auto name = m_workspace->bind(editRow, selection);
+    // The bind commits at once; what it could not store, the closing commit tries again.
+    if (!name || closeAndCommit() != Success ||
+        !StickFiles(m_env.files, m_session->stickRoot).exists(*name)) {
         return Refused;
     }
     m_env.out << *name << '\n';
-    // Binding commits at once; what is still unsaved failed to reach the stick.
-    return m_session.SaveNeeded ? Refused : Success;
+    return Success;
 }
 
-int CommandRunner::deleteRow() {
-    m_args.expect(2, {});
-    if (!loadStick()) {
+int CommandRunner::deleteRows() {
+    m_args.expect(2, std::size_t(-1), {});
+    if (!lookAtStick()) {
         return Refused;
     }
-    m_workspace.deleteRow(
-        wholeNumber(m_args.positional[1], 1, m_workspace.table().nextRow(), "NR"));
+    std::vector<int> rows;
+    for (auto word = m_args.positional.begin() + 1; word != m_args.positional.end(); ++word) {
+        const int row = rowNumber(*word, "NR");
+        if (std::find(rows.begin(), rows.end(), row) != rows.end()) {
+            throw UsageError("row " + *word + " given twice");
+        }
+        rows.push_back(row);
+    }
+    if (!loadStick(m_env.files)) {
+        return Refused;
+    }
+    // From the bottom up, so that every number still names the row it named before.
+    std::sort(rows.rbegin(), rows.rend());
+    for (const int row : rows) {
+        m_workspace->deleteRow(row);
+    }
     return closeAndCommit();
 }
 
 int CommandRunner::settings() {
-    m_args.expect(1, SettingsOptions);
-    const auto volume = m_args.numberOption("--volume", 1, 31);
-    const auto clockSync = m_args.numberOption("--clock-sync", 0, 1);
-    std::optional<int> startTime;
-    if (const auto time = m_args.option("--start-time")) {
-        for (int index = 0; index < QuarterHourCount && !startTime; ++index) {
-            startTime = quarterHourText(index) == *time ? std::optional<int>(index) : std::nullopt;
+    m_args.expect(1, 1, SettingsOptions);
+    const RequestedSettings wanted = requestedSettings(m_args);
+    if (!wanted.any()) {
+        if (!loadForReading()) {
+            return Refused;
         }
-        if (!startTime) {
-            throw UsageError("--start-time must be a quarter hour from 00:00 to 23:45");
-        }
-    }
-    if (!loadStick()) {
-        return Refused;
-    }
-    SettingsForm form = m_workspace.openSettings();
-    const SettingsDisplay shown = form.setFormLayout();
-    if (m_args.options.empty()) {
+        SettingsForm form = m_workspace->openSettings();
+        const SettingsDisplay shown = form.setFormLayout();
         const auto value = [](const std::optional<int>& number) {
             return number ? std::to_string(*number) : std::string("-");
         };
-        m_env.out << "Lautstärke: " << value(shown.volume) << '\n'
-                  << "Modellzeit für 15 Minuten: " << value(shown.modelTime) << " Sekunden\n"
-                  << "Startzeit: " << (shown.startTime ? quarterHourText(*shown.startTime) : "-")
-                  << '\n'
-                  << "Dehnungsfaktor der Zufallszeit: " << value(shown.stretch) << '\n'
-                  << "Uhrensync. auf LocoNet: "
+        m_env.out << settingLabel(Setting::Volume) << ": " << value(shown.volume) << '\n'
+                  << settingLabel(Setting::ModelTime) << ": " << value(shown.modelTime)
+                  << " Sekunden\n"
+                  << settingLabel(Setting::StartTime) << ": "
+                  << (shown.startTime ? quarterHourText(*shown.startTime) : "-") << '\n'
+                  << settingLabel(Setting::Stretch) << ": " << value(shown.stretch) << '\n'
+                  << settingLabel(Setting::ClockSync) << ": "
                   << (shown.clockSync ? (*shown.clockSync ? "Ein" : "Aus") : "-") << '\n'
-                  << "Endlosschleife über folgende Magnetartikeladresse ein- und ausschalten: "
-                  << value(shown.endlessAddress) << '\n';
-        m_ui.setQuestionAnswer(MessageAnswer::No);
-        m_workspace.closeSettings(form);
-        return closeAndCommit();
+                  << settingLabel(Setting::EndlessAddress) << ": " << value(shown.endlessAddress)
+                  << '\n';
+        return Success;
     }
-    // The two number fields let only digits, "-" and backspace through as they are typed.
-    const auto typed = [](const std::string& text) {
-        std::string kept;
-        for (const char c : text) {
-            if (TasteFiltern(static_cast<unsigned char>(c)) != 0) {
-                kept += c;
+    if (!loadStick(m_env.files)) {
+        return Refused;
+    }
+    SettingsForm form = m_workspace->openSettings();
+    form.setFormLayout();
+    if (wanted.volume) {
+        form.volumeChanged(*wanted.volume);
+    }
+    if (wanted.modelTime) {
+        form.modelTimeChanged(*wanted.modelTime);
+    }
+    if (wanted.startTime) {
+        form.startTimeChosen(*wanted.startTime);
+    }
+    if (wanted.stretch) {
+        form.stretchChanged(*wanted.stretch);
+    }
+    if (wanted.clockSync) {
+        form.clockSyncChosen(*wanted.clockSync);
+    }
+    if (wanted.endlessAddress) {
+        form.endlessAddressChanged(*wanted.endlessAddress);
+    }
+    // Asking for new values is the answer to the dialog's save question.
+    m_ui.setQuestionAnswer(MessageAnswer::Yes);
+    m_workspace->closeSettings(form);
+    return closeAndCommit();
+}
+
+std::vector<Problem> CommandRunner::problems() {
+    std::vector<Problem> found;
+    FileOperations& stick = m_env.files;
+    const std::string& root = m_session->stickRoot;
+    std::vector<std::string> listed;
+    for (const SoundEntry& entry : table().entries()) {
+        if (!entry.isBound()) {
+            continue;
+        }
+        listed.push_back(entry.entryName);
+        const SoundState state = soundState(stick, entry);
+        if (!state.present) {
+            found.push_back(
+                {state.sourceFound ? "missing sound" : "sound not found", entry.entryName});
+        } else if (state.changed) {
+            found.push_back({"changed sound", entry.entryName});
+        }
+    }
+    const SettingsTable& settings = m_session->settings.CurrentSettings;
+    for (const Setting setting : AllSettings) {
+        if (!settings[setting].empty()) {
+            listed.push_back(settings[setting]);
+            if (!StickFiles(stick, root).exists(settings[setting])) {
+                found.push_back({"missing setting", settings[setting]});
             }
         }
-        return kept;
+    }
+    const auto isListed = [&listed](const std::string& name) {
+        return std::any_of(listed.begin(), listed.end(),
+                           [&](const auto& known) { return sameFileName(known, name); });
     };
-    if (volume) {
-        form.volumeChanged(*volume);
+    auto names = stick.listFiles(root).value_or(std::vector<std::string>{});
+    std::sort(names.begin(), names.end());
+    for (const auto& name : names) {
+        if (sameFileName(name, IndexTempName) || name.ends_with(ParkedFileSuffix)) {
+            found.push_back({"temporary file", name});
+        } else if (isSettingName(name) && !isListed(name)) {
+            const auto setting = settingOfName(name);
+            const bool settingListed = setting && !settings[*setting].empty();
+            found.push_back({settingListed ? "second setting file" : "not in index", name});
+        } else if (looksLikeEntryName(name) && !isListed(name)) {
+            found.push_back({"not in index", name});
+        }
     }
-    if (const auto text = m_args.option("--model-time")) {
-        form.modelTimeChanged(typed(*text));
-    }
-    if (startTime) {
-        form.startTimeChosen(*startTime);
-    }
-    if (const auto text = m_args.option("--stretch")) {
-        form.stretchChanged(typed(*text));
-    }
-    if (clockSync) {
-        form.clockSyncChosen(*clockSync == 1);
-    }
-    bool refused = false;
-    if (const auto text = m_args.option("--endless-address")) {
-        refused = form.endlessAddressChanged(*text).has_value();
-    }
-    m_ui.setQuestionAnswer(MessageAnswer::Yes);
-    m_workspace.closeSettings(form);
-    const int committed = closeAndCommit();
-    return refused ? Refused : committed;
+    return found;
 }
 
 int CommandRunner::verify() {
-    m_args.expect(1, {});
-    if (!loadStick()) {
+    m_args.expect(1, 1, {}, {"--json"});
+    if (!loadForReading()) {
         return Refused;
     }
-    StickFiles stick(m_env.files, m_session.stickRoot);
-    std::vector<std::string> listed;
+    const std::vector<Problem> found = problems();
+    if (m_args.has("--json")) {
+        writeJson(&found);
+        return found.empty() ? Success : Refused;
+    }
+    int listed = 0;
     int missing = 0;
-    const auto check = [&](const std::string& name, const char* what) {
-        listed.push_back(name);
-        if (!stick.exists(name)) {
-            m_env.out << "missing " << what << ": " << name << '\n';
-            ++missing;
-        }
-    };
-    for (const SoundEntry& entry : m_workspace.table().entries()) {
-        if (entry.isBound()) {
-            check(entry.entryName, "sound");
-        }
+    for (const SoundEntry& entry : table().entries()) {
+        listed += entry.isBound() ? 1 : 0;
     }
     for (const Setting setting : AllSettings) {
-        if (!m_session.settings.CurrentSettings[setting].empty()) {
-            check(m_session.settings.CurrentSettings[setting], "setting");
+        listed += m_session->settings.CurrentSettings[setting].empty() ? 0 : 1;
+    }
+    for (const Problem& problem : found) {
+        m_env.out << problem.kind << ": " << problem.file << '\n';
+        if (problem.kind.starts_with("missing") || problem.kind == "sound not found") {
+            ++missing;
         }
     }
-    int unlisted = 0;
-    for (const auto& name :
-         m_env.files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{})) {
-        const bool looksOurs = looksLikeEntryName(name) || isSettingName(name);
-        const bool isListed = std::any_of(listed.begin(), listed.end(), [&](const auto& known) {
-            return sameFileName(known, name);
-        });
-        if (looksOurs && !isListed) {
-            m_env.out << "not in index: " << name << '\n';
-            ++unlisted;
-        }
-    }
-    m_env.out << (missing ? "MISSING" : "OK") << ": " << listed.size() - std::size_t(missing)
-              << " of " << listed.size() << " files on the stick";
-    if (unlisted) {
-        m_env.out << ", " << unlisted << " not in the index";
+    m_env.out << (found.empty() ? "OK" : "FAILED") << ": " << listed - missing << " of " << listed
+              << " files on the stick";
+    if (!found.empty()) {
+        m_env.out << ", " << found.size() << (found.size() == 1 ? " problem" : " problems");
     }
     m_env.out << '\n';
-    return missing ? Refused : Success;
+    return found.empty() ? Success : Refused;
+}
+
+void CommandRunner::writeJson(const std::vector<Problem>* found) {
+    JsonWriter json(m_env.out);
+    json.beginObject().key("stick").value(m_session->stickRoot);
+    json.key("rows").beginArray();
+    static const char* const keys[] = {"nr",   "filename", "source",   "event",   "status",
+                                       "mode", "priority", "address1", "address2"};
+    for (int row = 1; row < table().nextRow(); ++row) {
+        const SoundEntry& entry = table().row(row);
+        json.beginObject();
+        for (int column = 0; column < ColumnCount; ++column) {
+            json.key(keys[column]).value(table().cellText(row, static_cast<Column>(column)));
+        }
+        if (entry.isBound()) {
+            const EntryNameParts parts = parseEntryName(entry.entryName);
+            const SoundState state = soundState(*m_files, entry);
+            json.key("kind").value(std::string_view(&parts.kind, 1));
+            const auto number = [&json](const std::string& digits) {
+                if (const auto value = decimal(digits)) {
+                    json.value(*value);
+                } else {
+                    json.null();
+                }
+            };
+            json.key("number1");
+            number(parts.number1);
+            json.key("number2");
+            number(parts.number2);
+            json.key("onStick").value(state.present);
+            json.key("current").value(state.present && !state.changed);
+            json.key("sourceFound").value(state.sourceFound);
+        } else {
+            json.key("kind").null();
+        }
+        json.endObject();
+    }
+    json.endArray();
+    const KindCounters& counters = m_session->counters;
+    json.key("counters")
+        .beginObject()
+        .key("cntMRL")
+        .value(counters.cntMRL())
+        .key("cntKontakt")
+        .value(counters.cntKontakt())
+        .key("cntZufall")
+        .value(counters.cntZufall())
+        .key("cntZeit")
+        .value(counters.cntZeit())
+        .key("cntEndlos")
+        .value(counters.cntEndlos())
+        .key("total")
+        .value(counters.total())
+        .key("nextRow")
+        .value(table().nextRow())
+        .endObject();
+    json.key("settings").beginArray();
+    for (const Setting setting : AllSettings) {
+        const std::string& name = m_session->settings.CurrentSettings[setting];
+        json.beginObject().key("number").value(settingNumber(setting));
+        json.key("label").value(settingLabel(setting)).key("name").value(name);
+        json.key("value");
+        if (const auto value = displayValue(setting, name)) {
+            json.value(*value);
+        } else {
+            json.null();
+        }
+        json.endObject();
+    }
+    json.endArray();
+    if (found) {
+        json.key("ok").value(found->empty());
+        json.key("problems").beginArray();
+        for (const Problem& problem : *found) {
+            json.beginObject().key("kind").value(problem.kind);
+            json.key("file").value(problem.file).endObject();
+        }
+        json.endArray();
+    }
+    json.endObject();
+    m_env.out << '\n';
+}
+
+int CommandRunner::repair() {
+    m_args.expect(1, 1, {});
+    const bool looked = lookAtStick();
+    const bool needed = looked && m_preview.wouldHaveWritten();
+    if (!loadStick(m_env.files)) {
+        return Refused;
+    }
+    const int committed = closeAndCommit();
+    if (committed == Success) {
+        m_env.out << (needed ? "repaired" : "nothing to repair") << '\n';
+    }
+    return committed;
+}
+
+int CommandRunner::completion() {
+    m_args.expect(1, 1, {});
+    if (m_args.positional[0] != "bash") {
+        throw UsageError("completion is there for bash only");
+    }
+    m_env.out << BashCompletionScript;
+    return Success;
 }
 
 } // namespace
@@ -346,12 +621,39 @@ int CommandRunner::verify() {
 int runCli(const std::vector<std::string>& words, CliEnvironment& environment) {
     try {
         const CliArguments arguments = CliArguments::parse(words);
-        if (arguments.command == "--help" || arguments.command == "help" ||
-            arguments.options.contains("--help") || words.empty()) {
-            (words.empty() ? environment.err : environment.out) << HelpText;
-            return words.empty() ? UsageFailure : Success;
+        const bool help = arguments.has("--help") || arguments.has("-h");
+        if (words.empty()) {
+            environment.err << usageText();
+            return UsageFailure;
+        }
+        if (arguments.command.empty() && arguments.has("--version") && words.size() == 1) {
+            environment.out << "tonarion-cli " << TonarionVersion << '\n';
+            return Success;
+        }
+        if (arguments.command == "help" || (arguments.command.empty() && help)) {
+            if (arguments.positional.empty()) {
+                environment.out << helpText();
+                return Success;
+            }
+            const auto text = commandHelp(arguments.positional[0]);
+            if (!text || arguments.positional.size() > 1) {
+                throw UsageError("'help' takes one command");
+            }
+            environment.out << *text;
+            return Success;
+        }
+        if (help) {
+            const auto text = commandHelp(arguments.command);
+            if (!text) {
+                throw UsageError("unknown command '" + arguments.command + "'");
+            }
+            environment.out << *text;
+            return Success;
         }
         return CommandRunner(arguments, environment).run();
+    } catch (const RefusedValue& refused) {
+        environment.err << withPlainNewlines(refused.what()) << '\n';
+        return UsageFailure;
     } catch (const UsageError& error) {
         environment.err << "tonarion-cli: " << error.what() << "\nSee 'tonarion-cli --help'.\n";
         return UsageFailure;

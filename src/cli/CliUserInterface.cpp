@@ -17,13 +17,13 @@ CliUserInterface::CliUserInterface(std::ostream& out)
     : m_out(out) {}
 
 MessageAnswer CliUserInterface::showMessage(const Message& message) {
-    ++m_messages;
-    m_out << withPlainNewlines(message.text) << '\n';
-    if (message.buttons == MessageButtons::Ok) {
-        return MessageAnswer::Ok;
+    if (message.buttons != MessageButtons::Ok) {
+        return m_answer;
     }
-    m_out << (m_answer == MessageAnswer::Yes ? "-> Ja" : "-> Nein") << '\n';
-    return m_answer;
+    if (!m_silent) {
+        m_out << withPlainNewlines(message.text) << '\n';
+    }
+    return MessageAnswer::Ok;
 }
 
 } // namespace tonarion

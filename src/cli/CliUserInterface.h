@@ -11,7 +11,8 @@ namespace tonarion {
 std::string withPlainNewlines(const std::string& text);
 
 // The command line's face: message boxes become lines on stderr (their CR LF line breaks as
-// plain newlines), questions are answered with the answer the command asked for.
+// plain newlines). A question is not shown: the command that leads to it has already decided
+// the answer, and a script has nobody to ask.
 class CliUserInterface final : public UserInterface {
 public:
     explicit CliUserInterface(std::ostream& out);
@@ -24,12 +25,14 @@ public:
     void processPendingEvents() override {}
 
     void setQuestionAnswer(MessageAnswer answer) { m_answer = answer; }
-    int messagesShown() const { return m_messages; }
+    // While silent, messages are dropped: a command that looks at the stick once before it
+    // acts would otherwise tell the same thing twice.
+    void setSilent(bool silent) { m_silent = silent; }
 
 private:
     std::ostream& m_out;
     MessageAnswer m_answer = MessageAnswer::Yes;
-    int m_messages = 0;
+    bool m_silent = false;
 };
 
 } // namespace tonarion

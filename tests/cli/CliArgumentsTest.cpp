@@ -52,10 +52,10 @@ TEST(CliArgumentsTest, ChoicesTheKindDoesNotOfferAndMalformedCommandsAreUsageErr
         EXPECT_THROW(selectionFor(words), UsageError) << words[1] << " " << words.back();
     }
     const auto args = CliArguments::parse({"delete", "/stick", "3"});
-    EXPECT_NO_THROW(args.expect(2, {}));
-    EXPECT_THROW(args.expect(1, {}), UsageError);
+    EXPECT_NO_THROW(args.expect(2, 2, {}));
+    EXPECT_THROW(args.expect(1, 1, {}), UsageError);
     EXPECT_THROW(CliArguments::parse({"show", "/stick", "--volume"}), UsageError);
-    EXPECT_THROW(CliArguments::parse({"show", "/s", "--volume", "3"}).expect(1, {}), UsageError);
+    EXPECT_THROW(CliArguments::parse({"show", "/s", "--volume", "3"}).expect(1, 1, {}), UsageError);
 }
 
 } // namespace

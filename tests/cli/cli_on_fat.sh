@@ -37,8 +37,9 @@ check "bind copies the sound" cmp -s "$music/pfiff.mp3" "$stick/MGM2-0012-00000.
 check "bind writes the index" cmp -s <(crlf "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH" \
     "MGM2-0012-00000.mp3;$music/pfiff.mp3"; defaults) "$stick/tonkat.tkx"
 
-check "a refused choice exits 1" test "$(status_of "$cli" bind "$stick" --row 1 --event M --status G --mode M --prio 2)" = 1
+check "a missing choice exits 2" test "$(status_of "$cli" bind "$stick" --file "$music/pfiff.mp3" --event M --status G --mode M --prio 2)" = 2
 check "with the dialog's message" grep -qx "Bitte geben Sie die 1. Adresse ein!" "$work/err"
+check "and prints no name" test ! -s "$work/out"
 check "an option the kind lacks exits 2" test "$(status_of "$cli" bind "$stick" --row 1 --event Z --prio 2)" = 2
 
 "$cli" show "$stick" > "$work/show"
@@ -59,13 +60,13 @@ check "deleting random 1 renumbers 2 and 3" cmp -s "$music/z2.mp3" "$stick/ZUM_-
 check "the last number is free" test ! -e "$stick/ZUM_-0003-00000.mp3"
 check "the index follows" grep -q "ZUM_-0002-00000.mp3;$music/z3.mp3" "$stick/tonkat.tkx"
 
-"$cli" settings "$stick" --volume 25 --model-time 2a40 >/dev/null
+"$cli" settings "$stick" --volume 25 --model-time 240 >/dev/null
 check "settings write the new volume file" test -e "$stick/SET_-0001-00025.mp3"
 check "and drop the old one" test ! -e "$stick/SET_-0001-00021.mp3"
-check "typed letters are filtered" test -e "$stick/SET_-0002-00240.mp3"
+check "and the model time" test -e "$stick/SET_-0002-00240.mp3"
 "$cli" settings "$stick" > "$work/settings"
 check "settings show the volume" grep -qx "Lautstärke: 25" "$work/settings"
-check "a refused address exits 1" test "$(status_of "$cli" settings "$stick" --endless-address 4096)" = 1
+check "a refused address exits 2" test "$(status_of "$cli" settings "$stick" --endless-address 4096)" = 2
 check "with its message" grep -q "Maximal Wert überschritten" "$work/err"
 
 check "verify passes" "$cli" verify "$stick"
@@ -78,11 +79,13 @@ check "and the stray one" grep -qx "not in index: MGM1-0007-00000.mp3" "$work/ou
 # A commit interrupted between writing the new index and moving it over the old one.
 mv "$stick/tonkat.tkx" "$stick/tonkat.tkx.tmp"
 cp "$stick/tonkat.tkx.tmp" "$work/index"
-check "show finishes an interrupted commit" "$cli" show "$stick" >/dev/null
+check "show shows an interrupted commit's index" grep -q "ZUM_-0002-00000.mp3" <("$cli" show "$stick" 2>/dev/null)
+check "but leaves the stick alone" test ! -e "$stick/tonkat.tkx"
+check "repair finishes the commit" "$cli" repair "$stick" >/dev/null
 check "the temporary index became the index" cmp -s "$work/index" "$stick/tonkat.tkx"
 check "and is gone" test ! -e "$stick/tonkat.tkx.tmp"
 printf 'Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\nZUM_-0001' > "$stick/tonkat.tkx.tmp"
-check "a half-written temporary index goes" "$cli" show "$stick" >/dev/null
+check "a half-written temporary index goes" "$cli" repair "$stick" >/dev/null
 check "and the index stays" cmp -s "$work/index" "$stick/tonkat.tkx"
 check "without the temporary one" test ! -e "$stick/tonkat.tkx.tmp"
 

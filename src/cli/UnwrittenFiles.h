@@ -1,0 +1,44 @@
+#pragma once
+
+#include "storage/FileOperations.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace tonarion {
+
+// The stick as it would be after writing, without writing: every write lands in memory and
+// every later read sees it. Commands that only read load the stick through this, so that
+// they show what loading repairs (a relative source path, an interrupted commit, a lost
+// index file) while the stick itself stays byte for byte as it was.
+class UnwrittenFiles final : public FileOperations {
+public:
+    explicit UnwrittenFiles(FileOperations& stick);
+
+    // Whether anything was written since construction: the stick needs a repair.
+    bool wouldHaveWritten() const { return m_wrote; }
+
+    bool ShellDelete(const std::string& path) override;
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
+    void EnsureFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    std::error_code renameFile(const std::string& from, const std::string& to) override;
+    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
+    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
+    std::error_code replaceFile(const std::string& from, const std::string& to) override;
+    std::optional<FileStatus> status(const std::string& path) override;
+    std::optional<FileIdentity> identity(const std::string& path) override;
+    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+
+private:
+    void put(const std::string& path, std::optional<std::string> bytes);
+    std::error_code move(const std::string& from, const std::string& to, bool replacing);
+
+    FileOperations& m_stick;
+    // The bytes of each file written here; nothing for a file deleted here.
+    std::map<std::string, std::optional<std::string>> m_written;
+    bool m_wrote = false;
+};
+
+} // namespace tonarion

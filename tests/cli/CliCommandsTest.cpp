@@ -1,0 +1,370 @@
+#include "cli/CliCommands.h"
+
+#include "TonarionVersion.h"
+#include "cli/JsonWriter.h"
+#include "storage/platform/SystemPlatform.h"
+#include "support/FileBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+
+namespace tonarion {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readBytes;
+using testing::writeBytes;
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class NoDrives final : public DriveSource {
+public:
+    std::vector<std::string> usbDriveRoots() override { return {}; }
+};
+
+// tonarion-cli on a stick folder and a music folder in a fresh temporary folder.
+class CliTest : public ::testing::Test {
+protected:
+    CliTest() {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_work = fs::temp_directory_path() / (std::string("tonarion-cli-") + test->name());
+        fs::remove_all(m_work);
+        fs::create_directories(m_work / "stick");
+        fs::create_directories(m_work / "music");
+        stick = (m_work / "stick").string();
+    }
+    ~CliTest() override { fs::remove_all(m_work); }
+
+    Outcome run(std::vector<std::string> words) {
+        std::ostringstream out;
+        std::ostringstream err;
+        CliEnvironment environment{*m_files, m_drives, m_work.string(), out, err};
+        const int status = runCli(words, environment);
+        return {status, out.str(), err.str()};
+    }
+
+    std::string music(const std::string& name) {
+        const std::string path = (m_work / "music" / name).string();
+        if (!fs::exists(path)) {
+            writeBytes(path, "sound " + name);
+        }
+        return path;
+    }
+    std::string onStick(const std::string& name) const {
+        return (m_work / "stick" / name).string();
+    }
+
+    // Binds a new file (named after its choices) and returns the entry name printed.
+    std::string bindFile(const std::vector<std::string>& choices) {
+        std::string name;
+        for (const auto& word : choices) {
+            name += word;
+        }
+        std::vector<std::string> words = {"bind", stick, "--file", music(name + ".mp3")};
+        words.insert(words.end(), choices.begin(), choices.end());
+        const Outcome bound = run(words);
+        EXPECT_EQ(bound.status, 0) << name << ": " << bound.err;
+        return bound.out.empty() ? "" : bound.out.substr(0, bound.out.size() - 1);
+    }
+
+    // Every file of the stick with its bytes.
+    std::map<std::string, std::string> stickBytes() const {
+        std::map<std::string, std::string> bytes;
+        for (const auto& entry : fs::directory_iterator(m_work / "stick")) {
+            bytes[entry.path().filename().string()] = readBytes(entry.path().string());
+        }
+        return bytes;
+    }
+
+    std::string stick;
+
+private:
+    fs::path m_work;
+    std::unique_ptr<FileOperations> m_files = makeSystemFileOperations();
+    NoDrives m_drives;
+};
+
+TEST_F(CliTest, ExitStatusSaysWhatHappened) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "12"});
+    const auto before = stickBytes();
+    struct Case {
+        std::vector<std::string> words;
+        int status;
+        std::string saysOnStdout;
+    };
+    const std::vector<Case> cases = {
+        {{"--help"}, 0, "Commands:"},
+        {{"-h"}, 0, "Commands:"},
+        {{"help"}, 0, "Commands:"},
+        {{"help", "settings"}, 0, "--endless-address 0-2048"},
+        {{"bind", "--help"}, 0, "Usage: tonarion-cli bind STICK"},
+        {{"verify", "-h"}, 0, "second setting file"},
+        {{"--version"}, 0, std::string("tonarion-cli ") + TonarionVersion + "\n"},
+        {{"show", stick}, 0, "MGM2-0012-00000.mp3"},
+        {{"verify", stick}, 0, "OK: 7 of 7 files on the stick"},
+        {{}, 2, ""},
+        {{"frobnicate", stick}, 2, ""},
+        {{"help", "frobnicate"}, 2, ""},
+        {{"show"}, 2, ""},
+        {{"show", stick, "--volume", "3"}, 2, ""},
+        {{"show", stick, "-x"}, 2, ""},
+        {{"--version", "show"}, 2, ""},
+        {{"delete", stick}, 2, ""},
+        {{"delete", stick, "2"}, 2, ""},
+        {{"delete", stick, "1", "1"}, 2, ""},
+        {{"bind", stick, "--row", "1", "--adr1", "1", "--adr1", "2"}, 2, ""},
+        {{"bind", stick, "--file", music("a.mp3"), "--file", music("b.mp3"), "--event", "Z"},
+         2,
+         ""},
+        {{"bind", stick, "--row", "1", "--file", music("a.mp3")}, 2, ""},
+        {{"bind", stick, "--row", "2", "--event", "Z", "--mode", "M"}, 2, ""},
+        {{"bind", stick, "--row", "1", "--event", "E", "--prio", "2"}, 2, ""},
+        {{"bind", stick, "--row", "1", "--status", "B"}, 2, ""},
+        // A choice the dialog would ask for is missing: its message, and nothing changes.
+        {{"bind", stick, "--file", music("c.mp3"), "--event", "M", "--status", "G", "--mode", "M",
+          "--prio", "2"},
+         2,
+         ""},
+        {{"completion", "zsh"}, 2, ""},
+        {{"show", (fs::path(stick) / "nowhere").string()}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const auto& word : c.words) {
+            line += word + " ";
+        }
+        const Outcome outcome = run(c.words);
+        EXPECT_EQ(outcome.status, c.status) << line << "\n" << outcome.err;
+        if (c.status == 0) {
+            EXPECT_NE(outcome.out.find(c.saysOnStdout), std::string::npos) << line;
+        } else {
+            EXPECT_EQ(outcome.out, "") << line;
+            EXPECT_NE(outcome.err, "") << line;
+        }
+        EXPECT_EQ(stickBytes(), before) << line;
+    }
+}
+
+TEST_F(CliTest, BindPrintsTheNameOnlyWhenTheStickHasIt) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    const std::string first =
+        bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "12"});
+    // The row's old stick file was lost: the bind still does all it was asked.
+    fs::remove(onStick(first));
+    const Outcome rebound = run({"bind", stick, "--row", "1", "--prio", "3"});
+    EXPECT_EQ(rebound.status, 0) << rebound.err;
+    EXPECT_EQ(rebound.out, "MGM3-0012-00000.mp3\n");
+    EXPECT_EQ(readBytes(onStick("MGM3-0012-00000.mp3")),
+              readBytes(music("--eventM--statusG--modeM--prio2--adr112.mp3")));
+    EXPECT_EQ(run({"verify", stick}).status, 0);
+
+    // A sound that cannot reach the stick.
+    const Outcome lost =
+        run({"bind", stick, "--file", (fs::path(stick) / ".." / "music" / "gone.mp3").string(),
+             "--event", "Z", "--mode", "M"});
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_EQ(lost.out, "");
+    EXPECT_NE(lost.err, "");
+}
+
+TEST_F(CliTest, BindRowChangesOnlyTheChoicesGiven) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    struct Case {
+        std::vector<std::string> bound;
+        std::vector<std::string> change;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "12"},
+         {"--prio", "4"},
+         "MGM4-0012-00000.mp3"},
+        {{"--event", "R", "--status", "F", "--mode", "O", "--prio", "1", "--adr1", "5", "--adr2",
+          "8"},
+         {"--adr2", "9"},
+         "RFO1-0005-00009.mp3"},
+        {{"--event", "R", "--status", "B", "--mode", "M", "--prio", "3", "--adr1", "6"},
+         {"--status", "X", "--mode", "O"},
+         "RXO3-0006-00000.mp3"},
+        {{"--event", "K", "--status", "S", "--mode", "M", "--prio", "3", "--contact-from", "2",
+          "--contact-to", "4"},
+         {"--status", "A"},
+         "KAM3-0002-00004.mp3"},
+        {{"--event", "U", "--mode", "O", "--time", "23:45"},
+         {"--mode", "M"},
+         "UZM_-0096-00000.mp3"},
+        {{"--event", "E", "--position", "5"}, {"--position", "9"}, "END_-0009-00000.mp3"},
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        const std::string old = bindFile(c.bound);
+        ++row;
+        std::vector<std::string> words = {"bind", stick, "--row", std::to_string(row)};
+        words.insert(words.end(), c.change.begin(), c.change.end());
+        const Outcome rebound = run(words);
+        EXPECT_EQ(rebound.status, 0) << old << ": " << rebound.err;
+        EXPECT_EQ(rebound.out, c.expected + "\n") << old;
+    }
+}
+
+TEST_F(CliTest, DeleteTakesTheRowNumbersOfTheTableBeforeIt) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "1"});
+    bindFile({"--event", "Z", "--mode", "M"});
+    bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "3"});
+    const std::string third = music("third random.mp3");
+    ASSERT_EQ(run({"bind", stick, "--file", third, "--event", "Z", "--mode", "O"}).status, 0);
+    ASSERT_EQ(
+        run({"bind", stick, "--file", music("fourth random.mp3"), "--event", "Z", "--mode", "O"})
+            .status,
+        0);
+    const Outcome deleted = run({"delete", stick, "4", "2", "1"});
+    ASSERT_EQ(deleted.status, 0) << deleted.err;
+    const auto files = stickBytes();
+    // Left: the turnout of row 3 and the last random sound, which moved down to number 1.
+    EXPECT_TRUE(files.contains("MGM2-0003-00000.mp3"));
+    EXPECT_EQ(files.at("ZUO_-0001-00000.mp3"), readBytes(music("fourth random.mp3")));
+    EXPECT_EQ(files.size(), 2u + 6u + 1u);
+    EXPECT_EQ(run({"verify", stick}).status, 0);
+}
+
+TEST_F(CliTest, SettingsSaveAllValuesOrNone) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    const auto before = stickBytes();
+    const std::vector<std::vector<std::string>> refused = {
+        {"--volume", "5", "--endless-address", "9999"},
+        {"--volume", "5", "--model-time", "abc"},
+        {"--model-time", "-5", "--volume", "5"},
+        {"--stretch", "5x", "--volume", "5"},
+        {"--start-time", "07:10", "--volume", "5"},
+        {"--clock-sync", "2", "--volume", "5"},
+        {"--volume", "32"},
+        {"--model-time", "", "--volume", "5"},
+        {"--endless-address", "", "--volume", "5"},
+        {"--volume", "5", "--volume", "6"},
+    };
+    for (const auto& options : refused) {
+        std::vector<std::string> words = {"settings", stick};
+        words.insert(words.end(), options.begin(), options.end());
+        const Outcome outcome = run(words);
+        EXPECT_EQ(outcome.status, 2) << options[0] << " " << options[1];
+        EXPECT_EQ(stickBytes(), before) << options[0] << " " << options[1];
+    }
+    const Outcome address = run({"settings", stick, "--endless-address", "9999"});
+    EXPECT_EQ(address.err,
+              "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!\n");
+
+    const Outcome saved = run({"settings", stick, "--volume", "5", "--stretch", "7", "--start-time",
+                               "23:45", "--endless-address", "2048"});
+    EXPECT_EQ(saved.status, 0);
+    EXPECT_EQ(saved.out + saved.err, ""); // no question, no "-> Ja"
+    const auto after = stickBytes();
+    for (const char* name : {"SET_-0001-00005.mp3", "SET_-0002-00180.mp3", "SET_-0003-00095.mp3",
+                             "SET_-0004-00007.mp3", "SET_-0006-02048.mp3"}) {
+        EXPECT_TRUE(after.contains(name)) << name;
+    }
+    EXPECT_FALSE(after.contains("SET_-0001-00021.mp3"));
+}
+
+TEST_F(CliTest, ReadingCommandsNeverWriteAndRepairDoes) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    bindFile({"--event", "Z", "--mode", "M"});
+    const std::string index = readBytes(onStick("tonkat.tkx"));
+    const std::string header = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+    };
+    const std::vector<Case> cases = {
+        {"a sound path relative to the program",
+         [&] {
+             std::string relative = index;
+             const auto at = relative.find(';') + 1;
+             relative.replace(at, relative.find('\r', at) - at, "music/relative.mp3");
+             writeBytes(onStick("tonkat.tkx"), relative);
+         }},
+        {"an interrupted commit",
+         [&] {
+             fs::rename(onStick("tonkat.tkx"), onStick("tonkat.tkx.tmp"));
+         }},
+        {"a lost index file",
+         [&] {
+             fs::remove(onStick("tonkat.tkx"));
+         }},
+    };
+    for (const Case& c : cases) {
+        writeBytes(onStick("tonkat.tkx"), index);
+        c.spoil();
+        const auto spoilt = stickBytes();
+        for (const std::vector<std::string>& words : {std::vector<std::string>{"show", stick},
+                                                      {"show", stick, "--json"},
+                                                      {"verify", stick},
+                                                      {"verify", stick, "--json"},
+                                                      {"settings", stick}}) {
+            const Outcome outcome = run(words);
+            if (words[0] == "show") {
+                EXPECT_NE(outcome.out.find("ZUM_-0001-00000.mp3"), std::string::npos) << c.what;
+            }
+            EXPECT_NE(outcome.err.find("repair"), std::string::npos) << c.what << ": " << words[0];
+            EXPECT_EQ(stickBytes(), spoilt) << c.what << ": " << words[0];
+        }
+        const Outcome repaired = run({"repair", stick});
+        EXPECT_EQ(repaired.status, 0) << c.what << ": " << repaired.err;
+        EXPECT_EQ(repaired.out, "repaired\n") << c.what;
+        EXPECT_EQ(run({"verify", stick}).status, 0) << c.what;
+        const Outcome again = run({"show", stick});
+        EXPECT_EQ(again.err, "") << c.what;
+        EXPECT_EQ(run({"repair", stick}).out, "nothing to repair\n") << c.what;
+        fs::remove(onStick("tonkat.tkx.tmp"));
+    }
+}
+
+TEST_F(CliTest, VerifyFindsWhatTheIndexDoesNotSay) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "1"});
+    const std::string second = bindFile({"--event", "Z", "--mode", "M"});
+    const std::string third = bindFile({"--event", "Z", "--mode", "O"});
+    ASSERT_EQ(run({"verify", stick}).status, 0);
+    fs::remove(onStick("MGM2-0001-00000.mp3"));
+    writeBytes(onStick(second), "another sound");
+    fs::remove(onStick(third));
+    fs::remove(music("--eventZ--modeO.mp3"));
+    writeBytes(onStick("KAM1-0001-00002.mp3"), "");
+    writeBytes(onStick("SET_-0001-00030.mp3"), "");
+    writeBytes(onStick("tonkat.tkx.tmp"), "Tonarion");
+    const Outcome outcome = run({"verify", stick});
+    EXPECT_EQ(outcome.status, 1);
+    for (const char* line :
+         {"missing sound: MGM2-0001-00000.mp3\n", "changed sound: ZUM_-0001-00000.mp3\n",
+          "sound not found: ZUO_-0002-00000.mp3\n", "not in index: KAM1-0001-00002.mp3\n",
+          "second setting file: SET_-0001-00030.mp3\n", "temporary file: tonkat.tkx.tmp\n"}) {
+        EXPECT_NE(outcome.out.find(line), std::string::npos) << line << outcome.out;
+    }
+}
+
+TEST(JsonStringTest, EveryTextBecomesAValidString) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"C:\\Musik\\\"pfiff\".mp3", R"("C:\\Musik\\\"pfiff\".mp3")"},
+        {"GRÜN", "\"GRÜN\""},
+        {"a\r\nb\tc\x01", R"("a\r\nb\tc\u0001")"},
+        {"\xfc"
+         "ber",
+         "\"\uFFFD"
+         "ber\""},                                  // Windows-1252 ü, not UTF-8
+        {"\xed\xa0\x80", "\"\uFFFD\uFFFD\uFFFD\""}, // a UTF-16 surrogate
+    };
+    for (const auto& [text, json] : cases) {
+        EXPECT_EQ(jsonString(text), json) << json;
+    }
+}
+
+} // namespace
+} // namespace tonarion
