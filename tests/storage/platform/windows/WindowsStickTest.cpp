@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
 namespace tonarion {
 namespace {
 
@@ -67,11 +71,46 @@ TEST(WindowsPlatformTest, TheProgramsFolderAndAStickRootAreWindowsPaths) {
     EXPECT_FALSE(folder.ends_with('\\')) << folder;
     EXPECT_TRUE(isAbsoluteSourcePath(folder)) << folder;
     EXPECT_TRUE(WindowsFileOperations().FileExists(folder + "\\tonarion_core_tests.exe")) << folder;
-    // A stick root ends in one separator.
-    EXPECT_EQ(stickRootOf("E:"), "E:\\");
+    // A stick root is absolute and ends in one separator.
     EXPECT_EQ(stickRootOf("E:\\"), "E:\\");
-    EXPECT_EQ(stickRootOf("E:/"), "E:/");
+    EXPECT_EQ(stickRootOf("E:/"), "E:\\");
+    EXPECT_EQ(stickRootOf("E:\\Sounds\\..\\Sounds"), "E:\\Sounds\\");
     EXPECT_EQ(stickRootOf("\\\\server\\share"), "\\\\server\\share\\");
+}
+
+// scripts/test-windows maps the drive letters U: and V: to one empty folder, as a stick that
+// Windows gives another letter tomorrow, or a folder mapped with subst.
+TEST(WindowsTwoLettersTest, DeletingARandomRowUnderTheOtherLetterRenumbersTheRightSounds) {
+    const std::filesystem::path folder = L"U:\\";
+    ASSERT_TRUE(std::filesystem::exists(L"V:\\")) << "U: and V: must be mapped to one folder";
+    const std::vector<std::string> names = {"ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3",
+                                            "ZUM_-0003-00000.mp3", "ZUM_-0004-00000.mp3"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::ofstream(folder / names[i], std::ios::binary) << std::string(1, char('a' + i));
+    }
+    WindowsFileOperations files;
+    RecordingUserInterface ui;
+    const auto onDrive = [&](const std::string& root,
+                             const std::function<void(StickWorkspace&)>& work) {
+        Session session;
+        session.stickRoot = stickRootOf(root);
+        ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
+        StickWorkspace workspace(session, files, ui);
+        ASSERT_EQ(workspace.load(programFolder()), IndexReadResult::Read);
+        work(workspace);
+        workspace.commit();
+    };
+    onDrive("U:\\", [](StickWorkspace&) {});
+    onDrive("V:\\", [](StickWorkspace& workspace) { workspace.deleteRow(2); });
+    onDrive("U:\\", [](StickWorkspace& workspace) { workspace.session().SaveNeeded = true; });
+
+    std::vector<std::string> contents;
+    for (const auto& name : names) {
+        std::ifstream in(folder / name, std::ios::binary);
+        std::string bytes;
+        contents.push_back(std::getline(in, bytes) ? bytes : "<missing>");
+    }
+    EXPECT_EQ(contents, (std::vector<std::string>{"a", "c", "d", "<missing>"}));
 }
 
 } // namespace
