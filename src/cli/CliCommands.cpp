@@ -30,10 +30,6 @@ constexpr int Success = 0;
 constexpr int Refused = 1;
 constexpr int UsageFailure = 2;
 
-// What a commit that CommitToStick interrupted leaves besides the index's temporary file:
-// a stick file waiting under its name and this while two files swap their names.
-constexpr std::string_view ParkedFileSuffix = ".tonarion-tmp";
-
 std::string trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     const auto last = text.find_last_not_of(' ');
@@ -371,11 +367,7 @@ int CommandRunner::deleteRows() {
     if (!loadStick(m_env.files)) {
         return Refused;
     }
-    // From the bottom up, so that every number still names the row it named before.
-    std::sort(rows.rbegin(), rows.rend());
-    for (const int row : rows) {
-        m_workspace->deleteRow(row);
-    }
+    m_workspace->deleteRows(rows);
     return closeAndCommit();
 }
 
@@ -436,12 +428,19 @@ std::vector<Problem> CommandRunner::problems() {
     std::vector<Problem> found;
     FileOperations& stick = m_env.files;
     const std::string& root = m_session->stickRoot;
+    // What the index file on the stick lists: loading shows unlisted sound files as rows, but
+    // the module plays them whatever the table shows.
     std::vector<std::string> listed;
+    std::error_code error;
+    const IndexContent index = parseIndexFile(
+        stick.readFile(root + m_session->indexFileName, error).value_or(std::string()));
+    for (const auto& line : index.entries) {
+        listed.push_back(line.entryName);
+    }
     for (const SoundEntry& entry : table().entries()) {
         if (!entry.isBound()) {
             continue;
         }
-        listed.push_back(entry.entryName);
         const SoundState state = soundState(stick, entry);
         if (!state.present) {
             found.push_back(
@@ -452,8 +451,8 @@ std::vector<Problem> CommandRunner::problems() {
     }
     const SettingsTable& settings = m_session->settings.CurrentSettings;
     for (const Setting setting : AllSettings) {
+        listed.push_back(index.settings[setting]);
         if (!settings[setting].empty()) {
-            listed.push_back(settings[setting]);
             if (!StickFiles(stick, root).exists(settings[setting])) {
                 found.push_back({"missing setting", settings[setting]});
             }
@@ -466,7 +465,7 @@ std::vector<Problem> CommandRunner::problems() {
     auto names = stick.listFiles(root).value_or(std::vector<std::string>{});
     std::sort(names.begin(), names.end());
     for (const auto& name : names) {
-        if (sameFileName(name, IndexTempName) || name.ends_with(ParkedFileSuffix)) {
+        if (sameFileName(name, IndexTempName) || isWorkingFileName(name)) {
             found.push_back({"temporary file", name});
         } else if (isSettingName(name) && !isListed(name)) {
             const auto setting = settingOfName(name);

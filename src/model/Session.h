@@ -11,6 +11,13 @@
 
 namespace tonarion {
 
+// A stick file that is to take another name at the next commit, for a row whose sound is
+// otherwise copied from the computer: a rename writes no sound data.
+struct PendingRename {
+    std::string from;
+    std::string to;
+};
+
 // What the program knows about the stick it works on, shared by every window and operation.
 // There is one per run; it is passed to whoever needs it, never reached as a global.
 struct Session {
@@ -30,6 +37,9 @@ struct Session {
     // next commit that gets through deletes them, so that the module does not go on playing
     // a sound the user deleted or bound anew.
     std::vector<std::string> staleStickFiles;
+    // Stick files that have to take another name, as when a random entry leaves the numbers
+    // and the ones above it move down one.
+    std::vector<PendingRename> pendingRenames;
 };
 
 } // namespace tonarion

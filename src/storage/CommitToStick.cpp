@@ -3,23 +3,25 @@
 #include "model/EntryName.h"
 #include "model/SoundTable.h"
 #include "storage/IndexFile.h"
+#include "storage/StickChange.h"
 #include "storage/StickFiles.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <set>
 
 namespace tonarion {
 namespace {
 
 constexpr std::size_t MaxListedFailures = 10;
-// While two stick files swap their names, one of them waits under its name and this.
-constexpr const char* ParkingSuffix = ".tonarion-tmp";
 
-// A row whose sound is a stick file under another name.
-struct Move {
+// A stick file that takes the name of a row's entry; row 0 for a pending rename of a row whose
+// source stays on the computer.
+struct PlannedMove {
     int row;
-    std::string from;
+    StickMove move;
 };
 
 class CommitRun {
@@ -33,21 +35,28 @@ public:
     CommitResult run();
 
 private:
+    void planMoves(std::vector<int>& copies);
+    bool isMoveTarget(const std::string& name) const;
+    bool fitsOnStick(const std::vector<int>& copies);
+    StickChange plannedChange() const;
+    std::vector<std::string> namesToDelete() const;
+    std::vector<SoundEntry> rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const;
     void copyWhenChanged(int row);
-    void moveAll(std::vector<Move> moves);
-    void moveOne(const Move& move, std::vector<Move>& others);
-    void renameOnStick(const std::string& from, const std::string& to, std::vector<Move>& moves,
-                       std::error_code& error);
+    void takeMovesIntoRows(const StickChangeRun& change);
+    void forgetPendingRename(const std::string& from);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
     bool stickLacks(const std::string& name);
-    void writeIndexFile();
+    std::string indexFileBytes(const std::vector<SoundEntry>& rows) const;
     void writeSettingFiles();
-    void removeStaleFiles();
-    bool isStillNeeded(const std::string& name) const;
-    bool isNeededInPlace(const std::string& name, int exceptRow);
+    bool isNeededInPlace(const std::string& name, int exceptRow,
+                         const std::vector<PlannedMove>& moves);
     void fail(const std::string& name, std::error_code error) {
-        m_failures.push_back(name + ": " + error.message());
+        m_failures.push_back({name, error});
     }
+    void failAll(const std::vector<StickFailure>& failures) {
+        m_failures.insert(m_failures.end(), failures.begin(), failures.end());
+    }
+    void undoCopies();
     void checkEverythingArrived();
     void reportFailures();
     bool reportSoundsNotFound();
@@ -57,15 +66,14 @@ private:
     FileOperations& m_files;
     UserInterface& m_ui;
     StickFiles m_stick;
-    std::vector<std::string> m_failures;
+    std::vector<PlannedMove> m_moves;
+    // Names this run gave a sound that the stick did not hold before.
+    std::vector<std::string> m_created;
+    bool m_createsNames = false;
+    std::vector<StickFailure> m_failures;
     int m_done = 0;
     int m_total = 0;
 };
-
-bool isSourceOf(const std::vector<Move>& moves, std::string_view name) {
-    return std::any_of(moves.begin(), moves.end(),
-                       [name](const Move& move) { return sameFileName(move.from, name); });
-}
 
 CommitResult CommitRun::run() {
     m_ui.setBusyPointer(true);
@@ -73,45 +81,51 @@ CommitResult CommitRun::run() {
     m_ui.showWaitWindow();
     m_ui.processPendingEvents();
 
-    // Sounds from the computer come first. Only when they have all arrived does anything
-    // on the stick change its name or go, so that a full or write-protected stick keeps its
-    // index file as it was. A copy onto a name whose file another sound has yet to leave
-    // waits until the stick files have moved.
+    // Before anything changes, the journal says where the stick is going, so that whoever
+    // opens it next can finish the way if this run is cut short. Sounds from the computer
+    // come first; a failure there takes them back and leaves the stick as it was. Then the
+    // stick files move, and last the index file goes in place and stale files go.
     std::vector<int> copies;
+    planMoves(copies);
     std::vector<int> waitingCopies;
-    std::vector<Move> moves;
-    SoundTable& table = m_session.table;
-    for (int row = 1; row < table.nextRow(); ++row) {
-        const SoundEntry& entry = table.row(row);
-        if (!entry.isBound() || entry.sourcePath.empty()) {
-            continue;
+    m_total = static_cast<int>(copies.size() + m_moves.size());
+    if (fitsOnStick(copies)) {
+        StickChangeRun change(m_stick, plannedChange());
+        // A change that only replaces files in one step and rewrites the index file leaves
+        // nothing to finish; everything else is announced first. So is every change after
+        // a run that left its journal: the next start must not finish that older plan.
+        const bool needsJournal = m_createsNames || !change.change().moves.empty() ||
+                                  !change.change().deletions.empty() || m_stick.exists(JournalName);
+        if (needsJournal) {
+            if (const auto error = change.announce()) {
+                fail(JournalName, error);
+            }
         }
-        if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
-            from && !sameFileName(*from, entry.entryName)) {
-            moves.push_back({row, *from});
-        } else {
-            copies.push_back(row);
-        }
-    }
-    m_total = static_cast<int>(copies.size() + moves.size());
-    for (const int row : copies) {
-        if (isSourceOf(moves, table.row(row).entryName)) {
-            waitingCopies.push_back(row);
-            continue;
-        }
-        copyWhenChanged(row);
-        reportProgress();
-    }
-    if (m_failures.empty()) {
-        moveAll(std::move(moves));
-        for (const int row : waitingCopies) {
+        for (const int row : copies) {
+            if (!m_failures.empty()) {
+                break;
+            }
+            if (isMoveTarget(m_session.table.row(row).entryName)) {
+                waitingCopies.push_back(row);
+                continue;
+            }
             copyWhenChanged(row);
             reportProgress();
         }
-        writeSettingFiles();
-        writeIndexFile();
-        removeStaleFiles();
-        checkEverythingArrived();
+        if (!m_failures.empty()) {
+            undoCopies();
+        } else {
+            failAll(change.moveFiles());
+            takeMovesIntoRows(change);
+            for (const int row : waitingCopies) {
+                copyWhenChanged(row);
+                reportProgress();
+            }
+            writeSettingFiles();
+            failAll(
+                change.finish(m_session.indexFileName, indexFileBytes(m_session.table.entries())));
+            checkEverythingArrived();
+        }
     }
 
     m_ui.hideWaitWindow();
@@ -120,93 +134,204 @@ CommitResult CommitRun::run() {
         reportFailures();
         return CommitResult::Failed;
     }
+    m_session.settings.StoredSettings = m_session.settings.CurrentSettings;
     m_session.staleStickFiles.clear();
+    m_session.pendingRenames.clear();
     m_session.SaveNeeded = false;
     return reportSoundsNotFound() ? CommitResult::SoundsNotFound : CommitResult::Written;
 }
 
-// Stick files move in an order that never overwrites a sound still waiting to move, as when
-// deleting a random entry shifts the others down one by one.
-void CommitRun::moveAll(std::vector<Move> moves) {
-    while (!moves.empty()) {
-        const auto ready = std::find_if(moves.begin(), moves.end(), [&](const Move& move) {
-            return !isSourceOf(moves, m_session.table.row(move.row).entryName);
-        });
-        if (ready == moves.end()) {
-            // Every name is still needed by another move: names that swap. One sound waits
-            // under a name of its own until its new one is free.
-            const Move first = moves.front();
-            std::error_code error;
-            renameOnStick(first.from, first.from + ParkingSuffix, moves, error);
-            if (error) {
-                fail(m_session.table.row(first.row).entryName, error);
-                moves.erase(moves.begin());
-            }
+// Which rows' sounds come from the computer, and which stick files take another name: those
+// of rows whose source is a stick file under another EntryName, and the pending renames.
+void CommitRun::planMoves(std::vector<int>& copies) {
+    const SoundTable& table = m_session.table;
+    std::vector<PlannedMove> moves;
+    for (int row = 1; row < table.nextRow(); ++row) {
+        const SoundEntry& entry = table.row(row);
+        if (!entry.isBound() || entry.sourcePath.empty()) {
             continue;
         }
-        const Move move = *ready;
-        moves.erase(ready);
-        moveOne(move, moves);
+        if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
+            from && !sameFileName(*from, entry.entryName)) {
+            moves.push_back({row, {*from, entry.entryName}});
+        } else {
+            copies.push_back(row);
+        }
+    }
+    for (const auto& rename : m_session.pendingRenames) {
+        const bool known = std::any_of(moves.begin(), moves.end(), [&](const PlannedMove& m) {
+            return sameFileName(m.move.from, rename.from) || sameFileName(m.move.to, rename.to);
+        });
+        if (!known && !sameFileName(rename.from, rename.to)) {
+            moves.push_back({0, {rename.from, rename.to}});
+        }
+    }
+    for (auto& planned : moves) {
+        const std::string& from = planned.move.from;
+        if (!m_stick.exists(from) && !m_stick.exists(from + MoveSuffix) && stickLacks(from)) {
+            // The stick file was the sound's only copy and is gone. A file under the new name
+            // is taken as the sound; otherwise the row is shown as lacking its sound.
+            if (planned.row > 0) {
+                markNotFound(planned.row, !m_stick.exists(planned.move.to));
+                SoundEntry entry = table.row(planned.row);
+                entry.sourcePath = m_session.stickRoot + planned.move.to;
+                m_session.table.replaceRow(planned.row, std::move(entry));
+            }
+            forgetPendingRename(from);
+            continue;
+        }
+        // A file that another row still needs where it is, or that several rows take, is
+        // copied; the last row that takes it gets the file itself.
+        const bool takenLater =
+            std::any_of(&planned + 1, moves.data() + moves.size(), [&](const PlannedMove& later) {
+                return sameFileName(later.move.from, from);
+            });
+        // A file that waits under its parking name since a run failed is the one to move,
+        // whoever's file stands under its old name by now.
+        planned.move.copy = takenLater || (!m_stick.exists(from + MoveSuffix) &&
+                                           isNeededInPlace(from, planned.row, moves));
+        if (planned.row > 0) {
+            markNotFound(planned.row, false);
+        }
+        m_moves.push_back(planned);
+    }
+}
+
+bool CommitRun::isMoveTarget(const std::string& name) const {
+    return std::any_of(m_moves.begin(), m_moves.end(), [&](const PlannedMove& planned) {
+        return sameFileName(planned.move.to, name) || sameFileName(planned.move.from, name);
+    });
+}
+
+// A stick too full for the sounds to copy is refused before anything is written, so that the
+// user can make room and nothing is left half done.
+bool CommitRun::fitsOnStick(const std::vector<int>& copies) {
+    const auto space = m_files.freeSpace(m_session.stickRoot)
+                           .value_or(FreeSpace{std::numeric_limits<std::uintmax_t>::max(), 1});
+    const auto units = [&](std::uintmax_t bytes) {
+        return (bytes + space.unit - 1) / space.unit * space.unit;
+    };
+    std::uintmax_t needed = 0;
+    for (const int row : copies) {
+        const SoundEntry& entry = m_session.table.row(row);
+        const auto source = m_files.status(entry.sourcePath);
+        const auto copy = m_stick.status(entry.entryName);
+        if (source && !(copy && isSameFileVersion(*source, *copy))) {
+            // A replaced sound is written beside the old one before it takes its place.
+            needed += units(source->size);
+            m_createsNames = m_createsNames || !copy;
+        }
+    }
+    for (const auto& planned : m_moves) {
+        if (planned.move.copy) {
+            if (const auto file = m_stick.status(planned.move.from)) {
+                needed += units(file->size);
+            }
+        }
+    }
+    for (const Setting setting : AllSettings) {
+        const std::string& current = m_session.settings.CurrentSettings[setting];
+        m_createsNames =
+            m_createsNames || (!current.empty() &&
+                               !sameFileName(current, m_session.settings.StoredSettings[setting]));
+    }
+    if (needed <= space.bytes) {
+        return true;
+    }
+    fail("", std::make_error_code(std::errc::no_space_on_device));
+    return false;
+}
+
+StickChange CommitRun::plannedChange() const {
+    StickChange change;
+    for (const auto& planned : m_moves) {
+        change.moves.push_back(planned.move);
+    }
+    change.deletions = namesToDelete();
+    change.plannedIndex = indexFileBytes(rowsAfterMoves([](std::size_t) { return true; }));
+    return change;
+}
+
+// Stale stick files, and the file of every setting whose name changed, once nothing needs
+// them any more.
+std::vector<std::string> CommitRun::namesToDelete() const {
+    std::vector<std::string> names = m_session.staleStickFiles;
+    const ModuleSettings& settings = m_session.settings;
+    for (const Setting setting : AllSettings) {
+        const std::string& current = settings.CurrentSettings[setting];
+        const std::string stored = settings.StoredSettings[setting].substr(0, EntryNameLength);
+        if (!stored.empty() && current.size() > 18 && !sameFileName(stored, current)) {
+            names.push_back(stored);
+        }
+    }
+    std::erase_if(names, [this](const std::string& name) {
+        return std::any_of(m_moves.begin(), m_moves.end(), [&](const PlannedMove& planned) {
+            return sameFileName(planned.move.from, name) && !planned.move.copy;
+        });
+    });
+    return names;
+}
+
+// The rows as they stand once the moves that arrived have: a moved sound's source is its new
+// stick file, and so is that of every row that named the old one. Every row is looked at as
+// it stood before, so that files that swap their names do not carry a row along twice. A row
+// under the old name itself keeps its source: its sound arrived there while the moving one
+// waited under its parking name.
+std::vector<SoundEntry>
+CommitRun::rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const {
+    std::vector<SoundEntry> rows = m_session.table.entries();
+    for (auto& entry : rows) {
+        const auto name = m_stick.nameInRoot(entry.sourcePath);
+        for (std::size_t i = 0; name && i < m_moves.size(); ++i) {
+            const StickMove& move = m_moves[i].move;
+            if (!move.copy && arrived(i) && sameFileName(*name, move.from) &&
+                !sameFileName(entry.entryName, move.from)) {
+                entry.sourcePath = m_session.stickRoot + move.to;
+                break;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < m_moves.size(); ++i) {
+        if (m_moves[i].row > 0 && arrived(i)) {
+            rows[static_cast<std::size_t>(m_moves[i].row - 1)].sourcePath =
+                m_session.stickRoot + m_moves[i].move.to;
+        }
+    }
+    return rows;
+}
+
+void CommitRun::takeMovesIntoRows(const StickChangeRun& change) {
+    const auto rows = rowsAfterMoves([&](std::size_t i) { return change.arrived(i); });
+    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+        const std::string& after = rows[static_cast<std::size_t>(row - 1)].sourcePath;
+        if (after != m_session.table.row(row).sourcePath) {
+            SoundEntry entry = m_session.table.row(row);
+            entry.sourcePath = after;
+            m_session.table.replaceRow(row, std::move(entry));
+        }
+    }
+    // A rename that arrived is done, whatever becomes of the rest of the run.
+    for (std::size_t i = 0; i < m_moves.size(); ++i) {
+        if (change.arrived(i)) {
+            forgetPendingRename(m_moves[i].move.from);
+        }
         reportProgress();
     }
 }
 
-void CommitRun::moveOne(const Move& move, std::vector<Move>& others) {
-    SoundEntry entry = m_session.table.row(move.row);
-    const bool targetExists = m_stick.exists(entry.entryName);
-    std::error_code error;
-    if (!m_stick.exists(move.from) && stickLacks(move.from)) {
-        // The stick file was the sound's only copy and is gone. A file under the new name is
-        // taken as the sound; otherwise the row is shown as lacking its sound, and the rest
-        // of the stick is still written.
-        markNotFound(move.row, !targetExists);
-    } else if (isNeededInPlace(move.from, move.row)) {
-        error = m_stick.copyIn(*m_stick.pathOf(move.from), entry.entryName);
-    } else {
-        // No sound waits under the new name any more (its move would have come first):
-        // whatever file stands there makes room.
-        if (targetExists) {
-            m_stick.deleteFile(entry.entryName);
-        }
-        renameOnStick(move.from, entry.entryName, others, error);
-    }
-    if (error) {
-        fail(entry.entryName, error);
-        return;
-    }
-    entry.sourcePath = m_session.stickRoot + entry.entryName;
-    m_session.table.replaceRow(move.row, std::move(entry));
+void CommitRun::forgetPendingRename(const std::string& from) {
+    std::erase_if(m_session.pendingRenames,
+                  [&](const PendingRename& rename) { return sameFileName(rename.from, from); });
 }
 
-// Renames a stick file; every row whose source it was, and every move still to come from
-// it, follows it to its new name, so that no row goes on naming a file that another sound
-// may take next.
-void CommitRun::renameOnStick(const std::string& from, const std::string& to,
-                              std::vector<Move>& moves, std::error_code& error) {
-    error = m_stick.rename(from, to);
-    if (error) {
-        return;
-    }
-    followRenamedStickFile(m_session, m_stick, from, to);
-    for (Move& move : moves) {
-        if (sameFileName(move.from, from)) {
-            move.from = to;
-        }
-    }
-}
-
-void CommitRun::writeIndexFile() {
+std::string CommitRun::indexFileBytes(const std::vector<SoundEntry>& rows) const {
     std::vector<IndexEntryLine> lines;
-    for (const SoundEntry& entry : m_session.table.entries()) {
+    for (const SoundEntry& entry : rows) {
         if (entry.isBound()) {
             lines.push_back({entry.entryName, entry.sourcePath});
         }
     }
-    if (const auto error =
-            replaceIndexFile(m_stick, m_session.indexFileName,
-                             composeIndexFile(lines, m_session.settings.CurrentSettings, {}))) {
-        fail(m_session.indexFileName, error);
-    }
+    return composeIndexFile(lines, m_session.settings.CurrentSettings, {});
 }
 
 void CommitRun::copyWhenChanged(int row) {
@@ -230,7 +355,18 @@ void CommitRun::copyWhenChanged(int row) {
     }
     if (const auto error = m_stick.copyIn(entry.sourcePath, entry.entryName)) {
         fail(entry.entryName, error);
+    } else if (!copy) {
+        m_created.push_back(entry.entryName);
     }
+}
+
+// A run that could not copy every sound takes back the names it added, and its journal, so
+// that the stick stays exactly as its index file says.
+void CommitRun::undoCopies() {
+    for (const auto& name : m_created) {
+        m_stick.deleteFile(name);
+    }
+    m_stick.deleteFile(JournalName);
 }
 
 // Only a stick that can be read as a whole lacks a file: a pulled one lacks nothing, so that
@@ -242,10 +378,11 @@ bool CommitRun::stickLacks(const std::string& name) {
            });
 }
 
+// Creates the file of every current setting; the files of changed settings go with the
+// stale files once the index file is in place.
 void CommitRun::writeSettingFiles() {
-    ModuleSettings& settings = m_session.settings;
     for (const Setting setting : AllSettings) {
-        const std::string current = settings.CurrentSettings[setting];
+        const std::string& current = m_session.settings.CurrentSettings[setting];
         if (current.empty()) {
             continue;
         }
@@ -254,49 +391,29 @@ void CommitRun::writeSettingFiles() {
         if (const auto file = m_stick.status(current); file && file->size > 0) {
             m_stick.deleteFile(current);
         }
-        // The new file comes first, so that a pulled stick never lacks the setting.
         m_stick.ensureFile(current);
-        const std::string stored = settings.StoredSettings[setting].substr(0, EntryNameLength);
-        if (!stored.empty() && current.size() > 18 && !sameFileName(stored, current) &&
-            !m_stick.deleteFile(stored)) {
-            rememberStaleFile(m_session, stored);
-        }
-        settings.StoredSettings[setting] = current;
     }
 }
 
 // Whether another row carries this name and can only have its sound from the file itself,
-// its source on the computer being gone.
-bool CommitRun::isNeededInPlace(const std::string& name, int exceptRow) {
+// its source on the computer being gone, and no other file moves to the name to bring it.
+bool CommitRun::isNeededInPlace(const std::string& name, int exceptRow,
+                                const std::vector<PlannedMove>& moves) {
+    const bool soundArrivesByMove =
+        std::any_of(moves.begin(), moves.end(), [&](const PlannedMove& planned) {
+            return sameFileName(planned.move.to, name);
+        });
     for (int row = 1; row < m_session.table.nextRow(); ++row) {
         const SoundEntry& entry = m_session.table.row(row);
-        if (row != exceptRow && sameFileName(entry.entryName, name) &&
-            (m_stick.nameInRoot(entry.sourcePath) || !m_files.status(entry.sourcePath))) {
+        if (row == exceptRow || !sameFileName(entry.entryName, name) || soundArrivesByMove) {
+            continue;
+        }
+        const auto source = m_stick.nameInRoot(entry.sourcePath);
+        if (source ? sameFileName(*source, name) : !m_files.status(entry.sourcePath)) {
             return true;
         }
     }
     return false;
-}
-
-bool CommitRun::isStillNeeded(const std::string& name) const {
-    for (const SoundEntry& entry : m_session.table.entries()) {
-        const auto source = m_stick.nameInRoot(entry.sourcePath);
-        if (sameFileName(entry.entryName, name) || (source && sameFileName(*source, name))) {
-            return true;
-        }
-    }
-    return std::any_of(AllSettings.begin(), AllSettings.end(), [&](Setting setting) {
-        return sameFileName(m_session.settings.CurrentSettings[setting], name);
-    });
-}
-
-// Only once the new index file is in place: until then the old one may still list them.
-void CommitRun::removeStaleFiles() {
-    for (const auto& name : m_session.staleStickFiles) {
-        if (!isStillNeeded(name) && !m_stick.deleteFile(name) && m_stick.exists(name)) {
-            fail(name, std::make_error_code(std::errc::permission_denied));
-        }
-    }
 }
 
 void CommitRun::checkEverythingArrived() {
@@ -309,7 +426,7 @@ void CommitRun::checkEverythingArrived() {
     }
     const auto missing = [this, &onStick](const std::string& name) {
         for (const auto& failure : m_failures) {
-            if (failure.starts_with(name + ":")) {
+            if (sameFileName(failure.name, name)) {
                 return;
             }
         }
@@ -331,13 +448,24 @@ void CommitRun::checkEverythingArrived() {
 
 void CommitRun::reportFailures() {
     std::string text = std::string(CommitFailedMessage) + "\r\n\r\n";
-    for (std::size_t i = 0; i < m_failures.size() && i < MaxListedFailures; ++i) {
-        text += m_failures[i] + "\r\n";
+    if (const char* cause = causeOf(m_failures)) {
+        text += std::string(cause) + "\r\n\r\n";
     }
-    if (m_failures.size() > MaxListedFailures) {
+    std::size_t listed = 0;
+    for (const auto& failure : m_failures) {
+        // A refusal before anything was written concerns no single file.
+        if (!failure.name.empty() && listed++ < MaxListedFailures) {
+            text += failure.name + ": " + failure.error.message() + "\r\n";
+        }
+    }
+    if (listed > MaxListedFailures) {
         text += "...\r\n";
     }
-    text += std::string("\r\n") + CommitFailedAdvice;
+    if (listed > 0) {
+        text += "\r\n";
+    }
+    text +=
+        causeOf(m_failures) == NotEnoughSpaceMessage ? NotEnoughSpaceAdvice : CommitFailedAdvice;
     showCritical(m_ui, text);
 }
 
@@ -367,6 +495,27 @@ bool CommitRun::reportSoundsNotFound() {
 }
 
 } // namespace
+
+const char* causeOf(const std::vector<StickFailure>& failures) {
+    const auto any = [&](std::initializer_list<std::errc> codes) {
+        return std::any_of(failures.begin(), failures.end(), [&](const StickFailure& failure) {
+            return std::any_of(codes.begin(), codes.end(), [&](std::errc code) {
+                return failure.error == std::make_error_condition(code);
+            });
+        });
+    };
+    if (any({std::errc::no_space_on_device, std::errc::file_too_large})) {
+        return NotEnoughSpaceMessage;
+    }
+    if (any({std::errc::no_such_device, std::errc::io_error})) {
+        return StickRemovedMessage;
+    }
+    if (any({std::errc::read_only_file_system, std::errc::permission_denied,
+             std::errc::operation_not_permitted})) {
+        return WriteProtectedMessage;
+    }
+    return nullptr;
+}
 
 void followRenamedStickFile(Session& session, const StickFiles& stick, const std::string& from,
                             const std::string& to) {

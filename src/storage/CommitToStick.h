@@ -3,12 +3,22 @@
 #include "model/Session.h"
 #include "model/UserInterface.h"
 #include "storage/FileOperations.h"
+#include "storage/StickChange.h"
 #include "storage/StickFiles.h"
+
+#include <vector>
 
 namespace tonarion {
 
 inline constexpr const char* CommitFailedMessage =
     "Die Änderungen konnten nicht vollständig auf den USB-Stick geschrieben werden.";
+inline constexpr const char* NotEnoughSpaceMessage = "Auf dem USB-Stick ist nicht genug Platz.";
+inline constexpr const char* WriteProtectedMessage = "Der USB-Stick ist schreibgeschützt.";
+inline constexpr const char* StickRemovedMessage =
+    "Der USB-Stick wurde entfernt oder kann nicht gelesen werden.";
+inline constexpr const char* NotEnoughSpaceAdvice =
+    "Schaffen Sie Platz auf dem USB-Stick, die Änderungen werden dann beim nächsten Speichern "
+    "geschrieben.";
 inline constexpr const char* CommitFailedAdvice =
     "Prüfen Sie, ob der USB-Stick eingesteckt und nicht schreibgeschützt ist.";
 
@@ -33,6 +43,10 @@ enum class CommitResult {
 // every setting file, and a new index file that replaces the old one only once it is
 // complete; stale stick files go last. Afterwards it checks that everything arrived.
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui);
+
+// The cause the user is told for failed file operations: a full, removed or write-protected
+// stick, or nothing when the errors say none of these.
+const char* causeOf(const std::vector<StickFailure>& failures);
 
 // After a stick file was renamed, the rows whose source it was name its new path.
 void followRenamedStickFile(Session& session, const StickFiles& stick, const std::string& from,

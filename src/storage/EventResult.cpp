@@ -6,13 +6,6 @@
 #include "storage/StickFiles.h"
 
 namespace tonarion {
-namespace {
-
-bool reachedStick(CommitResult result) {
-    return result == CommitResult::Written || result == CommitResult::SoundsNotFound;
-}
-
-} // namespace
 
 void applyEventResult(Session& session, FileOperations& files, UserInterface& ui, int editRow,
                       const std::string& oldName, const NeuerEintrag& entry) {
@@ -28,24 +21,20 @@ void applyEventResult(Session& session, FileOperations& files, UserInterface& ui
     if (renamed && !stick.nameInRoot(row.sourcePath) && !files.status(row.sourcePath)) {
         row.sourcePath = session.stickRoot + oldName;
     }
-    const bool movesOldFile = stick.nameInRoot(row.sourcePath) == oldName;
+    const auto source = stick.nameInRoot(row.sourcePath);
+    const bool movesOldFile = source && sameFileName(*source, oldName);
     session.table.replaceRow(editRow, std::move(row));
-    const CommitResult result = CommitToStick(session, files, ui);
-
+    // The old file goes with the commit, once the index file no longer lists it and only if
+    // the new one has arrived: until then it may be the only copy of the sound.
     if (renamed && !movesOldFile && !session.table.rowWithEntryName(oldName, 0).has_value()) {
-        // The old file goes only once the new one has arrived; until then it may be the only
-        // copy of the sound, and the next commit that gets through removes it.
-        if (!reachedStick(result) || !stick.deleteFile(oldName)) {
-            rememberStaleFile(session, oldName);
-        }
+        rememberStaleFile(session, oldName);
     }
     // A random entry bound to another kind leaves a gap in the running numbers, which the
-    // module does not allow; it closes as when the row is deleted, and the stick follows.
+    // module does not allow; it closes as when the row is deleted.
     if (kindOf(oldName) == 'Z' && kindOf(newName) != 'Z') {
-        closeRandomGapAfter(session, files, oldName);
-        session.SaveNeeded = true;
-        CommitToStick(session, files, ui);
+        closeRandomGapAfter(session, oldName);
     }
+    CommitToStick(session, files, ui);
 }
 
 } // namespace tonarion

@@ -23,6 +23,14 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+struct FreeSpace {
+    std::uintmax_t bytes = 0;
+    std::uintmax_t unit = 1;
+};
+
+// What a copy is written under before it takes its name; what an interrupted copy leaves.
+inline constexpr const char* CopySuffix = ".tonarion-new";
+
 // Every file the program touches, it touches through this interface: the platform layer
 // implements it for Linux and Windows, tests run it against fakes and real FAT images.
 // Paths are UTF-8. No operation reports anything to the user; callers decide what a failure
@@ -35,7 +43,8 @@ public:
     virtual bool ShellDelete(const std::string& path) = 0;
 
     // Copies source to target, replacing target; the copy keeps the source's modification
-    // time. A copy of a file onto itself fails and changes nothing. A copy that replaces a
+    // time. Target appears only complete: the copy is written under target + CopySuffix and
+    // then renamed. A copy of a file onto itself fails and changes nothing. A copy that replaces a
     // file is on the medium when this returns; a new file at the latest when the next
     // writeFileDurably on the same medium returns.
     virtual std::error_code CopyFileReplace(const std::string& source,
@@ -63,6 +72,10 @@ public:
     virtual std::error_code replaceFile(const std::string& from, const std::string& to) = 0;
 
     virtual std::optional<FileStatus> status(const std::string& path) = 0;
+
+    // The bytes still free on the medium that holds folder, and its allocation unit: every
+    // file takes whole units. Nothing when it cannot be told.
+    virtual std::optional<FreeSpace> freeSpace(const std::string& folder) = 0;
 
     // The identity of a file or folder, or nothing when there is none at path.
     virtual std::optional<FileIdentity> identity(const std::string& path) = 0;

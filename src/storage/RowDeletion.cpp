@@ -21,16 +21,30 @@ std::optional<int> runningNumber(std::string_view entryName) {
     return value;
 }
 
-bool nameUsedByAnotherRow(const SoundTable& table, std::string_view name, int row) {
-    return table.rowWithEntryName(name, row).has_value();
+// The stick file that holds the sound of this name: the one a pending rename has yet to give
+// it that name, if any.
+std::string fileOfName(const Session& session, std::string_view name) {
+    for (const auto& rename : session.pendingRenames) {
+        if (sameFileName(rename.to, name)) {
+            return rename.from;
+        }
+    }
+    return std::string(name);
 }
 
-// Gives the random entry in row its new running number: in the table, and on the stick by
-// renaming its file there (same sound, no copy) or, where the stick lacks it, by copying
-// it from its source. A sound whose file on the computer has gone is found by its stick path
-// from then on; if the stick could not follow (pulled, write-protected), that path is the
-// old file's, and the next commit moves it.
-void renumberRandomEntry(Session& session, StickFiles& stick, int row, int number) {
+void addPendingRename(Session& session, const std::string& from, const std::string& to) {
+    for (auto& rename : session.pendingRenames) {
+        if (sameFileName(rename.to, from)) {
+            rename.to = to; // the file has not moved yet: it goes straight to the last name
+            return;
+        }
+    }
+    session.pendingRenames.push_back({from, to});
+}
+
+// Gives the random entry in row its new running number. Its stick file takes the new name at
+// the next commit, by a rename: the sound stays the same, and nothing is copied again.
+void renumberRandomEntry(Session& session, int row, int number) {
     SoundEntry entry = session.table.row(row);
     const std::string oldName = entry.entryName;
     const std::string numberText = pad4(std::to_string(number));
@@ -38,31 +52,13 @@ void renumberRandomEntry(Session& session, StickFiles& stick, int row, int numbe
     entry.entryName = newName;
     entry.address1 = numberText;
     if (newName != oldName) {
-        const bool onComputer = !stick.nameInRoot(entry.sourcePath) &&
-                                stick.operations().status(entry.sourcePath).has_value();
-        const bool othersNeedOldFile = nameUsedByAnotherRow(session.table, oldName, row);
-        bool moved = false;
-        if (stick.exists(oldName) && !othersNeedOldFile) {
-            moved = !stick.rename(oldName, newName);
-            if (moved) {
-                followRenamedStickFile(session, stick, oldName, newName);
-            }
-        } else if (stick.exists(oldName)) {
-            moved = !stick.copyIn(*stick.pathOf(oldName), newName);
-        } else {
-            moved = !stick.copyIn(entry.sourcePath, newName);
-        }
-        if (!onComputer) {
-            entry.sourcePath = session.stickRoot + (moved ? newName : oldName);
-        }
-        if (!moved && !othersNeedOldFile) {
-            rememberStaleFile(session, oldName);
-        }
+        addPendingRename(session, oldName, newName);
+        session.SaveNeeded = true;
     }
     session.table.replaceRow(row, std::move(entry));
 }
 
-void closeRandomGap(Session& session, StickFiles& stick, int deletedNumber) {
+void closeRandomGap(Session& session, int deletedNumber) {
     std::vector<std::pair<int, int>> numbered; // running number, row
     for (int row = 1; row < session.table.nextRow(); ++row) {
         const std::string& name = session.table.row(row).entryName;
@@ -77,38 +73,40 @@ void closeRandomGap(Session& session, StickFiles& stick, int deletedNumber) {
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     int next = deletedNumber;
     for (const auto& [number, row] : numbered) {
-        renumberRandomEntry(session, stick, row, next++);
+        renumberRandomEntry(session, row, next++);
     }
 }
 
 } // namespace
 
-void deleteRow(Session& session, FileOperations& files, int row) {
+void deleteRow(Session& session, int row) {
     SoundTable& table = session.table;
     if (!table.isEntryRow(row)) {
         return;
     }
-    StickFiles stick(files, session.stickRoot);
     const std::string name = table.row(row).entryName;
     if (!name.empty()) {
         // Another row under the same name still needs the file.
-        if (!nameUsedByAnotherRow(table, name, row) && !stick.deleteFile(name)) {
-            rememberStaleFile(session, name);
+        if (!table.rowWithEntryName(name, row)) {
+            const std::string file = fileOfName(session, name);
+            std::erase_if(session.pendingRenames, [&](const PendingRename& rename) {
+                return sameFileName(rename.to, name);
+            });
+            rememberStaleFile(session, file);
         }
         session.counters.removeEntry(kindOf(name));
         session.SaveNeeded = true;
     }
     table.removeRow(row);
-    closeRandomGapAfter(session, files, name);
+    closeRandomGapAfter(session, name);
 }
 
-void closeRandomGapAfter(Session& session, FileOperations& files, std::string_view leavingName) {
+void closeRandomGapAfter(Session& session, std::string_view leavingName) {
     if (kindOf(leavingName) != 'Z') {
         return;
     }
     if (const auto number = runningNumber(leavingName)) {
-        StickFiles stick(files, session.stickRoot);
-        closeRandomGap(session, stick, *number);
+        closeRandomGap(session, *number);
     }
 }
 

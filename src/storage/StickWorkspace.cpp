@@ -3,7 +3,11 @@
 #include "model/SoundFileDrop.h"
 #include "storage/EventResult.h"
 #include "storage/RowDeletion.h"
-#include "storage/SoundPresence.h"
+#include "storage/StickChange.h"
+#include "storage/StickFiles.h"
+#include "storage/StickReconciliation.h"
+
+#include <algorithm>
 
 namespace tonarion {
 
@@ -17,9 +21,15 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     m_session.table.clear();
     m_session.counters.reset();
     m_session.settings = {};
+    // Work that an earlier run began on the stick and could not finish is finished first, so
+    // that the index file read is the one that run was heading for.
+    StickFiles stick(m_files, m_session.stickRoot);
+    const bool finished = finishInterruptedChange(stick, m_session.indexFileName);
     const IndexReadResult result = IndexLesen(m_session, m_files, m_ui, programFolder);
     if (result == IndexReadResult::Read) {
-        markSoundsNotFound(m_session, m_files);
+        reconcileWithStick(m_session, m_files, m_ui);
+        // The sounds that run had yet to copy come with the next commit.
+        m_session.SaveNeeded = m_session.SaveNeeded || finished;
     }
     return result;
 }
@@ -54,8 +64,15 @@ std::optional<std::string> StickWorkspace::bind(int editRow, const EventSelectio
     return entry->entryName();
 }
 
-void StickWorkspace::deleteRow(int row) {
-    tonarion::deleteRow(m_session, m_files, row);
+// The stick follows at once: the module would otherwise go on playing the deleted sound, and
+// the renumbered random sounds would stand under names the index file does not give them.
+CommitResult StickWorkspace::deleteRows(std::vector<int> rows) {
+    // From the bottom up, so that every number still names the row it named before.
+    std::sort(rows.rbegin(), rows.rend());
+    for (const int row : rows) {
+        tonarion::deleteRow(m_session, row);
+    }
+    return commit();
 }
 
 SettingsForm StickWorkspace::openSettings() {

@@ -40,7 +40,9 @@ public:
     // Both at once, as the command line binds a row: the new EntryName, or nothing.
     std::optional<std::string> bind(int editRow, const EventSelection& selection);
 
-    void deleteRow(int row);
+    // "Zeile löschen" for rows as numbered before the first goes; the stick follows at once.
+    CommitResult deleteRows(std::vector<int> rows);
+    CommitResult deleteRow(int row) { return deleteRows({row}); }
 
     // The settings dialog: opening commits first when a setting file is missing on the
     // stick; closing commits when the user chose to save.

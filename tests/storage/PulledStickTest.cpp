@@ -10,11 +10,15 @@
 // - the user saw the failure message, unless the commit had gone through and only a file
 //   under an old name could not be removed any more;
 // - SaveNeeded is still set, so that the stick "back" is committed once more, and that commit
-//   brings the stick to exactly the state the undisturbed action reached.
+//   brings the stick to exactly the state the undisturbed action reached;
+// - had the program ended there instead, the next start and one commit leave the stick as its
+//   index says, with every binding as before the action or every one as after it.
 
 #include "model/EntryName.h"
 #include "storage/EventResult.h"
 #include "storage/RowDeletion.h"
+#include "storage/StickChange.h"
+#include "storage/StickSelection.h"
 #include "support/Selections.h"
 #include "support/StickFixture.h"
 
@@ -40,6 +44,51 @@ protected:
             content[name] = files.content(Root + name);
         }
         return content;
+    }
+
+    // Which content the module plays under each name, read from the files, and whether the
+    // index lists exactly the sound and setting files in the root, one per setting.
+    std::map<std::string, std::string> bindings(const FakeFileOperations& stick) const {
+        std::map<std::string, std::string> played;
+        for (const auto& name : stick.filesIn(Root)) {
+            if (looksLikeEntryName(name) || settingOfName(name)) {
+                played[name] = stick.content(Root + name);
+            }
+        }
+        return played;
+    }
+    void expectStickTrueToItsIndex(const FakeFileOperations& stick) const {
+        const IndexContent index = parseIndexFile(stick.content(Root + IndexFileName));
+        std::set<std::string> listed;
+        for (const auto& line : index.entries) {
+            listed.insert(line.entryName);
+        }
+        for (const Setting setting : AllSettings) {
+            listed.insert(index.settings[setting]);
+        }
+        for (const auto& [name, content] : bindings(stick)) {
+            EXPECT_TRUE(listed.contains(name)) << "plays, but the index does not list it: " << name;
+        }
+        for (const auto& name : stick.filesIn(Root)) {
+            EXPECT_FALSE(isWorkingFileName(name)) << "left over: " << name;
+        }
+    }
+
+    // The program ends where the stick was pulled; it is started again on the stick as it is
+    // and commits once. What the module then plays under each name.
+    std::map<std::string, std::string> restartAndCommit(const FakeFileOperations& stickLeft) {
+        FakeFileOperations stick = stickLeft;
+        stick.pullStickAt(std::numeric_limits<int>::max(), Root);
+        Session restarted;
+        restarted.stickRoot = Root;
+        RecordingUserInterface restartUi;
+        StickWorkspace next(restarted, stick, restartUi);
+        restarted.indexFileName = findIndexFile(stick, Root).value_or(IndexFileName);
+        EXPECT_EQ(next.load("/opt/tonarion"), IndexReadResult::Read);
+        restarted.SaveNeeded = true;
+        next.commit();
+        expectStickTrueToItsIndex(stick);
+        return bindings(stick);
     }
 
     // The contents of the sounds an index file lists whose source is not on the computer.
@@ -70,6 +119,9 @@ protected:
         ASSERT_EQ(ui.texts(), std::vector<std::string>{});
         const std::string newIndex = index();
         const StickContent newStick = stickContent();
+        // Ended before the action or after it, the next start and commit reach these.
+        const auto bindingsBefore = restartAndCommit(before);
+        const auto bindingsAfter = restartAndCommit(files);
         std::set<std::string> precious = soundsOnlyOnStick(oldIndex, oldStick);
         precious.merge(soundsOnlyOnStick(newIndex, newStick));
         precious.erase(deletedSound);
@@ -82,6 +134,9 @@ protected:
             ui.messages.clear();
             files.pullStickAt(k, Root);
             action();
+            const auto restarted = restartAndCommit(files);
+            EXPECT_TRUE(restarted == bindingsBefore || restarted == bindingsAfter)
+                << "bindings mixed: " << ::testing::PrintToString(restarted);
 
             EXPECT_TRUE(index() == oldIndex || index() == newIndex) << index();
             const StickContent now = stickContent();
@@ -170,12 +225,8 @@ TEST_F(PulledStickTest, DeletingARandomEntryThatRenumbersTheOthers) {
             sounds.emplace_back(name, sources[number % 3]);
         }
         loadSounds(sounds);
-        pullAtEveryOperation(
-            [&] {
-                deleteRow(session, files, deletedRow);
-                CommitToStick(session, files, ui);
-            },
-            "stick " + sounds[deletedRow - 1].first);
+        pullAtEveryOperation([&] { workspace.deleteRow(deletedRow); },
+                             "stick " + sounds[deletedRow - 1].first);
     }
 }
 

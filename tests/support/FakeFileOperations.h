@@ -54,6 +54,13 @@ public:
     std::optional<FileStatus> status(const std::string& path) override;
     // Every path names its own file or folder here: the fake has no links or second mounts.
     std::optional<FileIdentity> identity(const std::string& path) override;
+    std::optional<FreeSpace> freeSpace(const std::string& folder) override {
+        if (gone(folder)) {
+            return std::nullopt;
+        }
+        return FreeSpace{
+            m_capacity == std::size_t(-1) ? std::uintmax_t(1) << 40 : m_capacity - used(), 1};
+    }
     std::optional<std::vector<std::string>> listFiles(const std::string& folder) override {
         return !gone(folder) && m_folders.contains(folder) ? std::optional(filesIn(folder))
                                                            : std::nullopt;

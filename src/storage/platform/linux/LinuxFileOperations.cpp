@@ -1,17 +1,20 @@
 #include "storage/platform/linux/LinuxFileOperations.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace tonarion {
 namespace {
 
-// The name under which a copy is written before it takes an existing file's place.
-constexpr const char* ReplacementSuffix = ".tonarion-new";
+// The name under which a copy is written before it takes its own: the module plays every file
+// under a sound's name, so a sound stands under it only complete.
+constexpr const char* ReplacementSuffix = CopySuffix;
 
 std::error_code lastError() {
     return {errno, std::generic_category()};
@@ -128,14 +131,13 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         sourceInfo.st_ino == targetInfo.st_ino) {
         return std::make_error_code(std::errc::file_exists);
     }
-    // A file that is there already is replaced in one step: the copy is written beside it
-    // and then takes its name, so that the old sound stays whole until the new one is
-    // complete, and FAT drivers that cannot rewrite a file in place (fusefat) manage too. The
-    // move replaces a symbolic link itself, never the file it points at.
-    const std::string written = replacing ? target + ReplacementSuffix : target;
-    if (replacing) {
-        ::unlink(written.c_str()); // what an interrupted copy left
-    }
+    // The copy is written beside its target and then takes its name in one step, so that
+    // an interrupted copy never leaves part of a sound under a sound's name, the old sound
+    // stays whole until the new one is complete, and FAT drivers that cannot rewrite a file
+    // in place (fusefat) manage too. The move replaces a symbolic link itself, never the file
+    // it points at.
+    const std::string written = target + ReplacementSuffix;
+    ::unlink(written.c_str()); // what an interrupted copy left
     Descriptor out(
         ::open(written.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!out.valid()) {
@@ -170,8 +172,11 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     if (const auto closeError = out.close(); !error) {
         error = closeError;
     }
-    if (!error && replacing) {
-        error = replaceFile(written, target);
+    if (!error) {
+        // A new name needs no flush of the folder now: the index file's write flushes it.
+        error = replacing ? replaceFile(written, target)
+                          : (::rename(written.c_str(), target.c_str()) == 0 ? std::error_code{}
+                                                                            : lastError());
     }
     if (error) {
         // A half-written sound must not stand on the stick.
@@ -260,6 +265,15 @@ std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
     return FileStatus{static_cast<std::uintmax_t>(info.st_size),
                       static_cast<double>(info.st_mtim.tv_sec) +
                           static_cast<double>(info.st_mtim.tv_nsec) / 1e9};
+}
+
+std::optional<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {
+    struct statvfs info {};
+    if (::statvfs(folder.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FreeSpace{static_cast<std::uintmax_t>(info.f_bavail) * info.f_frsize,
+                     std::max<std::uintmax_t>(info.f_frsize, 1)};
 }
 
 std::optional<FileIdentity> LinuxFileOperations::identity(const std::string& path) {

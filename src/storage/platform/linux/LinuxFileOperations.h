@@ -18,6 +18,7 @@ public:
     std::error_code replaceFile(const std::string& from, const std::string& to) override;
     std::optional<FileStatus> status(const std::string& path) override;
     std::optional<FileIdentity> identity(const std::string& path) override;
+    std::optional<FreeSpace> freeSpace(const std::string& folder) override;
     std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
 };
 

@@ -93,21 +93,31 @@ bool WindowsFileOperations::ShellDelete(const std::string& path) {
 
 std::error_code WindowsFileOperations::CopyFileReplace(const std::string& source,
                                                        const std::string& target) {
-    const std::wstring wideTarget = toWide(target);
-    // Fails for a copy onto the file itself, which the source holds open.
-    if (!CopyFileW(toWide(source).c_str(), wideTarget.c_str(), FALSE)) {
-        return lastError();
+    const auto sourceIdentity = identity(source);
+    if (sourceIdentity && sourceIdentity == identity(target)) {
+        return std::make_error_code(std::errc::file_exists);
+    }
+    // The copy is written beside its target and takes its name only complete, so that an
+    // interrupted copy never leaves part of a sound under a sound's name.
+    const std::wstring written = toWide(target + CopySuffix);
+    if (!CopyFileW(toWide(source).c_str(), written.c_str(), FALSE)) {
+        const std::error_code error = lastError();
+        DeleteFileW(written.c_str());
+        return error;
     }
     // The copy takes over a read-only attribute, which would block every later copy, rename
     // and deletion of it on the stick.
-    const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
+    const DWORD attributes = GetFileAttributesW(written.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributesW(wideTarget.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+        SetFileAttributesW(written.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
     }
-    const std::error_code error = flushToMedium(wideTarget);
+    std::error_code error = flushToMedium(written);
+    if (!error && !MoveFileExW(written.c_str(), toWide(target).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = lastError();
+    }
     if (error) {
-        // A sound that did not reach the stick completely must not stand there under its name.
-        DeleteFileW(wideTarget.c_str());
+        DeleteFileW(written.c_str());
     }
     return error;
 }
@@ -183,6 +193,23 @@ std::optional<FileStatus> WindowsFileOperations::status(const std::string& path)
     }
     const std::uintmax_t size = (std::uintmax_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     return FileStatus{size, secondsSince1970(data.ftLastWriteTime)};
+}
+
+std::optional<FreeSpace> WindowsFileOperations::freeSpace(const std::string& folder) {
+    ULARGE_INTEGER available{};
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD clusters = 0;
+    const std::wstring wide = toWide(folder);
+    if (!GetDiskFreeSpaceExW(wide.c_str(), &available, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t unit = GetDiskFreeSpaceW(wide.c_str(), &sectorsPerCluster, &bytesPerSector,
+                                                  &freeClusters, &clusters)
+                                    ? std::uintmax_t{sectorsPerCluster} * bytesPerSector
+                                    : 1;
+    return FreeSpace{available.QuadPart, std::max<std::uintmax_t>(unit, 1)};
 }
 
 std::optional<FileIdentity> WindowsFileOperations::identity(const std::string& path) {

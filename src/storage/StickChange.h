@@ -1,0 +1,90 @@
+#pragma once
+
+#include "storage/IndexFile.h"
+#include "storage/StickFiles.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace tonarion {
+
+// The sound module plays every file under a sound's name, whatever the index file says. So
+// before the program renames, copies into place or deletes anything on the stick, it writes
+// down there what it is about to do; whoever opens the stick next finishes that work, however
+// the program ended. The journal is no sound's name, so the module ignores it.
+inline constexpr const char* JournalName = "tonkat.jnl";
+// A stick file that moves waits under its name and this until every name it may take is free.
+inline constexpr const char* MoveSuffix = ".tonarion-mv";
+
+// A stick file that takes another name. A copy leaves the file where it is, for another row
+// that still needs it there.
+struct StickMove {
+    std::string from;
+    std::string to;
+    bool copy = false;
+    bool operator==(const StickMove&) const = default;
+};
+
+struct StickChange {
+    std::vector<StickMove> moves;
+    // Names that go once the planned index file is in place.
+    std::vector<std::string> deletions;
+    // The index file's bytes when the change is done.
+    std::string plannedIndex;
+    // Set once every moving file waits under its parking name: from then on a file under a
+    // move's old name is one that already arrived there.
+    bool movesParked = false;
+    bool operator==(const StickChange&) const = default;
+};
+
+std::string composeJournal(const StickChange& change);
+// A journal written to its end, or nothing: a journal cut short was written before the change
+// began, so there is nothing to finish.
+std::optional<StickChange> parseJournal(std::string_view bytes);
+
+// Whether a name is one the program leaves only while it works: a copy or a move not yet in
+// place, or the journal.
+bool isWorkingFileName(std::string_view name);
+
+struct StickFailure {
+    std::string name;
+    std::error_code error;
+};
+
+// Carries out a change in the order that keeps it finishable: journal, parking, the moves,
+// and at the end the index file and the deletions.
+class StickChangeRun {
+public:
+    // announced: the journal is on the stick already, as when an interrupted run is resumed.
+    StickChangeRun(StickFiles& stick, StickChange change, bool announced = false);
+
+    // Writes the journal. Nothing may change on the stick before this succeeded.
+    std::error_code announce();
+    // Parks every moving file, makes the copies and then gives every parked file its name.
+    std::vector<StickFailure> moveFiles();
+    // Whether the i-th move reached its new name in moveFiles.
+    bool arrived(std::size_t i) const { return i < m_arrived.size() && m_arrived[i]; }
+    // Puts the index file in place, deletes what has to go and then the journal.
+    std::vector<StickFailure> finish(const std::string& indexName, const std::string& indexBytes);
+
+    const StickChange& change() const { return m_change; }
+
+private:
+    bool isListed(const std::string& name, const IndexContent& content) const;
+
+    StickFiles& m_stick;
+    StickChange m_change;
+    bool m_announced;
+    bool m_resumedAfterParking;
+    std::vector<bool> m_arrived;
+};
+
+// Finishes the change an interrupted run left on the stick, if any: the moves are completed,
+// the planned index file is put in place and the deletions made. True when there was one;
+// the next commit then copies what only the computer still holds.
+bool finishInterruptedChange(StickFiles& stick, const std::string& indexName);
+
+} // namespace tonarion
