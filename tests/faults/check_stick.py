@@ -54,7 +54,7 @@ class Sounds:
         if known is not None:
             return "holds " + known
         if not data:
-            return "is empty (0 bytes)"
+            return "is empty"
         for name, content in self.contents:
             if len(data) < len(content) and content.startswith(data):
                 return "holds the first %d of %d bytes of %s: a truncated copy" % (

@@ -9,12 +9,14 @@
 # every operation k, once killed before and once after it, and for writes in the middle of a
 # copy: the prepared stick comes back, the action runs until the shim kills it, "repair" (one
 # start plus the closing commit) runs, and check_stick.py compares the stick with its index by
-# file contents. "fat" does all of this on a FAT32 image mounted with fusefat (needs root and
-# /dev/fuse; exit status 77, skipped, without them).
+# file contents; then a later commit must succeed and keep it so. "fat" does all of this on a
+# FAT32 image mounted with fusefat (needs root and /dev/fuse; exit status 77, skipped, without
+# them).
 #
 # Scenarios: bind-new rebind settings delete-random delete-random-sources-gone (all by default).
 # KILL_SWEEP_MAX_WRITES (default 16) caps the write kills per action; they are spread evenly.
-# KILL_SWEEP_VERBOSE=1 prints every case, not only the failing ones.
+# It prints each action's operations, then every finding once with the kills that showed it;
+# KILL_SWEEP_VERBOSE=1 prints every case as it is run, with all its findings.
 set -uo pipefail
 cli=$(realpath "$1")
 shim=$(realpath "$2")
@@ -92,20 +94,24 @@ cp -p "$sounds"/*.mp3 "$music"/
 
 # The stick every action starts from: five rows, three of them random sounds whose running
 # numbers close up when one of them goes.
+preparing() {
+    "$cli" "$@" >/dev/null ||
+        { echo "kill_sweep: the stick could not be prepared: tonarion-cli $*" >&2; exit 1; }
+}
+
 prepare_stick() {
     if [ "$medium" = fat ]; then
         truncate -s 40M "$work/stick.img"
         mkfs.vfat -F 32 -n TONARION "$work/stick.img" >/dev/null
         mount_stick
     fi
-    "$cli" init "$stick" >/dev/null &&
-        "$cli" bind "$stick" --file "$music/a.mp3" --event M --status G --mode M --prio 2 \
-            --adr1 12 >/dev/null &&
-        "$cli" bind "$stick" --file "$music/b.mp3" --event R --status B --mode M --prio 1 \
-            --adr1 3 --adr2 4 >/dev/null &&
-        for z in z1 z2 z3; do
-            "$cli" bind "$stick" --file "$music/$z.mp3" --event Z --mode M >/dev/null || exit 1
-        done || { echo "kill_sweep: the stick could not be prepared" >&2; exit 1; }
+    preparing init "$stick"
+    preparing bind "$stick" --file "$music/a.mp3" --event M --status G --mode M --prio 2 --adr1 12
+    preparing bind "$stick" --file "$music/b.mp3" --event R --status B --mode M --prio 1 \
+        --adr1 3 --adr2 4
+    for z in z1 z2 z3; do
+        preparing bind "$stick" --file "$music/$z.mp3" --event Z --mode M
+    done
     if [ "$medium" = fat ]; then
         unmount_stick
         cp --sparse=always "$work/stick.img" "$work/prepared.img"
@@ -125,6 +131,9 @@ restore_stick() {
         cp -a "$work/prepared" "$stick"
     fi
 }
+
+# Row 2 is the same feedback sound before and after every action.
+later_commit=(bind "$stick" --row 2 --event R --status B --mode M --prio 1 --adr1 3 --adr2 4)
 
 action_of() {
     case $1 in
@@ -156,10 +165,11 @@ total_failures=0
 summary=()
 
 # One case: the action killed as the shim's variables say, then repair, then the check.
-# Prints the case and the checker's findings when it fails (or always, verbose).
+# Prints the case and the checker's findings when it fails (or always, verbose), and keeps
+# each finding for the summary.
 run_case() {
-    local scenario=$1 description=$2
-    shift 2
+    local scenario=$1 label=$2 description=$3
+    shift 3
     restore_stick
     run_shimmed "$work/action.log" "$@" "$cli" "${action[@]}" >"$work/action.out" 2>&1
     local action_status=$?
@@ -171,21 +181,38 @@ run_case() {
     run_shimmed "$work/repair.log" "$cli" repair "$stick" >"$work/repair.out" 2>&1
     local repair_status=$?
     if [ $repair_status -ne 0 ]; then
-        findings+="repair: exit status $repair_status: $(tr '\r\n' '  ' <"$work/repair.out")"$'\n'
+        findings+="repair: exit status $repair_status: $(tr -s '\r\n' ' ' <"$work/repair.out")"$'\n'
     fi
     local checked
     checked=$(python3 "$checker" check "$stick" "$sounds" --before "$work/before.json" \
         --after "$work/after.json" --log "$work/action.log" --log "$work/repair.log")
     [ -n "$checked" ] && findings+=$checked$'\n'
+    # The stick must also stay usable: a later commit that changes nothing (row 2 bound to
+    # what it is) succeeds and keeps the stick as it was.
+    run_shimmed "$work/later.log" "$cli" "${later_commit[@]}" >/dev/null 2>"$work/later.err"
+    local later_status=$?
+    if [ $later_status -ne 0 ] || [ -s "$work/later.err" ]; then
+        findings+="a later commit (${later_commit[0]} row 2 unchanged): exit status $later_status: "
+        findings+="$(tr -s '\r\n' ' ' <"$work/later.err")"$'\n'
+    fi
+    if [ $later_status -eq 0 ] && [ -z "$checked" ]; then
+        checked=$(python3 "$checker" check "$stick" "$sounds" --before "$work/before.json" \
+            --after "$work/after.json" --log "$work/later.log" | sed 's/^/after a later commit: /')
+        [ -n "$checked" ] && findings+=$checked$'\n'
+    fi
     total_cases=$((total_cases + 1))
-    if [ $repair_status -ne 0 ] || [ -n "$checked" ]; then
+    local verdict="ok  "
+    if [ $repair_status -ne 0 ] || [ $later_status -ne 0 ] || [ -s "$work/later.err" ] ||
+        [ -n "$checked" ]; then
+        verdict=FAIL
         total_failures=$((total_failures + 1))
         scenario_failures=$((scenario_failures + 1))
-        echo "FAIL $medium/$scenario, killed $description"
-        printf '%s' "$findings" | sed 's/^/    /'
-    elif [ "${KILL_SWEEP_VERBOSE:-0}" = 1 ]; then
-        echo "ok   $medium/$scenario, killed $description"
-        printf '%s' "$findings" | sed 's/^/    /'
+        printf '%s' "$findings" | grep -v '^note: ' |
+            sed "s|^|$medium/$scenario\t$label\t|" >>"$work/findings"
+    fi
+    if [ "${KILL_SWEEP_VERBOSE:-0}" = 1 ]; then
+        echo "$verdict $medium/$scenario, killed $description"
+        printf '%s' "$findings" | sed "s|$work/||g; s/^/    /"
     fi
 }
 
@@ -226,11 +253,13 @@ for scenario in "${scenarios[@]}"; do
         exit 1
     fi
 
+    echo "$medium/$scenario: tonarion-cli ${action[*]/#$work\//}"
+    sed -n "s|^op \([0-9]*\) |    operation \1: |p" "$work/undisturbed.log" | sed "s|$stick/||g"
     scenario_failures=0
     cases_before=$total_cases
     for ((k = 1; k <= operations; k++)); do
         for when in before after; do
-            run_case "$scenario" "$when op $k of $operations ($(operation_text "$k"))" \
+            run_case "$scenario" "$when $k" "$when op $k of $operations ($(operation_text "$k"))" \
                 TONARION_KILL_AT=$k TONARION_KILL_WHEN=$when
         done
     done
@@ -239,18 +268,36 @@ for scenario in "${scenarios[@]}"; do
     [ $step -ge 1 ] || step=1
     for ((n = 1; n <= writes; n += step)); do
         file=$(sed -n "s|^write $n \(.*\) [0-9]*$|\1|p" "$work/undisturbed.log" | sed "s|$stick/||")
-        run_case "$scenario" "after write $n of $writes (to $file)" TONARION_KILL_WRITE_AT=$n
+        run_case "$scenario" "write $n" "after write $n of $writes (to $file)" \
+            TONARION_KILL_WRITE_AT=$n
     done
 
     for name in "${hidden[@]}"; do
         mv "$work/hidden/$name" "$music/"
     done
-    summary+=("$(printf '%-28s %3d of %3d cases failed (%d operations, %d writes, %ds)' \
+    summary+=("$(printf '%-36s %3d of %3d cases failed (%d operations, %d writes, %ds)' \
         "$medium/$scenario" "$scenario_failures" "$((total_cases - cases_before))" \
         "$operations" "$writes" "$((SECONDS - started))")")
 done
 
+# Each distinct finding once, with the cases that showed it: "before 3" is a kill before
+# operation 3, "write 5" one right after the fifth write.
+if [ -s "$work/findings" ]; then
+    echo
+    echo "Findings (scenario: the kills that show it):"
+    python3 - "$work/findings" "$work" <<'EOF'
+import collections, sys
+cases = collections.OrderedDict()
+for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
+    scenario, label, finding = line.rstrip("\n").split("\t", 2)
+    finding = finding.replace(sys.argv[2] + "/", "")
+    cases.setdefault((scenario, finding), []).append(label)
+for (scenario, finding), labels in cases.items():
+    print("%s: %s\n    %s" % (scenario, ", ".join(labels), finding))
+EOF
+fi
 echo
 printf '%s\n' "${summary[@]}"
-echo "kill_sweep $medium: $total_failures of $total_cases cases left the stick other than its index says"
+echo "kill_sweep $medium: $total_failures of $total_cases cases left the stick other than" \
+    "its index says"
 [ $total_failures -eq 0 ]
