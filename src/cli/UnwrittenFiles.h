@@ -29,6 +29,9 @@ public:
     std::error_code replaceFile(const std::string& from, const std::string& to) override;
     std::optional<FileStatus> status(const std::string& path) override;
     std::optional<FileIdentity> identity(const std::string& path) override;
+    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override {
+        return m_stick.lockFolder(folder);
+    }
     std::optional<FreeSpace> freeSpace(const std::string& folder) override {
         return m_stick.freeSpace(folder);
     }

@@ -6,10 +6,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tonarion {
+
+class FolderLock;
 
 // A stick file that is to take another name at the next commit, for a row whose sound is
 // otherwise copied from the computer: a rename writes no sound data.
@@ -24,6 +27,9 @@ struct Session {
     // The stick's root, ending in its separator ("E:\" or "/media/anna/STICK/"), so that
     // stickRoot + EntryName is a sound file's path.
     std::string stickRoot;
+    // Held while this program works on the stick at stickRoot, so that no second one does.
+    std::shared_ptr<FolderLock> stickLock;
+    std::string lockedRoot;
     // The index file's name as the stick spells it; "tonkat.tkx" unless found otherwise.
     std::string indexFileName = "tonkat.tkx";
     SoundTable table;

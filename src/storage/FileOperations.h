@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -30,6 +31,16 @@ struct FreeSpace {
 
 // What a copy is written under before it takes its name; what an interrupted copy leaves.
 inline constexpr const char* CopySuffix = ".tonarion-new";
+
+// Held while one program works on a folder; released when destroyed, or when the process
+// ends in any way.
+class FolderLock {
+public:
+    virtual ~FolderLock() = default;
+};
+
+// The lock file in a stick's root. It is no EntryName, so the module ignores it.
+inline constexpr const char* LockFileName = "tonkat.lck";
 
 // Every file the program touches, it touches through this interface: the platform layer
 // implements it for Linux and Windows, tests run it against fakes and real FAT images.
@@ -76,6 +87,11 @@ public:
     // The bytes still free on the medium that holds folder, and its allocation unit: every
     // file takes whole units. Nothing when it cannot be told.
     virtual std::optional<FreeSpace> freeSpace(const std::string& folder) = 0;
+
+    // Takes the folder for this process: nothing while another process holds it. A folder
+    // that cannot take a lock file (a write-protected stick) is taken without one; nobody
+    // can change it anyway.
+    virtual std::unique_ptr<FolderLock> lockFolder(const std::string& folder) = 0;
 
     // The identity of a file or folder, or nothing when there is none at path.
     virtual std::optional<FileIdentity> identity(const std::string& path) = 0;

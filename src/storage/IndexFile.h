@@ -58,6 +58,7 @@ enum class IndexReadResult {
     Read,
     Unreadable,    // no such file or not readable: the table stays as far as it was read
     DriveNotReady, // the stick is gone: the user was told and the program ends
+    StickInUse,    // another program works on the stick: the user was told, nothing changed
 };
 
 // Fills the session's table, counters and settings from the stick's index file. Relative

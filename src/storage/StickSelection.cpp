@@ -96,7 +96,24 @@ std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOper
     return std::nullopt;
 }
 
+bool claimStick(Session& session, FileOperations& files, UserInterface& ui) {
+    if (session.stickLock && session.lockedRoot == session.stickRoot) {
+        return true;
+    }
+    session.stickLock.reset();
+    session.stickLock = files.lockFolder(session.stickRoot);
+    if (!session.stickLock) {
+        showCritical(ui, StickInUseMessage);
+        return false;
+    }
+    session.lockedRoot = session.stickRoot;
+    return true;
+}
+
 bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui) {
+    if (!claimStick(session, files, ui)) {
+        return false;
+    }
     if (const auto existing = findIndexFile(files, session.stickRoot)) {
         session.indexFileName = *existing;
         return true;

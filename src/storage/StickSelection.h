@@ -16,6 +16,9 @@ namespace tonarion {
 inline constexpr const char* IndexNotCreatedMessage =
     "Konfigurationsdatei nicht erstellt werden!\r\n\r\nWählen sie ein anders Laufwerk aus.";
 
+inline constexpr const char* StickInUseMessage =
+    "Der USB-Stick wird bereits von einem anderen Tonarion-Fenster bearbeitet.";
+
 inline constexpr const char* TakenOverMessageStart = "Auf dem USB-Stick wurden ";
 inline constexpr const char* TakenOverMessageEnd = " Sounddateien gefunden und übernommen.";
 
@@ -37,6 +40,11 @@ IndexContent takeOverStickFiles(const std::vector<std::string>& names, const std
 
 // The first USB drive in DriveList order whose root holds an index file.
 std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOperations& files);
+
+// Takes the stick at session.stickRoot for this program until the session ends or another
+// stick is taken. A stick that another Tonarion window or tonarion-cli holds is refused with
+// a message, and nothing on it changes.
+bool claimStick(Session& session, FileOperations& files, UserInterface& ui);
 
 // Accepts session.stickRoot: an existing index file is used as it is; otherwise a fresh one
 // is created: the header, the sound and setting files the stick already holds (its index

@@ -6,6 +6,7 @@
 #include "storage/StickChange.h"
 #include "storage/StickFiles.h"
 #include "storage/StickReconciliation.h"
+#include "storage/StickSelection.h"
 
 #include <algorithm>
 
@@ -17,6 +18,9 @@ StickWorkspace::StickWorkspace(Session& session, FileOperations& files, UserInte
     , m_ui(ui) {}
 
 IndexReadResult StickWorkspace::load(const std::string& programFolder) {
+    if (!claimStick(m_session, m_files, m_ui)) {
+        return IndexReadResult::StickInUse;
+    }
     m_session.SaveNeeded = false;
     m_session.table.clear();
     m_session.counters.reset();

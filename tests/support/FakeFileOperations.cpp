@@ -154,4 +154,22 @@ std::optional<FileIdentity> FakeFileOperations::identity(const std::string& path
     return FileIdentity{isFolder ? 1u : 0u, std::hash<std::string>{}(isFolder ? folder : path)};
 }
 
+std::unique_ptr<FolderLock> FakeFileOperations::lockFolder(const std::string& folder) {
+    class Lock final : public FolderLock {
+    public:
+        Lock(std::shared_ptr<std::set<std::string>> locked, std::string folder)
+            : m_locked(std::move(locked))
+            , m_folder(std::move(folder)) {}
+        ~Lock() override { m_locked->erase(m_folder); }
+
+    private:
+        std::shared_ptr<std::set<std::string>> m_locked;
+        std::string m_folder;
+    };
+    if (!m_locks.held->insert(folder).second) {
+        return nullptr;
+    }
+    return std::make_unique<Lock>(m_locks.held, folder);
+}
+
 } // namespace tonarion::testing

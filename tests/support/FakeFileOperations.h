@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,6 +55,8 @@ public:
     std::optional<FileStatus> status(const std::string& path) override;
     // Every path names its own file or folder here: the fake has no links or second mounts.
     std::optional<FileIdentity> identity(const std::string& path) override;
+    // One process's locks: a second lock of a held folder is refused until the first goes.
+    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override;
     std::optional<FreeSpace> freeSpace(const std::string& folder) override {
         if (gone(folder)) {
             return std::nullopt;
@@ -82,6 +85,16 @@ private:
     std::size_t m_capacity = std::size_t(-1);
     int m_pullAt = std::numeric_limits<int>::max();
     std::string m_stickRoot;
+    // A copy is the same stick after the program ended: nobody holds it any more.
+    struct Locks {
+        Locks() = default;
+        Locks(const Locks&) {}
+        Locks& operator=(const Locks&) {
+            held = std::make_shared<std::set<std::string>>();
+            return *this;
+        }
+        std::shared_ptr<std::set<std::string>> held = std::make_shared<std::set<std::string>>();
+    } m_locks;
 };
 
 } // namespace tonarion::testing

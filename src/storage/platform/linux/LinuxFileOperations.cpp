@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -265,6 +266,60 @@ std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
     return FileStatus{static_cast<std::uintmax_t>(info.st_size),
                       static_cast<double>(info.st_mtim.tv_sec) +
                           static_cast<double>(info.st_mtim.tv_nsec) / 1e9};
+}
+
+namespace {
+
+// flock() on the lock file: the kernel releases it when the process ends however it ends, so
+// a lock file left by a killed program is free to take.
+class LinuxFolderLock final : public FolderLock {
+public:
+    LinuxFolderLock(int fd, std::string path)
+        : m_fd(fd)
+        , m_path(std::move(path)) {}
+    ~LinuxFolderLock() override {
+        if (m_fd >= 0) {
+            ::unlink(m_path.c_str());
+            ::close(m_fd);
+        }
+    }
+    LinuxFolderLock(const LinuxFolderLock&) = delete;
+    LinuxFolderLock& operator=(const LinuxFolderLock&) = delete;
+
+private:
+    int m_fd;
+    std::string m_path;
+};
+
+} // namespace
+
+std::unique_ptr<FolderLock> LinuxFileOperations::lockFolder(const std::string& folder) {
+    const std::string path = (folder.ends_with('/') ? folder : folder + "/") + LockFileName;
+    for (;;) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0) {
+            return std::make_unique<LinuxFolderLock>(-1, path);
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            ::close(fd);
+            if (held) {
+                return nullptr;
+            }
+            return std::make_unique<LinuxFolderLock>(-1, path); // no locks on this medium
+        }
+        // The holder before may have removed the file between our open and our lock; then
+        // the lock is on a file nobody else can find, and the name is taken anew.
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+            const std::string owner = std::to_string(::getpid()) + "\n";
+            [[maybe_unused]] const auto written = ::write(fd, owner.data(), owner.size());
+            return std::make_unique<LinuxFolderLock>(fd, path);
+        }
+        ::close(fd);
+    }
 }
 
 std::optional<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {

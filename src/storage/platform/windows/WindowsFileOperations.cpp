@@ -195,6 +195,39 @@ std::optional<FileStatus> WindowsFileOperations::status(const std::string& path)
     return FileStatus{size, secondsSince1970(data.ftLastWriteTime)};
 }
 
+namespace {
+
+// The lock file open without sharing: Windows closes the handle when the process ends however
+// it ends, and deletes the file with it.
+class WindowsFolderLock final : public FolderLock {
+public:
+    explicit WindowsFolderLock(HANDLE handle)
+        : m_handle(handle) {}
+
+private:
+    FileHandle m_handle;
+};
+
+} // namespace
+
+std::unique_ptr<FolderLock> WindowsFileOperations::lockFolder(const std::string& folder) {
+    std::string path = folder;
+    if (!path.ends_with('\\') && !path.ends_with('/')) {
+        path += '\\';
+    }
+    path += LockFileName;
+    const HANDLE handle =
+        CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_SHARING_VIOLATION) {
+            return nullptr;
+        }
+        return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+    }
+    return std::make_unique<WindowsFolderLock>(handle);
+}
+
 std::optional<FreeSpace> WindowsFileOperations::freeSpace(const std::string& folder) {
     ULARGE_INTEGER available{};
     DWORD sectorsPerCluster = 0;

@@ -21,6 +21,7 @@ public:
     std::optional<FileStatus> status(const std::string& path) override;
     std::optional<FileIdentity> identity(const std::string& path) override;
     std::optional<FreeSpace> freeSpace(const std::string& folder) override;
+    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override;
     std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
 };
 
