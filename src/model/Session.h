@@ -3,10 +3,12 @@
 #include "model/KindCounters.h"
 #include "model/SoundTable.h"
 #include "settings/SettingsTable.h"
+#include "storage/FileIdentity.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,9 @@ struct Session {
     // Held while this program works on the stick at stickRoot, so that no second one does.
     std::shared_ptr<FolderLock> stickLock;
     std::string lockedRoot;
+    // The stick's root folder as it was when taken: a stick pulled out leaves the bare mount
+    // point behind under the same path, and nothing may be written there.
+    std::optional<FileIdentity> stickIdentity;
     // The index file's name as the stick spells it; "tonkat.tkx" unless found otherwise.
     std::string indexFileName = "tonkat.tkx";
     SoundTable table;

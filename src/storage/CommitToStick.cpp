@@ -30,7 +30,7 @@ public:
         : m_session(session)
         , m_files(files)
         , m_ui(ui)
-        , m_stick(files, session.stickRoot) {}
+        , m_stick(files, session.stickRoot, session.stickIdentity) {}
 
     CommitResult run();
 

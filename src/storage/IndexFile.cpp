@@ -160,7 +160,7 @@ void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) 
     ui.processPendingEvents();
     ui.showWaitWindow();
     ui.processPendingEvents();
-    StickFiles stick(files, session.stickRoot);
+    StickFiles stick(files, session.stickRoot, session.stickIdentity);
     replaceIndexFile(
         stick, session.indexFileName,
         composeIndexFile(entryLines(session.table, true), session.settings.CurrentSettings,
@@ -172,17 +172,11 @@ void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) 
 
 std::error_code replaceIndexFile(StickFiles& stick, const std::string& indexName,
                                  const std::string& bytes) {
-    const auto tempPath = stick.pathOf(IndexTempName);
-    const auto indexPath = stick.pathOf(indexName);
-    if (!tempPath || !indexPath) {
-        return std::make_error_code(std::errc::invalid_argument);
-    }
-    FileOperations& files = stick.operations();
-    if (const auto error = files.writeFileDurably(*tempPath, bytes)) {
-        files.ShellDelete(*tempPath);
+    if (const auto error = stick.writeDurably(IndexTempName, bytes)) {
+        stick.deleteFile(IndexTempName);
         return error;
     }
-    return files.replaceFile(*tempPath, *indexPath);
+    return stick.replace(IndexTempName, indexName);
 }
 
 } // namespace tonarion

@@ -106,7 +106,7 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
 
 bool isWorkingFileName(std::string_view name) {
     return name.ends_with(CopySuffix) || name.ends_with(MoveSuffix) ||
-           sameFileName(name, JournalName);
+           sameFileName(name, JournalName) || sameFileName(name, JournalTempName);
 }
 
 StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, bool announced)
@@ -116,9 +116,12 @@ StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, bool annou
     , m_resumedAfterParking(announced && m_change.movesParked) {}
 
 std::error_code StickChangeRun::announce() {
-    const auto path = m_stick.pathOf(JournalName);
     m_announced = true;
-    return m_stick.operations().writeFileDurably(*path, composeJournal(m_change));
+    if (const auto error = m_stick.writeDurably(JournalTempName, composeJournal(m_change))) {
+        m_stick.deleteFile(JournalTempName);
+        return error;
+    }
+    return m_stick.replace(JournalTempName, JournalName);
 }
 
 std::vector<StickFailure> StickChangeRun::moveFiles() {
@@ -232,7 +235,14 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     }
     StickChangeRun run(stick, *change, true);
     run.moveFiles();
-    run.finish(indexName, change->plannedIndex);
+    // A file still parked means the stick refused a move: the journal stays for the next try.
+    const bool parkedLeft =
+        std::any_of(change->moves.begin(), change->moves.end(), [&](const StickMove& move) {
+            return !move.copy && stick.exists(parked(move.from));
+        });
+    if (!parkedLeft) {
+        run.finish(indexName, change->plannedIndex);
+    }
     return true;
 }
 

@@ -16,6 +16,9 @@ namespace tonarion {
 // down there what it is about to do; whoever opens the stick next finishes that work, however
 // the program ended. The journal is no sound's name, so the module ignores it.
 inline constexpr const char* JournalName = "tonkat.jnl";
+// A new version of the journal is written under this name and then takes the journal's place,
+// so that the stick always holds one complete journal once it holds one at all.
+inline constexpr const char* JournalTempName = "tonkat.jnl.tmp";
 // A stick file that moves waits under its name and this until every name it may take is free.
 inline constexpr const char* MoveSuffix = ".tonarion-mv";
 

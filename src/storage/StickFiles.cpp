@@ -13,6 +13,10 @@ std::error_code refused() {
     return std::make_error_code(std::errc::invalid_argument);
 }
 
+std::error_code removed() {
+    return std::make_error_code(std::errc::no_such_device);
+}
+
 bool sameRoot(std::string_view pathStart, std::string_view root) {
     if (pathStart.size() != root.size()) {
         return false;
@@ -49,9 +53,15 @@ bool sameFileName(std::string_view a, std::string_view b) {
            });
 }
 
-StickFiles::StickFiles(FileOperations& files, std::string root)
+StickFiles::StickFiles(FileOperations& files, std::string root,
+                       std::optional<FileIdentity> expected)
     : m_files(files)
-    , m_root(std::move(root)) {}
+    , m_root(std::move(root))
+    , m_expected(expected) {}
+
+bool StickFiles::isStillTheStick() {
+    return !m_expected || m_files.identity(m_root) == m_expected;
+}
 
 std::optional<std::string> StickFiles::pathOf(std::string_view name) const {
     if (!isPlainFileName(name)) {
@@ -97,7 +107,7 @@ bool StickFiles::isRootFolder(const std::string& folder) const {
 
 bool StickFiles::deleteFile(std::string_view name) {
     const auto path = pathOf(name);
-    return path && m_files.ShellDelete(*path);
+    return path && isStillTheStick() && m_files.ShellDelete(*path);
 }
 
 bool StickFiles::exists(std::string_view name) {
@@ -106,20 +116,43 @@ bool StickFiles::exists(std::string_view name) {
 }
 
 void StickFiles::ensureFile(std::string_view name) {
-    if (const auto path = pathOf(name)) {
+    if (const auto path = pathOf(name); path && isStillTheStick()) {
         m_files.EnsureFile(*path);
     }
 }
 
 std::error_code StickFiles::copyIn(const std::string& source, std::string_view name) {
     const auto path = pathOf(name);
-    return path ? m_files.CopyFileReplace(source, *path) : refused();
+    if (!path) {
+        return refused();
+    }
+    return isStillTheStick() ? m_files.CopyFileReplace(source, *path) : removed();
 }
 
 std::error_code StickFiles::rename(std::string_view from, std::string_view to) {
     const auto fromPath = pathOf(from);
     const auto toPath = pathOf(to);
-    return fromPath && toPath ? m_files.renameFile(*fromPath, *toPath) : refused();
+    if (!fromPath || !toPath) {
+        return refused();
+    }
+    return isStillTheStick() ? m_files.renameFile(*fromPath, *toPath) : removed();
+}
+
+std::error_code StickFiles::writeDurably(std::string_view name, const std::string& bytes) {
+    const auto path = pathOf(name);
+    if (!path) {
+        return refused();
+    }
+    return isStillTheStick() ? m_files.writeFileDurably(*path, bytes) : removed();
+}
+
+std::error_code StickFiles::replace(std::string_view from, std::string_view to) {
+    const auto fromPath = pathOf(from);
+    const auto toPath = pathOf(to);
+    if (!fromPath || !toPath) {
+        return refused();
+    }
+    return isStillTheStick() ? m_files.replaceFile(*fromPath, *toPath) : removed();
 }
 
 std::optional<FileStatus> StickFiles::status(std::string_view name) {

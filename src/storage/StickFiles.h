@@ -22,7 +22,10 @@ bool sameFileName(std::string_view a, std::string_view b);
 // a stick can make the program touch a file outside it.
 class StickFiles {
 public:
-    StickFiles(FileOperations& files, std::string root);
+    // With the identity of the root as it was taken, every change first makes sure that the
+    // root is still that folder, and fails as on a removed stick otherwise.
+    StickFiles(FileOperations& files, std::string root,
+               std::optional<FileIdentity> expected = std::nullopt);
 
     const std::string& root() const { return m_root; }
     FileOperations& operations() { return m_files; }
@@ -44,13 +47,17 @@ public:
     void ensureFile(std::string_view name);
     std::error_code copyIn(const std::string& source, std::string_view name);
     std::error_code rename(std::string_view from, std::string_view to);
+    std::error_code writeDurably(std::string_view name, const std::string& bytes);
+    std::error_code replace(std::string_view from, std::string_view to);
     std::optional<FileStatus> status(std::string_view name);
 
 private:
     bool isRootFolder(const std::string& folder) const;
+    bool isStillTheStick();
 
     FileOperations& m_files;
     std::string m_root;
+    std::optional<FileIdentity> m_expected;
     // Looked up once per folder: a commit asks about every row's path, most in one folder.
     mutable std::optional<std::optional<FileIdentity>> m_rootIdentity;
     mutable std::map<std::string, bool> m_folderIsRoot;

@@ -62,7 +62,8 @@ void reconcileWithStick(Session& session, FileOperations& files, UserInterface& 
                 loadEntry(name, session.stickRoot + name, session.counters, report));
             listed.insert(foldCase(name));
             ++adopted;
-        } else if (isWorkingFileName(name) && !sameFileName(name, JournalName)) {
+        } else if (name.ends_with(CopySuffix) || sameFileName(name, JournalTempName)) {
+            // A copy cut short, or a journal never put in place: nothing else holds on to it.
             rememberStaleFile(session, name);
         } else if (contradictsIndex(session, name)) {
             rememberStaleFile(session, name);

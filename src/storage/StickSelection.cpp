@@ -107,6 +107,7 @@ bool claimStick(Session& session, FileOperations& files, UserInterface& ui) {
         return false;
     }
     session.lockedRoot = session.stickRoot;
+    session.stickIdentity = files.identity(session.stickRoot);
     return true;
 }
 

@@ -27,7 +27,7 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     m_session.settings = {};
     // Work that an earlier run began on the stick and could not finish is finished first, so
     // that the index file read is the one that run was heading for.
-    StickFiles stick(m_files, m_session.stickRoot);
+    StickFiles stick(m_files, m_session.stickRoot, m_session.stickIdentity);
     const bool finished = finishInterruptedChange(stick, m_session.indexFileName);
     const IndexReadResult result = IndexLesen(m_session, m_files, m_ui, programFolder);
     if (result == IndexReadResult::Read) {

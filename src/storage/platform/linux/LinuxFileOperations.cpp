@@ -324,7 +324,8 @@ std::unique_ptr<FolderLock> LinuxFileOperations::lockFolder(const std::string& f
 
 std::optional<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {
     struct statvfs info {};
-    if (::statvfs(folder.c_str(), &info) != 0) {
+    // Some FUSE drivers (fusefat) report no blocks at all: they cannot tell.
+    if (::statvfs(folder.c_str(), &info) != 0 || info.f_blocks == 0) {
         return std::nullopt;
     }
     return FreeSpace{static_cast<std::uintmax_t>(info.f_bavail) * info.f_frsize,

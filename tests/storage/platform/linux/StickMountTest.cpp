@@ -1,0 +1,189 @@
+// The stick as a real mounted file system (a small tmpfs, in a mount namespace of this test
+// alone): pulled out in the middle of a commit, and full. Needs root, as the FAT tests do.
+
+#include "storage/CommitToStick.h"
+#include "storage/StickSelection.h"
+#include "storage/StickWorkspace.h"
+#include "storage/platform/linux/LinuxFileOperations.h"
+#include "support/FileBytes.h"
+#include "support/RecordingUserInterface.h"
+#include "support/Selections.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+// The real file operations, with the stick unmounted lazily after the k-th operation that
+// changes it: what the kernel does when a stick is pulled while the program works on it.
+class UnmountingFileOperations final : public FileOperations {
+public:
+    UnmountingFileOperations(std::string mountPoint, int unmountAt)
+        : m_mountPoint(std::move(mountPoint))
+        , m_unmountAt(unmountAt) {}
+
+    bool ShellDelete(const std::string& path) override {
+        return changed(m_files.ShellDelete(path));
+    }
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override {
+        return changed(m_files.CopyFileReplace(source, target));
+    }
+    void EnsureFile(const std::string& path) override {
+        m_files.EnsureFile(path);
+        changed(true);
+    }
+    bool FileExists(const std::string& path) override { return m_files.FileExists(path); }
+    std::error_code renameFile(const std::string& from, const std::string& to) override {
+        return changed(m_files.renameFile(from, to));
+    }
+    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override {
+        return m_files.readFile(path, error);
+    }
+    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override {
+        return changed(m_files.writeFileDurably(path, bytes));
+    }
+    std::error_code replaceFile(const std::string& from, const std::string& to) override {
+        return changed(m_files.replaceFile(from, to));
+    }
+    std::optional<FileStatus> status(const std::string& path) override {
+        return m_files.status(path);
+    }
+    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override {
+        return m_files.lockFolder(folder);
+    }
+    std::optional<FreeSpace> freeSpace(const std::string& folder) override {
+        return m_files.freeSpace(folder);
+    }
+    std::optional<FileIdentity> identity(const std::string& path) override {
+        return m_files.identity(path);
+    }
+    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override {
+        return m_files.listFiles(folder);
+    }
+
+    bool unmounted = false;
+
+private:
+    template <typename Result>
+    Result changed(Result result) {
+        if (m_changes++ == m_unmountAt) {
+            unmounted = ::umount2(m_mountPoint.c_str(), MNT_DETACH) == 0;
+        }
+        return result;
+    }
+
+    LinuxFileOperations m_files;
+    std::string m_mountPoint;
+    int m_unmountAt;
+    int m_changes = 0;
+};
+
+class StickMountTest : public ::testing::Test {
+protected:
+    StickMountTest()
+        : m_base(fs::temp_directory_path() / ("tonarion-mount-" + std::to_string(::getpid()))) {
+        // Mounts made here stay in this process's own namespace.
+        EXPECT_EQ(::unshare(CLONE_NEWNS), 0) << "needs root";
+        EXPECT_EQ(::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+        fs::create_directories(m_base / "stick");
+        fs::create_directories(m_base / "music");
+    }
+    ~StickMountTest() override {
+        ::umount2(stick().c_str(), MNT_DETACH);
+        fs::remove_all(m_base);
+    }
+
+    void mountStick(const std::string& size) {
+        ASSERT_EQ(::mount("tmpfs", stick().c_str(), "tmpfs", 0, ("size=" + size).c_str()), 0);
+    }
+    std::string stick() const { return (m_base / "stick").string() + "/"; }
+    std::string music(const std::string& name) const { return (m_base / "music" / name).string(); }
+
+    // Accepts and loads the stick as the window does, drops sounds and binds them to turnouts
+    // 1, 2, ... from the given one on.
+    void bindSounds(StickWorkspace& workspace, int count, int firstAddress,
+                    std::size_t bytes = 50'000) {
+        for (int i = 0; i < count; ++i) {
+            const std::string file = music("s" + std::to_string(firstAddress + i) + ".mp3");
+            writeBytes(file, std::string(bytes, static_cast<char>('a' + i)));
+            workspace.dropFiles(std::vector<std::string>{file});
+            ASSERT_TRUE(workspace.bind(workspace.table().entryCount(),
+                                       turnoutSelection(1, std::to_string(firstAddress + i))));
+        }
+    }
+
+private:
+    fs::path m_base;
+};
+
+TEST_F(StickMountTest, APulledStickGetsNothingWrittenIntoTheBareMountPoint) {
+    mountStick("8m");
+    for (int unmountAt = 0; unmountAt < 12; unmountAt += 3) {
+        SCOPED_TRACE("unmounted at change " + std::to_string(unmountAt));
+        {
+            Session session;
+            session.stickRoot = stick();
+            RecordingUserInterface ui;
+            LinuxFileOperations files;
+            StickWorkspace workspace(session, files, ui);
+            ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
+            ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+        }
+        UnmountingFileOperations files(stick(), unmountAt);
+        Session session;
+        session.stickRoot = stick();
+        RecordingUserInterface ui;
+        StickWorkspace workspace(session, files, ui);
+        ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+        for (int i = 0; i < 4; ++i) {
+            const std::string file = music("p" + std::to_string(i) + ".mp3");
+            writeBytes(file, std::string(100'000, 'p'));
+            workspace.dropFiles(std::vector<std::string>{file});
+        }
+        session.SaveNeeded = false;
+        for (int row = 1; row <= 4; ++row) {
+            workspace.bind(row, turnoutSelection(1, std::to_string(row)));
+        }
+        ASSERT_TRUE(files.unmounted);
+        EXPECT_TRUE(fs::is_empty(stick())) << "written into the computer's folder";
+        EXPECT_NE(ui.lastText().find(StickRemovedMessage), std::string::npos) << ui.lastText();
+        EXPECT_TRUE(session.SaveNeeded);
+        mountStick("8m");
+    }
+}
+
+TEST_F(StickMountTest, AFullStickIsRefusedBeforeAnythingIsWrittenAndCatchesUpLater) {
+    mountStick("256k");
+    Session session;
+    session.stickRoot = stick();
+    RecordingUserInterface ui;
+    LinuxFileOperations files;
+    StickWorkspace workspace(session, files, ui);
+    ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
+    ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+    writeBytes(stick() + "filler", std::string(200'000, 'f'));
+    const auto before = files.listFiles(stick());
+
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
+    bindSounds(workspace, 1, 1, 100'000);
+    EXPECT_NE(ui.lastText().find(NotEnoughSpaceMessage), std::string::npos) << ui.lastText();
+    EXPECT_EQ(files.listFiles(stick()), before) << "nothing written";
+
+    // The user makes room; the next commit writes everything, with one volume file.
+    fs::remove(stick() + "filler");
+    workspace.commit();
+    EXPECT_EQ(readBytes(stick() + "MGM2-0001-00000.mp3"), std::string(100'000, 'a'));
+    EXPECT_TRUE(fs::exists(stick() + "SET_-0001-00025.mp3"));
+    EXPECT_FALSE(fs::exists(stick() + "SET_-0001-00021.mp3"));
+}
+
+} // namespace
+} // namespace tonarion
