@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tonarion {
@@ -96,13 +97,23 @@ void MainWindow::createControls() {
 void MainWindow::addFilesLater(const std::optional<std::vector<std::string>>& files) {
     // A message about a rejected file must not keep the file manager's drag waiting for
     // its OK: the drop ends first, the files are added right after.
-    QTimer::singleShot(0, this, [this, files] { m_workspace.dropFiles(files); });
+    QTimer::singleShot(0, this, [this, files] { addFiles(files); });
+}
+
+void MainWindow::addFiles(const std::optional<std::vector<std::string>>& files) {
+    const int firstNewRow = m_workspace.table().nextRow();
+    m_workspace.dropFiles(files);
+    // The first new row becomes current, so that Enter binds it right away.
+    if (m_workspace.table().nextRow() > firstNewRow) {
+        const int column = std::max(m_grid->currentIndex().column(), 0);
+        m_grid->setCurrentIndex(m_model->index(firstNewRow - 1, column));
+    }
 }
 
 void MainWindow::addSoundFiles() {
     const std::vector<std::string> files = m_chooseSoundFiles(this);
     if (!files.empty()) {
-        m_workspace.dropFiles(files);
+        addFiles(files);
     }
 }
 

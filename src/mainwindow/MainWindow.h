@@ -68,7 +68,9 @@ private:
     void onCellClicked(SoundGrid::Cell cell);
     // A close that arrived while a commit ran is carried out once the commit is done.
     void closeIfAskedDuringCommit();
-    // Dropped or chosen files, added once the drop itself has ended.
+    // Dropped or chosen files, added as a drop adds them.
+    void addFiles(const std::optional<std::vector<std::string>>& files);
+    // A drop's files, added once the drop itself has ended.
     void addFilesLater(const std::optional<std::vector<std::string>>& files);
 
     struct PendingEventResult {

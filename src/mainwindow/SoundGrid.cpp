@@ -103,7 +103,8 @@ void SoundGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void SoundGrid::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() & ~(Qt::KeypadModifier)) {
+    // With Shift, Ctrl or Alt these keys keep the meaning the view gives them.
+    if (event->modifiers() & ~Qt::KeypadModifier) {
         QTableView::keyPressEvent(event);
         return;
     }

@@ -179,6 +179,12 @@ private slots:
         std::vector<std::string> chosen = {"/m/D.mp3", "/m/E.MP3"};
         window->setSoundFileChooser([&chosen](QWidget*) { return chosen; });
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        // The first added row is current: Enter binds it.
+        QString caption;
+        whenDialogOpens<EventDialog>(
+            [&caption](EventDialog* dialog) { caption = dialog->windowTitle(); });
+        QTest::keyClick(window->grid(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(caption, QString("Ereignis auswählen... – D.mp3"));
         chosen = {"/m/F.wav", "/m/G.mp3"};
         popupOn(0, 0, "mnu_Popup_Entry1");
         chosen.clear(); // cancelled
