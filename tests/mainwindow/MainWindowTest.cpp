@@ -263,8 +263,10 @@ private slots:
 
     void closingCommitsAndAsksToTryAgainAfterAFailure() {
         open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
-        stick->workspace.deleteRow(1);
+        // A delete that the stick refused is still to be written.
         stick->files.setReadOnly(true);
+        stick->workspace.deleteRow(1);
+        stick->ui.messages.clear();
         stick->ui.setNextAnswer(MessageAnswer::Yes); // then "Nein"
         QVERIFY(window->close());
         QVERIFY(window->windowTitle().endsWith(" Sounddateien werden gespeichert..."));

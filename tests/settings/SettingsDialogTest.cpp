@@ -107,7 +107,10 @@ private slots:
     void neinAfterADeleteKeepsTheDeletePending() {
         stick->writeIndex({"MGM2-0012-00000.mp3;/home/anna/Musik/a.mp3"});
         stick->workspace.load("/opt");
+        // A delete that the stick refused is still to be written.
+        stick->files.setReadOnly(true);
         stick->workspace.deleteRow(1);
+        stick->files.setReadOnly(false);
         open();
         act(dialog.get(), {"Option1_1"});
         QVERIFY(closeAsking());
