@@ -148,7 +148,10 @@ void MainWindow::setUpGrid() {
 
 bool MainWindow::load(const std::string& programFolder) {
     setUpGrid();
-    const bool ready = m_workspace.load(programFolder) != IndexReadResult::DriveNotReady;
+    // A stick that is gone, or that another Tonarion holds, gets no window: the user was told.
+    const IndexReadResult result = m_workspace.load(programFolder);
+    const bool ready =
+        result != IndexReadResult::DriveNotReady && result != IndexReadResult::StickInUse;
     m_grid->setCurrentIndex(m_model->index(0, 0));
     return ready;
 }

@@ -72,6 +72,17 @@ private slots:
         QCOMPARE(start->mainWindow()->windowTitle(), QString("Tonarion [/f/tonkat.tkx]"));
     }
 
+    // Another Tonarion holds the stick: no window opens on it, and nothing is written.
+    void aStickThatAnotherWindowHoldsIsNotOpened() {
+        addSticks({"/f/"}, {"/f/"});
+        const auto otherWindow = stick->files.lockFolder("/f/");
+        const std::string index = stick->files.content("/f/tonkat.tkx");
+        QVERIFY(!start->start());
+        QVERIFY(!start->mainWindow());
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{StickInUseMessage});
+        QCOMPARE(stick->files.content("/f/tonkat.tkx"), index);
+    }
+
     // The highlighted drive is the chosen one, however it was highlighted, and the dialog is
     // gone before the main window opens.
     void aStickWithoutIndexFileIsChosenInTheDialog() {
