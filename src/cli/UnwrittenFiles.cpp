@@ -21,7 +21,7 @@ bool UnwrittenFiles::ShellDelete(const std::string& path) {
 }
 
 std::error_code UnwrittenFiles::CopyFileReplace(const std::string& source,
-                                                const std::string& target) {
+                                                const std::string& target, const CopyProgress&) {
     if (source == target) {
         return std::make_error_code(std::errc::invalid_argument);
     }

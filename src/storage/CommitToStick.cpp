@@ -60,7 +60,17 @@ private:
     void checkEverythingArrived();
     void reportFailures();
     bool reportSoundsNotFound();
-    void reportProgress() { m_ui.reportProgress(++m_done, m_total); }
+    // In thousandths of a sound, so that the bar moves within a large file too.
+    void reportProgress() { m_ui.reportProgress(++m_done * PerSound, m_total * PerSound); }
+    void reportProgressWithin(std::uintmax_t copied, std::uintmax_t size) {
+        const int part = size == 0 ? 0 : static_cast<int>(copied * PerSound / size);
+        if (part != m_lastPart) {
+            m_lastPart = part;
+            m_ui.reportProgress(m_done * PerSound + part, m_total * PerSound);
+        }
+    }
+    static constexpr int PerSound = 1000;
+    int m_lastPart = -1;
 
     Session& m_session;
     FileOperations& m_files;
@@ -353,7 +363,11 @@ void CommitRun::copyWhenChanged(int row) {
     if (copy && isSameFileVersion(*source, *copy)) {
         return;
     }
-    if (const auto error = m_stick.copyIn(entry.sourcePath, entry.entryName)) {
+    m_lastPart = -1;
+    const auto progress = [this](std::uintmax_t copied, std::uintmax_t size) {
+        reportProgressWithin(copied, size);
+    };
+    if (const auto error = m_stick.copyIn(entry.sourcePath, entry.entryName, progress)) {
         fail(entry.entryName, error);
     } else if (!copy) {
         m_created.push_back(entry.entryName);

@@ -8,10 +8,20 @@
 
 namespace tonarion {
 
+#ifdef _WIN32
 inline constexpr const char* NoUsbDriveMessage =
     "Kein USB Stick/Laufwerk angeschlossen.\r\n"
     "Schließen Sie bitte einen geeigneten USB-Stick an den PC an.\r\n\r\n"
     "Das Programm wird beendet!";
+#else
+// Card readers and sticks that are not on the USB bus are not found; any folder can still be
+// opened as the stick.
+inline constexpr const char* NoUsbDriveMessage =
+    "Kein USB Stick/Laufwerk angeschlossen.\r\n"
+    "Schließen Sie bitte einen geeigneten USB-Stick an den PC an.\r\n\r\n"
+    "Einen anderen Ordner öffnen Sie als USB-Stick mit: tonarion --stick ORDNER\r\n\r\n"
+    "Das Programm wird beendet!";
+#endif
 
 inline constexpr const char* DriveEntryPrefix = "USB-Laufwerk ";
 

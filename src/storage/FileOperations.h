@@ -3,6 +3,7 @@
 #include "storage/FileIdentity.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ struct FreeSpace {
 
 // What a copy is written under before it takes its name; what an interrupted copy leaves.
 inline constexpr const char* CopySuffix = ".tonarion-new";
+
+using CopyProgress = std::function<void(std::uintmax_t copied, std::uintmax_t size)>;
 
 // Held while one program works on a folder; released when destroyed, or when the process
 // ends in any way.
@@ -51,8 +54,9 @@ public:
     // then renamed. A copy of a file onto itself fails and changes nothing. A copy that replaces a
     // file is on the medium when this returns; a new file at the latest when the next
     // writeFileDurably on the same medium returns.
-    virtual std::error_code CopyFileReplace(const std::string& source,
-                                            const std::string& target) = 0;
+    // progress, when given, hears how far the copy has come, in bytes of the source's size.
+    virtual std::error_code CopyFileReplace(const std::string& source, const std::string& target,
+                                            const CopyProgress& progress) = 0;
 
     // Creates an empty file unless one exists; an existing file stays unchanged.
     virtual void EnsureFile(const std::string& path) = 0;

@@ -121,12 +121,13 @@ void StickFiles::ensureFile(std::string_view name) {
     }
 }
 
-std::error_code StickFiles::copyIn(const std::string& source, std::string_view name) {
+std::error_code StickFiles::copyIn(const std::string& source, std::string_view name,
+                                   const CopyProgress& progress) {
     const auto path = pathOf(name);
     if (!path) {
         return refused();
     }
-    return isStillTheStick() ? m_files.CopyFileReplace(source, *path) : removed();
+    return isStillTheStick() ? m_files.CopyFileReplace(source, *path, progress) : removed();
 }
 
 std::error_code StickFiles::rename(std::string_view from, std::string_view to) {

@@ -45,7 +45,8 @@ public:
     bool deleteFile(std::string_view name);
     bool exists(std::string_view name);
     void ensureFile(std::string_view name);
-    std::error_code copyIn(const std::string& source, std::string_view name);
+    std::error_code copyIn(const std::string& source, std::string_view name,
+                           const CopyProgress& progress = {});
     std::error_code rename(std::string_view from, std::string_view to);
     std::error_code writeDurably(std::string_view name, const std::string& bytes);
     std::error_code replace(std::string_view from, std::string_view to);

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
@@ -206,6 +207,20 @@ TEST_P(StickSpellingTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
         << ui.lastText();
     EXPECT_EQ(bytesOf({"MGM2-0001-00000.mp3", "MGM2-0002-00000.mp3"}),
               (std::vector<std::string>{"<missing>", "pfiff"}));
+}
+
+TEST_P(StickSpellingTest, TheWaitWindowMovesWithinALargeSound) {
+    writeBytes(music("long.mp3"), std::string(4'000'000, 'l'));
+    onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
+        workspace.dropFiles(std::vector<std::string>{music("long.mp3")});
+        ui.progress.clear();
+        EXPECT_TRUE(workspace.bind(1, turnoutSelection(1, "1")));
+    });
+    ASSERT_FALSE(ui.progress.empty());
+    const auto [done, total] = ui.progress.front();
+    EXPECT_GT(done, 0);
+    EXPECT_LT(done, total / 2) << "the first step reported is part of the only sound";
+    EXPECT_TRUE(std::is_sorted(ui.progress.begin(), ui.progress.end()));
 }
 
 TEST(StickRootTest, AChosenFolderBecomesAnAbsoluteNormalisedRoot) {

@@ -72,7 +72,8 @@ bool FakeFileOperations::ShellDelete(const std::string& path) {
 }
 
 std::error_code FakeFileOperations::CopyFileReplace(const std::string& source,
-                                                    const std::string& target) {
+                                                    const std::string& target,
+                                                    const CopyProgress& progress) {
     const auto found = m_files.find(source);
     if (gone(source, target) || found == m_files.end()) {
         return errorOf(std::errc::no_such_file_or_directory);
@@ -85,6 +86,9 @@ std::error_code FakeFileOperations::CopyFileReplace(const std::string& source,
     }
     m_files[target] = found->second; // a copy keeps the source's modification time
     ++writes["copy"];
+    if (progress) {
+        progress(found->second.content.size(), found->second.content.size());
+    }
     return {};
 }
 

@@ -41,7 +41,8 @@ public:
     std::map<std::string, int> writes;
 
     bool ShellDelete(const std::string& path) override;
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target,
+                                    const CopyProgress& progress) override;
     void EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override { return !gone(path) && has(path); }
     std::error_code renameFile(const std::string& from, const std::string& to) override {

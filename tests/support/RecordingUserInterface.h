@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tonarion::testing {
@@ -24,7 +25,7 @@ public:
     void setBusyPointer(bool busy) override { busyPointer = busy; }
     void showWaitWindow() override { waitWindowVisible = ++waitWindowShown > 0; }
     void hideWaitWindow() override { waitWindowVisible = false; }
-    void reportProgress(int, int) override {}
+    void reportProgress(int done, int total) override { progress.emplace_back(done, total); }
     void processPendingEvents() override {}
 
     void setNextAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
@@ -39,6 +40,7 @@ public:
     std::string lastText() const { return messages.empty() ? "" : messages.back().text; }
 
     std::vector<Message> messages;
+    std::vector<std::pair<int, int>> progress; // done, total
     bool busyPointer = false;
     bool waitWindowVisible = false;
     int waitWindowShown = 0;

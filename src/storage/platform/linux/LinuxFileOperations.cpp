@@ -110,7 +110,8 @@ bool LinuxFileOperations::ShellDelete(const std::string& path) {
 }
 
 std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
-                                                     const std::string& target) {
+                                                     const std::string& target,
+                                                     const CopyProgress& progress) {
     // Without O_NONBLOCK, opening a FIFO named like a sound waits for a writer for ever.
     Descriptor in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!in.valid()) {
@@ -145,6 +146,7 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         return lastError();
     }
     std::error_code error;
+    std::uintmax_t copied = 0;
     char buffer[1 << 16];
     while (!error) {
         const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
@@ -156,6 +158,10 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
             break;
         }
         error = writeAll(out.get(), buffer, static_cast<std::size_t>(got));
+        copied += static_cast<std::uintmax_t>(got);
+        if (progress) {
+            progress(copied, static_cast<std::uintmax_t>(sourceInfo.st_size));
+        }
     }
     // A new file waits for the index file's write, which flushes the whole stick at once
     // (one flush per sound would cost more than the copying). A replacement must be on the

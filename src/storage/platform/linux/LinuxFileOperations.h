@@ -9,7 +9,8 @@ namespace tonarion {
 class LinuxFileOperations final : public FileOperations {
 public:
     bool ShellDelete(const std::string& path) override;
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override;
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target,
+                                    const CopyProgress& progress) override;
     void EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     std::error_code renameFile(const std::string& from, const std::string& to) override;

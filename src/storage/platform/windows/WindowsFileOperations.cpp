@@ -92,7 +92,8 @@ bool WindowsFileOperations::ShellDelete(const std::string& path) {
 }
 
 std::error_code WindowsFileOperations::CopyFileReplace(const std::string& source,
-                                                       const std::string& target) {
+                                                       const std::string& target,
+                                                       const CopyProgress& progress) {
     const auto sourceIdentity = identity(source);
     if (sourceIdentity && sourceIdentity == identity(target)) {
         return std::make_error_code(std::errc::file_exists);
@@ -100,7 +101,17 @@ std::error_code WindowsFileOperations::CopyFileReplace(const std::string& source
     // The copy is written beside its target and takes its name only complete, so that an
     // interrupted copy never leaves part of a sound under a sound's name.
     const std::wstring written = toWide(target + CopySuffix);
-    if (!CopyFileW(toWide(source).c_str(), written.c_str(), FALSE)) {
+    const auto onChunk = [](LARGE_INTEGER size, LARGE_INTEGER copied, LARGE_INTEGER, LARGE_INTEGER,
+                            DWORD, DWORD, HANDLE, HANDLE, LPVOID context) -> DWORD {
+        const auto& report = *static_cast<const CopyProgress*>(context);
+        if (report) {
+            report(static_cast<std::uintmax_t>(copied.QuadPart),
+                   static_cast<std::uintmax_t>(size.QuadPart));
+        }
+        return PROGRESS_CONTINUE;
+    };
+    if (!CopyFileExW(toWide(source).c_str(), written.c_str(), onChunk,
+                     const_cast<CopyProgress*>(&progress), nullptr, 0)) {
         const std::error_code error = lastError();
         DeleteFileW(written.c_str());
         return error;

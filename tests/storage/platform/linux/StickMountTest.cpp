@@ -33,8 +33,9 @@ public:
     bool ShellDelete(const std::string& path) override {
         return changed(m_files.ShellDelete(path));
     }
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target) override {
-        return changed(m_files.CopyFileReplace(source, target));
+    std::error_code CopyFileReplace(const std::string& source, const std::string& target,
+                                    const CopyProgress& progress) override {
+        return changed(m_files.CopyFileReplace(source, target, progress));
     }
     void EnsureFile(const std::string& path) override {
         m_files.EnsureFile(path);

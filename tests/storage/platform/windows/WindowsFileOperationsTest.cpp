@@ -56,19 +56,19 @@ TEST_F(WindowsFileOperationsTest, CopyReplacesTheTargetWhollyButNeverFromItself)
         std::chrono::sys_seconds(std::chrono::seconds(1'700'000'000)));
     fs::last_write_time(folder.native("cd.mp3"), november2023);
     fs::permissions(folder.native("cd.mp3"), fs::perms::owner_write, fs::perm_options::remove);
-    ASSERT_FALSE(files.CopyFileReplace(folder.path("cd.mp3"), folder.path(Sound)));
+    ASSERT_FALSE(files.CopyFileReplace(folder.path("cd.mp3"), folder.path(Sound), {}));
     EXPECT_EQ(folder.read(Sound), "from a CD");
     EXPECT_EQ(files.status(folder.path(Sound)).value().size, 9u);
     EXPECT_NEAR(files.status(folder.path(Sound)).value().modified, 1'700'000'000, 0.01);
 
     // The copy is not read-only: a shorter sound replaces it wholly, and it can be deleted.
     folder.write("other.mp3", "other");
-    EXPECT_FALSE(files.CopyFileReplace(folder.path("other.mp3"), folder.path(Sound)));
+    EXPECT_FALSE(files.CopyFileReplace(folder.path("other.mp3"), folder.path(Sound), {}));
     EXPECT_EQ(folder.read(Sound), "other");
     // A missing source and a copy onto the file itself fail and change nothing.
     for (const auto& [source, target] : {std::pair{"gone.mp3", Sound}, std::pair{Sound, Sound},
                                          std::pair{Sound, "mgm2-0012-00000.MP3"}}) {
-        EXPECT_TRUE(files.CopyFileReplace(folder.path(source), folder.path(target))) << target;
+        EXPECT_TRUE(files.CopyFileReplace(folder.path(source), folder.path(target), {})) << target;
         EXPECT_EQ(folder.read(Sound), "other") << source << " onto " << target;
     }
     EXPECT_TRUE(files.ShellDelete(folder.path(Sound)));
