@@ -172,6 +172,11 @@ void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) 
 
 std::error_code replaceIndexFile(StickFiles& stick, const std::string& indexName,
                                  const std::string& bytes) {
+    // What a run cut short left under the temporary name goes first: FAT drivers such as
+    // fusefat refuse to truncate a file.
+    if (stick.exists(IndexTempName)) {
+        stick.deleteFile(IndexTempName);
+    }
     if (const auto error = stick.writeDurably(IndexTempName, bytes)) {
         stick.deleteFile(IndexTempName);
         return error;

@@ -117,6 +117,11 @@ StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, bool annou
 
 std::error_code StickChangeRun::announce() {
     m_announced = true;
+    // What a run cut short left under the temporary name goes first: FAT drivers such as
+    // fusefat refuse to truncate a file.
+    if (m_stick.exists(JournalTempName)) {
+        m_stick.deleteFile(JournalTempName);
+    }
     if (const auto error = m_stick.writeDurably(JournalTempName, composeJournal(m_change))) {
         m_stick.deleteFile(JournalTempName);
         return error;
