@@ -70,7 +70,6 @@ private:
         }
     }
     static constexpr int PerSound = 1000;
-    int m_lastPart = -1;
 
     Session& m_session;
     FileOperations& m_files;
@@ -83,6 +82,7 @@ private:
     std::vector<StickFailure> m_failures;
     int m_done = 0;
     int m_total = 0;
+    int m_lastPart = -1; // of the sound being copied, in thousandths
 };
 
 CommitResult CommitRun::run() {
@@ -375,8 +375,12 @@ void CommitRun::copyWhenChanged(int row) {
 }
 
 // A run that could not copy every sound takes back the names it added, and its journal, so
-// that the stick stays exactly as its index file says.
+// that the stick stays exactly as its index file says. A journal with moves stays: files an
+// earlier run parked may wait for it, and the next start or commit finishes the way.
 void CommitRun::undoCopies() {
+    if (!m_moves.empty()) {
+        return;
+    }
     for (const auto& name : m_created) {
         m_stick.deleteFile(name);
     }
@@ -529,19 +533,6 @@ const char* causeOf(const std::vector<StickFailure>& failures) {
         return WriteProtectedMessage;
     }
     return nullptr;
-}
-
-void followRenamedStickFile(Session& session, const StickFiles& stick, const std::string& from,
-                            const std::string& to) {
-    SoundTable& table = session.table;
-    for (int row = 1; row < table.nextRow(); ++row) {
-        const auto name = stick.nameInRoot(table.row(row).sourcePath);
-        if (name && sameFileName(*name, from)) {
-            SoundEntry entry = table.row(row);
-            entry.sourcePath = session.stickRoot + to;
-            table.replaceRow(row, std::move(entry));
-        }
-    }
 }
 
 bool isSameFileVersion(const FileStatus& source, const FileStatus& copy) {

@@ -48,10 +48,6 @@ CommitResult CommitToStick(Session& session, FileOperations& files, UserInterfac
 // stick, or nothing when the errors say none of these.
 const char* causeOf(const std::vector<StickFailure>& failures);
 
-// After a stick file was renamed, the rows whose source it was name its new path.
-void followRenamedStickFile(Session& session, const StickFiles& stick, const std::string& from,
-                            const std::string& to);
-
 // Remembers a stick file that has to go but could not; SaveNeeded is set so that the next
 // commit deletes it, unless a row or a setting carries its name again by then.
 void rememberStaleFile(Session& session, const std::string& name);
