@@ -24,6 +24,15 @@ struct PlannedMove {
     StickMove move;
 };
 
+// A row whose sound comes from the computer, with both files as they stood when planned: one
+// look at each per commit.
+struct PlannedCopy {
+    int row;
+    std::optional<FileStatus> source;
+    std::optional<FileStatus> copy;
+    bool isNeeded() const { return source && !(copy && isSameFileVersion(*source, *copy)); }
+};
+
 class CommitRun {
 public:
     CommitRun(Session& session, FileOperations& files, UserInterface& ui)
@@ -35,13 +44,14 @@ public:
     CommitResult run();
 
 private:
-    void planMoves(std::vector<int>& copies);
+    std::vector<PlannedCopy> planMoves();
     bool isMoveTarget(const std::string& name) const;
-    bool fitsOnStick(const std::vector<int>& copies);
+    bool fitsOnStick(const std::vector<PlannedCopy>& copies);
+    bool createsNames(const std::vector<PlannedCopy>& copies) const;
     StickChange plannedChange() const;
     std::vector<std::string> namesToDelete() const;
     std::vector<SoundEntry> rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const;
-    void copyWhenChanged(int row);
+    void copyWhenChanged(const PlannedCopy& planned);
     void takeMovesIntoRows(const StickChangeRun& change);
     void forgetPendingRename(const std::string& from);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
@@ -78,7 +88,6 @@ private:
     std::vector<PlannedMove> m_moves;
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
-    bool m_createsNames = false;
     std::vector<StickFailure> m_failures;
     int m_done = 0;
     int m_total = 0;
@@ -95,8 +104,7 @@ CommitResult CommitRun::run() {
     // opens it next can finish the way if this run is cut short. Sounds from the computer
     // come first; a failure there takes them back and leaves the stick as it was. Then the
     // stick files move, and last the index file goes in place and stale files go.
-    std::vector<int> copies;
-    planMoves(copies);
+    const std::vector<PlannedCopy> copies = planMoves();
     std::vector<int> waitingCopies;
     m_total = static_cast<int>(copies.size() + m_moves.size());
     if (fitsOnStick(copies)) {
@@ -104,22 +112,22 @@ CommitResult CommitRun::run() {
         // A change that only replaces files in one step and rewrites the index file leaves
         // nothing to finish; everything else is announced first. So is every change after
         // a run that left its journal: the next start must not finish that older plan.
-        const bool needsJournal = m_createsNames || !change.change().moves.empty() ||
+        const bool needsJournal = createsNames(copies) || !change.change().moves.empty() ||
                                   !change.change().deletions.empty() || m_stick.exists(JournalName);
         if (needsJournal) {
             if (const auto error = change.announce()) {
                 fail(JournalName, error);
             }
         }
-        for (const int row : copies) {
+        for (const auto& planned : copies) {
             if (!m_failures.empty()) {
                 break;
             }
-            if (isMoveTarget(m_session.table.row(row).entryName)) {
-                waitingCopies.push_back(row);
+            if (isMoveTarget(m_session.table.row(planned.row).entryName)) {
+                waitingCopies.push_back(planned.row);
                 continue;
             }
-            copyWhenChanged(row);
+            copyWhenChanged(planned);
             reportProgress();
         }
         if (!m_failures.empty()) {
@@ -127,8 +135,11 @@ CommitResult CommitRun::run() {
         } else {
             failAll(change.moveFiles());
             takeMovesIntoRows(change);
+            // The moves changed the files these copies go to: they are looked at anew.
             for (const int row : waitingCopies) {
-                copyWhenChanged(row);
+                const SoundEntry& entry = m_session.table.row(row);
+                copyWhenChanged(
+                    {row, m_files.status(entry.sourcePath), m_stick.status(entry.entryName)});
                 reportProgress();
             }
             writeSettingFiles();
@@ -153,8 +164,9 @@ CommitResult CommitRun::run() {
 
 // Which rows' sounds come from the computer, and which stick files take another name: those
 // of rows whose source is a stick file under another EntryName, and the pending renames.
-void CommitRun::planMoves(std::vector<int>& copies) {
+std::vector<PlannedCopy> CommitRun::planMoves() {
     const SoundTable& table = m_session.table;
+    std::vector<PlannedCopy> copies;
     std::vector<PlannedMove> moves;
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
@@ -165,7 +177,8 @@ void CommitRun::planMoves(std::vector<int>& copies) {
             from && !sameFileName(*from, entry.entryName)) {
             moves.push_back({row, {*from, entry.entryName}});
         } else {
-            copies.push_back(row);
+            copies.push_back(
+                {row, m_files.status(entry.sourcePath), m_stick.status(entry.entryName)});
         }
     }
     for (const auto& rename : m_session.pendingRenames) {
@@ -205,6 +218,7 @@ void CommitRun::planMoves(std::vector<int>& copies) {
         }
         m_moves.push_back(planned);
     }
+    return copies;
 }
 
 bool CommitRun::isMoveTarget(const std::string& name) const {
@@ -215,21 +229,17 @@ bool CommitRun::isMoveTarget(const std::string& name) const {
 
 // A stick too full for the sounds to copy is refused before anything is written, so that the
 // user can make room and nothing is left half done.
-bool CommitRun::fitsOnStick(const std::vector<int>& copies) {
+bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
     const auto space = m_files.freeSpace(m_session.stickRoot)
                            .value_or(FreeSpace{std::numeric_limits<std::uintmax_t>::max(), 1});
     const auto units = [&](std::uintmax_t bytes) {
         return (bytes + space.unit - 1) / space.unit * space.unit;
     };
     std::uintmax_t needed = 0;
-    for (const int row : copies) {
-        const SoundEntry& entry = m_session.table.row(row);
-        const auto source = m_files.status(entry.sourcePath);
-        const auto copy = m_stick.status(entry.entryName);
-        if (source && !(copy && isSameFileVersion(*source, *copy))) {
+    for (const auto& planned : copies) {
+        if (planned.isNeeded()) {
             // A replaced sound is written beside the old one before it takes its place.
-            needed += units(source->size);
-            m_createsNames = m_createsNames || !copy;
+            needed += units(planned.source->size);
         }
     }
     for (const auto& planned : m_moves) {
@@ -239,17 +249,23 @@ bool CommitRun::fitsOnStick(const std::vector<int>& copies) {
             }
         }
     }
-    for (const Setting setting : AllSettings) {
-        const std::string& current = m_session.settings.CurrentSettings[setting];
-        m_createsNames =
-            m_createsNames || (!current.empty() &&
-                               !sameFileName(current, m_session.settings.StoredSettings[setting]));
-    }
     if (needed <= space.bytes) {
         return true;
     }
     fail("", std::make_error_code(std::errc::no_space_on_device));
     return false;
+}
+
+// Whether the module would find a sound or setting under a name it did not have before.
+bool CommitRun::createsNames(const std::vector<PlannedCopy>& copies) const {
+    const ModuleSettings& settings = m_session.settings;
+    return std::any_of(
+               copies.begin(), copies.end(),
+               [](const PlannedCopy& planned) { return planned.isNeeded() && !planned.copy; }) ||
+           std::any_of(AllSettings.begin(), AllSettings.end(), [&](Setting setting) {
+               const std::string& current = settings.CurrentSettings[setting];
+               return !current.empty() && !sameFileName(current, settings.StoredSettings[setting]);
+           });
 }
 
 StickChange CommitRun::plannedChange() const {
@@ -344,10 +360,11 @@ std::string CommitRun::indexFileBytes(const std::vector<SoundEntry>& rows) const
     return composeIndexFile(lines, m_session.settings.CurrentSettings, {});
 }
 
-void CommitRun::copyWhenChanged(int row) {
+void CommitRun::copyWhenChanged(const PlannedCopy& planned) {
+    const int row = planned.row;
     const SoundEntry& entry = m_session.table.row(row);
-    const auto source = m_files.status(entry.sourcePath);
-    const auto copy = m_stick.status(entry.entryName);
+    const auto& source = planned.source;
+    const auto& copy = planned.copy;
     // A sound that is neither at its source nor on the stick cannot be had by trying again:
     // the row is shown as lacking its sound, and every other row is written all the same.
     const bool nowhere = !source && !copy && stickLacks(entry.entryName);
