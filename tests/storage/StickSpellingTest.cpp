@@ -192,6 +192,34 @@ INSTANTIATE_TEST_SUITE_P(TwoSpellings, StickSpellingTest,
                                     nameOf(info.param.workedOn);
                          });
 
+TEST_P(StickSpellingTest, ARowWhoseSoundIsGoneKeepsNoOtherChangeFromTheStick) {
+    writeBytes(music("gone.mp3"), "gone");
+    writeBytes(music("other.mp3"), "other");
+    std::optional<std::string> first;
+    onStick(GetParam().opened, [&](StickWorkspace& workspace) {
+        workspace.dropFiles(std::vector<std::string>{music("gone.mp3")});
+        first = workspace.bind(1, turnoutSelection(1, "1"));
+    });
+    ASSERT_TRUE(first);
+    fs::remove(music("gone.mp3"));
+    fs::remove(stick(*first));
+    std::optional<std::string> second;
+    onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
+        EXPECT_TRUE(workspace.table().row(1).soundNotFound);
+        workspace.dropFiles(std::vector<std::string>{music("other.mp3")});
+        second = workspace.bind(2, turnoutSelection(1, "2"));
+        workspace.session().settings.CurrentSettings[Setting::Volume] = "SET_-0001-00022.mp3";
+        workspace.session().SaveNeeded = true;
+    });
+    ASSERT_TRUE(second);
+    EXPECT_EQ(readBytes(stick(*second)), "other");
+    const IndexContent index = parseIndexFile(readBytes(stick(IndexFileName)));
+    ASSERT_EQ(index.entries.size(), 2u);
+    EXPECT_EQ(index.entries[1].entryName, *second);
+    EXPECT_EQ(index.settings[Setting::Volume], "SET_-0001-00022.mp3");
+    EXPECT_TRUE(fs::exists(stick("SET_-0001-00022.mp3")));
+}
+
 TEST_P(StickSpellingTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
     ASSERT_EQ(::mkfifo(music("loop.mp3").c_str(), 0644), 0);
     writeBytes(music("pfiff.mp3"), "pfiff");
