@@ -1,3 +1,4 @@
+#include "TonarionVersion.h"
 #include "app/ProgramLook.h"
 #include "app/QtUserInterface.h"
 #include "app/StartProcedure.h"
@@ -8,10 +9,66 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <iostream>
+#include <optional>
+
+namespace {
+
+// The options, described the same way for the parse before the QApplication exists and for
+// the one after it has taken Qt's own options (-platform, -style) out of the command line.
+QCommandLineOption describeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Bereitet einen USB-Stick für das Soundmodul vor."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption stickOption(
+        QStringLiteral("stick"),
+        QStringLiteral("Öffnet den Ordner DIR als USB-Stick, wie im Laufwerksdialog gewählt."),
+        QStringLiteral("DIR"));
+    parser.addOption(stickOption);
+    return stickOption;
+}
+
+// --help and --version need no window, but a QApplication aborts without a display: they are
+// answered before it exists, so that help2man, a package build and an ssh session get them.
+std::optional<int> answerWithoutDisplay(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QCommandLineParser parser;
+    describeOptions(parser);
+    // An unknown option may be one of Qt's; the parse after the QApplication reports the rest.
+    if (!parser.parse(arguments)) {
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::cout << "tonarion " << tonarion::TonarionVersion << '\n';
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        // The usage line takes the program's name from the application object. It names the
+        // installed command, not the build folder help2man starts the program from.
+        char name[] = "tonarion";
+        char* coreArgv[] = {name, nullptr};
+        int coreArgc = 1;
+        const QCoreApplication core(coreArgc, coreArgv);
+        std::cout << parser.helpText().toStdString();
+        return 0;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (const auto exitCode = answerWithoutDisplay(argc, argv)) {
+        return *exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tonarion"));
-    QApplication::setApplicationVersion(QStringLiteral(TONARION_VERSION));
+    QApplication::setApplicationVersion(QString::fromUtf8(tonarion::TonarionVersion));
     tonarion::applyProgramLook(app);
 
     // The interface is German, Qt's own texts (file dialogs, input boxes) included.
@@ -22,15 +79,7 @@ int main(int argc, char** argv) {
     }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Bereitet einen USB-Stick für das Soundmodul vor."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption stickOption(
-        QStringLiteral("stick"),
-        QStringLiteral("Öffnet den Ordner DIR als USB-Stick, wie im Laufwerksdialog gewählt."),
-        QStringLiteral("DIR"));
-    parser.addOption(stickOption);
+    const QCommandLineOption stickOption = describeOptions(parser);
     parser.process(app);
     std::optional<std::string> stickFolder;
     if (parser.isSet(stickOption)) {
