@@ -105,6 +105,7 @@ private:
     int verify();
     int repair();
     int completion();
+    int check();
 
     // Points a fresh session at STICK and loads it through files; false after telling why. A
     // stick whose index file was lost but whose sounds are still there is taken over as the
@@ -145,6 +146,7 @@ int CommandRunner::run() {
         {"verify", &CommandRunner::verify},
         {"repair", &CommandRunner::repair},
         {"completion", &CommandRunner::completion},
+        {"check", &CommandRunner::check},
     };
     const auto found = commands.find(m_args.command);
     if (found == commands.end()) {
@@ -177,6 +179,7 @@ bool CommandRunner::loadStick(FileOperations& files) {
         }
     }
     m_workspace = std::make_unique<StickWorkspace>(session, files, m_ui);
+    m_workspace->setSoundInspector(&m_env.sounds);
     return m_workspace->load(m_env.programFolder) == IndexReadResult::Read;
 }
 
@@ -613,6 +616,75 @@ int CommandRunner::completion() {
     }
     m_env.out << BashCompletionScript;
     return Success;
+}
+
+void writeFindingsJson(JsonWriter& json, const std::string& file, const SoundFindings& found) {
+    static const char* const versions[] = {"1", "2", "2.5"};
+    json.beginObject().key("file").value(file);
+    json.key("checked").value(found.checked).key("valid");
+    if (found.checked) {
+        json.value(found.valid());
+    } else {
+        json.null();
+    }
+    json.key("mpegAudio").value(found.mpegAudio).key("decodedToEnd").value(found.decodedToEnd);
+    json.key("format").value(formatText(found));
+    if (found.mpegAudio) {
+        json.key("mpegVersion").value(versions[static_cast<int>(found.version)]);
+        json.key("layer")
+            .value(found.layer)
+            .key("sampleRate")
+            .value(static_cast<long long>(found.sampleRate));
+        json.key("bitrate")
+            .value(found.bitrate)
+            .key("variableBitrate")
+            .value(found.variableBitrate);
+        json.key("channels").value(found.channels);
+        json.key("milliseconds").value(static_cast<long long>(found.seconds * 1000 + 0.5));
+    }
+    json.key("id3v2Size").value(static_cast<long long>(found.id3v2Size));
+    json.key("embedsPictures").value(found.embedsPictures);
+    json.key("hints").beginArray();
+    for (const auto& hint : soundHints(found)) {
+        json.value(hint);
+    }
+    json.endArray().endObject();
+}
+
+int CommandRunner::check() {
+    m_args.expect(1, std::size_t(-1), {}, {"--json"});
+    bool allValid = true;
+    std::vector<SoundFindings> findings;
+    for (const auto& file : m_args.positional) {
+        findings.push_back(m_env.sounds.inspect(file));
+        allValid = allValid && !findings.back().invalid();
+    }
+    if (m_args.has("--json")) {
+        JsonWriter json(m_env.out);
+        json.beginObject().key("ok").value(allValid).key("files").beginArray();
+        for (std::size_t i = 0; i < findings.size(); ++i) {
+            writeFindingsJson(json, m_args.positional[i], findings[i]);
+        }
+        json.endArray().endObject();
+        m_env.out << '\n';
+        return allValid ? Success : Refused;
+    }
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const SoundFindings& found = findings[i];
+        m_env.out << m_args.positional[i] << ": "
+                  << (!found.checked  ? "NOT CHECKED"
+                      : found.valid() ? "OK"
+                                      : "NOT VALID")
+                  << ", " << formatText(found);
+        if (found.id3v2Size > 0) {
+            m_env.out << ", ID3v2 " << found.id3v2Size << " bytes";
+        }
+        m_env.out << '\n';
+        for (const auto& hint : soundHints(found)) {
+            m_env.out << "    " << hint << '\n';
+        }
+    }
+    return allValid ? Success : Refused;
 }
 
 } // namespace

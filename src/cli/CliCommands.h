@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sound/SoundInspector.h"
 #include "storage/DriveDiscovery.h"
 #include "storage/FileOperations.h"
 
@@ -16,6 +17,8 @@ struct CliEnvironment {
     std::string programFolder;
     std::ostream& out;
     std::ostream& err;
+    // Looks into sound files: for "check" and for the files "bind --file" adds.
+    SoundInspector& sounds;
 };
 
 // Runs one command line (without the program name). Exit status: 0 success, 1 an operation

@@ -22,8 +22,9 @@ writing command, or repair, stores the repair. The windows' messages go to stder
 questions are answered by the command itself.
 
 Exit status: 0 everything asked for was done; 1 the stick could not be brought to what was
-asked (the reason on stderr), or verify found the stick other than its index says; 2 a usage
-error or a refused value, and nothing was changed.
+asked (the reason on stderr), verify found the stick other than its index says, or check
+found a file that is not valid MPEG audio; 2 a usage error or a refused value, and nothing
+was changed.
 )";
 
 struct CommandText {
@@ -58,7 +59,7 @@ Options of settings (every value is checked before anything is saved):
   --endless-address 0-2048  the Magnetartikel address that switches endless play
 )";
 
-const std::array<CommandText, 9> Commands = {{
+const std::array<CommandText, 10> Commands = {{
     {"drives", "drives", "list the USB drives, one \"USB-Laufwerk ROOT\" a line", ""},
     {"init", "init STICK", "accept STICK: keep its index file or create a fresh one",
      "\nA stick without an index file keeps the sounds and settings it holds: the fresh index\n"
@@ -88,6 +89,13 @@ const std::array<CommandText, 9> Commands = {{
      "but the index does not list), second setting file, temporary file (left by an\n"
      "interrupted commit). --json prints what show --json does and the problems.\n"},
     {"repair", "repair STICK", "store what loading the stick repairs", ""},
+    {"check", "check FILE... [--json]",
+     "decode sound files to the end and print what they hold; exit\n"
+     "status 1 when one is not valid MPEG audio",
+     "\nEach file gets a line \"FILE: OK|NOT VALID|NOT CHECKED, FORMAT\" and an indented line\n"
+     "for each thing small players stumble over: no MPEG audio (a renamed WAV), a file cut\n"
+     "off or damaged before its end, embedded pictures, a sample rate below 32 kHz. A build\n"
+     "without libmpg123 checks nothing. --json prints the findings as one JSON document.\n"},
     {"completion", "completion bash", "print the bash completion script", ""},
 }};
 

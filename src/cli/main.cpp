@@ -7,7 +7,8 @@ int main(int argc, char** argv) {
     const tonarion::Utf8Console console;
     const auto files = tonarion::makeSystemFileOperations();
     const auto drives = tonarion::makeSystemDriveSource();
-    tonarion::CliEnvironment environment{*files, *drives, tonarion::programFolder(), std::cout,
-                                         std::cerr};
+    const auto sounds = tonarion::makeSoundInspector();
+    tonarion::CliEnvironment environment{*files,    *drives,   tonarion::programFolder(),
+                                         std::cout, std::cerr, *sounds};
     return tonarion::runCli(tonarion::commandLineWords(argc, argv), environment);
 }

@@ -1,7 +1,7 @@
 # bash completion for tonarion-cli; "tonarion-cli completion bash" prints this script.
 _tonarion_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
-    local commands="drives init show bind delete settings verify repair completion help"
+    local commands="drives init show bind delete settings verify repair check completion help"
     local command="" word
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in -*) ;; *) command=$word; break ;; esac
@@ -23,6 +23,11 @@ _tonarion_cli() {
     local options="--help"
     case $command in
         show|verify) options+=" --json" ;;
+        check) options+=" --json"
+               if [[ $cur != -* ]]; then
+                   COMPREPLY=($(compgen -f -X '!*.[mM][pP]3' -- "$cur")); compopt -o filenames 2>/dev/null
+                   COMPREPLY+=($(compgen -d -- "$cur")); return
+               fi ;;
         bind) options+=" --file --row --event --status --mode --prio --adr1 --adr2 --category
                         --loco --contact-from --contact-to --time --position" ;;
         settings) options+=" --volume --model-time --start-time --stretch --clock-sync

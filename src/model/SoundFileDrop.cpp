@@ -23,6 +23,33 @@ bool hasControlCharacter(std::string_view text) {
     });
 }
 
+std::string fileNameOf(std::string_view path) {
+    const auto separator = path.find_last_of("/\\");
+    return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+std::vector<std::string> invalidSounds(SoundInspector& inspector,
+                                       const std::vector<std::string>& paths) {
+    std::vector<std::string> invalid;
+    for (const auto& path : paths) {
+        if (inspector.inspect(path).invalid()) {
+            invalid.push_back(path);
+        }
+    }
+    return invalid;
+}
+
+void tellInvalidSounds(UserInterface& ui, const std::vector<std::string>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    std::string text = InvalidSoundsMessage;
+    for (const auto& path : paths) {
+        text += "\r\n" + fileNameOf(path);
+    }
+    showInformation(ui, std::move(text));
+}
+
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
               UserInterface& ui) {
     if (!fileList) {

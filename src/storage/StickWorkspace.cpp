@@ -43,7 +43,16 @@ CommitResult StickWorkspace::commit() {
 }
 
 int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
-    return DropFiles(m_session.table, fileList, m_ui);
+    const int firstNewRow = m_session.table.nextRow();
+    const int added = DropFiles(m_session.table, fileList, m_ui);
+    if (m_inspector && added > 0) {
+        std::vector<std::string> paths;
+        for (int row = firstNewRow; row < firstNewRow + added; ++row) {
+            paths.push_back(m_session.table.row(row).sourcePath);
+        }
+        tellInvalidSounds(m_ui, invalidSounds(*m_inspector, paths));
+    }
+    return added;
 }
 
 std::optional<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelection& selection) {

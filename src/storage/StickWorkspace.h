@@ -5,6 +5,7 @@
 #include "model/Session.h"
 #include "model/UserInterface.h"
 #include "settings/SettingsForm.h"
+#include "sound/SoundInspector.h"
 #include "storage/CommitToStick.h"
 #include "storage/FileOperations.h"
 #include "storage/IndexFile.h"
@@ -30,8 +31,11 @@ public:
 
     CommitResult commit();
 
-    // Dropped files; nothing for data without a file list.
+    // Dropped files; nothing for data without a file list. With an inspector set, the added
+    // files are looked into at once and those that would not play are named in one message.
     int dropFiles(const std::optional<std::vector<std::string>>& fileList);
+    // The front end that checks on a worker thread of its own sets none.
+    void setSoundInspector(SoundInspector* inspector) { m_inspector = inspector; }
 
     // OK in the event dialog for row editRow: the checked entry, or nothing after a message.
     std::optional<NeuerEintrag> compose(int editRow, const EventSelection& selection);
@@ -55,6 +59,7 @@ private:
     Session& m_session;
     FileOperations& m_files;
     UserInterface& m_ui;
+    SoundInspector* m_inspector = nullptr;
 };
 
 } // namespace tonarion

@@ -3,6 +3,7 @@
 #include "TonarionVersion.h"
 #include "cli/JsonWriter.h"
 #include "storage/platform/SystemPlatform.h"
+#include "support/FakeSoundInspector.h"
 #include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ protected:
     Outcome run(std::vector<std::string> words) {
         std::ostringstream out;
         std::ostringstream err;
-        CliEnvironment environment{*m_files, m_drives, m_work.string(), out, err};
+        CliEnvironment environment{*m_files, m_drives, m_work.string(), out, err, sounds};
         const int status = runCli(words, environment);
         return {status, out.str(), err.str()};
     }
@@ -85,6 +86,7 @@ protected:
     }
 
     std::string stick;
+    testing::FakeSoundInspector sounds;
 
 private:
     fs::path m_work;
@@ -364,6 +366,61 @@ TEST(JsonStringTest, EveryTextBecomesAValidString) {
     for (const auto& [text, json] : cases) {
         EXPECT_EQ(jsonString(text), json) << json;
     }
+}
+
+} // namespace
+} // namespace tonarion
+
+namespace tonarion {
+namespace {
+
+TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndFailsOnAFileThatWouldNotPlay) {
+    const std::string good = music("gut.mp3");
+    const std::string wav = music("wav.mp3");
+    const std::string cover = music("bild.mp3");
+    sounds.findings[wav] = testing::FakeSoundInspector::renamedWav();
+    sounds.findings[cover] = testing::FakeSoundInspector::goodMp3(75.4);
+    sounds.findings[cover].embedsPictures = true;
+    sounds.findings[cover].id3v2Size = 3108;
+
+    const Outcome fine = run({"check", good, cover});
+    EXPECT_EQ(fine.status, 0) << fine.err;
+    EXPECT_EQ(fine.out, good + ": OK, MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03\n" +
+                            cover +
+                            ": OK, MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 1:15, ID3v2 "
+                            "3108 bytes\n    " +
+                            soundHints(sounds.findings[cover]).at(0) + "\n");
+
+    const Outcome bad = run({"check", good, wav, "--json"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.out.find("{\"ok\":false,\"files\":[{\"file\":" + jsonString(good) +
+                           ",\"checked\":true,\"valid\":true,"),
+              std::string::npos)
+        << bad.out;
+    EXPECT_NE(bad.out.find("\"mpegVersion\":\"1\",\"layer\":3,\"sampleRate\":44100,\"bitrate\":"
+                           "128,\"variableBitrate\":false,\"channels\":2,\"milliseconds\":3000"),
+              std::string::npos)
+        << bad.out;
+    EXPECT_NE(bad.out.find("{\"file\":" + jsonString(wav) +
+                           ",\"checked\":true,\"valid\":false,\"mpegAudio\":false,"),
+              std::string::npos)
+        << bad.out;
+    EXPECT_EQ(run({"check"}).status, 2);
+}
+
+TEST_F(CliTest, BindingAFileThatWouldNotPlayWarnsButBindsIt) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    const std::string wav = music("wav.mp3");
+    sounds.findings[wav] = testing::FakeSoundInspector::renamedWav();
+    const Outcome bound = run({"bind", stick, "--file", wav, "--event", "Z", "--mode", "M"});
+    EXPECT_EQ(bound.status, 0) << bound.err;
+    EXPECT_EQ(bound.out, "ZUM_-0001-00000.mp3\n");
+    EXPECT_NE(bound.err.find(std::string(
+                  "Diese Dateien sind keine gültigen MP3-Dateien und werden vom Soundmodul "
+                  "vermutlich nicht abgespielt:")),
+              std::string::npos)
+        << bound.err;
+    EXPECT_NE(bound.err.find("wav.mp3"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+#include "model/SoundFileDrop.h"
+#include "support/FakeSoundInspector.h"
+#include "support/StickFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+
+class DropCheckTest : public StickFixture {
+protected:
+    DropCheckTest() { workspace.setSoundInspector(&inspector); }
+
+    FakeSoundInspector inspector;
+};
+
+TEST_F(DropCheckTest, OneMessageNamesEveryAddedFileThatWouldNotPlay) {
+    loadStick({"MGM2-0012-00000.mp3;/alt.mp3"});
+    SoundFindings truncated = FakeSoundInspector::goodMp3();
+    truncated.decodedToEnd = false;
+    inspector.findings[Music + "wav.mp3"] = FakeSoundInspector::renamedWav();
+    inspector.findings[Music + "halb.mp3"] = truncated;
+    inspector.findings[Music + "bild.mp3"] = FakeSoundInspector::goodMp3();
+    inspector.findings[Music + "bild.mp3"].embedsPictures = true;
+    inspector.findings[Music + "ungeprueft.mp3"] = SoundFindings{};
+
+    workspace.dropFiles(std::vector<std::string>{Music + "wav.mp3", Music + "gut.mp3",
+                                                 Music + "halb.mp3", Music + "bild.mp3",
+                                                 Music + "ungeprueft.mp3"});
+
+    EXPECT_EQ(inspector.paths().size(), 5u) << "only the new rows are looked at";
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, std::string(InvalidSoundsMessage) + "\r\nwav.mp3\r\nhalb.mp3");
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(session.table.nextRow(), 7) << "the rows stay";
+    EXPECT_EQ(row(2).sourcePath, Music + "wav.mp3");
+}
+
+TEST_F(DropCheckTest, GoodFilesAndRejectedOnesBringNoSecondMessage) {
+    loadStick({});
+    workspace.dropFiles(std::vector<std::string>{Music + "gut.mp3"});
+    EXPECT_TRUE(ui.messages.empty());
+
+    // The extension test stops the drop first; only what it let in is looked at.
+    inspector.findings[Music + "a.mp3"] = FakeSoundInspector::renamedWav();
+    inspector.findings[Music + "c.mp3"] = FakeSoundInspector::renamedWav();
+    workspace.dropFiles(
+        std::vector<std::string>{Music + "a.mp3", Music + "b.txt", Music + "c.mp3"});
+    ASSERT_EQ(ui.texts(), (std::vector<std::string>{
+                              NotMp3Message, std::string(InvalidSoundsMessage) + "\r\na.mp3"}));
+}
+
+TEST(DropCheckNames, AFileIsNamedWithoutItsFolder) {
+    EXPECT_EQ(fileNameOf("C:\\Musik\\Pfiff.mp3"), "Pfiff.mp3");
+    EXPECT_EQ(fileNameOf("/home/anna/Musik/pfiff.mp3"), "pfiff.mp3");
+    EXPECT_EQ(fileNameOf("pfiff.mp3"), "pfiff.mp3");
+}
+
+} // namespace
+} // namespace tonarion
