@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tonarion"));
     QApplication::setApplicationVersion(QString::fromUtf8(tonarion::TonarionVersion));
+    // Ties the windows to the installed desktop entry: its icon and name in the task bar.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tonarion.Tonarion"));
     tonarion::applyProgramLook(app);
 
     // The interface is German, Qt's own texts (file dialogs, input boxes) included.
