@@ -121,39 +121,40 @@ void StickFiles::ensureFile(std::string_view name) {
     }
 }
 
+// A change of the stick on the paths of plain names, made only while the root is the stick.
+template <typename Change>
+std::error_code StickFiles::change(std::initializer_list<std::string_view> names, Change&& change) {
+    std::vector<std::string> paths;
+    for (const auto name : names) {
+        const auto path = pathOf(name);
+        if (!path) {
+            return refused();
+        }
+        paths.push_back(*path);
+    }
+    return isStillTheStick() ? change(paths) : removed();
+}
+
 std::error_code StickFiles::copyIn(const std::string& source, std::string_view name,
                                    const CopyProgress& progress) {
-    const auto path = pathOf(name);
-    if (!path) {
-        return refused();
-    }
-    return isStillTheStick() ? m_files.CopyFileReplace(source, *path, progress) : removed();
+    return change({name}, [&](const auto& paths) {
+        return m_files.CopyFileReplace(source, paths[0], progress);
+    });
 }
 
 std::error_code StickFiles::rename(std::string_view from, std::string_view to) {
-    const auto fromPath = pathOf(from);
-    const auto toPath = pathOf(to);
-    if (!fromPath || !toPath) {
-        return refused();
-    }
-    return isStillTheStick() ? m_files.renameFile(*fromPath, *toPath) : removed();
+    return change({from, to},
+                  [&](const auto& paths) { return m_files.renameFile(paths[0], paths[1]); });
 }
 
 std::error_code StickFiles::writeDurably(std::string_view name, const std::string& bytes) {
-    const auto path = pathOf(name);
-    if (!path) {
-        return refused();
-    }
-    return isStillTheStick() ? m_files.writeFileDurably(*path, bytes) : removed();
+    return change({name},
+                  [&](const auto& paths) { return m_files.writeFileDurably(paths[0], bytes); });
 }
 
 std::error_code StickFiles::replace(std::string_view from, std::string_view to) {
-    const auto fromPath = pathOf(from);
-    const auto toPath = pathOf(to);
-    if (!fromPath || !toPath) {
-        return refused();
-    }
-    return isStillTheStick() ? m_files.replaceFile(*fromPath, *toPath) : removed();
+    return change({from, to},
+                  [&](const auto& paths) { return m_files.replaceFile(paths[0], paths[1]); });
 }
 
 std::optional<FileStatus> StickFiles::status(std::string_view name) {

@@ -2,10 +2,12 @@
 
 #include "storage/FileOperations.h"
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tonarion {
 
@@ -55,6 +57,8 @@ public:
 private:
     bool isRootFolder(const std::string& folder) const;
     bool isStillTheStick();
+    template <typename Change>
+    std::error_code change(std::initializer_list<std::string_view> names, Change&& change);
 
     FileOperations& m_files;
     std::string m_root;

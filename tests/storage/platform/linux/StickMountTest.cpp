@@ -106,6 +106,14 @@ protected:
         ASSERT_EQ(::mount("tmpfs", stick().c_str(), "tmpfs", 0, ("size=" + size).c_str()), 0);
     }
     std::string stick() const { return (m_base / "stick").string() + "/"; }
+
+    // Accepts the stick as the drive dialog does and loads it as the main window does.
+    void openStick(Session& session, FileOperations& files, UserInterface& ui,
+                   StickWorkspace& workspace) {
+        session.stickRoot = stick();
+        ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
+        ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+    }
     std::string music(const std::string& name) const { return (m_base / "music" / name).string(); }
 
     // Accepts and loads the stick as the window does, drops sounds and binds them to turnouts
@@ -129,21 +137,12 @@ TEST_F(StickMountTest, APulledStickGetsNothingWrittenIntoTheBareMountPoint) {
     mountStick("8m");
     for (int unmountAt = 0; unmountAt < 12; unmountAt += 3) {
         SCOPED_TRACE("unmounted at change " + std::to_string(unmountAt));
-        {
-            Session session;
-            session.stickRoot = stick();
-            RecordingUserInterface ui;
-            LinuxFileOperations files;
-            StickWorkspace workspace(session, files, ui);
-            ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
-            ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
-        }
+        writeBytes(stick() + IndexFileName, std::string(IndexHeader) + "\r\n");
         UnmountingFileOperations files(stick(), unmountAt);
         Session session;
-        session.stickRoot = stick();
         RecordingUserInterface ui;
         StickWorkspace workspace(session, files, ui);
-        ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+        openStick(session, files, ui, workspace);
         for (int i = 0; i < 4; ++i) {
             const std::string file = music("p" + std::to_string(i) + ".mp3");
             writeBytes(file, std::string(100'000, 'p'));
@@ -164,12 +163,10 @@ TEST_F(StickMountTest, APulledStickGetsNothingWrittenIntoTheBareMountPoint) {
 TEST_F(StickMountTest, AFullStickIsRefusedBeforeAnythingIsWrittenAndCatchesUpLater) {
     mountStick("256k");
     Session session;
-    session.stickRoot = stick();
     RecordingUserInterface ui;
     LinuxFileOperations files;
     StickWorkspace workspace(session, files, ui);
-    ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
-    ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+    openStick(session, files, ui, workspace);
     writeBytes(stick() + "filler", std::string(200'000, 'f'));
     const auto before = files.listFiles(stick());
 
