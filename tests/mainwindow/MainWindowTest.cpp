@@ -111,7 +111,10 @@ private:
         QApplication::sendEvent(grid->viewport(), &help);
         const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
         QToolTip::hideText();
-        QTest::qWaitFor([] { return !QToolTip::isVisible(); });
+        // The next tooltip must not find this one still fading out.
+        if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); })) {
+            qWarning("a tooltip stayed visible");
+        }
         return text;
     }
 
