@@ -71,6 +71,10 @@ DriveDialog::DriveDialog(const DriveList& drives, Session& session, FileOperatio
     m_list->setObjectName("List1");
     m_list->setGeometry(twipsRect(120, 390, 3150, 960));
     m_list->setTextElideMode(Qt::ElideMiddle);
+    // The label tells screen readers what the list is for; a list view takes its own name
+    // only from accessibleName, not from its buddy.
+    m_label->setBuddy(m_list);
+    m_list->setAccessibleName(m_label->text());
     const int room = m_list->width() - 2 * m_list->frameWidth() -
                      m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 8;
     for (const auto& entry : drives) {

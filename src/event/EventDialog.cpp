@@ -54,9 +54,11 @@ QLineEdit* addressBox(QWidget* parent, const QString& name, QRect geometry) {
     return box;
 }
 
-void label(QWidget* parent, const char* text, QRect geometry) {
+// A caption; as the buddy's label it is also the name a screen reader gives the buddy.
+QLabel* label(QWidget* parent, const char* text, QRect geometry) {
     auto* created = new QLabel(QString::fromUtf8(text), parent);
     created->setGeometry(geometry);
+    return created;
 }
 
 QButtonGroup* exclusiveGroup(QObject* parent, const char* name) {
@@ -172,13 +174,13 @@ void EventDialog::createStatusFrames() {
 void EventDialog::createValueFrames() {
     QGroupBox* position =
         frame(m_frame1, "Frame3_4", "Bereich 1 bis 127", twipsRect(2640, 3960, 3240, 1320));
-    label(position, "Wiedergabeposition", twipsRect(150, 300, 2700, 255));
     m_combo4 = list(position, "Combo4", ValueList::Combo4, twipsRect(150, 600, 1200, 330));
+    label(position, "Wiedergabeposition", twipsRect(150, 300, 2700, 255))->setBuddy(m_combo4);
     m_frame3[4] = position;
 
     QGroupBox* time = frame(m_frame1, "Frame3_5", "Zeitangabe ", twipsRect(2640, 3960, 3240, 1320));
-    label(time, "im 15 Minuten Takt", twipsRect(150, 300, 2700, 255));
     m_combo1 = list(time, "Combo1", ValueList::Combo1, twipsRect(150, 600, 1200, 330));
+    label(time, "im 15 Minuten Takt", twipsRect(150, 300, 2700, 255))->setBuddy(m_combo1);
     m_frame3[5] = time;
 
     m_frame4 = frame(m_frame1, "Frame4", "Abspielpriorität wenn Ereignis eintritt",
@@ -193,14 +195,14 @@ void EventDialog::createAddressFrames() {
     const QRect slotC = twipsRect(6000, 360, 3615, 2280);
 
     m_frame2[0] = frame(m_frame1, "Frame2_0", "Adresse", slotC);
-    label(m_frame2[0], "von:", twipsRect(150, 390, 450, 255));
     m_text2[0] = addressBox(m_frame2[0], "Text2_0", twipsRect(600, 330, 1050, 330));
-    label(m_frame2[0], "bis:", twipsRect(1800, 390, 450, 255));
+    label(m_frame2[0], "von:", twipsRect(150, 390, 450, 255))->setBuddy(m_text2[0]);
     m_text2[1] = addressBox(m_frame2[0], "Text2_1", twipsRect(2250, 330, 1050, 330));
+    label(m_frame2[0], "bis:", twipsRect(1800, 390, 450, 255))->setBuddy(m_text2[1]);
 
     m_frame2[1] = frame(m_frame1, "Frame2_1", "Adresse", slotC);
-    label(m_frame2[1], "Empfängeradresse", twipsRect(150, 360, 1650, 255));
     m_text1[0] = addressBox(m_frame2[1], "Text1_0", twipsRect(1800, 300, 1050, 330));
+    label(m_frame2[1], "Empfängeradresse", twipsRect(150, 360, 1650, 255))->setBuddy(m_text1[0]);
     m_optADR = exclusiveGroup(this, "optADR");
     for (int i = 0; i < 6; ++i) {
         const auto& address = optADR[static_cast<std::size_t>(i)];
@@ -209,12 +211,13 @@ void EventDialog::createAddressFrames() {
                address.codeText, twipsRect(150 + (i % 2) * 1650, 780 + (i / 2) * 360, width, 300));
     }
     m_text1[1] = addressBox(m_frame2[1], "Text1_1", twipsRect(2550, 1470, 960, 330));
+    m_text1[1]->setAccessibleName(QStringLiteral("Lokadresse"));
 
     m_frame2[2] = frame(m_frame1, "Frame2_2", "Kontakt 1 bis 10", slotC);
-    label(m_frame2[2], "von: ", twipsRect(150, 390, 450, 255));
     m_combo3[0] = list(m_frame2[2], "Combo3_0", ValueList::Combo3, twipsRect(600, 330, 900, 330));
-    label(m_frame2[2], "bis: ", twipsRect(1800, 390, 450, 255));
+    label(m_frame2[2], "von: ", twipsRect(150, 390, 450, 255))->setBuddy(m_combo3[0]);
     m_combo3[1] = list(m_frame2[2], "Combo3_1", ValueList::Combo3, twipsRect(2250, 330, 900, 330));
+    label(m_frame2[2], "bis: ", twipsRect(1800, 390, 450, 255))->setBuddy(m_combo3[1]);
 }
 
 void EventDialog::createModeFrames() {

@@ -130,6 +130,7 @@ void SettingsDialog::createControls() {
     explanation->setObjectName("Label3");
     explanation->setGeometry(twipsRect(150, 360, 5460, 255));
     m_text3 = textBox(endless, "Text3", twipsRect(5700, 330, 1050, 315));
+    explanation->setBuddy(m_text3);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName("Command1_0");
