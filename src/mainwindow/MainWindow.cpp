@@ -3,7 +3,9 @@
 #include "app/ProgramLook.h"
 #include "app/Twips.h"
 #include "event/EventDialog.h"
+#include "mainwindow/SoundChecker.h"
 #include "mainwindow/SoundTableModel.h"
+#include "model/SoundFileDrop.h"
 #include "settings/SettingsDialog.h"
 #include "storage/IndexFile.h"
 
@@ -47,9 +49,42 @@ MainWindow::MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* pa
         move(screen->availableGeometry().center() - rect().center());
     }
     createControls();
+    setSoundInspector(*m_ownInspector);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The worker stops before the inspector it uses goes with the members.
+    delete m_checker;
+}
+
+void MainWindow::setSoundInspector(SoundInspector& inspector) {
+    delete m_checker;
+    m_checker = new SoundChecker(inspector, this);
+    connect(m_checker, &SoundChecker::checked, m_model, &SoundTableModel::setFindings);
+    connect(m_checker, &SoundChecker::batchChecked, this,
+            [this](const std::vector<std::string>& invalid) { tellInvalidSounds(m_ui, invalid); });
+}
+
+std::string MainWindow::soundFileOf(const SoundEntry& entry) {
+    // A sound whose source is gone is taken from the stick.
+    if (entry.entryName.empty() || m_workspace.files().FileExists(entry.sourcePath)) {
+        return entry.sourcePath;
+    }
+    return m_workspace.session().stickRoot + entry.entryName;
+}
+
+void MainWindow::checkSounds(int first, int last, bool report) {
+    const SoundTable& table = m_workspace.table();
+    std::vector<SoundChecker::Sound> sounds;
+    for (int row = first; row < last; ++row) {
+        const SoundEntry& entry = table.row(row);
+        if (entry.sourcePath.empty()) {
+            continue;
+        }
+        sounds.push_back({entry.sourcePath, soundFileOf(entry)});
+    }
+    m_checker->check(std::move(sounds), report);
+}
 
 void MainWindow::createControls() {
     m_grid = new SoundGrid(this);
@@ -103,6 +138,8 @@ void MainWindow::addFilesLater(const std::optional<std::vector<std::string>>& fi
 void MainWindow::addFiles(const std::optional<std::vector<std::string>>& files) {
     const int firstNewRow = m_workspace.table().nextRow();
     m_workspace.dropFiles(files);
+    // The files are looked into off the window's thread; what would not play is told after.
+    checkSounds(firstNewRow, m_workspace.table().nextRow(), true);
     // The first new row becomes current, so that Enter binds it right away.
     if (m_workspace.table().nextRow() > firstNewRow) {
         const int column = std::max(m_grid->currentIndex().column(), 0);
@@ -153,6 +190,9 @@ bool MainWindow::load(const std::string& programFolder) {
     const bool ready =
         result != IndexReadResult::DriveNotReady && result != IndexReadResult::StickInUse;
     m_grid->setCurrentIndex(m_model->index(0, 0));
+    if (ready) {
+        checkSounds(1, m_workspace.table().nextRow(), false);
+    }
     return ready;
 }
 

@@ -2,11 +2,13 @@
 
 #include "event/EintragZusammensetzen.h"
 #include "mainwindow/SoundGrid.h"
+#include "sound/SoundInspector.h"
 #include "storage/StickWorkspace.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@ class QPushButton;
 
 namespace tonarion {
 
+class SoundChecker;
 class SoundTableModel;
 
 // frmMain: the stick's sounds in the grid, the buttons below it, and the hub from which the
@@ -33,6 +36,8 @@ public:
     // The file dialog of "Sounddateien hinzufügen..."; tests answer it themselves.
     void setSoundFileChooser(SoundFileChooser chooser) { m_chooseSoundFiles = std::move(chooser); }
     static std::vector<std::string> askForSoundFiles(QWidget* parent);
+    // What looks into the sounds, on a worker thread; tests give their own before load.
+    void setSoundInspector(SoundInspector& inspector);
 
     // Prepares the grid and reads the stick's index file. False when the stick is not
     // ready: the user was told, and the program ends.
@@ -72,6 +77,11 @@ private:
     void addFiles(const std::optional<std::vector<std::string>>& files);
     // A drop's files, added once the drop itself has ended.
     void addFilesLater(const std::optional<std::vector<std::string>>& files);
+    // Queues the sounds of rows first to last-1 for the worker; report: tell the user about
+    // those that would not play once all are looked at.
+    void checkSounds(int first, int last, bool report);
+    // The file that holds a row's sound: its source, or the stick's copy when that is gone.
+    std::string soundFileOf(const SoundEntry& entry);
 
     struct PendingEventResult {
         int editRow;
@@ -91,6 +101,8 @@ private:
     SoundFileChooser m_chooseSoundFiles = &MainWindow::askForSoundFiles;
     std::optional<PendingEventResult> m_pendingResult;
     bool m_closeAfterCommit = false;
+    std::unique_ptr<SoundInspector> m_ownInspector = makeSoundInspector();
+    SoundChecker* m_checker = nullptr;
 };
 
 } // namespace tonarion

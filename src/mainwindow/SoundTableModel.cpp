@@ -98,7 +98,32 @@ bool SoundTableModel::soundMissingAt(const QModelIndex& index) const {
            m_table.row(tableRow(index.row())).soundNotFound;
 }
 
+void SoundTableModel::setFindings(const std::string& sourcePath, const SoundFindings& findings) {
+    m_findings[sourcePath] = findings;
+    for (int row = 1; row < m_table.nextRow(); ++row) {
+        if (m_table.row(row).sourcePath == sourcePath) {
+            emit dataChanged(index(row - 1, 0), index(row - 1, ModelColumnCount - 1),
+                             {Qt::ToolTipRole});
+        }
+    }
+}
+
 QVariant SoundTableModel::toolTip(const QModelIndex& index) const {
+    QStringList lines;
+    if (const QVariant own = cellToolTip(index); own.isValid()) {
+        lines << own.toString();
+    }
+    const auto found = m_findings.find(m_table.row(tableRow(index.row())).sourcePath);
+    if (found != m_findings.end() && found->second.checked) {
+        lines << QString::fromStdString(formatText(found->second));
+        for (const auto& hint : soundHints(found->second)) {
+            lines << QString::fromStdString(hint);
+        }
+    }
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join('\n'));
+}
+
+QVariant SoundTableModel::cellToolTip(const QModelIndex& index) const {
     if (soundMissingAt(index)) {
         return QString::fromUtf8(SoundNotFoundTip);
     }

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "model/SoundTable.h"
+#include "sound/SoundInspector.h"
 
 #include <QAbstractTableModel>
+
+#include <map>
+#include <string>
 
 namespace tonarion {
 
@@ -24,6 +28,10 @@ public:
     // Before the widths are fitted, numbers stand right and texts left, as in a grid with
     // general alignment; fitting aligns every column left.
     void setAllLeftAligned(bool allLeft);
+
+    // What a look into the sound of every row with this source path found: its format and
+    // hints become the tooltip of each of the row's cells.
+    void setFindings(const std::string& sourcePath, const SoundFindings& findings);
     bool allLeftAligned() const { return m_allLeft; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -38,6 +46,8 @@ private:
     // A row whose sound is neither at its source nor on the stick shows it in its Pfad cell.
     bool soundMissingAt(const QModelIndex& index) const;
     QVariant toolTip(const QModelIndex& index) const;
+    // The tip a single cell has of its own, before the sound's findings.
+    QVariant cellToolTip(const QModelIndex& index) const;
 
     void rowsAboutToBeInserted(int first, int last) override;
     void rowsInserted() override;
@@ -51,6 +61,7 @@ private:
 
     SoundTable& m_table;
     bool m_allLeft = false;
+    std::map<std::string, SoundFindings> m_findings;
 };
 
 } // namespace tonarion

@@ -2,6 +2,7 @@
 
 #include "event/EventDialog.h"
 #include "mainwindow/SoundTableModel.h"
+#include "support/FakeSoundInspector.h"
 #include "support/GuiStick.h"
 #include "support/ModalDialog.h"
 
@@ -21,11 +22,16 @@ class MainWindowTest : public QObject {
 
 private:
     std::unique_ptr<GuiStick> stick;
+    std::unique_ptr<FakeSoundInspector> sounds;
     std::unique_ptr<MainWindow> window;
 
     void open(std::initializer_list<std::string> entryLines) {
         stick->writeIndex(entryLines);
+        openWindow();
+    }
+    void openWindow() {
         window = std::make_unique<MainWindow>(stick->workspace, stick->ui);
+        window->setSoundInspector(*sounds);
         QVERIFY(window->load("/opt/tonarion"));
         window->show();
         window->activate();
@@ -121,7 +127,10 @@ private:
     const std::string m = GuiStick::Music;
 
 private slots:
-    void init() { stick = std::make_unique<GuiStick>(); }
+    void init() {
+        stick = std::make_unique<GuiStick>();
+        sounds = std::make_unique<FakeSoundInspector>();
+    }
     void cleanup() { window.reset(); }
 
     void showsTheEntriesSortsByHeaderAndReportsTheCounters() {
@@ -244,14 +253,56 @@ private slots:
         clickCell(window->grid(), 0, 2);
         QCOMPARE(caption,
                  QString("Ereignis auswählen... – a-rather-long-name-for-a-sound-file.mp3"));
+        // The sound's format comes once the worker has looked at it, in every cell's tip.
+        const QString format = "MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03";
+        QTRY_COMPARE(toolTipOf(0, 6), "07:00\n" + format);
         QCOMPARE(toolTipOf(0, 1),
-                 QString::fromStdString(m + "a-rather-long-name-for-a-sound-file.mp3"));
-        QCOMPARE(toolTipOf(0, 6), QString("07:00"));
-        QCOMPARE(toolTipOf(0, 2), QString()); // a text that fits its cell needs none
+                 QString::fromStdString(m + "a-rather-long-name-for-a-sound-file.mp3\n") + format);
+        QCOMPARE(toolTipOf(0, 2), format); // a text that fits its cell needs no more
         stick->session.table.setSoundNotFound(1, true);
         QCOMPARE(toolTipOf(0, 1),
                  QString::fromStdString(m + "a-rather-long-name-for-a-sound-file.mp3") +
-                     "\nDatei nicht gefunden");
+                     "\nDatei nicht gefunden\n" + format);
+    }
+
+    void droppedFilesThatWouldNotPlayAreToldOnceAfterTheDropAndStay() {
+        stick->writeIndex({"MGM2-0012-00000.mp3;" + m + "alt.mp3"});
+        // The stick's copy stands in for a source that is gone.
+        stick->files.ShellDelete(m + "alt.mp3");
+        sounds->findings[GuiStick::Root + "MGM2-0012-00000.mp3"] = FakeSoundInspector::renamedWav();
+        openWindow();
+        SoundFindings truncated = FakeSoundInspector::goodMp3();
+        truncated.decodedToEnd = false;
+        SoundFindings low = FakeSoundInspector::goodMp3(754);
+        low.version = MpegVersion::Mpeg2;
+        low.sampleRate = 22050;
+        low.bitrate = 64;
+        low.channels = 1;
+        low.embedsPictures = true;
+        sounds->findings["/m/wav.mp3"] = FakeSoundInspector::renamedWav();
+        sounds->findings["/m/halb.mp3"] = truncated;
+        sounds->findings["/m/leise.mp3"] = low;
+
+        drop("file:///m/wav.mp3\r\nfile:///m/leise.mp3\r\nfile:///m/halb.mp3\r\n");
+        QTRY_COMPARE(stick->ui.messages.size(), std::size_t(1));
+        QCOMPARE(stick->ui.messages[0].text,
+                 std::string("Diese Dateien sind keine gültigen MP3-Dateien und werden vom "
+                             "Soundmodul vermutlich nicht abgespielt:\r\nwav.mp3\r\nhalb.mp3"));
+        QCOMPARE(stick->ui.messages[0].icon, MessageIcon::Information);
+        QCOMPARE(column(2), QStringList({QString::fromStdString(m + "alt.mp3"), "/m/wav.mp3",
+                                         "/m/leise.mp3", "/m/halb.mp3", ""}));
+        QCOMPARE(toolTipOf(2, 3),
+                 QString("MPEG-2 Layer III, 22,05 kHz, 64 kbit/s, Mono, 12:34\n") +
+                     QString::fromStdString(soundHints(low)[0] + "\n" + soundHints(low)[1]));
+        QCOMPARE(toolTipOf(1, 7),
+                 QString("keine MPEG-Audiodatei\n") +
+                     QString::fromStdString(soundHints(FakeSoundInspector::renamedWav())[0]));
+        const auto looked = sounds->paths();
+        QCOMPARE(looked.size(), std::size_t(4));
+        QCOMPARE(looked[0], GuiStick::Root + "MGM2-0012-00000.mp3");
+        QVERIFY(toolTipOf(0, 0).contains("\nkeine MPEG-Audiodatei\n"));
+        // Loaded rows are looked at but not told about.
+        QCOMPARE(stick->ui.messages.size(), std::size_t(1));
     }
 
     void resizeMovesTheButtonsOnlyAboveTheMinimumHeight() {
