@@ -1,0 +1,90 @@
+// The player of builds that have libmpg123: decoded by libmpg123, heard through libout123,
+// which speaks to ALSA or PulseAudio here and to the Windows sound system there.
+#include "sound/SoundPlayer.h"
+
+#include <mpg123.h>
+#include <out123.h>
+#include <vector>
+
+namespace tonarion {
+namespace {
+
+inline constexpr const char* CannotPlay = "Der Sound kann nicht abgespielt werden: ";
+
+struct DecoderCloser {
+    void operator()(mpg123_handle* handle) const {
+        mpg123_close(handle);
+        mpg123_delete(handle);
+    }
+};
+struct OutputCloser {
+    void operator()(out123_handle* handle) const { out123_del(handle); }
+};
+
+class Out123SoundPlayer final : public SoundPlayer {
+public:
+    Out123SoundPlayer(std::string driver, std::string device)
+        : m_driver(std::move(driver))
+        , m_device(std::move(device)) {}
+
+    std::string play(const std::string& path, const std::atomic<bool>& stop) override {
+        std::unique_ptr<mpg123_handle, DecoderCloser> decoder(mpg123_new(nullptr, nullptr));
+        if (!decoder) {
+            return std::string(CannotPlay) + "kein Decoder";
+        }
+        mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+        if (mpg123_open(decoder.get(), path.c_str()) != MPG123_OK) {
+            return std::string(CannotPlay) + "die Datei lässt sich nicht öffnen.";
+        }
+        long rate = 0;
+        int channels = 0;
+        int encoding = 0;
+        if (mpg123_getformat(decoder.get(), &rate, &channels, &encoding) != MPG123_OK) {
+            return std::string(CannotPlay) + "die Datei ist keine MP3-Datei.";
+        }
+        std::unique_ptr<out123_handle, OutputCloser> output(out123_new());
+        if (!output) {
+            return std::string(CannotPlay) + "keine Tonausgabe";
+        }
+        out123_param_int(output.get(), OUT123_ADD_FLAGS, OUT123_QUIET);
+        if (out123_open(output.get(), m_driver.empty() ? nullptr : m_driver.c_str(),
+                        m_device.empty() ? nullptr : m_device.c_str()) != OUT123_OK ||
+            out123_start(output.get(), rate, channels, encoding) != OUT123_OK) {
+            return std::string(CannotPlay) + "keine Tonausgabe (" + out123_strerror(output.get()) +
+                   ").";
+        }
+        std::vector<unsigned char> buffer(mpg123_outblock(decoder.get()));
+        while (!stop) {
+            std::size_t decoded = 0;
+            const int result = mpg123_read(decoder.get(), buffer.data(), buffer.size(), &decoded);
+            if (decoded > 0 && out123_play(output.get(), buffer.data(), decoded) < decoded) {
+                return std::string(CannotPlay) + out123_strerror(output.get());
+            }
+            if (result == MPG123_DONE) {
+                out123_drain(output.get());
+                break;
+            }
+            if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
+                // What was decoded has been heard; a damaged end is no reason for a message.
+                break;
+            }
+        }
+        if (stop) {
+            out123_drop(output.get());
+        }
+        out123_stop(output.get());
+        return {};
+    }
+
+private:
+    std::string m_driver;
+    std::string m_device;
+};
+
+} // namespace
+
+std::unique_ptr<SoundPlayer> makeSoundPlayer(const std::string& driver, const std::string& device) {
+    return std::make_unique<Out123SoundPlayer>(driver, device);
+}
+
+} // namespace tonarion

@@ -1,0 +1,62 @@
+#include "sound/SoundPlayer.h"
+
+#include "support/FileBytes.h"
+#include "support/SoundFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+class SoundPlayerTest : public ::testing::Test {
+protected:
+    SoundPlayerTest()
+        : m_folder(fs::temp_directory_path() / ("tonarion-play-" + std::to_string(::getpid()))) {
+        fs::create_directories(m_folder);
+        writeBytes(sound, mpeg1Frames(40));
+    }
+    ~SoundPlayerTest() override { fs::remove_all(m_folder); }
+
+    fs::path m_folder;
+    const std::string sound = (m_folder / "pfiff.mp3").string();
+    const std::string heard = (m_folder / "heard.wav").string();
+    std::atomic<bool> stop = false;
+};
+
+// libout123's WAV output stands in for the sound card: what it writes is what would be heard.
+TEST_F(SoundPlayerTest, EveryFrameIsHeard) {
+    EXPECT_EQ(makeSoundPlayer("wav", heard)->play(sound, stop), "");
+    const std::string wav = readBytes(heard);
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    const auto dataSize = static_cast<std::size_t>(static_cast<unsigned char>(wav[40])) |
+                          static_cast<std::size_t>(static_cast<unsigned char>(wav[41])) << 8 |
+                          static_cast<std::size_t>(static_cast<unsigned char>(wav[42])) << 16;
+    EXPECT_EQ(dataSize, 40u * 1152 * 2 * 2) << "40 frames, stereo, 16 bits";
+}
+
+TEST_F(SoundPlayerTest, WhatCannotBePlayedIsToldInAFewWords) {
+    const std::string noWay = "Der Sound kann nicht abgespielt werden: ";
+    EXPECT_EQ(makeSoundPlayer("no-such-output")->play(sound, stop).substr(0, noWay.size()), noWay);
+    writeBytes(sound, wavFile(1000));
+    EXPECT_EQ(makeSoundPlayer("wav", heard)->play(sound, stop),
+              noWay + "die Datei ist keine MP3-Datei.");
+    EXPECT_EQ(makeSoundPlayer("wav", heard)->play((m_folder / "fehlt.mp3").string(), stop),
+              noWay + "die Datei lässt sich nicht öffnen.");
+}
+
+TEST_F(SoundPlayerTest, AStopEndsThePlayingAtOnce) {
+    writeBytes(sound, mpeg1Frames(4000)); // almost two minutes
+    stop = true;
+    EXPECT_EQ(makeSoundPlayer("wav", heard)->play(sound, stop), "");
+    EXPECT_LT(readBytes(heard).size(), 100000u);
+}
+
+} // namespace
+} // namespace tonarion
