@@ -135,6 +135,15 @@ void EventDialog::setRowFile(const std::string& sourcePath) {
                    (file.empty() ? QString() : " – " + QString::fromStdString(file)));
 }
 
+void EventDialog::setListen(std::function<void()> listen) {
+    auto* button = new QPushButton(QStringLiteral("Anhören"), this);
+    button->setObjectName("cmdAnhoeren");
+    button->setGeometry(twipsRect(2760, 4080, 1215, 375));
+    button->setAutoDefault(false);
+    button->show();
+    connect(button, &QPushButton::clicked, this, std::move(listen));
+}
+
 void EventDialog::createKindFrame() {
     m_frame1 = frame(this, "Frame1", "Ereignisse", twipsRect(0, 0, 9735, 3975));
     m_option1 = exclusiveGroup(this, "Option1");

@@ -38,6 +38,8 @@ public:
 
     // Names the row's sound file in the caption.
     void setRowFile(const std::string& sourcePath);
+    // Adds "Anhören" beside "Abbrechen", so that the user hears the sound being bound.
+    void setListen(std::function<void()> listen);
 
     // The composed entry after a successful OK; nothing after "Abbrechen".
     const std::optional<NeuerEintrag>& neuerEintrag() const { return m_neuerEintrag; }

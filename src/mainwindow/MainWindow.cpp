@@ -4,6 +4,7 @@
 #include "app/Twips.h"
 #include "event/EventDialog.h"
 #include "mainwindow/SoundChecker.h"
+#include "mainwindow/SoundPlayback.h"
 #include "mainwindow/SoundTableModel.h"
 #include "model/SoundFileDrop.h"
 #include "settings/SettingsDialog.h"
@@ -50,11 +51,25 @@ MainWindow::MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* pa
     }
     createControls();
     setSoundInspector(*m_ownInspector);
+    setSoundPlayer(*m_ownPlayer);
 }
 
 MainWindow::~MainWindow() {
-    // The worker stops before the inspector it uses goes with the members.
+    // The workers stop before the inspector and player they use go with the members.
     delete m_checker;
+    delete m_playback;
+}
+
+void MainWindow::setSoundPlayer(SoundPlayer& player) {
+    delete m_playback;
+    m_playback = new SoundPlayback(player, m_ui, this);
+}
+
+void MainWindow::listenToCurrentRow() {
+    const SoundEntry& entry = m_workspace.table().row(m_grid->currentGridRow());
+    if (!entry.sourcePath.empty()) {
+        m_playback->toggle(soundFileOf(entry));
+    }
 }
 
 void MainWindow::setSoundInspector(SoundInspector& inspector) {
@@ -113,6 +128,10 @@ void MainWindow::createControls() {
     addAction(addEntry);
     QAction* deleteEntry = m_popup->addAction(QStringLiteral("Zeile löschen"));
     deleteEntry->setObjectName("mnu_Popup_Entry2");
+    QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören"));
+    listenEntry->setObjectName("mnu_Popup_Anhoeren");
+    listenEntry->setShortcut(Qt::Key_Space); // shown only: the grid takes the key itself
+    listenEntry->setShortcutContext(Qt::WidgetShortcut);
 
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
     connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);
@@ -126,6 +145,11 @@ void MainWindow::createControls() {
             [this](const QPoint& at) { m_popup->popup(at); });
     connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
     connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRow);
+    connect(listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
+    connect(m_grid, &SoundGrid::listenRequested, this, &MainWindow::listenToCurrentRow);
+    // Choosing another row ends the sound of the one before.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { m_playback->stop(); });
     connect(m_grid, &SoundGrid::filesDropped, this, &MainWindow::addFilesLater);
 }
 
@@ -285,7 +309,10 @@ void MainWindow::openEventDialogForCurrentRow() {
         },
         this);
     dialog.setRowFile(entry.sourcePath);
-    if (dialog.exec() == QDialog::Accepted && dialog.neuerEintrag()) {
+    dialog.setListen([this, file = soundFileOf(entry)] { m_playback->toggle(file); });
+    const int result = dialog.exec();
+    m_playback->stop();
+    if (result == QDialog::Accepted && dialog.neuerEintrag()) {
         m_pendingResult = PendingEventResult{row, dialog.strAlterName(), *dialog.neuerEintrag()};
     }
     activate();

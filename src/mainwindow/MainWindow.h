@@ -3,6 +3,7 @@
 #include "event/EintragZusammensetzen.h"
 #include "mainwindow/SoundGrid.h"
 #include "sound/SoundInspector.h"
+#include "sound/SoundPlayer.h"
 #include "storage/StickWorkspace.h"
 
 #include <QWidget>
@@ -19,6 +20,7 @@ class QPushButton;
 namespace tonarion {
 
 class SoundChecker;
+class SoundPlayback;
 class SoundTableModel;
 
 // frmMain: the stick's sounds in the grid, the buttons below it, and the hub from which the
@@ -38,6 +40,9 @@ public:
     static std::vector<std::string> askForSoundFiles(QWidget* parent);
     // What looks into the sounds, on a worker thread; tests give their own before load.
     void setSoundInspector(SoundInspector& inspector);
+    // What plays "Anhören"; tests give their own.
+    void setSoundPlayer(SoundPlayer& player);
+    SoundPlayback* playback() const { return m_playback; }
 
     // Prepares the grid and reads the stick's index file. False when the stick is not
     // ready: the user was told, and the program ends.
@@ -57,6 +62,8 @@ public:
     // "Sounddateien hinzufügen...": the chosen files are added as a drop of them would be.
     void addSoundFiles();
     void showCounterReport();
+    // "Anhören" or Space: the current row's sound plays, or stops when it is playing.
+    void listenToCurrentRow();
 
     SoundGrid* grid() const { return m_grid; }
     SoundTableModel* model() const { return m_model; }
@@ -103,6 +110,8 @@ private:
     bool m_closeAfterCommit = false;
     std::unique_ptr<SoundInspector> m_ownInspector = makeSoundInspector();
     SoundChecker* m_checker = nullptr;
+    std::unique_ptr<SoundPlayer> m_ownPlayer = makeSoundPlayer();
+    SoundPlayback* m_playback = nullptr;
 };
 
 } // namespace tonarion

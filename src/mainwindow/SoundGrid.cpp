@@ -117,6 +117,9 @@ void SoundGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Delete:
         emit deleteRequested();
         return;
+    case Qt::Key_Space:
+        emit listenRequested();
+        return;
     default:
         QTableView::keyPressEvent(event);
     }

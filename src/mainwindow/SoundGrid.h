@@ -41,6 +41,8 @@ signals:
     void bindRequested();
     // The Delete key: the current row is to be deleted.
     void deleteRequested();
+    // The Space key: the current row's sound is to be heard, or stopped.
+    void listenRequested();
     // A drop: the local files in the order the file manager gave them, or nothing when the
     // data carried no file list.
     void filesDropped(const std::optional<std::vector<std::string>>& files);

@@ -1,14 +1,17 @@
 #include "mainwindow/MainWindow.h"
 
 #include "event/EventDialog.h"
+#include "mainwindow/SoundPlayback.h"
 #include "mainwindow/SoundTableModel.h"
 #include "support/FakeSoundInspector.h"
+#include "support/FakeSoundPlayer.h"
 #include "support/GuiStick.h"
 #include "support/ModalDialog.h"
 
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QToolTip>
 
@@ -23,6 +26,7 @@ class MainWindowTest : public QObject {
 private:
     std::unique_ptr<GuiStick> stick;
     std::unique_ptr<FakeSoundInspector> sounds;
+    std::unique_ptr<FakeSoundPlayer> player;
     std::unique_ptr<MainWindow> window;
 
     void open(std::initializer_list<std::string> entryLines) {
@@ -32,6 +36,7 @@ private:
     void openWindow() {
         window = std::make_unique<MainWindow>(stick->workspace, stick->ui);
         window->setSoundInspector(*sounds);
+        window->setSoundPlayer(*player);
         QVERIFY(window->load("/opt/tonarion"));
         window->show();
         window->activate();
@@ -130,6 +135,7 @@ private slots:
     void init() {
         stick = std::make_unique<GuiStick>();
         sounds = std::make_unique<FakeSoundInspector>();
+        player = std::make_unique<FakeSoundPlayer>();
     }
     void cleanup() { window.reset(); }
 
@@ -303,6 +309,55 @@ private slots:
         QVERIFY(toolTipOf(0, 0).contains("\nkeine MPEG-Audiodatei\n"));
         // Loaded rows are looked at but not told about.
         QCOMPARE(stick->ui.messages.size(), std::size_t(1));
+    }
+
+    void anhoerenPlaysTheRowsSoundUntilPressedAgainOrAnotherRowIsChosen() {
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "KSM4-0001-00010.mp3;" + m + "b.mp3"});
+        stick->files.ShellDelete(m + "b.mp3");
+        const int rowA = column(2).indexOf(QString::fromStdString(m + "a.mp3"));
+        const int rowB = 1 - rowA;
+        popupOn(rowA, 4, "mnu_Popup_Anhoeren");
+        QVERIFY(window->playback()->isPlaying());
+        QTest::keyClick(window->grid(), Qt::Key_Space); // again: stops
+        QVERIFY(!window->playback()->isPlaying());
+        QTest::keyClick(window->grid(), Qt::Key_Space);
+        QVERIFY(window->playback()->isPlaying());
+        // Another row: the sound stops; the one whose source is gone plays from the stick.
+        clickCell(window->grid(), rowB, 4);
+        QVERIFY(!window->playback()->isPlaying());
+        QTest::keyClick(window->grid(), Qt::Key_Space);
+        QTRY_COMPARE(player->played(),
+                     std::vector<std::string>(
+                         {m + "a.mp3", m + "a.mp3", GuiStick::Root + "KSM4-0001-00010.mp3"}));
+        // The empty last row has nothing to play.
+        QTest::keyClick(window->grid(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(window->grid(), Qt::Key_Space);
+        QCOMPARE(player->played().size(), std::size_t(3));
+        QCOMPARE(player->stopped(), std::vector<bool>({true, true, true}));
+
+        // No audio device: one message, and the window goes on.
+        player->error = "Der Sound kann nicht abgespielt werden: keine Tonausgabe.";
+        clickCell(window->grid(), rowA, 4);
+        QTest::keyClick(window->grid(), Qt::Key_Space);
+        QTRY_COMPARE(stick->ui.texts(), std::vector<std::string>({player->error}));
+        QVERIFY(!window->playback()->isPlaying());
+    }
+
+    void theEventDialogPlaysTheSoundBeingBound() {
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
+        bool wasPlaying = false;
+        whenDialogOpens<EventDialog>([this, &wasPlaying](EventDialog* dialog) {
+            auto* listen = dialog->findChild<QPushButton*>("cmdAnhoeren");
+            QVERIFY(listen && listen->isVisible());
+            QCOMPARE(listen->text(), QString("Anhören"));
+            QTest::mouseClick(listen, Qt::LeftButton);
+            wasPlaying = window->playback()->isPlaying();
+            QTest::mouseClick(dialog->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+        });
+        clickCell(window->grid(), 0, 2);
+        QVERIFY(wasPlaying);
+        QVERIFY(!window->playback()->isPlaying()); // closing the dialog ends the sound
+        QTRY_COMPARE(player->played(), std::vector<std::string>({m + "a.mp3"}));
     }
 
     void resizeMovesTheButtonsOnlyAboveTheMinimumHeight() {
