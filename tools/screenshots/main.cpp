@@ -20,6 +20,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QToolTip>
 
 #include <fstream>
 #include <iostream>
@@ -67,6 +69,38 @@ const char* const DozenEntries[] = {
 };
 
 constexpr const char* LostSound = "L1M3-0007-20002.mp3";
+constexpr const char* LowRateSound = "ZUO_-0002-00000.mp3";
+
+// Three seconds of silence in valid MPEG frames, as demo/make-sounds writes them: MPEG-1 at
+// 44.1 kHz, 128 kbit/s, mono, or MPEG-2 at 22.05 kHz, 64 kbit/s, which the tooltip warns of.
+std::string silence(bool lowRate) {
+    std::string frame =
+        lowRate ? std::string("\xff\xf3\x80\xc0", 4) : std::string("\xff\xfb\x90\xc0", 4);
+    frame.resize(lowRate ? 208 : 417, '\0');
+    std::string frames;
+    for (int i = 0; i < (lowRate ? 250 : 115); ++i) {
+        frames += frame;
+    }
+    return frames;
+}
+
+// The window with the tooltip a help event on the cell brings up, painted where it shows.
+QPixmap withToolTip(MainWindow& window, const QModelIndex& cell) {
+    QWidget* cells = window.grid()->viewport();
+    const QPoint at = window.grid()->visualRect(cell).center();
+    QHelpEvent help(QEvent::ToolTip, at, cells->mapToGlobal(at));
+    QApplication::sendEvent(cells, &help);
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->inherits("QTipLabel") && top->isVisible()) {
+            QPainter painter(&picture);
+            painter.drawPixmap(window.mapFromGlobal(top->pos()), top->grab());
+        }
+    }
+    QToolTip::hideText();
+    return picture;
+}
 
 void writeStick(const QString& folder, bool withEntries) {
     std::ofstream index((folder + "/tonkat.tkx").toStdString(), std::ios::binary);
@@ -77,7 +111,8 @@ void writeStick(const QString& folder, bool withEntries) {
             // The sounds are on the stick, except one that the user has lost.
             const std::string name = std::string(line).substr(0, 19);
             if (name != LostSound) {
-                std::ofstream((folder + "/").toStdString() + name, std::ios::binary) << "ID3";
+                std::ofstream((folder + "/").toStdString() + name, std::ios::binary)
+                    << silence(name == LowRateSound);
             }
         }
     }
@@ -158,6 +193,20 @@ int main(int argc, char** argv) {
         window.fitColumnWidths();
         shooter.save(window, "main-window-fitted");
 
+        // The sounds are looked into on a worker thread; their formats come as tooltips.
+        for (int wait = 0;
+             wait < 200 &&
+             !window.model()->index(8, 0).data(Qt::ToolTipRole).toString().contains("kHz");
+             ++wait) {
+            QThread::msleep(10);
+            QApplication::processEvents();
+        }
+        window.grid()->setCurrentIndex(window.model()->index(0, 3));
+        shooter.save(withToolTip(window, window.model()->index(0, 3)),
+                     "main-window-tooltip-format");
+        shooter.save(withToolTip(window, window.model()->index(8, 3)),
+                     "main-window-tooltip-low-rate");
+
         SettingsDialog settings(workspace, &window);
         shooter.save(settings, "settings-dialog");
         settings.hide();
@@ -178,6 +227,13 @@ int main(int argc, char** argv) {
     {
         EventDialog dialog("L1M3-0012-00042.mp3", "ZIDAS-Empfänger", noComposition);
         shooter.save(dialog, "event-dialog-prefilled-loco");
+    }
+    {
+        // Opened from the main window, the dialog can play the sound being bound.
+        EventDialog dialog("MGM2-0012-00000.mp3", "Magnetartikel", noComposition);
+        dialog.setRowFile("C:\\Musik\\Weiche\\pfiff.mp3");
+        dialog.setListen([] {});
+        shooter.save(dialog, "event-dialog-listen");
     }
     return 0;
 }
