@@ -547,6 +547,17 @@ void CommandRunner::writeJson(const std::vector<Problem>* found) {
         } else {
             json.key("kind").null();
         }
+        // Read from the headers only: decoding every sound of a stick would take minutes.
+        const std::string sound = !entry.sourcePath.empty() && m_files->FileExists(entry.sourcePath)
+                                      ? entry.sourcePath
+                                      : m_session->stickRoot + entry.entryName;
+        const auto glanced = entry.sourcePath.empty() ? std::nullopt : m_env.sounds.glance(sound);
+        if (glanced) {
+            json.key("format").value(formatText(*glanced));
+            json.key("milliseconds").value(static_cast<long long>(glanced->seconds * 1000 + 0.5));
+        } else {
+            json.key("format").null().key("milliseconds").null();
+        }
         json.endObject();
     }
     json.endArray();

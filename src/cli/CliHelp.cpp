@@ -67,8 +67,9 @@ const std::array<CommandText, 10> Commands = {{
     {"show", "show STICK [--json]",
      "print the table (tab-separated), the counters and the settings",
      "\n--json prints one JSON document instead: the rows with their nine texts, kind,\n"
-     "numbers and whether the stick file is there and current, the counters and the\n"
-     "settings with their values.\n"},
+     "numbers, whether the stick file is there and current, and the sound's format and\n"
+     "length as its headers give them (null where there is no MPEG audio), the counters\n"
+     "and the settings with their values.\n"},
     {"bind", "bind STICK (--file PATH | --row NR) [--event KIND] [choices]",
      "add PATH (as a drop does) or take row NR, bind it to an event\n"
      "as OK in the event dialog does and print its file name; with\n"

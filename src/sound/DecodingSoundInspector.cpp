@@ -12,6 +12,7 @@
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mpegproperties.h>
 
 namespace tonarion {
 namespace {
@@ -54,7 +55,28 @@ Tags readTags(const std::string& path) {
 class DecodingSoundInspector final : public SoundInspector {
 public:
     SoundFindings inspect(const std::string& path) override;
+    std::optional<SoundFindings> glance(const std::string& path) override;
 };
+
+std::optional<SoundFindings> DecodingSoundInspector::glance(const std::string& path) {
+    TagLib::MPEG::File file(path.c_str(), true, TagLib::AudioProperties::Fast);
+    const TagLib::MPEG::Properties* properties = file.audioProperties();
+    if (!file.isValid() || !properties || properties->sampleRate() <= 0) {
+        return std::nullopt;
+    }
+    SoundFindings findings;
+    findings.readable = findings.mpegAudio = true;
+    findings.version = properties->version() == TagLib::MPEG::Header::Version1 ? MpegVersion::Mpeg1
+                       : properties->version() == TagLib::MPEG::Header::Version2
+                           ? MpegVersion::Mpeg2
+                           : MpegVersion::Mpeg25;
+    findings.layer = properties->layer();
+    findings.sampleRate = properties->sampleRate();
+    findings.bitrate = properties->bitrate();
+    findings.channels = properties->channels();
+    findings.seconds = properties->lengthInMilliseconds() / 1000.0;
+    return findings;
+}
 
 SoundFindings DecodingSoundInspector::inspect(const std::string& path) {
     SoundFindings findings;

@@ -23,7 +23,7 @@ std::string durationText(double seconds) {
 }
 
 std::string formatText(const SoundFindings& findings) {
-    if (!findings.checked) {
+    if (!findings.checked && !findings.mpegAudio) {
         return "Inhalt nicht geprüft";
     }
     if (!findings.readable) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ class SoundInspector {
 public:
     virtual ~SoundInspector() = default;
     virtual SoundFindings inspect(const std::string& path) = 0;
+    // What the first frame header and an encoder's header say, without decoding: cheap enough
+    // for every row of a stick. Not checked, so never invalid; nothing when there is no frame.
+    virtual std::optional<SoundFindings> glance(const std::string&) { return std::nullopt; }
 };
 
 // The inspector this build has: libmpg123 and TagLib where they were found, otherwise one

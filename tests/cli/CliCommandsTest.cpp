@@ -421,6 +421,16 @@ TEST_F(CliTest, BindingAFileThatWouldNotPlayWarnsButBindsIt) {
               std::string::npos)
         << bound.err;
     EXPECT_NE(bound.err.find("wav.mp3"), std::string::npos);
+
+    // show --json tells each row's format as far as the headers say it.
+    ASSERT_EQ(
+        run({"bind", stick, "--file", music("gut.mp3"), "--event", "Z", "--mode", "M"}).status, 0);
+    const std::string json = run({"show", stick, "--json"}).out;
+    EXPECT_NE(json.find("\"format\":null,\"milliseconds\":null}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"format\":\"MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, "
+                        "0:03\",\"milliseconds\":3000}"),
+              std::string::npos)
+        << json;
 }
 
 } // namespace

@@ -76,6 +76,21 @@ TEST_F(SoundInspectorTest, FindsWhatTheFileHolds) {
     }
 }
 
+TEST_F(SoundInspectorTest, AGlanceReadsTheHeadersOnly) {
+    const std::string path = (m_folder / "sound.mp3").string();
+    const std::string frames = mpeg1Frames(114);
+    writeBytes(path, id3v2Tag(100) + frames);
+    const auto glanced = m_inspector->glance(path);
+    ASSERT_TRUE(glanced.has_value());
+    EXPECT_EQ(formatText(*glanced), "MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03");
+    // Garbage after the first frames goes unseen: only a decode finds it.
+    writeBytes(path, frames.substr(0, frames.size() / 2) + std::string(frames.size() / 2, 'x'));
+    ASSERT_TRUE(m_inspector->glance(path).has_value());
+    EXPECT_FALSE(m_inspector->glance(path)->invalid());
+    writeBytes(path, wavFile(1000));
+    EXPECT_FALSE(m_inspector->glance(path).has_value());
+}
+
 TEST_F(SoundInspectorTest, AFileThatIsNotThereIsNotReadable) {
     const SoundFindings found = m_inspector->inspect((m_folder / "fehlt.mp3").string());
     EXPECT_TRUE(found.invalid());
