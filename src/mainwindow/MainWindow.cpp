@@ -128,10 +128,10 @@ void MainWindow::createControls() {
     addAction(addEntry);
     QAction* deleteEntry = m_popup->addAction(QStringLiteral("Zeile löschen"));
     deleteEntry->setObjectName("mnu_Popup_Entry2");
-    QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören"));
+    // The key is only named here: the grid takes Space itself, and a shortcut of the menu
+    // would catch the Space that chooses the menu's highlighted entry.
+    QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören\tLeertaste"));
     listenEntry->setObjectName("mnu_Popup_Anhoeren");
-    listenEntry->setShortcut(Qt::Key_Space); // shown only: the grid takes the key itself
-    listenEntry->setShortcutContext(Qt::WidgetShortcut);
 
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
     connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);
