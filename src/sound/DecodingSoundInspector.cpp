@@ -9,10 +9,12 @@
 #include <system_error>
 #include <taglib/apefooter.h>
 #include <taglib/apetag.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/mpegproperties.h>
+#include <taglib/tfilestream.h>
 
 namespace tonarion {
 namespace {
@@ -32,9 +34,20 @@ struct Tags {
     bool embedsPictures = false;
 };
 
+// TagLib opens a file for writing unless told otherwise; a sound is only ever read.
+struct ReadOnlyMpegFile {
+    explicit ReadOnlyMpegFile(const std::string& path, bool readProperties)
+        : stream(path.c_str(), true)
+        , file(&stream, TagLib::ID3v2::FrameFactory::instance(), readProperties,
+               TagLib::AudioProperties::Fast) {}
+    TagLib::FileStream stream;
+    TagLib::MPEG::File file;
+};
+
 Tags readTags(const std::string& path) {
     Tags tags;
-    TagLib::MPEG::File file(path.c_str(), false);
+    ReadOnlyMpegFile opened(path, false);
+    TagLib::MPEG::File& file = opened.file;
     if (!file.isOpen()) {
         return tags;
     }
@@ -59,7 +72,8 @@ public:
 };
 
 std::optional<SoundFindings> DecodingSoundInspector::glance(const std::string& path) {
-    TagLib::MPEG::File file(path.c_str(), true, TagLib::AudioProperties::Fast);
+    ReadOnlyMpegFile opened(path, true);
+    TagLib::MPEG::File& file = opened.file;
     const TagLib::MPEG::Properties* properties = file.audioProperties();
     if (!file.isValid() || !properties || properties->sampleRate() <= 0) {
         return std::nullopt;

@@ -56,6 +56,7 @@ private:
     void forgetPendingRename(const std::string& from);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
     bool stickLacks(const std::string& name);
+    bool acceptsNewFiles();
     std::string indexFileBytes(const std::vector<SoundEntry>& rows) const;
     void writeSettingFiles();
     bool isNeededInPlace(const std::string& name, int exceptRow,
@@ -404,6 +405,15 @@ void CommitRun::undoCopies() {
     m_stick.deleteFile(JournalName);
 }
 
+// Whether an empty file can still be made on the stick: a write-protected one takes none.
+bool CommitRun::acceptsNewFiles() {
+    constexpr const char* Probe = "tonkat.prb";
+    m_stick.ensureFile(Probe);
+    const bool made = m_stick.exists(Probe);
+    m_stick.deleteFile(Probe);
+    return made;
+}
+
 // Only a stick that can be read as a whole lacks a file: a pulled one lacks nothing, so that
 // a pulled stick never makes a row look as if its sound were gone.
 bool CommitRun::stickLacks(const std::string& name) {
@@ -483,7 +493,12 @@ void CommitRun::checkEverythingArrived() {
 
 void CommitRun::reportFailures() {
     std::string text = std::string(CommitFailedMessage) + "\r\n\r\n";
-    if (const char* cause = causeOf(m_failures)) {
+    const char* cause = causeOf(m_failures);
+    if (cause == WriteProtectedMessage && acceptsNewFiles()) {
+        // Some FAT drivers (fusefat) answer a full stick with "not permitted".
+        cause = NotEnoughSpaceMessage;
+    }
+    if (cause) {
         text += std::string(cause) + "\r\n\r\n";
     }
     std::size_t listed = 0;
@@ -499,8 +514,7 @@ void CommitRun::reportFailures() {
     if (listed > 0) {
         text += "\r\n";
     }
-    text +=
-        causeOf(m_failures) == NotEnoughSpaceMessage ? NotEnoughSpaceAdvice : CommitFailedAdvice;
+    text += cause == NotEnoughSpaceMessage ? NotEnoughSpaceAdvice : CommitFailedAdvice;
     showCritical(m_ui, text);
 }
 

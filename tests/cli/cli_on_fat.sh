@@ -75,6 +75,8 @@ touch "$stick/MGM1-0007-00000.mp3"
 check "verify finds a missing file" test "$(status_of "$cli" verify "$stick")" = 1
 check "and names it" grep -qx "missing sound: RFO1-0005-00008.mp3" "$work/out"
 check "and the stray one" grep -qx "not in index: MGM1-0007-00000.mp3" "$work/out"
+# The next writing command would take the stray file over as a row; here it goes by hand.
+rm "$stick/MGM1-0007-00000.mp3"
 
 # A commit interrupted between writing the new index and moving it over the old one.
 mv "$stick/tonkat.tkx" "$stick/tonkat.tkx.tmp"
@@ -92,7 +94,7 @@ check "without the temporary one" test ! -e "$stick/tonkat.tkx.tmp"
 # A lost index: init lists what the stick holds.
 rm "$stick/tonkat.tkx"
 "$cli" init "$stick" 2>"$work/err"
-check "init tells how many sounds it took over" grep -qx "Auf dem USB-Stick wurden 3 Sounddateien gefunden und übernommen." "$work/err"
+check "init tells how many sounds it took over" grep -qx "Auf dem USB-Stick wurden 2 Sounddateien gefunden und übernommen." "$work/err"
 check "and lists them with their stick paths" grep -qx "ZUM_-0001-00000.mp3;$stick/ZUM_-0001-00000.mp3"$'\r' "$stick/tonkat.tkx"
 check "and keeps the module's volume" grep -qx "SET_-0001-00025.mp3"$'\r' "$stick/tonkat.tkx"
 check "the taken-over stick verifies" "$cli" verify "$stick"

@@ -91,10 +91,13 @@ TEST_F(FatStickTest, AReadOnlyStickKeepsEverythingAndCatchesUpOnceWritable) {
     workspace.deleteRow(1);
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
     EXPECT_EQ(workspace.commit(), CommitResult::Failed);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_TRUE(ui.messages[0].text.starts_with(std::string(CommitFailedMessage) +
-                                                "\r\n\r\nMGM2-0013-00000.mp3: "));
-    EXPECT_TRUE(ui.messages[1].text.starts_with(CommitFailedMessage));
+    // The bind, the deletion and the commit: each is told that the stick is write-protected.
+    ASSERT_EQ(ui.messages.size(), 3u);
+    for (const auto& message : ui.messages) {
+        EXPECT_TRUE(message.text.starts_with(std::string(CommitFailedMessage) + "\r\n\r\n" +
+                                             WriteProtectedMessage))
+            << message.text;
+    }
     EXPECT_EQ(readBytes(stick("tonkat.tkx")), before);
     EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "a");
     EXPECT_TRUE(session.SaveNeeded);
@@ -113,8 +116,10 @@ TEST_F(FatStickTest, AFullStickKeepsItsIndexByteForByte) {
     EXPECT_EQ(bindSound("big.mp3", std::string(48 << 20, 'x'), "12"), "MGM2-0012-00000.mp3");
     EXPECT_TRUE(session.SaveNeeded);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.messages[0].text.starts_with(std::string(CommitFailedMessage) +
-                                                "\r\n\r\nMGM2-0012-00000.mp3: "));
+    EXPECT_TRUE(ui.messages[0].text.starts_with(std::string(CommitFailedMessage) + "\r\n\r\n" +
+                                                NotEnoughSpaceMessage + "\r\n\r\n" +
+                                                "MGM2-0012-00000.mp3: "))
+        << ui.messages[0].text;
     EXPECT_EQ(readBytes(stick("tonkat.tkx")), before);
     EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3")));
     EXPECT_FALSE(fs::exists(stick(IndexTempName)));

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -184,6 +185,11 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
         error = replacing ? replaceFile(written, target)
                           : (::rename(written.c_str(), target.c_str()) == 0 ? std::error_code{}
                                                                             : lastError());
+        // fusefat stamps a renamed file with the time of the rename, which would make every
+        // later commit copy the sound again; the copy gets the source's times once more.
+        if (!error) {
+            ::utimensat(AT_FDCWD, target.c_str(), times, AT_SYMLINK_NOFOLLOW);
+        }
     }
     if (error) {
         // A half-written sound must not stand on the stick.
@@ -276,56 +282,74 @@ std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
 
 namespace {
 
-// flock() on the lock file: the kernel releases it when the process ends however it ends, so
-// a lock file left by a killed program is free to take.
+// The lock file names its holder, "process id host name". No descriptor stays open on the
+// stick, so that the desktop can still unmount it; a lock whose process is gone, or that
+// another computer left on the stick, is taken over.
 class LinuxFolderLock final : public FolderLock {
 public:
-    LinuxFolderLock(int fd, std::string path)
-        : m_fd(fd)
-        , m_path(std::move(path)) {}
+    LinuxFolderLock(std::string path, std::string owner)
+        : m_path(std::move(path))
+        , m_owner(std::move(owner)) {}
     ~LinuxFolderLock() override {
-        if (m_fd >= 0) {
+        // Only our own: a stick pulled and put back may hold another program's lock by now.
+        if (!m_owner.empty() && readLockOwner(m_path) == m_owner) {
             ::unlink(m_path.c_str());
-            ::close(m_fd);
         }
     }
     LinuxFolderLock(const LinuxFolderLock&) = delete;
     LinuxFolderLock& operator=(const LinuxFolderLock&) = delete;
 
+    static std::string readLockOwner(const std::string& path) {
+        Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        char text[256] = {};
+        const ssize_t got = file.valid() ? ::read(file.get(), text, sizeof text - 1) : -1;
+        return got > 0 ? std::string(text, static_cast<std::size_t>(got)) : std::string();
+    }
+
 private:
-    int m_fd;
     std::string m_path;
+    std::string m_owner;
 };
+
+std::string hostName() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+}
+
+// Whether a lock file's owner still works on the stick: a live process on this computer.
+bool isHeld(const std::string& owner) {
+    const auto blank = owner.find(' ');
+    if (blank == std::string::npos) {
+        return false;
+    }
+    const std::string host = owner.substr(blank + 1, owner.find('\n') - blank - 1);
+    const pid_t pid = static_cast<pid_t>(std::atol(owner.substr(0, blank).c_str()));
+    return host == hostName() && pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
 
 } // namespace
 
 std::unique_ptr<FolderLock> LinuxFileOperations::lockFolder(const std::string& folder) {
     const std::string path = (folder.ends_with('/') ? folder : folder + "/") + LockFileName;
-    for (;;) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (fd < 0) {
-            return std::make_unique<LinuxFolderLock>(-1, path);
+    const std::string owner = std::to_string(::getpid()) + " " + hostName() + "\n";
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Descriptor file(
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+        if (file.valid()) {
+            const bool written =
+                writeAll(file.get(), owner.data(), owner.size()) == std::error_code{};
+            return std::make_unique<LinuxFolderLock>(path, written ? owner : std::string());
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const bool held = errno == EWOULDBLOCK;
-            ::close(fd);
-            if (held) {
-                return nullptr;
-            }
-            return std::make_unique<LinuxFolderLock>(-1, path); // no locks on this medium
+        if (errno != EEXIST) {
+            // A stick that takes no file (write-protected) can be changed by nobody.
+            return std::make_unique<LinuxFolderLock>(path, std::string());
         }
-        // The holder before may have removed the file between our open and our lock; then
-        // the lock is on a file nobody else can find, and the name is taken anew.
-        struct stat held {};
-        struct stat named {};
-        if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
-            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
-            const std::string owner = std::to_string(::getpid()) + "\n";
-            [[maybe_unused]] const auto written = ::write(fd, owner.data(), owner.size());
-            return std::make_unique<LinuxFolderLock>(fd, path);
+        if (isHeld(LinuxFolderLock::readLockOwner(path))) {
+            return nullptr;
         }
-        ::close(fd);
+        ::unlink(path.c_str()); // left by a program that ended without removing it
     }
+    return nullptr;
 }
 
 std::optional<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {
