@@ -51,13 +51,13 @@ void tellInvalidSounds(UserInterface& ui, const std::vector<std::string>& paths)
 }
 
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
-              UserInterface& ui) {
+              UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile) {
     if (!fileList) {
         return 0;
     }
     int added = 0;
     for (const auto& path : *fileList) {
-        if (FileExtension(path) != "MP3") {
+        if (FileExtension(path) != "MP3" || (isSoundFile && !isSoundFile(path))) {
             showInformation(ui, NotMp3Message);
             break;
         }

@@ -4,6 +4,7 @@
 #include "model/UserInterface.h"
 #include "sound/SoundInspector.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,9 +33,11 @@ std::optional<std::string> FileExtension(std::string_view path);
 // file that is not an MP3, or whose path holds a control character, stops the drop with a
 // message; the files before it stay added. A file that fails both tests is told as not an MP3:
 // renaming it would not help.
+// A path that isSoundFile refuses (a FIFO, device or folder named like a sound, which a copy
+// would wait for or fail on) is told as not an MP3 too.
 // Data without a file list (nullopt) adds nothing. Returns the number of rows added.
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
-              UserInterface& ui);
+              UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile = {});
 
 // The last part of a path, after its last slash or backslash.
 std::string fileNameOf(std::string_view path);

@@ -44,7 +44,11 @@ CommitResult StickWorkspace::commit() {
 
 int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
     const int firstNewRow = m_session.table.nextRow();
-    const int added = DropFiles(m_session.table, fileList, m_ui);
+    // Something that is there but is no regular file never becomes a row.
+    const auto isSoundFile = [this](const std::string& path) {
+        return m_files.status(path).has_value() || !m_files.identity(path);
+    };
+    const int added = DropFiles(m_session.table, fileList, m_ui, isSoundFile);
     if (m_inspector && added > 0) {
         std::vector<std::string> paths;
         for (int row = firstNewRow; row < firstNewRow + added; ++row) {

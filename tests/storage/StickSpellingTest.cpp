@@ -3,6 +3,7 @@
 // it. Which sound ends up in which file is checked by the files' bytes.
 
 #include "model/EntryName.h"
+#include "model/SoundFileDrop.h"
 #include "storage/StickSelection.h"
 #include "storage/StickWorkspace.h"
 #include "storage/platform/SystemPlatform.h"
@@ -222,10 +223,18 @@ TEST_P(StickSpellingTest, ARowWhoseSoundIsGoneKeepsNoOtherChangeFromTheStick) {
 
 TEST_P(StickSpellingTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
     ASSERT_EQ(::mkfifo(music("loop.mp3").c_str(), 0644), 0);
+    writeBytes(music("gone.mp3"), "gone");
     writeBytes(music("pfiff.mp3"), "pfiff");
     ::alarm(20); // a commit that waits for a writer of the FIFO ends the test here
     onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
-        workspace.dropFiles(std::vector<std::string>{music("loop.mp3"), music("pfiff.mp3")});
+        // Dropped, the FIFO stops the drop as a file that is no MP3 does.
+        workspace.dropFiles(std::vector<std::string>{music("gone.mp3"), music("loop.mp3")});
+        EXPECT_EQ(ui.lastText(), NotMp3Message);
+        EXPECT_EQ(workspace.table().entryCount(), 1);
+        workspace.dropFiles(std::vector<std::string>{music("pfiff.mp3")});
+        // A source that turns into a FIFO after the drop is reported at the commit.
+        fs::remove(music("gone.mp3"));
+        ASSERT_EQ(::mkfifo(music("gone.mp3").c_str(), 0644), 0);
         EXPECT_TRUE(workspace.bind(1, turnoutSelection(1, "1")));
         EXPECT_TRUE(workspace.bind(2, turnoutSelection(1, "2")));
         EXPECT_TRUE(workspace.table().row(1).soundNotFound);
