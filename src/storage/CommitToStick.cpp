@@ -588,6 +588,13 @@ CommitResult CommitToStick(Session& session, FileOperations& files, UserInterfac
     if (!session.SaveNeeded) {
         return CommitResult::NothingToDo;
     }
+    // A stick pulled and put back is mounted anew and has a new identity; it is still ours
+    // when it shows our lock. A bare mount point does not.
+    if (const auto identity = files.identity(session.stickRoot);
+        identity && identity != session.stickIdentity && session.stickLock &&
+        session.stickLock->isShownInFolder()) {
+        session.stickIdentity = identity;
+    }
     if (session.commitRunning) {
         return CommitResult::AlreadyRunning;
     }

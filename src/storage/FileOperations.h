@@ -33,6 +33,9 @@ using CopyProgress = std::function<void(std::uintmax_t copied, std::uintmax_t si
 class FolderLock {
 public:
     virtual ~FolderLock() = default;
+    // Whether the folder still shows this lock: a stick pulled and put back does, a bare
+    // mount point does not.
+    virtual bool isShownInFolder() const { return true; }
 };
 
 // The lock file in a stick's root. It is no EntryName, so the module ignores it.

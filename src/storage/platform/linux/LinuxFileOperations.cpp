@@ -299,6 +299,10 @@ public:
     LinuxFolderLock(const LinuxFolderLock&) = delete;
     LinuxFolderLock& operator=(const LinuxFolderLock&) = delete;
 
+    bool isShownInFolder() const override {
+        return !m_owner.empty() && readLockOwner(m_path) == m_owner;
+    }
+
     static std::string readLockOwner(const std::string& path) {
         Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
         char text[256] = {};
