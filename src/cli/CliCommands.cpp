@@ -403,24 +403,18 @@ int CommandRunner::settings() {
     }
     SettingsForm form = m_workspace->openSettings();
     form.setFormLayout();
-    if (wanted.volume) {
-        form.volumeChanged(*wanted.volume);
-    }
-    if (wanted.modelTime) {
-        form.modelTimeChanged(*wanted.modelTime);
-    }
-    if (wanted.startTime) {
-        form.startTimeChosen(*wanted.startTime);
-    }
-    if (wanted.stretch) {
-        form.stretchChanged(*wanted.stretch);
-    }
-    if (wanted.clockSync) {
-        form.clockSyncChosen(*wanted.clockSync);
-    }
-    if (wanted.endlessAddress) {
-        form.endlessAddressChanged(*wanted.endlessAddress);
-    }
+    // Each value given goes into its control as the dialog would take it, in the dialog's order.
+    const auto enter = [&form](const auto& value, auto control) {
+        if (value) {
+            (form.*control)(*value);
+        }
+    };
+    enter(wanted.volume, &SettingsForm::volumeChanged);
+    enter(wanted.modelTime, &SettingsForm::modelTimeChanged);
+    enter(wanted.startTime, &SettingsForm::startTimeChosen);
+    enter(wanted.stretch, &SettingsForm::stretchChanged);
+    enter(wanted.clockSync, &SettingsForm::clockSyncChosen);
+    enter(wanted.endlessAddress, &SettingsForm::endlessAddressChanged);
     // Asking for new values is the answer to the dialog's save question.
     m_ui.setQuestionAnswer(MessageAnswer::Yes);
     m_workspace->closeSettings(form);

@@ -99,29 +99,16 @@ void JsonWriter::beforeValue() {
     }
 }
 
-JsonWriter& JsonWriter::beginObject() {
+JsonWriter& JsonWriter::open(char bracket) {
     beforeValue();
-    m_out << '{';
+    m_out << bracket;
     m_hasContent.push_back(false);
     return *this;
 }
 
-JsonWriter& JsonWriter::endObject() {
+JsonWriter& JsonWriter::close(char bracket) {
     m_hasContent.pop_back();
-    m_out << '}';
-    return *this;
-}
-
-JsonWriter& JsonWriter::beginArray() {
-    beforeValue();
-    m_out << '[';
-    m_hasContent.push_back(false);
-    return *this;
-}
-
-JsonWriter& JsonWriter::endArray() {
-    m_hasContent.pop_back();
-    m_out << ']';
+    m_out << bracket;
     return *this;
 }
 

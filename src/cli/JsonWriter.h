@@ -13,10 +13,10 @@ class JsonWriter {
 public:
     explicit JsonWriter(std::ostream& out);
 
-    JsonWriter& beginObject();
-    JsonWriter& endObject();
-    JsonWriter& beginArray();
-    JsonWriter& endArray();
+    JsonWriter& beginObject() { return open('{'); }
+    JsonWriter& endObject() { return close('}'); }
+    JsonWriter& beginArray() { return open('['); }
+    JsonWriter& endArray() { return close(']'); }
     JsonWriter& key(std::string_view name);
     JsonWriter& value(std::string_view text);
     JsonWriter& value(const char* text) { return value(std::string_view(text)); }
@@ -27,7 +27,9 @@ public:
 
 private:
     void beforeValue();
-    void writeString(std::string_view text);
+    // An object or an array begins or ends with this bracket.
+    JsonWriter& open(char bracket);
+    JsonWriter& close(char bracket);
 
     std::ostream& m_out;
     // For each open object or array: whether it has a member or element yet.
