@@ -101,7 +101,7 @@ TEST_F(CliTest, ExitStatusSaysWhatHappened) {
     struct Case {
         std::vector<std::string> words;
         int status;
-        std::string saysOnStdout;
+        std::string says; // part of stdout when it succeeds, else all of stderr
     };
     const std::vector<Case> cases = {
         {{"--help"}, 0, "Commands:"},
@@ -135,9 +135,23 @@ TEST_F(CliTest, ExitStatusSaysWhatHappened) {
         {{"bind", stick, "--file", music("c.mp3"), "--event", "M", "--status", "G", "--mode", "M",
           "--prio", "2"},
          2,
-         ""},
+         "Bitte geben Sie die 1. Adresse ein!\n"},
         {{"completion", "zsh"}, 2, ""},
+        {{"check"}, 2, ""},
         {{"show", (fs::path(stick) / "nowhere").string()}, 1, ""},
+        // Settings are saved all or none.
+        {{"settings", stick, "--endless-address", "9999", "--volume", "5"},
+         2,
+         "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!\n"},
+        {{"settings", stick, "--volume", "5", "--model-time", "abc"}, 2, ""},
+        {{"settings", stick, "--model-time", "-5", "--volume", "5"}, 2, ""},
+        {{"settings", stick, "--stretch", "5x", "--volume", "5"}, 2, ""},
+        {{"settings", stick, "--start-time", "07:10", "--volume", "5"}, 2, ""},
+        {{"settings", stick, "--clock-sync", "2", "--volume", "5"}, 2, ""},
+        {{"settings", stick, "--volume", "32"}, 2, ""},
+        {{"settings", stick, "--model-time", "", "--volume", "5"}, 2, ""},
+        {{"settings", stick, "--endless-address", "", "--volume", "5"}, 2, ""},
+        {{"settings", stick, "--volume", "5", "--volume", "6"}, 2, ""},
     };
     for (const Case& c : cases) {
         std::string line;
@@ -147,10 +161,11 @@ TEST_F(CliTest, ExitStatusSaysWhatHappened) {
         const Outcome outcome = run(c.words);
         EXPECT_EQ(outcome.status, c.status) << line << "\n" << outcome.err;
         if (c.status == 0) {
-            EXPECT_NE(outcome.out.find(c.saysOnStdout), std::string::npos) << line;
+            EXPECT_NE(outcome.out.find(c.says), std::string::npos) << line;
         } else {
             EXPECT_EQ(outcome.out, "") << line;
             EXPECT_NE(outcome.err, "") << line;
+            EXPECT_EQ(c.says.empty() ? outcome.err : c.says, outcome.err) << line;
         }
         EXPECT_EQ(stickBytes(), before) << line;
     }
@@ -238,32 +253,8 @@ TEST_F(CliTest, DeleteTakesTheRowNumbersOfTheTableBeforeIt) {
     EXPECT_EQ(run({"verify", stick}).status, 0);
 }
 
-TEST_F(CliTest, SettingsSaveAllValuesOrNone) {
+TEST_F(CliTest, SettingsSaveTheValuesGiven) {
     ASSERT_EQ(run({"init", stick}).status, 0);
-    const auto before = stickBytes();
-    const std::vector<std::vector<std::string>> refused = {
-        {"--volume", "5", "--endless-address", "9999"},
-        {"--volume", "5", "--model-time", "abc"},
-        {"--model-time", "-5", "--volume", "5"},
-        {"--stretch", "5x", "--volume", "5"},
-        {"--start-time", "07:10", "--volume", "5"},
-        {"--clock-sync", "2", "--volume", "5"},
-        {"--volume", "32"},
-        {"--model-time", "", "--volume", "5"},
-        {"--endless-address", "", "--volume", "5"},
-        {"--volume", "5", "--volume", "6"},
-    };
-    for (const auto& options : refused) {
-        std::vector<std::string> words = {"settings", stick};
-        words.insert(words.end(), options.begin(), options.end());
-        const Outcome outcome = run(words);
-        EXPECT_EQ(outcome.status, 2) << options[0] << " " << options[1];
-        EXPECT_EQ(stickBytes(), before) << options[0] << " " << options[1];
-    }
-    const Outcome address = run({"settings", stick, "--endless-address", "9999"});
-    EXPECT_EQ(address.err,
-              "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!\n");
-
     const Outcome saved = run({"settings", stick, "--volume", "5", "--stretch", "7", "--start-time",
                                "23:45", "--endless-address", "2048"});
     EXPECT_EQ(saved.status, 0);
@@ -368,12 +359,6 @@ TEST(JsonStringTest, EveryTextBecomesAValidString) {
     }
 }
 
-} // namespace
-} // namespace tonarion
-
-namespace tonarion {
-namespace {
-
 TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndFailsOnAFileThatWouldNotPlay) {
     const std::string good = music("gut.mp3");
     const std::string wav = music("wav.mp3");
@@ -405,7 +390,6 @@ TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndFailsOnAFileThatWouldNotPlay) {
                            ",\"checked\":true,\"valid\":false,\"mpegAudio\":false,"),
               std::string::npos)
         << bad.out;
-    EXPECT_EQ(run({"check"}).status, 2);
 }
 
 TEST_F(CliTest, BindingAFileThatWouldNotPlayWarnsButBindsIt) {
