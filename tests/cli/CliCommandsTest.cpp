@@ -5,6 +5,7 @@
 #include "storage/platform/SystemPlatform.h"
 #include "support/FakeSoundInspector.h"
 #include "support/FileBytes.h"
+#include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -35,33 +36,26 @@ public:
 class CliTest : public ::testing::Test {
 protected:
     CliTest() {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_work = fs::temp_directory_path() / (std::string("tonarion-cli-") + test->name());
-        fs::remove_all(m_work);
-        fs::create_directories(m_work / "stick");
-        fs::create_directories(m_work / "music");
-        stick = (m_work / "stick").string();
+        fs::create_directories(m_work.path("stick"));
+        fs::create_directories(m_work.path("music"));
     }
-    ~CliTest() override { fs::remove_all(m_work); }
 
     Outcome run(std::vector<std::string> words) {
         std::ostringstream out;
         std::ostringstream err;
-        CliEnvironment environment{*m_files, m_drives, m_work.string(), out, err, sounds};
+        CliEnvironment environment{*m_files, m_drives, m_work.root.string(), out, err, sounds};
         const int status = runCli(words, environment);
         return {status, out.str(), err.str()};
     }
 
     std::string music(const std::string& name) {
-        const std::string path = (m_work / "music" / name).string();
+        const std::string path = m_work.path("music/" + name);
         if (!fs::exists(path)) {
             writeBytes(path, "sound " + name);
         }
         return path;
     }
-    std::string onStick(const std::string& name) const {
-        return (m_work / "stick" / name).string();
-    }
+    std::string onStick(const std::string& name) const { return m_work.path("stick/" + name); }
 
     // Binds a new file (named after its choices) and returns the entry name printed.
     std::string bindFile(const std::vector<std::string>& choices) {
@@ -79,17 +73,18 @@ protected:
     // Every file of the stick with its bytes.
     std::map<std::string, std::string> stickBytes() const {
         std::map<std::string, std::string> bytes;
-        for (const auto& entry : fs::directory_iterator(m_work / "stick")) {
+        for (const auto& entry : fs::directory_iterator(m_work.root / "stick")) {
             bytes[entry.path().filename().string()] = readBytes(entry.path().string());
         }
         return bytes;
     }
 
-    std::string stick;
+    testing::TempFolder m_work{std::string("tonarion-cli-") +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    const std::string stick = m_work.path("stick");
     testing::FakeSoundInspector sounds;
 
 private:
-    fs::path m_work;
     std::unique_ptr<FileOperations> m_files = makeSystemFileOperations();
     NoDrives m_drives;
 };
@@ -118,6 +113,8 @@ TEST_F(CliTest, ExitStatusSaysWhatHappened) {
         {{"help", "frobnicate"}, 2, ""},
         {{"show"}, 2, ""},
         {{"show", stick, "--volume", "3"}, 2, ""},
+        {{"show", stick, "--volume"}, 2, ""},
+        {{"show", stick, stick}, 2, ""},
         {{"show", stick, "-x"}, 2, ""},
         {{"--version", "show"}, 2, ""},
         {{"delete", stick}, 2, ""},

@@ -1,34 +1,21 @@
 #include "sound/SoundInspector.h"
 
-#include "support/FileBytes.h"
 #include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
 
 namespace tonarion {
 namespace {
 
 using namespace testing;
-namespace fs = std::filesystem;
 
 class SoundInspectorTest : public ::testing::Test {
 protected:
-    SoundInspectorTest()
-        : m_folder(fs::temp_directory_path() / ("tonarion-sound-" + std::to_string(::getpid()))) {
-        fs::create_directories(m_folder);
-    }
-    ~SoundInspectorTest() override { fs::remove_all(m_folder); }
-
     SoundFindings inspect(const std::string& bytes) {
-        const std::string path = (m_folder / "sound.mp3").string();
-        writeBytes(path, bytes);
-        return m_inspector->inspect(path);
+        return m_inspector->inspect(m_folder.write("sound.mp3", bytes));
     }
 
-    fs::path m_folder;
+    TempFolder m_folder{"tonarion-sound-"};
     std::unique_ptr<SoundInspector> m_inspector = makeSoundInspector();
 };
 
@@ -77,9 +64,8 @@ TEST_F(SoundInspectorTest, FindsWhatTheFileHolds) {
 }
 
 TEST_F(SoundInspectorTest, AGlanceReadsTheHeadersOnly) {
-    const std::string path = (m_folder / "sound.mp3").string();
     const std::string frames = mpeg1Frames(114);
-    writeBytes(path, id3v2Tag(100) + frames);
+    const std::string path = m_folder.write("sound.mp3", id3v2Tag(100) + frames);
     const auto glanced = m_inspector->glance(path);
     ASSERT_TRUE(glanced.has_value());
     EXPECT_EQ(formatText(*glanced), "MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03");
@@ -92,7 +78,7 @@ TEST_F(SoundInspectorTest, AGlanceReadsTheHeadersOnly) {
 }
 
 TEST_F(SoundInspectorTest, AFileThatIsNotThereIsNotReadable) {
-    const SoundFindings found = m_inspector->inspect((m_folder / "fehlt.mp3").string());
+    const SoundFindings found = m_inspector->inspect(m_folder.path("fehlt.mp3"));
     EXPECT_TRUE(found.invalid());
     EXPECT_EQ(formatText(found), "Datei nicht lesbar");
 }

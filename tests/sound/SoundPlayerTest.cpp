@@ -1,31 +1,19 @@
 #include "sound/SoundPlayer.h"
 
-#include "support/FileBytes.h"
 #include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
 
 namespace tonarion {
 namespace {
 
 using namespace testing;
-namespace fs = std::filesystem;
 
 class SoundPlayerTest : public ::testing::Test {
 protected:
-    SoundPlayerTest()
-        : m_folder(fs::temp_directory_path() / ("tonarion-play-" + std::to_string(::getpid()))) {
-        fs::create_directories(m_folder);
-        writeBytes(sound, mpeg1Frames(40));
-    }
-    ~SoundPlayerTest() override { fs::remove_all(m_folder); }
-
-    fs::path m_folder;
-    const std::string sound = (m_folder / "pfiff.mp3").string();
-    const std::string heard = (m_folder / "heard.wav").string();
+    TempFolder m_folder{"tonarion-play-"};
+    const std::string sound = m_folder.write("pfiff.mp3", mpeg1Frames(40));
+    const std::string heard = m_folder.path("heard.wav");
     std::atomic<bool> stop = false;
 };
 
@@ -47,7 +35,7 @@ TEST_F(SoundPlayerTest, WhatCannotBePlayedIsToldInAFewWords) {
     writeBytes(sound, wavFile(1000));
     EXPECT_EQ(makeSoundPlayer("wav", heard)->play(sound, stop),
               noWay + "die Datei ist keine MP3-Datei.");
-    EXPECT_EQ(makeSoundPlayer("wav", heard)->play((m_folder / "fehlt.mp3").string(), stop),
+    EXPECT_EQ(makeSoundPlayer("wav", heard)->play(m_folder.path("fehlt.mp3"), stop),
               noWay + "die Datei lässt sich nicht öffnen.");
 }
 

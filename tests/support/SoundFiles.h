@@ -1,7 +1,11 @@
 #pragma once
 
+#include "support/FileBytes.h"
+
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 
 namespace tonarion::testing {
 
@@ -10,30 +14,47 @@ namespace tonarion::testing {
 
 enum class Channels { Mono, Stereo };
 
-// MPEG-1 Layer III at 44.1 kHz; kbits 128 or 160. 1152 samples a frame, about 26 ms.
-inline std::string mpeg1Frames(int count, Channels channels = Channels::Stereo, int kbits = 128) {
-    const char bitrateIndex = kbits == 160 ? '\xa0' : '\x90';
-    const char mode = channels == Channels::Mono ? '\xc0' : '\x00';
-    const std::size_t size = static_cast<std::size_t>(144 * kbits * 1000 / 44100);
-    std::string frame = std::string("\xff\xfb", 2) + bitrateIndex + mode;
-    frame.resize(size, '\0');
+// count frames of the given size behind this four-byte header.
+inline std::string silentFrames(std::string header, std::size_t size, int count) {
+    header.resize(size, '\0');
     std::string frames;
     for (int i = 0; i < count; ++i) {
-        frames += frame;
+        frames += header;
     }
     return frames;
 }
 
+// MPEG-1 Layer III at 44.1 kHz; kbits 128 or 160. 1152 samples a frame, about 26 ms.
+inline std::string mpeg1Frames(int count, Channels channels = Channels::Stereo, int kbits = 128) {
+    const char bitrateIndex = kbits == 160 ? '\xa0' : '\x90';
+    const char mode = channels == Channels::Mono ? '\xc0' : '\x00';
+    return silentFrames(std::string("\xff\xfb", 2) + bitrateIndex + mode,
+                        static_cast<std::size_t>(144 * kbits * 1000 / 44100), count);
+}
+
 // MPEG-2 Layer III at 22.05 kHz, 64 kbit/s, mono: 576 samples a frame.
 inline std::string mpeg2Frames(int count) {
-    std::string frame("\xff\xf3\x80\xc0", 4);
-    frame.resize(72 * 64000 / 22050, '\0');
-    std::string frames;
-    for (int i = 0; i < count; ++i) {
-        frames += frame;
-    }
-    return frames;
+    return silentFrames(std::string("\xff\xf3\x80\xc0", 4), 72 * 64000 / 22050, count);
 }
+
+// A fresh folder of this process for real files, gone with the object.
+struct TempFolder {
+    explicit TempFolder(const std::string& prefix)
+        : root(std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root);
+    }
+    ~TempFolder() { std::filesystem::remove_all(root); }
+
+    std::string path(const std::string& name) const { return (root / name).string(); }
+    // The file's path, after writing these bytes into it.
+    std::string write(const std::string& name, const std::string& bytes) const {
+        writeBytes(path(name), bytes);
+        return path(name);
+    }
+
+    const std::filesystem::path root;
+};
 
 inline std::string littleEndian(std::uint32_t value, int bytes) {
     std::string text;
