@@ -74,11 +74,16 @@ private:
         QCOMPARE(stick->ui.messages.size(), messagesBefore);
         QApplication::processEvents();
     }
-    // The EntryName of the row the event dialog opens for, after the given input.
-    QString dialogRowAfter(const std::function<void()>& input) {
-        QString opened = "(none)";
+    // The EntryName of the row the event dialog opens for after the given input, and the
+    // dialog's caption; "(none)" when no dialog opens.
+    struct Opened {
+        QString row = "(none)";
+        QString caption = "(none)";
+    };
+    Opened dialogAfter(const std::function<void()>& input) {
+        Opened opened;
         whenDialogOpens<EventDialog>([&opened](EventDialog* dialog) {
-            opened = QString::fromStdString(dialog->strAlterName());
+            opened = {QString::fromStdString(dialog->strAlterName()), dialog->windowTitle()};
         });
         input();
         return opened;
@@ -161,10 +166,7 @@ private slots:
         QCOMPARE(column(0), QStringList({"1", "2", "3", "4"}));
         // The Ereigniss header opens the event dialog for the current row instead.
         const QStringList before = column(1);
-        bool opened = false;
-        whenDialogOpens<EventDialog>([&opened](EventDialog*) { opened = true; });
-        clickHeader(3);
-        QVERIFY(opened);
+        QCOMPARE(dialogAfter([this] { clickHeader(3); }).row, before.first());
         QCOMPARE(column(1), before);
     }
 
@@ -200,11 +202,10 @@ private slots:
         window->setSoundFileChooser([&chosen](QWidget*) { return chosen; });
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         // The first added row is current: Enter binds it.
-        QString caption;
-        whenDialogOpens<EventDialog>(
-            [&caption](EventDialog* dialog) { caption = dialog->windowTitle(); });
-        QTest::keyClick(window->grid(), Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(caption, QString("Ereignis auswählen... – D.mp3"));
+        const auto enter = [this] {
+            QTest::keyClick(window->grid(), Qt::Key_Enter, Qt::KeypadModifier);
+        };
+        QCOMPARE(dialogAfter(enter).caption, QString("Ereignis auswählen... – D.mp3"));
         chosen = {"/m/F.wav", "/m/G.mp3"};
         popupOn(0, 0, "mnu_Popup_Entry1");
         chosen.clear(); // cancelled
@@ -222,16 +223,16 @@ private slots:
               "UZM_-0029-00000.mp3;" + m + "e.mp3"});
         SoundGrid* grid = window->grid();
         clickCell(grid, 4, 1);
-        QCOMPARE(dialogRowAfter([this] { clickHeader(3); }), QString("UZM_-0029-00000.mp3"));
+        QCOMPARE(dialogAfter([this] { clickHeader(3); }).row, QString("UZM_-0029-00000.mp3"));
         // A sort leaves the current row where it was; Enter and F2 bind the row it now holds.
         clickCell(grid, 2, 4);
         clickHeader(1);
         QCOMPARE(column(1).first(), QString("UZM_-0029-00000.mp3"));
         QCOMPARE(grid->currentIndex().row(), 2);
-        QCOMPARE(dialogRowAfter([grid] { QTest::keyClick(grid, Qt::Key_Return); }),
+        QCOMPARE(dialogAfter([grid] { QTest::keyClick(grid, Qt::Key_Return); }).row,
                  QString("MGM2-0012-00000.mp3"));
         QTest::keyClick(grid, Qt::Key_Up);
-        QCOMPARE(dialogRowAfter([grid] { QTest::keyClick(grid, Qt::Key_F2); }),
+        QCOMPARE(dialogAfter([grid] { QTest::keyClick(grid, Qt::Key_F2); }).row,
                  QString("RBM1-0005-00008.mp3"));
         // The Delete key, the right button on a cell and on an NR cell, each on its own row.
         clickCell(grid, column(1).indexOf("KSM4-0001-00010.mp3"), 0);
@@ -253,11 +254,7 @@ private slots:
 
     void theEventDialogNamesTheRowsFileAndTooltipsShowWhatACellHides() {
         open({"UZM_-0029-00000.mp3;" + m + "a-rather-long-name-for-a-sound-file.mp3"});
-        QString caption;
-        whenDialogOpens<EventDialog>(
-            [&caption](EventDialog* dialog) { caption = dialog->windowTitle(); });
-        clickCell(window->grid(), 0, 2);
-        QCOMPARE(caption,
+        QCOMPARE(dialogAfter([this] { clickCell(window->grid(), 0, 2); }).caption,
                  QString("Ereignis auswählen... – a-rather-long-name-for-a-sound-file.mp3"));
         // The sound's format comes once the worker has looked at it, in every cell's tip.
         const QString format = "MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03";

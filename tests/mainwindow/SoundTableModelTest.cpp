@@ -52,14 +52,12 @@ private slots:
         table.setSoundNotFound(2, true);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.first().at(0).toModelIndex().row(), 1);
-        QCOMPARE(gone.data(Qt::ToolTipRole).toString(), QString("Datei nicht gefunden"));
         const QColor colour = gone.data(Qt::ForegroundRole).value<QColor>();
         QVERIFY(colour.red() > 150 && colour.green() < 80 && colour.blue() < 80);
         for (const QModelIndex& unmarked : {model.index(1, 0), model.index(0, 1)}) {
             QVERIFY(!unmarked.data(Qt::ForegroundRole).isValid());
             QVERIFY(unmarked.data(Qt::ToolTipRole).toString().isEmpty());
         }
-        QCOMPARE(model.index(1, 6).data(Qt::ToolTipRole).toString(), QString("07:00"));
         table.setSoundNotFound(2, false);
         QVERIFY(!gone.data(Qt::ForegroundRole).isValid());
     }

@@ -109,10 +109,18 @@ class AccessibleNamesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyControlOfTheEventDialogHasAName() {
-        EventDialog dialog("", "", [](const EventSelection&) { return std::nullopt; });
-        dialog.show();
-        expectEveryControlNamed(&dialog);
+    void everyControlOfEachDialogHasAName() {
+        GuiStick stick;
+        stick.writeIndex({});
+        stick.workspace.load("/opt");
+        EventDialog event("", "", [](const EventSelection&) { return std::nullopt; });
+        SettingsDialog settings(stick.workspace);
+        DriveDialog drives({driveEntry("/media/anna/STICK")}, stick.session, stick.files, stick.ui,
+                           [](QWidget*) { return std::nullopt; });
+        for (QWidget* dialog : std::initializer_list<QWidget*>{&event, &settings, &drives}) {
+            dialog->show();
+            expectEveryControlNamed(dialog);
+        }
     }
 
     // Boxes that share a frame ("von:" and "bis:" under "Adresse") are told apart by name.
@@ -139,23 +147,6 @@ private slots:
             }
             QCOMPARE(names, expected[kind]);
         }
-    }
-
-    void everyControlOfTheSettingsDialogHasAName() {
-        GuiStick stick;
-        stick.writeIndex({});
-        stick.workspace.load("/opt");
-        SettingsDialog dialog(stick.workspace);
-        dialog.show();
-        expectEveryControlNamed(&dialog);
-    }
-
-    void theDriveListOfTheDriveDialogHasAName() {
-        GuiStick stick;
-        DriveDialog dialog({driveEntry("/media/anna/STICK")}, stick.session, stick.files, stick.ui,
-                           [](QWidget*) { return std::nullopt; });
-        dialog.show();
-        expectEveryControlNamed(&dialog);
     }
 };
 

@@ -60,6 +60,21 @@ inline void clickCell(const QAbstractItemView* view, int row, int column,
     with(view->viewport(), button, {}, view->visualRect(cell).center(), -1);
 }
 
+// The controls that Tab visits from `from` in its active window, until it comes round again.
+inline QStringList tabChain(QWidget* from) {
+    QApplication::setActiveWindow(from->window());
+    if (!QTest::qWaitForWindowActive(from->window())) {
+        return {"(the window did not become active)"};
+    }
+    from->setFocus();
+    QStringList chain;
+    do {
+        chain << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    } while (QApplication::focusWidget() != from && chain.size() < 40);
+    return chain;
+}
+
 // Handles the next modal dialog of type D that the code under test opens and runs with
 // exec(): the handler gets the dialog and must close it. A dialog that never shows within a
 // few seconds, or that the handler leaves open, is rejected so that no test hangs.
