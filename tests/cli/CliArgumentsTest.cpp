@@ -10,16 +10,11 @@ EventSelection selectionFor(std::vector<std::string> words) {
     return selectionFromOptions(CliArguments::parse(words));
 }
 
+// Most choices show in the names that tonarion-cli bind prints; these do not.
 TEST(CliArgumentsTest, OptionsBecomeTheDialogsChoices) {
-    const EventSelection m = selectionFor(
-        {"--event", "R", "--status", "F", "--mode", "M", "--prio", "2", "--adr1", "12"});
-    EXPECT_EQ(m.selEreignis, 1);
-    EXPECT_EQ(m.selStatus, "FREI");
-    EXPECT_EQ(m.selModus, "MIT ERLAUBNISS");
-    EXPECT_EQ(m.selWert->position, 1);
-    EXPECT_EQ(m.selWert->text, "2");
-    EXPECT_EQ(m.selAdr1, "12");
-    EXPECT_EQ(m.selAdr2, "-"); // the untouched bis box
+    const EventSelection r = selectionFor({"--event", "R", "--prio", "2", "--adr1", "12"});
+    EXPECT_EQ(r.selWert->position, 1);
+    EXPECT_EQ(r.selAdr2, "-"); // the untouched bis box
 
     const EventSelection l = selectionFor(
         {"--event", "L", "--status", "1", "--adr1", "7", "--category", "loco", "--loco", "42"});
@@ -27,10 +22,6 @@ TEST(CliArgumentsTest, OptionsBecomeTheDialogsChoices) {
     EXPECT_EQ(l.selAdresse->index, 5);
     EXPECT_EQ(l.selAdr1, "7");
     EXPECT_EQ(l.selAdr2, "42");
-
-    const EventSelection u = selectionFor({"--event", "U", "--mode", "O", "--time", "23:45"});
-    EXPECT_EQ(u.selWert->position, 95);
-    EXPECT_EQ(u.selModus, "OHNE ERLAUBNISS");
 
     // A last contact chosen without a first one records nothing.
     EXPECT_FALSE(selectionFor({"--event", "K", "--contact-to", "10"}).selKontaktBis);
