@@ -15,7 +15,7 @@ check() { # description, then the command that must succeed
     local what=$1; shift
     if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
-# Runs python3 on the JSON document in $work/json; the program's checks are asserts.
+# Runs python3 on the JSON document in $work/json, which must parse; the checks are asserts.
 json_has() { python3 -c "import json, sys; d = json.load(open('$work/json')); assert $1, d" ; }
 
 "$cli" init "$stick"
@@ -25,8 +25,7 @@ printf 'zufall' > "$work/music/z.mp3"
 "$cli" bind "$stick" --file "$work/music/z.mp3" --event Z --mode M >/dev/null
 
 "$cli" show "$stick" --json > "$work/json"
-check "show --json parses" python3 -m json.tool "$work/json" >/dev/null
-check "and carries the counters" json_has "d['counters']['cntMRL'] == 1 and d['counters']['cntZufall'] == 1 and d['counters']['nextRow'] == 3"
+check "show --json carries the counters" json_has "d['counters']['cntMRL'] == 1 and d['counters']['cntZufall'] == 1 and d['counters']['nextRow'] == 3"
 check "the rows with their texts" json_has "[r['filename'] for r in d['rows']] == ['MGM2-0012-00000.mp3', 'ZUM_-0001-00000.mp3'] and d['rows'][0]['source'].endswith('pfiff \"1\".mp3')"
 check "kind, numbers and the stick file's state" json_has "(d['rows'][0]['kind'], d['rows'][0]['number1'], d['rows'][0]['onStick'], d['rows'][0]['current']) == ('M', 12, True, True)"
 check "and the settings with their values" json_has "[(s['number'], s['value']) for s in d['settings']][0] == (1, 21)"
@@ -35,7 +34,6 @@ rm "$stick/ZUM_-0001-00000.mp3"
 : > "$stick/tonkat.tkx.tmp"
 set +e; "$cli" verify "$stick" --json >"$work/json" 2>/dev/null; status=$?; set -e
 check "verify --json exits 1 on a problem" test "$status" = 1
-check "and parses" python3 -m json.tool "$work/json" >/dev/null
 check "with every problem's kind and file" json_has "sorted((p['kind'], p['file']) for p in d['problems']) == [('missing sound', 'ZUM_-0001-00000.mp3'), ('temporary file', 'tonkat.tkx.tmp')] and not d['ok']"
 check "and the counters" json_has "d['counters']['total'] == 2"
 
