@@ -26,6 +26,7 @@ TEST_F(CommitTest, WritesSoundsSettingsAndTheIndexInTableOrderOnceAndNeverNested
     session.table.appendEntry(SoundEntry{.sourcePath = Music + "unbound.mp3"});
     bindRow("KSM4-0001-00010.mp3", ""); // no source: no line, no file
     files.ShellDelete(Root + "SET_-0004-00002.mp3");
+    files.addFile(Root + "SET_-0003-00028.mp3", "noise"); // a setting file is left empty
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
     files.writes.clear();
     session.commitRunning = true;
@@ -40,6 +41,8 @@ TEST_F(CommitTest, WritesSoundsSettingsAndTheIndexInTableOrderOnceAndNeverNested
     lines.insert(lines.end(), DefaultSettingLines.begin() + 1, DefaultSettingLines.end());
     EXPECT_EQ(index(), indexWith(lines));
     EXPECT_FALSE(files.has(Root + "SET_-0001-00021.mp3"));
+    EXPECT_EQ(files.content(Root + "SET_-0003-00028.mp3"), "");
+    EXPECT_EQ(files.content(Root + "SET_-0004-00002.mp3"), "");
     EXPECT_EQ(session.settings.StoredSettings, session.settings.CurrentSettings);
     EXPECT_FALSE(session.SaveNeeded);
     EXPECT_EQ(ui.waitWindowShown, 1);
@@ -152,15 +155,6 @@ TEST_F(CommitTest, ARowWhoseSoundIsNowhereKeepsNoOtherChangeFromTheStick) {
     EXPECT_EQ(commit(), CommitResult::Written);
     EXPECT_FALSE(row(1).soundNotFound);
     EXPECT_EQ(files.content(Root + "MGM2-0001-00000.mp3"), "back");
-}
-
-TEST_F(CommitTest, SettingFilesAreLeftEmpty) {
-    loadStick({});
-    files.addFile(Root + "SET_-0001-00021.mp3", "noise");
-    session.SaveNeeded = true;
-    EXPECT_EQ(commit(), CommitResult::Written);
-    EXPECT_TRUE(files.has(Root + "SET_-0001-00021.mp3"));
-    EXPECT_EQ(files.content(Root + "SET_-0001-00021.mp3"), "");
 }
 
 } // namespace

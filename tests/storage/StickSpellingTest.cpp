@@ -27,25 +27,12 @@ using namespace testing;
 namespace fs = std::filesystem;
 
 enum class Spelling { Absolute, Relative, ThroughLink, Unnormalised };
+const char* const SpellingNames[] = {"Absolute", "Relative", "ThroughLink", "Unnormalised"};
 
 struct SpellingPair {
     Spelling opened;
     Spelling workedOn;
 };
-
-std::string nameOf(Spelling spelling) {
-    switch (spelling) {
-    case Spelling::Absolute:
-        return "Absolute";
-    case Spelling::Relative:
-        return "Relative";
-    case Spelling::ThroughLink:
-        return "ThroughLink";
-    case Spelling::Unnormalised:
-        return "Unnormalised";
-    }
-    return "";
-}
 
 EventSelection randomSelection() {
     EventSelection s;
@@ -57,9 +44,10 @@ EventSelection randomSelection() {
     return s;
 }
 
-class StickSpellingTest : public ::testing::TestWithParam<SpellingPair> {
+// A stick in a real folder, and a sound folder beside it.
+class StickFolderTest : public ::testing::Test {
 protected:
-    StickSpellingTest()
+    StickFolderTest()
         : m_base(fs::temp_directory_path() /
                  ("tonarion-spelling-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
@@ -70,7 +58,7 @@ protected:
         m_previousFolder = fs::current_path();
         fs::current_path(m_base);
     }
-    ~StickSpellingTest() override {
+    ~StickFolderTest() override {
         fs::current_path(m_previousFolder);
         fs::remove_all(m_base);
     }
@@ -78,17 +66,10 @@ protected:
     // The stick's root as the front ends would hand it over before they made it absolute:
     // the files' identity, not the text, must tell the stick's files.
     std::string root(Spelling spelling) const {
-        switch (spelling) {
-        case Spelling::Absolute:
-            return (m_base / "r").string() + "/";
-        case Spelling::Relative:
-            return "r/";
-        case Spelling::ThroughLink:
-            return (m_base / "link").string() + "/";
-        case Spelling::Unnormalised:
-            return (m_base / "music" / ".." / "r").string() + "//";
-        }
-        return "";
+        const std::string roots[] = {(m_base / "r").string() + "/", "r/",
+                                     (m_base / "link").string() + "/",
+                                     (m_base / "music" / ".." / "r").string() + "//"};
+        return roots[static_cast<int>(spelling)];
     }
     std::string stick(const std::string& name) const { return (m_base / "r" / name).string(); }
     std::string music(const std::string& name) const { return (m_base / "music" / name).string(); }
@@ -114,6 +95,17 @@ protected:
         return bytes;
     }
 
+    LinuxFileOperations files;
+    RecordingUserInterface ui;
+
+private:
+    fs::path m_base;
+    fs::path m_previousFolder;
+};
+
+class StickSpellingTest : public StickFolderTest,
+                          public ::testing::WithParamInterface<SpellingPair> {
+protected:
     void putRandomSounds() {
         for (const std::string sound : {"a", "b", "c", "d"}) {
             writeBytes(stick("ZUM_-000" + std::to_string(sound[0] - 'a' + 1) + "-00000.mp3"),
@@ -121,13 +113,6 @@ protected:
         }
         onStick(GetParam().opened, [](StickWorkspace&) {});
     }
-
-    LinuxFileOperations files;
-    RecordingUserInterface ui;
-
-private:
-    fs::path m_base;
-    fs::path m_previousFolder;
 };
 
 const std::vector<std::string> RandomNames = {"ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3",
@@ -182,17 +167,6 @@ TEST_P(StickSpellingTest, ASoundOfTheUsersOwnNameInTheRootIsCopiedNeverTaken) {
     EXPECT_EQ(bytesOf({*bound, "pfiff.mp3"}), (std::vector<std::string>{"<missing>", "pfiff"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(TwoSpellings, StickSpellingTest,
-                         ::testing::Values(SpellingPair{Spelling::Absolute, Spelling::Relative},
-                                           SpellingPair{Spelling::Relative, Spelling::Absolute},
-                                           SpellingPair{Spelling::Absolute, Spelling::ThroughLink},
-                                           SpellingPair{Spelling::ThroughLink,
-                                                        Spelling::Unnormalised}),
-                         [](const auto& info) {
-                             return nameOf(info.param.opened) + "Then" +
-                                    nameOf(info.param.workedOn);
-                         });
-
 TEST_P(StickSpellingTest, ARowWhoseSoundIsGoneKeepsNoOtherChangeFromTheStick) {
     writeBytes(music("gone.mp3"), "gone");
     writeBytes(music("other.mp3"), "other");
@@ -221,12 +195,24 @@ TEST_P(StickSpellingTest, ARowWhoseSoundIsGoneKeepsNoOtherChangeFromTheStick) {
     EXPECT_TRUE(fs::exists(stick("SET_-0001-00022.mp3")));
 }
 
-TEST_P(StickSpellingTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
+INSTANTIATE_TEST_SUITE_P(TwoSpellings, StickSpellingTest,
+                         ::testing::Values(SpellingPair{Spelling::Absolute, Spelling::Relative},
+                                           SpellingPair{Spelling::Relative, Spelling::Absolute},
+                                           SpellingPair{Spelling::Absolute, Spelling::ThroughLink},
+                                           SpellingPair{Spelling::ThroughLink,
+                                                        Spelling::Unnormalised}),
+                         [](const auto& info) {
+                             return std::string(SpellingNames[int(info.param.opened)]) + "Then" +
+                                    SpellingNames[int(info.param.workedOn)];
+                         });
+
+// The spelling plays no part from here on.
+TEST_F(StickFolderTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
     ASSERT_EQ(::mkfifo(music("loop.mp3").c_str(), 0644), 0);
     writeBytes(music("gone.mp3"), "gone");
     writeBytes(music("pfiff.mp3"), "pfiff");
     ::alarm(20); // a commit that waits for a writer of the FIFO ends the test here
-    onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
+    onStick(Spelling::Absolute, [&](StickWorkspace& workspace) {
         // Dropped, the FIFO stops the drop as a file that is no MP3 does.
         workspace.dropFiles(std::vector<std::string>{music("gone.mp3"), music("loop.mp3")});
         EXPECT_EQ(ui.lastText(), NotMp3Message);
@@ -246,9 +232,9 @@ TEST_P(StickSpellingTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
               (std::vector<std::string>{"<missing>", "pfiff"}));
 }
 
-TEST_P(StickSpellingTest, TheWaitWindowMovesWithinALargeSound) {
+TEST_F(StickFolderTest, TheWaitWindowMovesWithinALargeSound) {
     writeBytes(music("long.mp3"), std::string(4'000'000, 'l'));
-    onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
+    onStick(Spelling::Absolute, [&](StickWorkspace& workspace) {
         workspace.dropFiles(std::vector<std::string>{music("long.mp3")});
         ui.progress.clear();
         EXPECT_TRUE(workspace.bind(1, turnoutSelection(1, "1")));

@@ -170,10 +170,10 @@ std::unique_ptr<FolderLock> FakeFileOperations::lockFolder(const std::string& fo
         std::shared_ptr<std::set<std::string>> m_locked;
         std::string m_folder;
     };
-    if (!m_locks.held->insert(folder).second) {
+    if (!m_locked->insert(folder).second) {
         return nullptr;
     }
-    return std::make_unique<Lock>(m_locks.held, folder);
+    return std::make_unique<Lock>(m_locked, folder);
 }
 
 } // namespace tonarion::testing

@@ -86,16 +86,7 @@ private:
     std::size_t m_capacity = std::size_t(-1);
     int m_pullAt = std::numeric_limits<int>::max();
     std::string m_stickRoot;
-    // A copy is the same stick after the program ended: nobody holds it any more.
-    struct Locks {
-        Locks() = default;
-        Locks(const Locks&) {}
-        Locks& operator=(const Locks&) {
-            held = std::make_shared<std::set<std::string>>();
-            return *this;
-        }
-        std::shared_ptr<std::set<std::string>> held = std::make_shared<std::set<std::string>>();
-    } m_locks;
+    std::shared_ptr<std::set<std::string>> m_locked = std::make_shared<std::set<std::string>>();
 };
 
 } // namespace tonarion::testing

@@ -29,44 +29,33 @@ public:
     UnmountingFileOperations(std::string mountPoint, int unmountAt)
         : m_mountPoint(std::move(mountPoint))
         , m_unmountAt(unmountAt) {}
+    using Path = const std::string&;
 
-    bool ShellDelete(const std::string& path) override {
-        return changed(m_files.ShellDelete(path));
+    bool ShellDelete(Path path) override { return changed(m_files.ShellDelete(path)); }
+    std::error_code CopyFileReplace(Path from, Path to, const CopyProgress& progress) override {
+        return changed(m_files.CopyFileReplace(from, to, progress));
     }
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target,
-                                    const CopyProgress& progress) override {
-        return changed(m_files.CopyFileReplace(source, target, progress));
-    }
-    void EnsureFile(const std::string& path) override {
-        m_files.EnsureFile(path);
-        changed(true);
-    }
-    bool FileExists(const std::string& path) override { return m_files.FileExists(path); }
-    std::error_code renameFile(const std::string& from, const std::string& to) override {
+    void EnsureFile(Path path) override { changed((m_files.EnsureFile(path), true)); }
+    bool FileExists(Path path) override { return m_files.FileExists(path); }
+    std::error_code renameFile(Path from, Path to) override {
         return changed(m_files.renameFile(from, to));
     }
-    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override {
+    std::optional<std::string> readFile(Path path, std::error_code& error) override {
         return m_files.readFile(path, error);
     }
-    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override {
+    std::error_code writeFileDurably(Path path, const std::string& bytes) override {
         return changed(m_files.writeFileDurably(path, bytes));
     }
-    std::error_code replaceFile(const std::string& from, const std::string& to) override {
+    std::error_code replaceFile(Path from, Path to) override {
         return changed(m_files.replaceFile(from, to));
     }
-    std::optional<FileStatus> status(const std::string& path) override {
-        return m_files.status(path);
-    }
-    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override {
+    std::optional<FileStatus> status(Path path) override { return m_files.status(path); }
+    std::unique_ptr<FolderLock> lockFolder(Path folder) override {
         return m_files.lockFolder(folder);
     }
-    std::optional<FreeSpace> freeSpace(const std::string& folder) override {
-        return m_files.freeSpace(folder);
-    }
-    std::optional<FileIdentity> identity(const std::string& path) override {
-        return m_files.identity(path);
-    }
-    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override {
+    std::optional<FreeSpace> freeSpace(Path folder) override { return m_files.freeSpace(folder); }
+    std::optional<FileIdentity> identity(Path path) override { return m_files.identity(path); }
+    std::optional<std::vector<std::string>> listFiles(Path folder) override {
         return m_files.listFiles(folder);
     }
 
@@ -116,19 +105,6 @@ protected:
     }
     std::string music(const std::string& name) const { return (m_base / "music" / name).string(); }
 
-    // Accepts and loads the stick as the window does, drops sounds and binds them to turnouts
-    // 1, 2, ... from the given one on.
-    void bindSounds(StickWorkspace& workspace, int count, int firstAddress,
-                    std::size_t bytes = 50'000) {
-        for (int i = 0; i < count; ++i) {
-            const std::string file = music("s" + std::to_string(firstAddress + i) + ".mp3");
-            writeBytes(file, std::string(bytes, static_cast<char>('a' + i)));
-            workspace.dropFiles(std::vector<std::string>{file});
-            ASSERT_TRUE(workspace.bind(workspace.table().entryCount(),
-                                       turnoutSelection(1, std::to_string(firstAddress + i))));
-        }
-    }
-
 private:
     fs::path m_base;
 };
@@ -171,7 +147,9 @@ TEST_F(StickMountTest, AFullStickIsRefusedBeforeAnythingIsWrittenAndCatchesUpLat
     const auto before = files.listFiles(stick());
 
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
-    bindSounds(workspace, 1, 1, 100'000);
+    writeBytes(music("a.mp3"), std::string(100'000, 'a'));
+    workspace.dropFiles(std::vector<std::string>{music("a.mp3")});
+    ASSERT_TRUE(workspace.bind(1, turnoutSelection(1, "1")));
     EXPECT_NE(ui.lastText().find(NotEnoughSpaceMessage), std::string::npos) << ui.lastText();
     EXPECT_EQ(files.listFiles(stick()), before) << "nothing written";
 
