@@ -47,65 +47,32 @@ static const char* g_countFile;
 /* The shim's own calls (realpath, the log) must neither count nor recurse. */
 static __thread int t_inside;
 
-#define DECLARE_REAL(ret, name, ...)                                                               \
-    static ret (*real_##name)(__VA_ARGS__);                                                        \
-    static ret (*get_##name(void))(__VA_ARGS__) {                                                  \
-        if (!real_##name)                                                                          \
-            real_##name = (ret(*)(__VA_ARGS__))dlsym(RTLD_NEXT, #name);                            \
-        return real_##name;                                                                        \
-    }
-
-DECLARE_REAL(ssize_t, write, int, const void*, size_t)
-DECLARE_REAL(int, open, const char*, int, ...)
-DECLARE_REAL(int, open64, const char*, int, ...)
-DECLARE_REAL(int, __open_2, const char*, int)
-DECLARE_REAL(int, __open64_2, const char*, int)
-DECLARE_REAL(int, openat, int, const char*, int, ...)
-DECLARE_REAL(int, openat64, int, const char*, int, ...)
-DECLARE_REAL(int, __openat_2, int, const char*, int)
-DECLARE_REAL(int, __openat64_2, int, const char*, int)
-DECLARE_REAL(int, creat, const char*, mode_t)
-DECLARE_REAL(int, creat64, const char*, mode_t)
-DECLARE_REAL(FILE*, fopen, const char*, const char*)
-DECLARE_REAL(FILE*, fopen64, const char*, const char*)
-DECLARE_REAL(int, rename, const char*, const char*)
-DECLARE_REAL(int, renameat, int, const char*, int, const char*)
-DECLARE_REAL(int, renameat2, int, const char*, int, const char*, unsigned int)
-DECLARE_REAL(int, link, const char*, const char*)
-DECLARE_REAL(int, linkat, int, const char*, int, const char*, int)
-DECLARE_REAL(int, unlink, const char*)
-DECLARE_REAL(int, unlinkat, int, const char*, int)
-DECLARE_REAL(int, mkdir, const char*, mode_t)
-DECLARE_REAL(int, mkdirat, int, const char*, mode_t)
-DECLARE_REAL(int, rmdir, const char*)
-DECLARE_REAL(int, remove, const char*)
-DECLARE_REAL(int, truncate, const char*, off_t)
-DECLARE_REAL(int, ftruncate, int, off_t)
-DECLARE_REAL(int, fallocate, int, int, off_t, off_t)
-DECLARE_REAL(int, posix_fallocate, int, off_t, off_t)
-DECLARE_REAL(ssize_t, pwrite, int, const void*, size_t, off_t)
-DECLARE_REAL(ssize_t, pwrite64, int, const void*, size_t, off_t)
-DECLARE_REAL(ssize_t, writev, int, const struct iovec*, int)
-DECLARE_REAL(ssize_t, copy_file_range, int, off_t*, int, off_t*, size_t, unsigned int)
-DECLARE_REAL(ssize_t, sendfile, int, int, off_t*, size_t)
+/* The function of the C library that the wrapper of the same name stands in for. */
+#define REAL(name)                                                                                 \
+    ({                                                                                             \
+        static __typeof__(&name) real_;                                                            \
+        if (!real_)                                                                                \
+            real_ = (__typeof__(&name))dlsym(RTLD_NEXT, #name);                                    \
+        real_;                                                                                     \
+    })
 
 static void logLine(const char* format, ...) {
-    if (g_logFd < 0) {
-        return;
-    }
     char line[3 * PATH_MAX];
     va_list args;
     va_start(args, format);
-    int length = vsnprintf(line, sizeof line, format, args);
+    const int length = vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    if (length < 0) {
-        return;
-    }
-    if ((size_t)length >= sizeof line) {
-        length = sizeof line - 1;
-    }
     /* One write per line: with O_APPEND the lines of a killed process are all there. */
-    get_write()(g_logFd, line, (size_t)length);
+    if (g_logFd >= 0 && length > 0) {
+        const size_t size = (size_t)length < sizeof line ? (size_t)length : sizeof line - 1;
+        const ssize_t written = REAL(write)(g_logFd, line, size);
+        (void)written;
+    }
+}
+
+static long numberFrom(const char* variable) {
+    const char* value = getenv(variable);
+    return value ? atol(value) : 0;
 }
 
 __attribute__((constructor)) static void startShim(void) {
@@ -114,16 +81,14 @@ __attribute__((constructor)) static void startShim(void) {
     if (root && *root && realpath(root, g_root)) {
         g_rootLength = strlen(g_root);
     }
-    const char* at = getenv("TONARION_KILL_AT");
-    g_killAt = at ? atol(at) : 0;
+    g_killAt = numberFrom("TONARION_KILL_AT");
     const char* when = getenv("TONARION_KILL_WHEN");
     g_killAfter = when && strcmp(when, "after") == 0;
-    const char* writeAt = getenv("TONARION_KILL_WRITE_AT");
-    g_killWriteAt = writeAt ? atol(writeAt) : 0;
+    g_killWriteAt = numberFrom("TONARION_KILL_WRITE_AT");
     g_countFile = getenv("TONARION_KILL_COUNT");
     const char* log = getenv("TONARION_KILL_LOG");
     if (log && *log) {
-        g_logFd = get_open()(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        g_logFd = REAL(open)(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     }
     t_inside = 0;
 }
@@ -131,38 +96,38 @@ __attribute__((constructor)) static void startShim(void) {
 __attribute__((destructor)) static void endShim(void) {
     t_inside = 1;
     if (g_countFile && *g_countFile) {
-        const int fd = get_open()(g_countFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int fd = REAL(open)(g_countFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd >= 0) {
-            char text[64];
-            const int length =
-                snprintf(text, sizeof text, "operations %ld writes %ld\n", g_operations, g_writes);
-            get_write()(fd, text, (size_t)length);
+            dprintf(fd, "operations %ld writes %ld\n", g_operations, g_writes);
             close(fd);
         }
     }
 }
 
-/* The absolute path that path names relative to dirfd, without resolving its last part. */
+/* The path of the file that fd names. */
+static int fdPath(int fd, char* out, size_t size) {
+    char link[64];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, out, size - 1);
+    if (length < 0) {
+        return 0;
+    }
+    out[length] = '\0';
+    return 1;
+}
+
+/* The absolute path that path names relative to dirfd, without resolving its last part; with
+ * no path, that of the file dirfd names. */
 static int absolutePath(int dirfd, const char* path, char* out, size_t size) {
     if (!path) {
-        return 0;
+        return dirfd >= 0 && fdPath(dirfd, out, size);
     }
     if (path[0] == '/') {
         return snprintf(out, size, "%s", path) < (int)size;
     }
     char base[PATH_MAX];
-    if (dirfd == AT_FDCWD) {
-        if (!getcwd(base, sizeof base)) {
-            return 0;
-        }
-    } else {
-        char link[64];
-        snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
-        const ssize_t length = readlink(link, base, sizeof base - 1);
-        if (length < 0) {
-            return 0;
-        }
-        base[length] = '\0';
+    if (dirfd == AT_FDCWD ? !getcwd(base, sizeof base) : !fdPath(dirfd, base, sizeof base)) {
+        return 0;
     }
     return snprintf(out, size, "%s/%s", base, path) < (int)size;
 }
@@ -184,21 +149,7 @@ static int pathBelowRoot(const char* path) {
         *slash = '\0';
     }
     char canonical[PATH_MAX];
-    if (realpath(folder, canonical)) {
-        return belowRoot(canonical);
-    }
-    return belowRoot(path);
-}
-
-static int fdBelowRoot(int fd, char* path, size_t size) {
-    char link[64];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, path, size - 1);
-    if (length < 0) {
-        return 0;
-    }
-    path[length] = '\0';
-    return belowRoot(path);
+    return belowRoot(realpath(folder, canonical) ? canonical : path);
 }
 
 static int isSystemPath(const char* path) {
@@ -206,17 +157,13 @@ static int isSystemPath(const char* path) {
            strncmp(path, "/sys/", 5) == 0;
 }
 
-/* Whether an operation counted, and whether it ends the process once it is done. */
-struct Operation {
-    int counted;
-    int killAfter;
-};
-
-static struct Operation beginOperation(const char* name, int dirfd, const char* path, int dirfd2,
-                                       const char* path2) {
-    struct Operation operation = {0, 0};
+/* Counts an operation on the paths, killing the process when it is the chosen one and comes
+ * before; true when it is the chosen one and comes after. Without a first path, the operation
+ * is on the file dirfd names, and counts only below the root. */
+static int beginOperation(const char* name, int dirfd, const char* path, int dirfd2,
+                          const char* path2) {
     if (t_inside) {
-        return operation;
+        return 0;
     }
     t_inside = 1;
     const int savedErrno = errno;
@@ -224,29 +171,21 @@ static struct Operation beginOperation(const char* name, int dirfd, const char* 
     char second[PATH_MAX] = "";
     const int haveFirst = absolutePath(dirfd, path, first, sizeof first);
     const int haveSecond = path2 && absolutePath(dirfd2, path2, second, sizeof second);
-    const int below = (haveFirst && pathBelowRoot(first)) || (haveSecond && pathBelowRoot(second));
-    if (below) {
+    int killAfter = 0;
+    if ((haveFirst && pathBelowRoot(first)) || (haveSecond && pathBelowRoot(second))) {
         const long number = __atomic_add_fetch(&g_operations, 1, __ATOMIC_SEQ_CST);
-        operation.counted = 1;
         logLine("op %ld %s %s%s%s\n", number, name, first, haveSecond ? " " : "", second);
-        if (number == g_killAt) {
-            if (!g_killAfter) {
-                raise(SIGKILL);
-            }
-            operation.killAfter = 1;
+        if (number == g_killAt && !g_killAfter) {
+            raise(SIGKILL);
         }
-    } else if ((haveFirst && !isSystemPath(first)) || (haveSecond && !isSystemPath(second))) {
+        killAfter = number == g_killAt;
+    } else if (path &&
+               ((haveFirst && !isSystemPath(first)) || (haveSecond && !isSystemPath(second)))) {
         logLine("outside %s %s%s%s\n", name, first, haveSecond ? " " : "", second);
     }
     errno = savedErrno;
     t_inside = 0;
-    return operation;
-}
-
-static void endOperation(struct Operation operation) {
-    if (operation.killAfter) {
-        raise(SIGKILL);
-    }
+    return killAfter;
 }
 
 static void countWrite(int fd, ssize_t written) {
@@ -256,7 +195,7 @@ static void countWrite(int fd, ssize_t written) {
     t_inside = 1;
     const int savedErrno = errno;
     char path[PATH_MAX];
-    if (fdBelowRoot(fd, path, sizeof path)) {
+    if (fdPath(fd, path, sizeof path) && belowRoot(path)) {
         const long number = __atomic_add_fetch(&g_writes, 1, __ATOMIC_SEQ_CST);
         logLine("write %ld %s %zd\n", number, path, written);
         if (number == g_killWriteAt) {
@@ -267,223 +206,106 @@ static void countWrite(int fd, ssize_t written) {
     t_inside = 0;
 }
 
+static int fopenChanges(const char* mode) {
+    return mode && strpbrk(mode, "wa+") != NULL;
+}
+
 static int opensForChange(int flags) {
     return (flags & (O_CREAT | O_TRUNC)) != 0 || (flags & O_ACCMODE) != O_RDONLY ||
            (flags & O_TMPFILE) == O_TMPFILE;
 }
 
-static mode_t modeArgument(int flags, va_list args) {
-    return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? (mode_t)va_arg(args, int) : 0;
-}
-
-#define AROUND(name, dirfd, path, dirfd2, path2, call)                                             \
+/* Runs call and returns its result; when changes holds, as an operation on the paths given
+ * after it (dirfd, path, dirfd2, path2; see beginOperation). */
+#define AROUND(changes, ret, name, call, ...)                                                      \
     do {                                                                                           \
-        const struct Operation operation_ = beginOperation(name, dirfd, path, dirfd2, path2);      \
-        __typeof__(call) result_ = call;                                                           \
-        endOperation(operation_);                                                                  \
+        const int killAfter_ = (changes) && beginOperation(name, __VA_ARGS__);                     \
+        ret result_ = call;                                                                        \
+        if (killAfter_) {                                                                          \
+            raise(SIGKILL);                                                                        \
+        }                                                                                          \
         return result_;                                                                            \
     } while (0)
 
-#define OPEN_AT(name, dirfd, path, flags, call)                                                    \
-    do {                                                                                           \
-        if (!opensForChange(flags)) {                                                              \
-            return call;                                                                           \
-        }                                                                                          \
-        AROUND(name, dirfd, path, AT_FDCWD, NULL, call);                                           \
-    } while (0)
+/* The paths of an operation on one path, on two, and on the file a descriptor names. */
+#define AT(dirfd, path) dirfd, path, AT_FDCWD, NULL
+#define ONE_PATH(path) AT(AT_FDCWD, path)
+#define TWO_PATHS(from, to) AT_FDCWD, from, AT_FDCWD, to
+#define FILE_OF(fd) AT(fd, NULL)
 
-int open(const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    OPEN_AT("open", AT_FDCWD, path, flags, get_open()(path, flags, mode));
-}
-
-int open64(const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    OPEN_AT("open", AT_FDCWD, path, flags, get_open64()(path, flags, mode));
-}
-
-int __open_2(const char* path, int flags) {
-    OPEN_AT("open", AT_FDCWD, path, flags, get___open_2()(path, flags));
-}
-
-int __open64_2(const char* path, int flags) {
-    OPEN_AT("open", AT_FDCWD, path, flags, get___open64_2()(path, flags));
-}
-
-int openat(int dirfd, const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    OPEN_AT("openat", dirfd, path, flags, get_openat()(dirfd, path, flags, mode));
-}
-
-int openat64(int dirfd, const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    OPEN_AT("openat", dirfd, path, flags, get_openat64()(dirfd, path, flags, mode));
-}
-
-int __openat_2(int dirfd, const char* path, int flags) {
-    OPEN_AT("openat", dirfd, path, flags, get___openat_2()(dirfd, path, flags));
-}
-
-int __openat64_2(int dirfd, const char* path, int flags) {
-    OPEN_AT("openat", dirfd, path, flags, get___openat64_2()(dirfd, path, flags));
-}
-
-int creat(const char* path, mode_t mode) {
-    AROUND("creat", AT_FDCWD, path, AT_FDCWD, NULL, get_creat()(path, mode));
-}
-
-int creat64(const char* path, mode_t mode) {
-    AROUND("creat", AT_FDCWD, path, AT_FDCWD, NULL, get_creat64()(path, mode));
-}
-
-static int fopenChanges(const char* mode) {
-    return mode && strpbrk(mode, "wa+") != NULL;
-}
-
-FILE* fopen(const char* path, const char* mode) {
-    if (!fopenChanges(mode)) {
-        return get_fopen()(path, mode);
+/* The wrapper of name: params and args as in its declaration and call, then as AROUND. */
+#define WRAP(ret, name, params, args, changes, ...)                                                \
+    ret name params {                                                                              \
+        AROUND(changes, ret, #name, REAL(name) args, __VA_ARGS__);                                 \
     }
-    AROUND("fopen", AT_FDCWD, path, AT_FDCWD, NULL, get_fopen()(path, mode));
-}
 
-FILE* fopen64(const char* path, const char* mode) {
-    if (!fopenChanges(mode)) {
-        return get_fopen64()(path, mode);
+/* An open with a mode argument, which is there only with O_CREAT or O_TMPFILE. */
+#define WRAP_OPEN(name, params, args, dirfd)                                                       \
+    int name params {                                                                              \
+        va_list list;                                                                              \
+        va_start(list, flags);                                                                     \
+        const mode_t mode =                                                                        \
+            (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? (mode_t)va_arg(list, int) : 0; \
+        va_end(list);                                                                              \
+        AROUND(opensForChange(flags), int, #name, REAL(name) args, AT(dirfd, path));               \
     }
-    AROUND("fopen", AT_FDCWD, path, AT_FDCWD, NULL, get_fopen64()(path, mode));
-}
 
-int rename(const char* from, const char* to) {
-    AROUND("rename", AT_FDCWD, from, AT_FDCWD, to, get_rename()(from, to));
-}
-
-int renameat(int fromDir, const char* from, int toDir, const char* to) {
-    AROUND("renameat", fromDir, from, toDir, to, get_renameat()(fromDir, from, toDir, to));
-}
-
-int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags) {
-    AROUND("renameat2", fromDir, from, toDir, to, get_renameat2()(fromDir, from, toDir, to, flags));
-}
-
-int link(const char* from, const char* to) {
-    AROUND("link", AT_FDCWD, from, AT_FDCWD, to, get_link()(from, to));
-}
-
-int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) {
-    AROUND("linkat", fromDir, from, toDir, to, get_linkat()(fromDir, from, toDir, to, flags));
-}
-
-int unlink(const char* path) {
-    AROUND("unlink", AT_FDCWD, path, AT_FDCWD, NULL, get_unlink()(path));
-}
-
-int unlinkat(int dirfd, const char* path, int flags) {
-    AROUND("unlinkat", dirfd, path, AT_FDCWD, NULL, get_unlinkat()(dirfd, path, flags));
-}
-
-int mkdir(const char* path, mode_t mode) {
-    AROUND("mkdir", AT_FDCWD, path, AT_FDCWD, NULL, get_mkdir()(path, mode));
-}
-
-int mkdirat(int dirfd, const char* path, mode_t mode) {
-    AROUND("mkdirat", dirfd, path, AT_FDCWD, NULL, get_mkdirat()(dirfd, path, mode));
-}
-
-int rmdir(const char* path) {
-    AROUND("rmdir", AT_FDCWD, path, AT_FDCWD, NULL, get_rmdir()(path));
-}
-
+WRAP_OPEN(open, (const char* path, int flags, ...), (path, flags, mode), AT_FDCWD)
+WRAP_OPEN(open64, (const char* path, int flags, ...), (path, flags, mode), AT_FDCWD)
+WRAP_OPEN(openat, (int dirfd, const char* path, int flags, ...), (dirfd, path, flags, mode), dirfd)
+WRAP_OPEN(openat64, (int dirfd, const char* path, int flags, ...), (dirfd, path, flags, mode),
+          dirfd)
+WRAP(int, __open_2, (const char* path, int flags), (path, flags), opensForChange(flags),
+     ONE_PATH(path))
+WRAP(int, __open64_2, (const char* path, int flags), (path, flags), opensForChange(flags),
+     ONE_PATH(path))
+WRAP(int, __openat_2, (int dirfd, const char* path, int flags), (dirfd, path, flags),
+     opensForChange(flags), AT(dirfd, path))
+WRAP(int, __openat64_2, (int dirfd, const char* path, int flags), (dirfd, path, flags),
+     opensForChange(flags), AT(dirfd, path))
+WRAP(FILE*, fopen, (const char* path, const char* mode), (path, mode), fopenChanges(mode),
+     ONE_PATH(path))
+WRAP(FILE*, fopen64, (const char* path, const char* mode), (path, mode), fopenChanges(mode),
+     ONE_PATH(path))
+WRAP(int, creat, (const char* path, mode_t mode), (path, mode), 1, ONE_PATH(path))
+WRAP(int, creat64, (const char* path, mode_t mode), (path, mode), 1, ONE_PATH(path))
+WRAP(int, rename, (const char* from, const char* to), (from, to), 1, TWO_PATHS(from, to))
+WRAP(int, renameat, (int fromDir, const char* from, int toDir, const char* to),
+     (fromDir, from, toDir, to), 1, fromDir, from, toDir, to)
+WRAP(int, renameat2, (int fromDir, const char* from, int toDir, const char* to, unsigned flags),
+     (fromDir, from, toDir, to, flags), 1, fromDir, from, toDir, to)
+WRAP(int, link, (const char* from, const char* to), (from, to), 1, TWO_PATHS(from, to))
+WRAP(int, linkat, (int fromDir, const char* from, int toDir, const char* to, int flags),
+     (fromDir, from, toDir, to, flags), 1, fromDir, from, toDir, to)
+WRAP(int, unlink, (const char* path), (path), 1, ONE_PATH(path))
+WRAP(int, unlinkat, (int dirfd, const char* path, int flags), (dirfd, path, flags), 1,
+     AT(dirfd, path))
+WRAP(int, mkdir, (const char* path, mode_t mode), (path, mode), 1, ONE_PATH(path))
+WRAP(int, mkdirat, (int dirfd, const char* path, mode_t mode), (dirfd, path, mode), 1,
+     AT(dirfd, path))
+WRAP(int, rmdir, (const char* path), (path), 1, ONE_PATH(path))
 /* glibc's remove reaches unlink inside the library, past this shim. */
-int remove(const char* path) {
-    AROUND("remove", AT_FDCWD, path, AT_FDCWD, NULL, get_remove()(path));
-}
+WRAP(int, remove, (const char* path), (path), 1, ONE_PATH(path))
+WRAP(int, truncate, (const char* path, off_t length), (path, length), 1, ONE_PATH(path))
+WRAP(int, ftruncate, (int fd, off_t length), (fd, length), 1, FILE_OF(fd))
+WRAP(int, fallocate, (int fd, int mode, off_t offset, off_t length), (fd, mode, offset, length), 1,
+     FILE_OF(fd))
+WRAP(int, posix_fallocate, (int fd, off_t offset, off_t length), (fd, offset, length), 1,
+     FILE_OF(fd))
 
-int truncate(const char* path, off_t length) {
-    AROUND("truncate", AT_FDCWD, path, AT_FDCWD, NULL, get_truncate()(path, length));
-}
-
-/* The operations on a descriptor count when it names a file below the root. */
-static struct Operation beginFdOperation(const char* name, int fd) {
-    struct Operation none = {0, 0};
-    if (t_inside) {
-        return none;
+/* A write of name into the file out. */
+#define WRAP_WRITE(name, params, args, out)                                                        \
+    ssize_t name params {                                                                          \
+        const ssize_t written = REAL(name) args;                                                   \
+        countWrite(out, written);                                                                  \
+        return written;                                                                            \
     }
-    char path[PATH_MAX];
-    t_inside = 1;
-    const int savedErrno = errno;
-    const int below = fdBelowRoot(fd, path, sizeof path);
-    errno = savedErrno;
-    t_inside = 0;
-    return below ? beginOperation(name, AT_FDCWD, path, AT_FDCWD, NULL) : none;
-}
 
-int ftruncate(int fd, off_t length) {
-    const struct Operation operation = beginFdOperation("ftruncate", fd);
-    const int result = get_ftruncate()(fd, length);
-    endOperation(operation);
-    return result;
-}
-
-int fallocate(int fd, int mode, off_t offset, off_t length) {
-    const struct Operation operation = beginFdOperation("fallocate", fd);
-    const int result = get_fallocate()(fd, mode, offset, length);
-    endOperation(operation);
-    return result;
-}
-
-int posix_fallocate(int fd, off_t offset, off_t length) {
-    const struct Operation operation = beginFdOperation("posix_fallocate", fd);
-    const int result = get_posix_fallocate()(fd, offset, length);
-    endOperation(operation);
-    return result;
-}
-
-ssize_t write(int fd, const void* data, size_t size) {
-    const ssize_t written = get_write()(fd, data, size);
-    countWrite(fd, written);
-    return written;
-}
-
-ssize_t pwrite(int fd, const void* data, size_t size, off_t offset) {
-    const ssize_t written = get_pwrite()(fd, data, size, offset);
-    countWrite(fd, written);
-    return written;
-}
-
-ssize_t pwrite64(int fd, const void* data, size_t size, off_t offset) {
-    const ssize_t written = get_pwrite64()(fd, data, size, offset);
-    countWrite(fd, written);
-    return written;
-}
-
-ssize_t writev(int fd, const struct iovec* vector, int count) {
-    const ssize_t written = get_writev()(fd, vector, count);
-    countWrite(fd, written);
-    return written;
-}
-
-ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outOffset, size_t size,
-                        unsigned int flags) {
-    const ssize_t written = get_copy_file_range()(in, inOffset, out, outOffset, size, flags);
-    countWrite(out, written);
-    return written;
-}
-
-ssize_t sendfile(int out, int in, off_t* offset, size_t size) {
-    const ssize_t written = get_sendfile()(out, in, offset, size);
-    countWrite(out, written);
-    return written;
-}
+WRAP_WRITE(write, (int fd, const void* data, size_t size), (fd, data, size), fd)
+WRAP_WRITE(pwrite, (int fd, const void* data, size_t size, off_t at), (fd, data, size, at), fd)
+WRAP_WRITE(pwrite64, (int fd, const void* data, size_t size, off_t at), (fd, data, size, at), fd)
+WRAP_WRITE(writev, (int fd, const struct iovec* vector, int count), (fd, vector, count), fd)
+WRAP_WRITE(copy_file_range,
+           (int in, off_t* inOffset, int out, off_t* outOffset, size_t size, unsigned int flags),
+           (in, inOffset, out, outOffset, size, flags), out)
+WRAP_WRITE(sendfile, (int out, int in, off_t* offset, size_t size), (out, in, offset, size), out)
