@@ -75,11 +75,19 @@ public:
                                                 std::error_code& error) = 0;
 
     // Creates or truncates path, writes bytes and flushes them, and every earlier write to
-    // the same medium, to the medium.
+    // the same medium, to the medium. A change of the stick flushes once: a flush costs a
+    // slow stick as much as a few dozen renames.
     virtual std::error_code writeFileDurably(const std::string& path, const std::string& bytes) = 0;
 
+    // The same without the flush: the bytes reach the medium with the next writeFileDurably
+    // on it, in the order they were written.
+    virtual std::error_code writeFile(const std::string& path, const std::string& bytes) {
+        return writeFileDurably(path, bytes);
+    }
+
     // Moves a complete file over another in the same folder in one step, so that the folder
-    // holds either the old or the new file whenever the medium is pulled.
+    // holds either the old or the new file whenever the medium is pulled. Like a rename, the
+    // move reaches the medium with the next writeFileDurably.
     virtual std::error_code replaceFile(const std::string& from, const std::string& to) = 0;
 
     virtual std::optional<FileStatus> status(const std::string& path) = 0;

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tonarion {
 namespace {
@@ -17,6 +18,7 @@ namespace {
 // The name under which a copy is written before it takes its own: the module plays every file
 // under a sound's name, so a sound stands under it only complete.
 constexpr const char* ReplacementSuffix = CopySuffix;
+constexpr std::size_t CopyBlockSize = 1 << 20;
 
 std::error_code lastError() {
     return {errno, std::generic_category()};
@@ -63,22 +65,6 @@ std::error_code writeAll(int fd, const char* data, std::size_t size) {
     return {};
 }
 
-std::string parentFolder(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A rename is on the medium only once its folder is flushed too.
-void syncFolder(const std::string& folder) {
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid()) {
-        ::fsync(dir.get());
-    }
-}
-
 // Opens a file on the stick for writing without ever following a symbolic link: a stick made
 // on Linux could hold a link named like a sound or the temporary index file that points at a
 // file of the computer, which a write would otherwise overwrite. The link itself is removed
@@ -89,6 +75,21 @@ int openForWriting(const std::string& path) {
         ::unlink(path.c_str());
     }
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
+std::error_code writeWhole(const std::string& path, const std::string& bytes, bool flushMedium) {
+    Descriptor out(openForWriting(path));
+    if (!out.valid()) {
+        return lastError();
+    }
+    if (auto error = writeAll(out.get(), bytes.data(), bytes.size())) {
+        return error;
+    }
+    // syncfs flushes every earlier write to the same stick too: copies, renames, deletions.
+    if (flushMedium && ::syncfs(out.get()) != 0) {
+        return lastError();
+    }
+    return out.close();
 }
 
 // Windows hands paths to the shell ending in NUL characters; the same text works here.
@@ -148,9 +149,10 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     }
     std::error_code error;
     std::uintmax_t copied = 0;
-    char buffer[1 << 16];
+    // Large blocks: a USB stick takes each write request as a transaction of its own.
+    std::vector<char> buffer(CopyBlockSize);
     while (!error) {
-        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+        const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -158,7 +160,7 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
             error = got < 0 ? lastError() : std::error_code{};
             break;
         }
-        error = writeAll(out.get(), buffer, static_cast<std::size_t>(got));
+        error = writeAll(out.get(), buffer.data(), static_cast<std::size_t>(got));
         copied += static_cast<std::uintmax_t>(got);
         if (progress) {
             progress(copied, static_cast<std::uintmax_t>(sourceInfo.st_size));
@@ -212,11 +214,7 @@ std::error_code LinuxFileOperations::renameFile(const std::string& from, const s
     if (::stat(to.c_str(), &info) == 0) {
         return std::make_error_code(std::errc::file_exists);
     }
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        return lastError();
-    }
-    syncFolder(parentFolder(to));
-    return {};
+    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code{} : lastError();
 }
 
 std::optional<std::string> LinuxFileOperations::readFile(const std::string& path,
@@ -248,26 +246,15 @@ std::optional<std::string> LinuxFileOperations::readFile(const std::string& path
 
 std::error_code LinuxFileOperations::writeFileDurably(const std::string& path,
                                                       const std::string& bytes) {
-    Descriptor out(openForWriting(path));
-    if (!out.valid()) {
-        return lastError();
-    }
-    if (auto error = writeAll(out.get(), bytes.data(), bytes.size())) {
-        return error;
-    }
-    // syncfs flushes every earlier write to the same stick too, the copies among them.
-    if (::syncfs(out.get()) != 0) {
-        return lastError();
-    }
-    return out.close();
+    return writeWhole(path, bytes, true);
+}
+
+std::error_code LinuxFileOperations::writeFile(const std::string& path, const std::string& bytes) {
+    return writeWhole(path, bytes, false);
 }
 
 std::error_code LinuxFileOperations::replaceFile(const std::string& from, const std::string& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        return lastError();
-    }
-    syncFolder(parentFolder(to));
-    return {};
+    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code{} : lastError();
 }
 
 std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
@@ -384,7 +371,12 @@ std::optional<std::vector<std::string>> LinuxFileOperations::listFiles(const std
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
-        if (FileExists(prefix + name)) {
+        // The listing tells the kind of most entries; only a link, or a file system that
+        // does not say, costs a look of its own.
+        const bool file = entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK
+                              ? FileExists(prefix + name)
+                              : entry->d_type != DT_DIR;
+        if (file) {
             names.push_back(name);
         }
     }
