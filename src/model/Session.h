@@ -4,6 +4,7 @@
 #include "model/SoundTable.h"
 #include "settings/SettingsTable.h"
 #include "storage/FileIdentity.h"
+#include "storage/StickFileCache.h"
 
 #include <cstdint>
 #include <map>
@@ -44,6 +45,8 @@ struct Session {
     bool SaveNeeded = false;
     // Set while a commit writes to the stick; a commit asked for meanwhile does nothing.
     bool commitRunning = false;
+    // The stick's files as this run last saw or wrote them.
+    StickFileCache stickFiles;
     // Stick files that had to go but could not, because the stick was pulled or refused: the
     // next commit that gets through deletes them, so that the module does not go on playing
     // a sound the user deleted or bound anew.

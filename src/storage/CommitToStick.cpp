@@ -10,7 +10,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <set>
 
 namespace tonarion {
 namespace {
@@ -39,7 +38,7 @@ public:
         : m_session(session)
         , m_files(files)
         , m_ui(ui)
-        , m_stick(files, session.stickRoot, session.stickIdentity) {}
+        , m_stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles) {}
 
     CommitResult run();
 
@@ -153,6 +152,8 @@ CommitResult CommitRun::run() {
     m_ui.hideWaitWindow();
     m_ui.setBusyPointer(false);
     if (!m_failures.empty()) {
+        // Whatever the stick refused, it may hold anything now: the next run looks again.
+        m_session.stickFiles.clear();
         reportFailures();
         return CommitResult::Failed;
     }
@@ -433,7 +434,11 @@ void CommitRun::writeSettingFiles() {
         }
         // The module reads a setting from its name alone, and the file stays empty; one that
         // has somehow got content is made anew. An empty one is left as it is.
-        if (const auto file = m_stick.status(current); file && file->size > 0) {
+        const auto file = m_stick.status(current);
+        if (file && file->size == 0) {
+            continue;
+        }
+        if (file) {
             m_stick.deleteFile(current);
         }
         m_stick.ensureFile(current);
@@ -462,20 +467,19 @@ bool CommitRun::isNeededInPlace(const std::string& name, int exceptRow,
 }
 
 void CommitRun::checkEverythingArrived() {
-    // One listing of the root instead of a look per file: on a large FAT folder every look
-    // costs about as much as the listing.
-    std::set<std::string> onStick;
-    for (const auto& name :
-         m_files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{})) {
-        onStick.insert(foldCase(name));
+    // The files are looked up in what this run knows; a stick pulled at the last step would
+    // go unnoticed there.
+    if (!m_stick.isStillTheStick()) {
+        fail("", std::make_error_code(std::errc::no_such_device));
+        return;
     }
-    const auto missing = [this, &onStick](const std::string& name) {
+    const auto missing = [this](const std::string& name) {
         for (const auto& failure : m_failures) {
             if (sameFileName(failure.name, name)) {
                 return;
             }
         }
-        if (!onStick.contains(foldCase(name))) {
+        if (!m_stick.exists(name)) {
             fail(name, std::make_error_code(std::errc::no_such_file_or_directory));
         }
     };
@@ -584,6 +588,17 @@ void rememberStaleFile(Session& session, const std::string& name) {
     session.SaveNeeded = true;
 }
 
+void rememberRename(Session& session, const std::string& from, const std::string& to) {
+    session.SaveNeeded = true;
+    for (auto& rename : session.pendingRenames) {
+        if (sameFileName(rename.to, from)) {
+            rename.to = to; // the file has not moved yet: it goes straight to the last name
+            return;
+        }
+    }
+    session.pendingRenames.push_back({from, to});
+}
+
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui) {
     if (!session.SaveNeeded) {
         return CommitResult::NothingToDo;
@@ -594,6 +609,7 @@ CommitResult CommitToStick(Session& session, FileOperations& files, UserInterfac
         identity && identity != session.stickIdentity && session.stickLock &&
         session.stickLock->isShownInFolder()) {
         session.stickIdentity = identity;
+        session.stickFiles.clear();
     }
     if (session.commitRunning) {
         return CommitResult::AlreadyRunning;

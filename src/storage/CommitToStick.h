@@ -52,6 +52,10 @@ const char* causeOf(const std::vector<StickFailure>& failures);
 // commit deletes it, unless a row or a setting carries its name again by then.
 void rememberStaleFile(Session& session, const std::string& name);
 
+// Remembers that a stick file takes another name at the next commit, a rename that writes no
+// sound data; SaveNeeded is set.
+void rememberRename(Session& session, const std::string& from, const std::string& to);
+
 // The stick's copy is up to date when it has the source's size and a modification time
 // within two seconds of it (FAT keeps times to 2 s), also across a daylight-saving hour.
 bool isSameFileVersion(const FileStatus& source, const FileStatus& copy);

@@ -14,7 +14,7 @@ void applyEventResult(Session& session, FileOperations& files, UserInterface& ui
     }
     const std::string newName = entry.entryName();
     SoundEntry row = entry.boundTo(session.table.row(editRow));
-    StickFiles stick(files, session.stickRoot);
+    StickFiles stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles);
     const bool renamed = !oldName.empty() && !sameFileName(oldName, newName);
     // A sound whose file on the computer has gone lives on only in the stick file of its old
     // name; the commit gives that file the new name instead of copying from nowhere.
@@ -25,9 +25,16 @@ void applyEventResult(Session& session, FileOperations& files, UserInterface& ui
     const bool movesOldFile = source && sameFileName(*source, oldName);
     session.table.replaceRow(editRow, std::move(row));
     // The old file goes with the commit, once the index file no longer lists it and only if
-    // the new one has arrived: until then it may be the only copy of the sound.
+    // the new one has arrived: until then it may be the only copy of the sound. When it holds
+    // the source's sound as it is, it simply takes the new name.
     if (renamed && !movesOldFile && !session.table.rowWithEntryName(oldName, 0).has_value()) {
-        rememberStaleFile(session, oldName);
+        const auto copy = stick.status(oldName);
+        const auto sourceFile = files.status(session.table.row(editRow).sourcePath);
+        if (copy && sourceFile && isSameFileVersion(*sourceFile, *copy)) {
+            rememberRename(session, oldName, newName);
+        } else {
+            rememberStaleFile(session, oldName);
+        }
     }
     // A random entry bound to another kind leaves a gap in the running numbers, which the
     // module does not allow; it closes as when the row is deleted.

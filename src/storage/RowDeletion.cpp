@@ -32,16 +32,6 @@ std::string fileOfName(const Session& session, std::string_view name) {
     return std::string(name);
 }
 
-void addPendingRename(Session& session, const std::string& from, const std::string& to) {
-    for (auto& rename : session.pendingRenames) {
-        if (sameFileName(rename.to, from)) {
-            rename.to = to; // the file has not moved yet: it goes straight to the last name
-            return;
-        }
-    }
-    session.pendingRenames.push_back({from, to});
-}
-
 // Gives the random entry in row its new running number. Its stick file takes the new name at
 // the next commit, by a rename: the sound stays the same, and nothing is copied again.
 void renumberRandomEntry(Session& session, int row, int number) {
@@ -52,8 +42,7 @@ void renumberRandomEntry(Session& session, int row, int number) {
     entry.entryName = newName;
     entry.address1 = numberText;
     if (newName != oldName) {
-        addPendingRename(session, oldName, newName);
-        session.SaveNeeded = true;
+        rememberRename(session, oldName, newName);
     }
     session.table.replaceRow(row, std::move(entry));
 }

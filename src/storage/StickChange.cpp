@@ -38,6 +38,62 @@ bool allPlain(const std::vector<std::string_view>& words) {
     return std::all_of(words.begin() + 1, words.end(), isPlainFileName);
 }
 
+// The renames of a change as chains in which each file takes the name the one before it
+// left, each starting with the file that takes a name nobody leaves: in this order no file
+// has to wait under a parking name. Nothing when renames go round in a circle, or a copy
+// reads or writes a name that a rename changes; those take the way over parking names.
+std::optional<std::vector<std::vector<std::size_t>>>
+renameChains(const std::vector<StickMove>& moves) {
+    const auto renameWhere = [&](auto&& matches) -> std::optional<std::size_t> {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < moves.size(); ++i) {
+            if (!moves[i].copy && matches(moves[i])) {
+                if (found) {
+                    return moves.size(); // more than one: no chain
+                }
+                found = i;
+            }
+        }
+        return found;
+    };
+    const auto leaving = [&](const std::string& name) {
+        return renameWhere([&](const StickMove& m) { return sameFileName(m.from, name); });
+    };
+    const auto taking = [&](const std::string& name) {
+        return renameWhere([&](const StickMove& m) { return sameFileName(m.to, name); });
+    };
+    for (const auto& move : moves) {
+        if (move.copy && (leaving(move.to) || taking(move.to) || taking(move.from) ||
+                          std::any_of(moves.begin(), moves.end(), [&](const StickMove& other) {
+                              return other.copy && sameFileName(other.from, move.to);
+                          }))) {
+            return std::nullopt;
+        }
+    }
+    std::vector<std::vector<std::size_t>> chains;
+    std::size_t placed = 0;
+    for (std::size_t head = 0; head < moves.size(); ++head) {
+        if (moves[head].copy || leaving(moves[head].to)) {
+            continue;
+        }
+        std::vector<std::size_t> chain;
+        for (std::optional<std::size_t> at = head; at; at = taking(moves[*at].from)) {
+            if (*at == moves.size() || chain.size() == moves.size()) {
+                return std::nullopt;
+            }
+            chain.push_back(*at);
+        }
+        placed += chain.size();
+        chains.push_back(std::move(chain));
+    }
+    const auto renames = static_cast<std::size_t>(
+        std::count_if(moves.begin(), moves.end(), [](const StickMove& m) { return !m.copy; }));
+    if (placed != renames) {
+        return std::nullopt; // the rest go round in circles
+    }
+    return chains;
+}
+
 } // namespace
 
 std::string composeJournal(const StickChange& change) {
@@ -117,12 +173,24 @@ StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, bool annou
 
 std::error_code StickChangeRun::announce() {
     m_announced = true;
+    const std::string journal = composeJournal(m_change);
+    // The journal is not flushed on its own: the one flush of the change, before the index
+    // file takes effect, carries it to the medium with everything written since.
+    // A journal cut short reads as none, so the first one is written in place.
+    if (!m_stick.exists(JournalName)) {
+        const auto error = m_stick.write(JournalName, journal);
+        if (error) {
+            m_stick.deleteFile(JournalName);
+        }
+        return error;
+    }
+    // One that stands already is replaced only complete: files it parked may wait for it.
     // What a run cut short left under the temporary name goes first: FAT drivers such as
     // fusefat refuse to truncate a file.
     if (m_stick.exists(JournalTempName)) {
         m_stick.deleteFile(JournalTempName);
     }
-    if (const auto error = m_stick.writeDurably(JournalTempName, composeJournal(m_change))) {
+    if (const auto error = m_stick.write(JournalTempName, journal)) {
         m_stick.deleteFile(JournalTempName);
         return error;
     }
@@ -130,9 +198,84 @@ std::error_code StickChangeRun::announce() {
 }
 
 std::vector<StickFailure> StickChangeRun::moveFiles() {
-    std::vector<StickFailure> failures;
     const std::vector<StickMove>& moves = m_change.moves;
     m_arrived.assign(moves.size(), false);
+    // A file under its parking name belongs to a run that parked, and is finished that way.
+    const bool anyParked = std::any_of(moves.begin(), moves.end(), [&](const StickMove& move) {
+        return !move.copy && m_stick.exists(parked(move.from));
+    });
+    if (const auto chains = renameChains(moves); chains && !anyParked) {
+        m_inOrder = true;
+        return moveInOrder(*chains);
+    }
+    return moveOverParkingNames();
+}
+
+// Each rename once, where the order allows it. A run resumed after an interruption tells by
+// the names alone how far a chain came: before its first rename every file of the chain
+// stands under its old name; from then on one old name is free, and a file whose new name is
+// taken has arrived there.
+std::vector<StickFailure>
+StickChangeRun::moveInOrder(const std::vector<std::vector<std::size_t>>& chains) {
+    std::vector<StickFailure> failures;
+    const std::vector<StickMove>& moves = m_change.moves;
+    // Copies first, from files no rename has taken away yet.
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const StickMove& move = moves[i];
+        if (!move.copy) {
+            continue;
+        }
+        if (!m_stick.exists(move.from)) {
+            m_arrived[i] = m_stick.exists(move.to); // made before the file moved on
+        } else if (const auto error = m_stick.copyIn(*m_stick.pathOf(move.from), move.to)) {
+            failures.push_back({move.to, error});
+        } else {
+            m_arrived[i] = true;
+        }
+    }
+    for (const auto& chain : chains) {
+        bool started = std::any_of(chain.begin(), chain.end(),
+                                   [&](std::size_t i) { return !m_stick.exists(moves[i].from); });
+        for (const std::size_t i : chain) {
+            const StickMove& move = moves[i];
+            if (!m_stick.exists(move.from)) {
+                m_arrived[i] = true;
+                continue;
+            }
+            if (m_stick.exists(move.to)) {
+                if (started) {
+                    m_arrived[i] = true;
+                    continue;
+                }
+                m_stick.deleteFile(move.to); // left over: a name nobody leaves
+            }
+            if (const auto error = m_stick.rename(move.from, move.to)) {
+                // The rest of the chain would take names still held.
+                failures.push_back({move.to, error});
+                break;
+            }
+            started = true;
+            m_arrived[i] = true;
+        }
+    }
+    return failures;
+}
+
+bool StickChangeRun::renamesDone() {
+    const std::vector<StickMove>& moves = m_change.moves;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        if (!moves[i].copy && (m_inOrder ? !arrived(i) : m_stick.exists(parked(moves[i].from)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every moving file first goes under its parking name, so that files may swap names; the
+// journal notes that, and from then on a file under an old name is one that arrived there.
+std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
+    std::vector<StickFailure> failures;
+    const std::vector<StickMove>& moves = m_change.moves;
     const bool anyRename =
         std::any_of(moves.begin(), moves.end(), [](const StickMove& move) { return !move.copy; });
     if (!m_change.movesParked) {
@@ -240,12 +383,8 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     }
     StickChangeRun run(stick, *change, true);
     run.moveFiles();
-    // A file still parked means the stick refused a move: the journal stays for the next try.
-    const bool parkedLeft =
-        std::any_of(change->moves.begin(), change->moves.end(), [&](const StickMove& move) {
-            return !move.copy && stick.exists(parked(move.from));
-        });
-    if (!parkedLeft) {
+    // A rename left undone means the stick refused it: the journal stays for the next try.
+    if (run.renamesDone()) {
         run.finish(indexName, change->plannedIndex);
     }
     return true;

@@ -66,8 +66,10 @@ public:
 
     // Writes the journal. Nothing may change on the stick before this succeeded.
     std::error_code announce();
-    // Parks every moving file, makes the copies and then gives every parked file its name.
+    // Makes the copies and gives every moving file its new name.
     std::vector<StickFailure> moveFiles();
+    // Whether every rename has arrived, after moveFiles.
+    bool renamesDone();
     // Whether the i-th move reached its new name in moveFiles.
     bool arrived(std::size_t i) const { return i < m_arrived.size() && m_arrived[i]; }
     // Puts the index file in place, deletes what has to go and then the journal.
@@ -76,12 +78,15 @@ public:
     const StickChange& change() const { return m_change; }
 
 private:
+    std::vector<StickFailure> moveInOrder(const std::vector<std::vector<std::size_t>>& chains);
+    std::vector<StickFailure> moveOverParkingNames();
     bool isListed(const std::string& name, const IndexContent& content) const;
 
     StickFiles& m_stick;
     StickChange m_change;
     bool m_announced;
     bool m_resumedAfterParking;
+    bool m_inOrder = false;
     std::vector<bool> m_arrived;
 };
 

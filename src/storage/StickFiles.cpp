@@ -54,13 +54,15 @@ bool sameFileName(std::string_view a, std::string_view b) {
 }
 
 StickFiles::StickFiles(FileOperations& files, std::string root,
-                       std::optional<FileIdentity> expected)
+                       std::optional<FileIdentity> expected, StickFileCache* cache)
     : m_files(files)
     , m_root(std::move(root))
-    , m_expected(expected) {}
+    , m_expected(expected)
+    , m_cache(cache) {}
 
 bool StickFiles::isStillTheStick() {
-    return !m_expected || m_files.identity(m_root) == m_expected;
+    const auto root = m_files.identity(m_root);
+    return root && (!m_expected || root == m_expected);
 }
 
 std::optional<std::string> StickFiles::pathOf(std::string_view name) const {
@@ -107,17 +109,28 @@ bool StickFiles::isRootFolder(const std::string& folder) const {
 
 bool StickFiles::deleteFile(std::string_view name) {
     const auto path = pathOf(name);
-    return path && isStillTheStick() && m_files.ShellDelete(*path);
+    const bool deleted = path && isStillTheStick() && m_files.ShellDelete(*path);
+    if (deleted && m_cache) {
+        m_cache->remember(name, std::nullopt);
+    } else if (path) {
+        forget(name);
+    }
+    return deleted;
 }
 
 bool StickFiles::exists(std::string_view name) {
-    const auto path = pathOf(name);
-    return path && m_files.FileExists(*path);
+    if (m_cache && isPlainFileName(name)) {
+        if (const auto known = m_cache->exists(name)) {
+            return *known;
+        }
+    }
+    return status(name).has_value();
 }
 
 void StickFiles::ensureFile(std::string_view name) {
     if (const auto path = pathOf(name); path && isStillTheStick()) {
         m_files.EnsureFile(*path);
+        forget(name);
     }
 }
 
@@ -137,29 +150,75 @@ std::error_code StickFiles::change(std::initializer_list<std::string_view> names
 
 std::error_code StickFiles::copyIn(const std::string& source, std::string_view name,
                                    const CopyProgress& progress) {
-    return change({name}, [&](const auto& paths) {
+    const auto error = change({name}, [&](const auto& paths) {
         return m_files.CopyFileReplace(source, paths[0], progress);
     });
+    // The copy keeps the source's size and times.
+    if (m_cache && !error) {
+        m_cache->remember(name, m_files.status(source));
+    } else if (isPlainFileName(name)) {
+        forget(name);
+    }
+    return error;
 }
 
 std::error_code StickFiles::rename(std::string_view from, std::string_view to) {
-    return change({from, to},
-                  [&](const auto& paths) { return m_files.renameFile(paths[0], paths[1]); });
+    const auto error = change(
+        {from, to}, [&](const auto& paths) { return m_files.renameFile(paths[0], paths[1]); });
+    moved(from, to, !error);
+    return error;
 }
 
 std::error_code StickFiles::writeDurably(std::string_view name, const std::string& bytes) {
+    forget(name);
     return change({name},
                   [&](const auto& paths) { return m_files.writeFileDurably(paths[0], bytes); });
 }
 
+std::error_code StickFiles::write(std::string_view name, const std::string& bytes) {
+    forget(name);
+    return change({name}, [&](const auto& paths) { return m_files.writeFile(paths[0], bytes); });
+}
+
 std::error_code StickFiles::replace(std::string_view from, std::string_view to) {
-    return change({from, to},
-                  [&](const auto& paths) { return m_files.replaceFile(paths[0], paths[1]); });
+    const auto error = change(
+        {from, to}, [&](const auto& paths) { return m_files.replaceFile(paths[0], paths[1]); });
+    moved(from, to, !error);
+    return error;
+}
+
+void StickFiles::moved(std::string_view from, std::string_view to, bool succeeded) {
+    if (!m_cache || !isPlainFileName(from) || !isPlainFileName(to)) {
+        return;
+    }
+    if (!succeeded) {
+        m_cache->forget(from);
+        m_cache->forget(to);
+        return;
+    }
+    if (const auto known = m_cache->status(from); known && *known) {
+        m_cache->remember(to, *known);
+    } else {
+        m_cache->forget(to);
+    }
+    m_cache->remember(from, std::nullopt);
 }
 
 std::optional<FileStatus> StickFiles::status(std::string_view name) {
     const auto path = pathOf(name);
-    return path ? m_files.status(*path) : std::nullopt;
+    if (!path) {
+        return std::nullopt;
+    }
+    if (m_cache) {
+        if (const auto known = m_cache->status(name)) {
+            return *known;
+        }
+    }
+    auto found = m_files.status(*path);
+    if (m_cache) {
+        m_cache->remember(name, found);
+    }
+    return found;
 }
 
 } // namespace tonarion

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/FileOperations.h"
+#include "storage/StickFileCache.h"
 
 #include <initializer_list>
 #include <map>
@@ -25,9 +26,11 @@ bool sameFileName(std::string_view a, std::string_view b);
 class StickFiles {
 public:
     // With the identity of the root as it was taken, every change first makes sure that the
-    // root is still that folder, and fails as on a removed stick otherwise.
+    // root is still that folder, and fails as on a removed stick otherwise. With a cache, a
+    // file is looked at only when the cache does not know it, and every change is noted there.
     StickFiles(FileOperations& files, std::string root,
-               std::optional<FileIdentity> expected = std::nullopt);
+               std::optional<FileIdentity> expected = std::nullopt,
+               StickFileCache* cache = nullptr);
 
     const std::string& root() const { return m_root; }
     FileOperations& operations() { return m_files; }
@@ -51,18 +54,28 @@ public:
                            const CopyProgress& progress = {});
     std::error_code rename(std::string_view from, std::string_view to);
     std::error_code writeDurably(std::string_view name, const std::string& bytes);
+    std::error_code write(std::string_view name, const std::string& bytes);
     std::error_code replace(std::string_view from, std::string_view to);
     std::optional<FileStatus> status(std::string_view name);
 
+    // Whether the root is still there, and the stick it was when taken.
+    bool isStillTheStick();
+
 private:
     bool isRootFolder(const std::string& folder) const;
-    bool isStillTheStick();
     template <typename Change>
     std::error_code change(std::initializer_list<std::string_view> names, Change&& change);
+    void moved(std::string_view from, std::string_view to, bool succeeded);
+    void forget(std::string_view name) {
+        if (m_cache) {
+            m_cache->forget(name);
+        }
+    }
 
     FileOperations& m_files;
     std::string m_root;
     std::optional<FileIdentity> m_expected;
+    StickFileCache* m_cache;
     // Looked up once per folder: a commit asks about every row's path, most in one folder.
     mutable std::optional<std::optional<FileIdentity>> m_rootIdentity;
     mutable std::map<std::string, bool> m_folderIsRoot;

@@ -49,6 +49,8 @@ void reconcileWithStick(Session& session, FileOperations& files, UserInterface& 
     if (!names) {
         return; // a stick that cannot be read says nothing about single files
     }
+    // The one listing of the load: later changes look only at the files they change.
+    session.stickFiles.takeListing(*names);
     std::sort(names->begin(), names->end());
     std::set<std::string> listed;
     for (const SoundEntry& entry : session.table.entries()) {

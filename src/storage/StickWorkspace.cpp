@@ -30,6 +30,7 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     StickFiles stick(m_files, m_session.stickRoot, m_session.stickIdentity);
     const bool finished = finishInterruptedChange(stick, m_session.indexFileName);
     const IndexReadResult result = IndexLesen(m_session, m_files, m_ui, programFolder);
+    m_session.stickFiles.clear();
     if (result == IndexReadResult::Read) {
         reconcileWithStick(m_session, m_files, m_ui);
         // The sounds that run had yet to copy come with the next commit.

@@ -85,6 +85,7 @@ TEST_F(CommitTest, CopiesOnlyWhatChanged) {
             files.writes.clear();
             files.addFile(Music + "a.mp3", "abcd", source);
             files.addFile(Root + "MGM2-0012-00000.mp3", stickContent, stickTime);
+            session.stickFiles.clear(); // changed behind the program's back, as between runs
             bindRow("MGM2-0012-00000.mp3", Music + "a.mp3");
             EXPECT_EQ(commit(), CommitResult::Written);
             EXPECT_EQ(files.writes["copy"], copied || stickContent == "abc" ? 1 : 0)

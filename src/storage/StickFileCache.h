@@ -1,0 +1,43 @@
+#pragma once
+
+#include "storage/FileOperations.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tonarion {
+
+// What this run knows of the files in the stick's root: the names one listing found, and
+// each file's status as last looked at or written. The program holds the stick while it has
+// it open, so a small change looks only at the files it changes, however many the stick
+// holds. Whoever may have changed the stick behind the program's back empties it.
+class StickFileCache {
+public:
+    // Every name in the root: a name not among them is known to stand for no file.
+    void takeListing(const std::vector<std::string>& names);
+
+    // Whether a file stands under name, when known.
+    std::optional<bool> exists(std::string_view name) const;
+    // The file's status, when known; the inner nothing says that no file stands there.
+    std::optional<std::optional<FileStatus>> status(std::string_view name) const;
+
+    void remember(std::string_view name, std::optional<FileStatus> status);
+    void forget(std::string_view name);
+    void clear();
+
+private:
+    struct Known {
+        std::optional<bool> present; // nothing: not known
+        std::optional<FileStatus> status;
+    };
+    const Known* find(std::string_view name) const;
+
+    // Keyed by the name in lower case: the stick's file system ignores letter case.
+    std::map<std::string, Known, std::less<>> m_files;
+    bool m_listed = false;
+};
+
+} // namespace tonarion
