@@ -8,8 +8,9 @@
 // The costs:
 // - Written bytes at the write bandwidth, when they arrive: writes pass through the page
 //   cache without the writeback cache, so each write() reaches this program at once.
-// - A change of a folder or a file's attributes (create, mkdir, unlink, rmdir, rename,
-//   truncate, chmod, utimens) one metadata latency each.
+// - A change of a folder (create, mkdir, unlink, rmdir, rename) one metadata latency each, and
+//   so does a change of a closed file's times, size or attributes (utimens, truncate, chmod).
+//   An open file's entry is written with the file, so changing it while open is free.
 // - fsync and fsyncdir one flush latency each. `sync -f` (syncfs) never arrives: the kernel
 //   sends FUSE_SYNCFS only to virtiofs, and libfuse has no operation for it. A syncfs on the
 //   mount therefore costs nothing here beyond the writes it waits for, and there are none
@@ -60,6 +61,7 @@ struct Stick {
     std::map<std::string, long, std::less<>> counts; // by call
     long long bytesWritten = 0;
     std::set<std::string> seen;
+    std::map<std::string, int> openFiles; // path, number of handles
 };
 
 Stick& stick() {
@@ -77,6 +79,14 @@ void count(const char* call) {
 void change(const char* call) {
     count(call);
     charge(stick().metaSeconds);
+}
+// The directory entry of an open file is written when the file is, so a change of its times,
+// size or attributes costs nothing more; a closed file's entry is written for the change.
+void changeAttributes(const char* call, const char* path) {
+    count(call);
+    if (!stick().openFiles.contains(path)) {
+        charge(stick().metaSeconds);
+    }
 }
 void look(const char* call, const char* path) {
     count(call);
@@ -149,14 +159,17 @@ int onRmdir(const char* path) {
 }
 int onRename(const char* from, const char* to, unsigned flags) {
     change("rename");
+    if (const auto node = stick().openFiles.extract(from)) {
+        stick().openFiles[to] += node.mapped();
+    }
     return result(renameat2(stick().backing, rel(from), stick().backing, rel(to), flags));
 }
 int onChmod(const char* path, mode_t mode, fuse_file_info*) {
-    change("chmod");
+    changeAttributes("chmod", path);
     return result(fchmodat(stick().backing, rel(path), mode, 0));
 }
 int onTruncate(const char* path, off_t size, fuse_file_info* fi) {
-    change("truncate");
+    changeAttributes("truncate", path);
     if (fi) {
         return result(ftruncate(static_cast<int>(fi->fh), size));
     }
@@ -169,7 +182,7 @@ int onTruncate(const char* path, off_t size, fuse_file_info* fi) {
     return returned < 0 ? -error : 0;
 }
 int onUtimens(const char* path, const timespec times[2], fuse_file_info* fi) {
-    change("utimens");
+    changeAttributes("utimens", path);
     return result(fi ? futimens(static_cast<int>(fi->fh), times)
                      : utimensat(stick().backing, rel(path), times, AT_SYMLINK_NOFOLLOW));
 }
@@ -180,6 +193,7 @@ int openFile(const char* path, fuse_file_info* fi, int flags, mode_t mode) {
         return -errno;
     }
     fi->fh = static_cast<uint64_t>(fd);
+    ++stick().openFiles[path];
     return 0;
 }
 int onCreate(const char* path, mode_t mode, fuse_file_info* fi) {
@@ -229,6 +243,9 @@ int onFlush(const char* path, fuse_file_info*) {
 int onRelease(const char* path, fuse_file_info* fi) {
     if (std::strcmp(path, StatsPath) != 0) {
         close(static_cast<int>(fi->fh));
+        if (--stick().openFiles[path] <= 0) {
+            stick().openFiles.erase(path);
+        }
     }
     return 0;
 }
