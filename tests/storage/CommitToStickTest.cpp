@@ -126,37 +126,5 @@ TEST_F(CommitTest, AFailureIsReportedWithItsCauseAndTheChangesStayPending) {
     EXPECT_EQ(index(), oldIndex);
 }
 
-TEST_F(CommitTest, ARowWhoseSoundIsNowhereKeepsNoOtherChangeFromTheStick) {
-    loadStick({"MGM2-0001-00000.mp3;" + Music + "gone.mp3"});
-    EXPECT_TRUE(row(1).soundNotFound) << "neither its source nor its stick file is there";
-    files.addFile(Music + "other.mp3", "other");
-    bindRow("MGM2-0002-00000.mp3", Music + "other.mp3");
-    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00022.mp3";
-
-    EXPECT_EQ(commit(), CommitResult::SoundsNotFound);
-    EXPECT_EQ(files.content(Root + "MGM2-0002-00000.mp3"), "other");
-    std::vector<std::string> lines = {"MGM2-0001-00000.mp3;" + Music + "gone.mp3",
-                                      "MGM2-0002-00000.mp3;" + Music + "other.mp3",
-                                      "SET_-0001-00022.mp3"};
-    lines.insert(lines.end(), DefaultSettingLines.begin() + 1, DefaultSettingLines.end());
-    EXPECT_EQ(index(), indexWith(lines));
-    EXPECT_FALSE(session.SaveNeeded) << "the stick holds all there is; retrying changes nothing";
-    EXPECT_TRUE(row(1).soundNotFound);
-    EXPECT_FALSE(row(2).soundNotFound);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-    EXPECT_NE(ui.lastText().find("Zeile 1: MGM2-0001-00000.mp3 (" + Music + "gone.mp3)"),
-              std::string::npos)
-        << ui.lastText();
-    EXPECT_EQ(ui.lastText().find("MGM2-0002"), std::string::npos);
-
-    // The sound comes back: the mark goes at the next commit.
-    files.addFile(Music + "gone.mp3", "back");
-    session.SaveNeeded = true;
-    EXPECT_EQ(commit(), CommitResult::Written);
-    EXPECT_FALSE(row(1).soundNotFound);
-    EXPECT_EQ(files.content(Root + "MGM2-0001-00000.mp3"), "back");
-}
-
 } // namespace
 } // namespace tonarion

@@ -180,16 +180,34 @@ TEST_P(StickSpellingTest, ARowWhoseSoundIsGoneKeepsNoOtherChangeFromTheStick) {
     fs::remove(stick(*first));
     std::optional<std::string> second;
     onStick(GetParam().workedOn, [&](StickWorkspace& workspace) {
-        EXPECT_TRUE(workspace.table().row(1).soundNotFound);
+        EXPECT_TRUE(workspace.table().row(1).soundNotFound) << "neither source nor stick file";
         workspace.dropFiles(std::vector<std::string>{music("other.mp3")});
         second = workspace.bind(2, turnoutSelection(1, "2"));
         workspace.session().settings.CurrentSettings[Setting::Volume] = "SET_-0001-00022.mp3";
         workspace.session().SaveNeeded = true;
+        ui.messages.clear();
+        EXPECT_EQ(workspace.commit(), CommitResult::SoundsNotFound);
+        EXPECT_FALSE(workspace.session().SaveNeeded) << "retrying would change nothing";
+        EXPECT_TRUE(workspace.table().row(1).soundNotFound);
+        EXPECT_FALSE(workspace.table().row(2).soundNotFound);
+        // The sound comes back: the mark goes at the next commit.
+        writeBytes(music("gone.mp3"), "back");
+        workspace.session().SaveNeeded = true;
+        EXPECT_EQ(workspace.commit(), CommitResult::Written);
+        EXPECT_FALSE(workspace.table().row(1).soundNotFound);
     });
     ASSERT_TRUE(second);
+    EXPECT_EQ(readBytes(stick(*first)), "back");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
+    EXPECT_NE(ui.lastText().find("Zeile 1: " + *first + " (" + music("gone.mp3") + ")"),
+              std::string::npos)
+        << ui.lastText();
+    EXPECT_EQ(ui.lastText().find(*second), std::string::npos);
     EXPECT_EQ(readBytes(stick(*second)), "other");
     const IndexContent index = parseIndexFile(readBytes(stick(IndexFileName)));
     ASSERT_EQ(index.entries.size(), 2u);
+    EXPECT_EQ(index.entries[0].sourcePath, music("gone.mp3"));
     EXPECT_EQ(index.entries[1].entryName, *second);
     EXPECT_EQ(index.settings[Setting::Volume], "SET_-0001-00022.mp3");
     EXPECT_TRUE(fs::exists(stick("SET_-0001-00022.mp3")));
