@@ -14,12 +14,13 @@
 // - fsync and fsyncdir one flush latency each. `sync -f` (syncfs) never arrives: the kernel
 //   sends FUSE_SYNCFS only to virtiofs, and libfuse has no operation for it. A syncfs on the
 //   mount therefore costs nothing here beyond the writes it waits for, and there are none
-//   pending, since writes pass through at once.
-// - Looking at a name (lookup, getattr, readdir) one metadata latency the first time only.
-//   The kernel of a real stick reads a directory's entries once and then answers from its
-//   cache; nothing else writes to the stick. But to count every call the program makes, the
-//   kernel here must ask this program each time: so the mount is told to cache no entries,
-//   and the cache of a real stick is modelled by the set of names seen.
+//   pending, since writes pass through at once; tonarion_bench makes the tool's syncfs an
+//   fsync, which arrives.
+// - Looking at names (lookup, getattr, readdir) one metadata latency for the first look into
+//   a folder, which reads its entries. The kernel of a real stick answers every later look
+//   from its cache; nothing else writes to the stick. But to count every call the program
+//   makes, the kernel here must ask this program each time: so the mount is told to cache no
+//   entries, and the cache of a real stick is modelled by the set of folders read.
 // No direct I/O: as on a real stick, the page cache keeps what was written and serves it back.
 // Reads cost nothing: the bytes a program reads back from a stick it has just written come
 // from the page cache, and reading the computer's sources is not the stick's business.
@@ -60,7 +61,7 @@ struct Stick {
     double flushSeconds = 0.020;
     std::map<std::string, long, std::less<>> counts; // by call
     long long bytesWritten = 0;
-    std::set<std::string> seen;
+    std::set<std::string> seenFolders;
     std::map<std::string, int> openFiles; // path, number of handles
 };
 
@@ -88,11 +89,17 @@ void changeAttributes(const char* call, const char* path) {
         charge(stick().metaSeconds);
     }
 }
-void look(const char* call, const char* path) {
+// The first look into a folder reads its entries from the stick; the kernel of a real stick
+// answers every later look from its cache, whether the name is there or not.
+void look(const char* call, const std::string& folder) {
     count(call);
-    if (stick().seen.insert(path).second) {
+    if (stick().seenFolders.insert(folder).second) {
         charge(stick().metaSeconds);
     }
+}
+std::string folderOf(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return slash == path ? "/" : std::string(path, slash);
 }
 
 std::string statsText() {
@@ -122,14 +129,14 @@ int onGetattr(const char* path, struct stat* st, fuse_file_info* fi) {
         st->st_nlink = 1;
         return 0;
     }
-    look("getattr", path);
+    look("getattr", folderOf(path));
     return result(fi ? fstat(static_cast<int>(fi->fh), st)
                      : fstatat(stick().backing, rel(path), st, AT_SYMLINK_NOFOLLOW));
 }
 
 int onReaddir(const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info*,
               fuse_readdir_flags) {
-    look("readdir", (std::string(path) + "/*").c_str());
+    look("readdir", path);
     const int fd = openat(stick().backing, rel(path), O_RDONLY | O_DIRECTORY);
     DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
     if (dir == nullptr) {
