@@ -47,10 +47,10 @@ private:
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
     bool createsNames(const std::vector<PlannedCopy>& copies) const;
-    StickChange plannedChange() const;
+    StickChange plannedChange(const std::vector<PlannedCopy>& copies) const;
     std::vector<std::string> namesToDelete() const;
     std::vector<SoundEntry> rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const;
-    void copyWhenChanged(const PlannedCopy& planned);
+    void copyWhenChanged(const PlannedCopy& planned, bool announced);
     void takeMovesIntoRows(const StickChangeRun& change);
     void forgetPendingRename(const std::string& from);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
@@ -108,7 +108,7 @@ CommitResult CommitRun::run() {
     std::vector<int> waitingCopies;
     m_total = static_cast<int>(copies.size() + m_moves.size());
     if (fitsOnStick(copies)) {
-        StickChangeRun change(m_stick, plannedChange());
+        StickChangeRun change(m_stick, plannedChange(copies));
         // A change that only replaces files in one step and rewrites the index file leaves
         // nothing to finish; everything else is announced first. So is every change after
         // a run that left its journal: the next start must not finish that older plan.
@@ -127,7 +127,7 @@ CommitResult CommitRun::run() {
                 waitingCopies.push_back(planned.row);
                 continue;
             }
-            copyWhenChanged(planned);
+            copyWhenChanged(planned, needsJournal);
             reportProgress();
         }
         if (!m_failures.empty()) {
@@ -139,7 +139,8 @@ CommitResult CommitRun::run() {
             for (const int row : waitingCopies) {
                 const SoundEntry& entry = m_session.table.row(row);
                 copyWhenChanged(
-                    {row, m_files.status(entry.sourcePath), m_stick.status(entry.entryName)});
+                    {row, m_files.status(entry.sourcePath), m_stick.status(entry.entryName)},
+                    false);
                 reportProgress();
             }
             writeSettingFiles();
@@ -270,8 +271,14 @@ bool CommitRun::createsNames(const std::vector<PlannedCopy>& copies) const {
            });
 }
 
-StickChange CommitRun::plannedChange() const {
+StickChange CommitRun::plannedChange(const std::vector<PlannedCopy>& copies) const {
     StickChange change;
+    for (const auto& planned : copies) {
+        const std::string& name = m_session.table.row(planned.row).entryName;
+        if (planned.isNeeded() && !planned.copy && !isMoveTarget(name)) {
+            change.newFiles.push_back({name, planned.source->size});
+        }
+    }
     for (const auto& planned : m_moves) {
         change.moves.push_back(planned.move);
     }
@@ -362,7 +369,9 @@ std::string CommitRun::indexFileBytes(const std::vector<SoundEntry>& rows) const
     return composeIndexFile(lines, m_session.settings.CurrentSettings, {});
 }
 
-void CommitRun::copyWhenChanged(const PlannedCopy& planned) {
+// A sound announced in the journal as new is written under its name at once; the next start
+// removes it when it was cut short. Every other copy goes by a temporary name.
+void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
     const int row = planned.row;
     const SoundEntry& entry = m_session.table.row(row);
     const auto& source = planned.source;
@@ -386,7 +395,10 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned) {
     const auto progress = [this](std::uintmax_t copied, std::uintmax_t size) {
         reportProgressWithin(copied, size);
     };
-    if (const auto error = m_stick.copyIn(entry.sourcePath, entry.entryName, progress)) {
+    const auto error = copy || !announced
+                           ? m_stick.copyIn(entry.sourcePath, entry.entryName, progress)
+                           : m_stick.copyNew(entry.sourcePath, entry.entryName, progress);
+    if (error) {
         fail(entry.entryName, error);
     } else if (!copy) {
         m_created.push_back(entry.entryName);

@@ -61,6 +61,16 @@ public:
     virtual std::error_code CopyFileReplace(const std::string& source, const std::string& target,
                                             const CopyProgress& progress) = 0;
 
+    // Copies source to a target that does not exist yet, written under its own name at once:
+    // on a stick that costs less than a copy under a temporary name. An interrupted copy
+    // leaves part of the file under target, so the caller notes beforehand what it creates,
+    // to tidy up after an interruption. A target that exists is replaced as by
+    // CopyFileReplace.
+    virtual std::error_code CopyFileNew(const std::string& source, const std::string& target,
+                                        const CopyProgress& progress) {
+        return CopyFileReplace(source, target, progress);
+    }
+
     // Creates an empty file unless one exists; an existing file stays unchanged.
     virtual void EnsureFile(const std::string& path) = 0;
 

@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view JournalHeader = "Tonarion-Vorhaben";
 constexpr std::string_view JournalEnd = "ende";
+constexpr std::string_view NewWord = "neu";
 constexpr std::string_view MoveWord = "verschieben";
 constexpr std::string_view CopyWord = "kopieren";
 constexpr std::string_view ParkedWord = "geparkt";
@@ -36,6 +37,15 @@ std::vector<std::string_view> split(std::string_view line) {
 
 bool allPlain(const std::vector<std::string_view>& words) {
     return std::all_of(words.begin() + 1, words.end(), isPlainFileName);
+}
+
+std::optional<std::uintmax_t> number(std::string_view digits) {
+    std::uintmax_t value = 0;
+    const auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc{} || last != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 // The renames of a change as chains in which each file takes the name the one before it
@@ -98,6 +108,10 @@ renameChains(const std::vector<StickMove>& moves) {
 
 std::string composeJournal(const StickChange& change) {
     std::string out = std::string(JournalHeader) + "\n";
+    for (const auto& file : change.newFiles) {
+        out += std::string(NewWord) + Separator + file.name + Separator +
+               std::to_string(file.size) + "\n";
+    }
     for (const auto& move : change.moves) {
         out += std::string(move.copy ? CopyWord : MoveWord) + Separator + move.from + Separator +
                move.to + "\n";
@@ -135,7 +149,13 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
         if (!allPlain(words) && words[0] != IndexWord) {
             return std::nullopt;
         }
-        if ((words[0] == MoveWord || words[0] == CopyWord) && words.size() == 3) {
+        if (words[0] == NewWord && words.size() == 3) {
+            if (const auto size = number(words[2])) {
+                change.newFiles.push_back({std::string(words[1]), *size});
+            } else {
+                return std::nullopt;
+            }
+        } else if ((words[0] == MoveWord || words[0] == CopyWord) && words.size() == 3) {
             change.moves.push_back(
                 {std::string(words[1]), std::string(words[2]), words[0] == CopyWord});
         } else if (words[0] == ParkedWord && words.size() == 1) {
@@ -143,15 +163,12 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
         } else if (words[0] == DeleteWord && words.size() == 2) {
             change.deletions.emplace_back(words[1]);
         } else if (words[0] == IndexWord && words.size() == 2) {
-            std::size_t size = 0;
-            const auto [last, error] =
-                std::from_chars(words[1].data(), words[1].data() + words[1].size(), size);
-            if (error != std::errc{} || last != words[1].data() + words[1].size() ||
-                bytes.size() < size) {
+            const auto size = number(words[1]);
+            if (!size || bytes.size() < *size) {
                 return std::nullopt;
             }
-            change.plannedIndex = std::string(bytes.substr(0, size));
-            bytes.remove_prefix(size);
+            change.plannedIndex = std::string(bytes.substr(0, *size));
+            bytes.remove_prefix(*size);
             return bytes == std::string(JournalEnd) + "\n" ? std::optional(change) : std::nullopt;
         } else {
             return std::nullopt;
@@ -380,6 +397,12 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
         // Cut short while it was written: nothing on the stick had changed yet.
         stick.deleteFile(JournalName);
         return false;
+    }
+    // A sound cut short while it was copied goes; the next commit copies it again.
+    for (const auto& file : change->newFiles) {
+        if (const auto status = stick.status(file.name); status && status->size != file.size) {
+            stick.deleteFile(file.name);
+        }
     }
     StickChangeRun run(stick, *change, true);
     run.moveFiles();

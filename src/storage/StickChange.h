@@ -31,7 +31,16 @@ struct StickMove {
     bool operator==(const StickMove&) const = default;
 };
 
+// A sound copied from the computer under a name that held no file: until it has all its
+// bytes, an interruption leaves part of it there.
+struct NewStickFile {
+    std::string name;
+    std::uintmax_t size = 0;
+    bool operator==(const NewStickFile&) const = default;
+};
+
 struct StickChange {
+    std::vector<NewStickFile> newFiles;
     std::vector<StickMove> moves;
     // Names that go once the planned index file is in place.
     std::vector<std::string> deletions;

@@ -99,7 +99,7 @@ bool StickFiles::isRootFolder(const std::string& folder) const {
         return known->second;
     }
     if (!m_rootIdentity) {
-        m_rootIdentity = m_files.identity(m_root);
+        m_rootIdentity = m_expected ? m_expected : m_files.identity(m_root);
     }
     const auto identity = m_files.identity(folder);
     const bool isRoot = identity && *m_rootIdentity && *identity == **m_rootIdentity;
@@ -109,7 +109,7 @@ bool StickFiles::isRootFolder(const std::string& folder) const {
 
 bool StickFiles::deleteFile(std::string_view name) {
     const auto path = pathOf(name);
-    const bool deleted = path && isStillTheStick() && m_files.ShellDelete(*path);
+    const bool deleted = path && m_files.ShellDelete(*path);
     if (deleted && m_cache) {
         m_cache->remember(name, std::nullopt);
     } else if (path) {
@@ -134,9 +134,12 @@ void StickFiles::ensureFile(std::string_view name) {
     }
 }
 
-// A change of the stick on the paths of plain names, made only while the root is the stick.
+// A change of the stick on the paths of plain names. One that makes a file is made only while
+// the root is the stick; a rename or deletion needs the file there already, and the bare mount
+// point a pulled stick leaves behind holds none of the stick's files.
 template <typename Change>
-std::error_code StickFiles::change(std::initializer_list<std::string_view> names, Change&& change) {
+std::error_code StickFiles::change(std::initializer_list<std::string_view> names, Change&& change,
+                                   Makes makes) {
     std::vector<std::string> paths;
     for (const auto name : names) {
         const auto path = pathOf(name);
@@ -145,7 +148,7 @@ std::error_code StickFiles::change(std::initializer_list<std::string_view> names
         }
         paths.push_back(*path);
     }
-    return isStillTheStick() ? change(paths) : removed();
+    return makes == Makes::NoFile || isStillTheStick() ? change(paths) : removed();
 }
 
 std::error_code StickFiles::copyIn(const std::string& source, std::string_view name,
@@ -153,18 +156,31 @@ std::error_code StickFiles::copyIn(const std::string& source, std::string_view n
     const auto error = change({name}, [&](const auto& paths) {
         return m_files.CopyFileReplace(source, paths[0], progress);
     });
+    copied(source, name, error);
+    return error;
+}
+
+std::error_code StickFiles::copyNew(const std::string& source, std::string_view name,
+                                    const CopyProgress& progress) {
+    const auto error = change(
+        {name}, [&](const auto& paths) { return m_files.CopyFileNew(source, paths[0], progress); });
+    copied(source, name, error);
+    return error;
+}
+
+void StickFiles::copied(const std::string& source, std::string_view name, std::error_code error) {
     // The copy keeps the source's size and times.
     if (m_cache && !error) {
         m_cache->remember(name, m_files.status(source));
     } else if (isPlainFileName(name)) {
         forget(name);
     }
-    return error;
 }
 
 std::error_code StickFiles::rename(std::string_view from, std::string_view to) {
     const auto error = change(
-        {from, to}, [&](const auto& paths) { return m_files.renameFile(paths[0], paths[1]); });
+        {from, to}, [&](const auto& paths) { return m_files.renameFile(paths[0], paths[1]); },
+        Makes::NoFile);
     moved(from, to, !error);
     return error;
 }
@@ -182,7 +198,8 @@ std::error_code StickFiles::write(std::string_view name, const std::string& byte
 
 std::error_code StickFiles::replace(std::string_view from, std::string_view to) {
     const auto error = change(
-        {from, to}, [&](const auto& paths) { return m_files.replaceFile(paths[0], paths[1]); });
+        {from, to}, [&](const auto& paths) { return m_files.replaceFile(paths[0], paths[1]); },
+        Makes::NoFile);
     moved(from, to, !error);
     return error;
 }

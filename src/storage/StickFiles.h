@@ -52,6 +52,9 @@ public:
     void ensureFile(std::string_view name);
     std::error_code copyIn(const std::string& source, std::string_view name,
                            const CopyProgress& progress = {});
+    // The same for a name that holds no file yet, written under that name at once.
+    std::error_code copyNew(const std::string& source, std::string_view name,
+                            const CopyProgress& progress = {});
     std::error_code rename(std::string_view from, std::string_view to);
     std::error_code writeDurably(std::string_view name, const std::string& bytes);
     std::error_code write(std::string_view name, const std::string& bytes);
@@ -63,9 +66,12 @@ public:
 
 private:
     bool isRootFolder(const std::string& folder) const;
+    enum class Makes { File, NoFile };
     template <typename Change>
-    std::error_code change(std::initializer_list<std::string_view> names, Change&& change);
+    std::error_code change(std::initializer_list<std::string_view> names, Change&& change,
+                           Makes makes = Makes::File);
     void moved(std::string_view from, std::string_view to, bool succeeded);
+    void copied(const std::string& source, std::string_view name, std::error_code error);
     void forget(std::string_view name) {
         if (m_cache) {
             m_cache->forget(name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -70,11 +71,13 @@ std::error_code writeAll(int fd, const char* data, std::size_t size) {
 // file of the computer, which a write would otherwise overwrite. The link itself is removed
 // and a real file takes its place.
 int openForWriting(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        ::unlink(path.c_str());
+    constexpr int Flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), Flags, 0644);
+    if (fd >= 0 || errno != ELOOP) {
+        return fd;
     }
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    ::unlink(path.c_str());
+    return ::open(path.c_str(), Flags, 0644);
 }
 
 std::error_code writeWhole(const std::string& path, const std::string& bytes, bool flushMedium) {
@@ -103,36 +106,88 @@ std::string withoutTrailingNuls(std::string path) {
 } // namespace
 
 bool LinuxFileOperations::ShellDelete(const std::string& path) {
-    const std::string file = withoutTrailingNuls(path);
-    struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        return false;
-    }
-    return ::unlink(file.c_str()) == 0;
+    // unlink refuses a folder by itself.
+    return ::unlink(withoutTrailingNuls(path).c_str()) == 0;
 }
+
+namespace {
+
+// A source opened for copying, or why it cannot be: only a regular file is a sound; a device
+// or FIFO would never end, or end anywhere.
+struct OpenSource {
+    std::unique_ptr<Descriptor> file;
+    struct stat info {};
+    std::error_code error;
+};
+
+OpenSource openSource(const std::string& source) {
+    OpenSource opened;
+    // Without O_NONBLOCK, opening a FIFO named like a sound waits for a writer for ever.
+    opened.file =
+        std::make_unique<Descriptor>(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const int fd = opened.file->get();
+    if (!opened.file->valid() || ::fstat(fd, &opened.info) != 0) {
+        opened.error = lastError();
+    } else if (!S_ISREG(opened.info.st_mode)) {
+        opened.error = std::make_error_code(std::errc::invalid_argument);
+    } else {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    return opened;
+}
+
+// Copies the bytes and gives the copy the source's times, as copies on Windows do, so that
+// the next commit sees it is up to date. Both times are given (fusefat ignores a change of
+// only one), and with the file still open: its folder entry is written once, and some FAT
+// drivers stamp a file once more when it is closed. A flush, when asked for, comes before.
+std::error_code copyContent(const OpenSource& from, Descriptor& out, bool flush,
+                            const CopyProgress& progress) {
+    std::error_code error;
+    std::uintmax_t copied = 0;
+    // Large blocks: a USB stick takes each write request as a transaction of its own.
+    std::vector<char> buffer(CopyBlockSize);
+    while (!error) {
+        const ssize_t got = ::read(from.file->get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            error = got < 0 ? lastError() : std::error_code{};
+            break;
+        }
+        error = writeAll(out.get(), buffer.data(), static_cast<std::size_t>(got));
+        copied += static_cast<std::uintmax_t>(got);
+        if (progress) {
+            progress(copied, static_cast<std::uintmax_t>(from.info.st_size));
+        }
+    }
+    if (!error && flush && ::fsync(out.get()) != 0) {
+        error = lastError();
+    }
+    const timespec times[2] = {from.info.st_atim, from.info.st_mtim};
+    if (!error && ::futimens(out.get(), times) != 0) {
+        error = lastError();
+    }
+    if (const auto closeError = out.close(); !error) {
+        error = closeError;
+    }
+    return error;
+}
+
+} // namespace
 
 std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
                                                      const std::string& target,
                                                      const CopyProgress& progress) {
-    // Without O_NONBLOCK, opening a FIFO named like a sound waits for a writer for ever.
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!in.valid()) {
-        return lastError();
+    const OpenSource from = openSource(source);
+    if (from.error) {
+        return from.error;
     }
-    struct stat sourceInfo {};
-    if (::fstat(in.get(), &sourceInfo) != 0) {
-        return lastError();
-    }
-    // Only a regular file is a sound; a device or FIFO would never end, or end anywhere.
-    if (!S_ISREG(sourceInfo.st_mode)) {
-        return std::make_error_code(std::errc::invalid_argument);
-    }
-    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     // One look at the target tells all: on a large FAT folder every look costs.
     struct stat targetInfo {};
     const bool replacing = ::lstat(target.c_str(), &targetInfo) == 0;
-    if (replacing && sourceInfo.st_dev == targetInfo.st_dev &&
-        sourceInfo.st_ino == targetInfo.st_ino) {
+    if (replacing && from.info.st_dev == targetInfo.st_dev &&
+        from.info.st_ino == targetInfo.st_ino) {
         return std::make_error_code(std::errc::file_exists);
     }
     // The copy is written beside its target and then takes its name in one step, so that
@@ -147,55 +202,40 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     if (!out.valid()) {
         return lastError();
     }
-    std::error_code error;
-    std::uintmax_t copied = 0;
-    // Large blocks: a USB stick takes each write request as a transaction of its own.
-    std::vector<char> buffer(CopyBlockSize);
-    while (!error) {
-        const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            error = got < 0 ? lastError() : std::error_code{};
-            break;
-        }
-        error = writeAll(out.get(), buffer.data(), static_cast<std::size_t>(got));
-        copied += static_cast<std::uintmax_t>(got);
-        if (progress) {
-            progress(copied, static_cast<std::uintmax_t>(sourceInfo.st_size));
-        }
-    }
-    // A new file waits for the index file's write, which flushes the whole stick at once
-    // (one flush per sound would cost more than the copying). A replacement must be on the
-    // medium before it takes the old sound's name.
-    if (!error && replacing && ::fsync(out.get()) != 0) {
-        error = lastError();
-    }
-    // The copy keeps the source's times, as copies on Windows do, so that the next commit
-    // sees it is up to date. Both times are given (fusefat ignores a change of only one), and
-    // before closing, since some FAT drivers stamp a file once more when it is closed.
-    const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
-    if (!error && ::futimens(out.get(), times) != 0) {
-        error = lastError();
-    }
-    if (const auto closeError = out.close(); !error) {
-        error = closeError;
-    }
+    // A replacement must be on the medium before it takes the old sound's name; a new file
+    // waits for the index file's write, which flushes the whole stick at once.
+    std::error_code error = copyContent(from, out, replacing, progress);
     if (!error) {
-        // A new name needs no flush of the folder now: the index file's write flushes it.
-        error = replacing ? replaceFile(written, target)
-                          : (::rename(written.c_str(), target.c_str()) == 0 ? std::error_code{}
-                                                                            : lastError());
+        error = ::rename(written.c_str(), target.c_str()) == 0 ? std::error_code{} : lastError();
         // fusefat stamps a renamed file with the time of the rename, which would make every
         // later commit copy the sound again; the copy gets the source's times once more.
         if (!error) {
+            const timespec times[2] = {from.info.st_atim, from.info.st_mtim};
             ::utimensat(AT_FDCWD, target.c_str(), times, AT_SYMLINK_NOFOLLOW);
         }
     }
     if (error) {
         // A half-written sound must not stand on the stick.
         ::unlink(written.c_str());
+    }
+    return error;
+}
+
+std::error_code LinuxFileOperations::CopyFileNew(const std::string& source,
+                                                 const std::string& target,
+                                                 const CopyProgress& progress) {
+    const OpenSource from = openSource(source);
+    if (from.error) {
+        return from.error;
+    }
+    Descriptor out(
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!out.valid()) {
+        return errno == EEXIST ? CopyFileReplace(source, target, progress) : lastError();
+    }
+    const std::error_code error = copyContent(from, out, false, progress);
+    if (error) {
+        ::unlink(target.c_str());
     }
     return error;
 }
@@ -210,6 +250,13 @@ bool LinuxFileOperations::FileExists(const std::string& path) {
 }
 
 std::error_code LinuxFileOperations::renameFile(const std::string& from, const std::string& to) {
+    // In one call where the file system can refuse to replace; a look first where not.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return {};
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return lastError();
+    }
     struct stat info {};
     if (::stat(to.c_str(), &info) == 0) {
         return std::make_error_code(std::errc::file_exists);

@@ -11,6 +11,8 @@ public:
     bool ShellDelete(const std::string& path) override;
     std::error_code CopyFileReplace(const std::string& source, const std::string& target,
                                     const CopyProgress& progress) override;
+    std::error_code CopyFileNew(const std::string& source, const std::string& target,
+                                const CopyProgress& progress) override;
     void EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     std::error_code renameFile(const std::string& from, const std::string& to) override;
