@@ -108,7 +108,8 @@ CommitResult CommitRun::run() {
     std::vector<int> waitingCopies;
     m_total = static_cast<int>(copies.size() + m_moves.size());
     if (fitsOnStick(copies)) {
-        StickChangeRun change(m_stick, plannedChange(copies));
+        StickChangeRun change(m_stick, plannedChange(copies),
+                              indexFileBytes(rowsAfterMoves([](std::size_t) { return true; })));
         // A change that only replaces files in one step and rewrites the index file leaves
         // nothing to finish; everything else is announced first. So is every change after
         // a run that left its journal: the next start must not finish that older plan.
@@ -283,7 +284,6 @@ StickChange CommitRun::plannedChange(const std::vector<PlannedCopy>& copies) con
         change.moves.push_back(planned.move);
     }
     change.deletions = namesToDelete();
-    change.plannedIndex = indexFileBytes(rowsAfterMoves([](std::size_t) { return true; }));
     return change;
 }
 
@@ -405,9 +405,10 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
     }
 }
 
-// A run that could not copy every sound takes back the names it added, and its journal, so
-// that the stick stays exactly as its index file says. A journal with moves stays: files an
-// earlier run parked may wait for it, and the next start or commit finishes the way.
+// A run that could not copy every sound takes back the names it added, its journal and the
+// planned index file, so that the stick stays exactly as its index file says. A journal with
+// moves stays: files an earlier run parked may wait for it, and the next start or commit
+// finishes the way.
 void CommitRun::undoCopies() {
     if (!m_moves.empty()) {
         return;
@@ -415,6 +416,7 @@ void CommitRun::undoCopies() {
     for (const auto& name : m_created) {
         m_stick.deleteFile(name);
     }
+    m_stick.deleteFile(IndexTempName);
     m_stick.deleteFile(JournalName);
 }
 

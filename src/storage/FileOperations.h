@@ -89,15 +89,22 @@ public:
     // slow stick as much as a few dozen renames.
     virtual std::error_code writeFileDurably(const std::string& path, const std::string& bytes) = 0;
 
-    // The same without the flush: the bytes reach the medium with the next writeFileDurably
-    // on it, in the order they were written.
+    // The same without the flush: the bytes reach the medium with the next flush of it, in
+    // the order they were written.
     virtual std::error_code writeFile(const std::string& path, const std::string& bytes) {
         return writeFileDurably(path, bytes);
     }
 
+    // Flushes every write to the medium that holds folder: data, renames, deletions. Where
+    // every write is flushed as it is made, there is nothing left to do.
+    virtual std::error_code flushMedium(const std::string& folder) {
+        (void)folder;
+        return {};
+    }
+
     // Moves a complete file over another in the same folder in one step, so that the folder
     // holds either the old or the new file whenever the medium is pulled. Like a rename, the
-    // move reaches the medium with the next writeFileDurably.
+    // move reaches the medium with the next flush.
     virtual std::error_code replaceFile(const std::string& from, const std::string& to) = 0;
 
     virtual std::optional<FileStatus> status(const std::string& path) = 0;

@@ -122,8 +122,7 @@ std::string composeJournal(const StickChange& change) {
     for (const auto& name : change.deletions) {
         out += std::string(DeleteWord) + Separator + name + "\n";
     }
-    out += std::string(IndexWord) + Separator + std::to_string(change.plannedIndex.size()) + "\n";
-    out += change.plannedIndex;
+    out += std::string(IndexWord) + Separator + std::to_string(change.plannedIndexSize) + "\n";
     out += std::string(JournalEnd) + "\n";
     return out;
 }
@@ -164,11 +163,10 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
             change.deletions.emplace_back(words[1]);
         } else if (words[0] == IndexWord && words.size() == 2) {
             const auto size = number(words[1]);
-            if (!size || bytes.size() < *size) {
+            if (!size) {
                 return std::nullopt;
             }
-            change.plannedIndex = std::string(bytes.substr(0, *size));
-            bytes.remove_prefix(*size);
+            change.plannedIndexSize = *size;
             return bytes == std::string(JournalEnd) + "\n" ? std::optional(change) : std::nullopt;
         } else {
             return std::nullopt;
@@ -182,14 +180,33 @@ bool isWorkingFileName(std::string_view name) {
            sameFileName(name, JournalName) || sameFileName(name, JournalTempName);
 }
 
-StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, bool announced)
+StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, std::string plannedIndex,
+                               bool announced)
     : m_stick(stick)
     , m_change(std::move(change))
+    , m_plannedIndex(std::move(plannedIndex))
     , m_announced(announced)
-    , m_resumedAfterParking(announced && m_change.movesParked) {}
+    , m_resumedAfterParking(announced && m_change.movesParked) {
+    m_change.plannedIndexSize = m_plannedIndex.size();
+}
 
 std::error_code StickChangeRun::announce() {
+    // The journal names the planned index file only by its size: it must stand complete
+    // before the journal does. A run cut short before that finishes nothing.
+    if (!m_announced) {
+        if (m_stick.exists(IndexTempName)) {
+            m_stick.deleteFile(IndexTempName); // fusefat refuses to truncate a file
+        }
+        if (const auto error = m_stick.write(IndexTempName, m_plannedIndex)) {
+            m_stick.deleteFile(IndexTempName);
+            return error;
+        }
+    }
     m_announced = true;
+    return writeJournal();
+}
+
+std::error_code StickChangeRun::writeJournal() {
     const std::string journal = composeJournal(m_change);
     // The journal is not flushed on its own: the one flush of the change, before the index
     // file takes effect, carries it to the medium with everything written since.
@@ -308,7 +325,7 @@ std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
         }
         m_change.movesParked = true;
         if (anyRename && m_announced) {
-            if (const auto error = announce()) {
+            if (const auto error = writeJournal()) {
                 failures.push_back({JournalName, error});
                 return failures;
             }
@@ -358,12 +375,21 @@ std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
 }
 
 std::vector<StickFailure> StickChangeRun::finish(const std::string& indexName,
-                                                 const std::string& indexBytes) {
-    if (const auto error = replaceIndexFile(m_stick, indexName, indexBytes)) {
-        return {{indexName, error}};
+                                                 const std::optional<std::string>& indexBytes) {
+    std::string index;
+    if (indexBytes) {
+        if (const auto error = putIndexInPlace(indexName, *indexBytes)) {
+            return {{indexName, error}};
+        }
+        index = *indexBytes;
+    } else if (!m_change.deletions.empty()) {
+        std::error_code error;
+        index = m_stick.operations()
+                    .readFile(*m_stick.pathOf(indexName), error)
+                    .value_or(std::string());
     }
     std::vector<StickFailure> failures;
-    const IndexContent content = parseIndexFile(indexBytes);
+    const IndexContent content = parseIndexFile(m_change.deletions.empty() ? "" : index);
     for (const auto& name : m_change.deletions) {
         if (!isListed(name, content) && !m_stick.deleteFile(name) && m_stick.exists(name)) {
             failures.push_back({name, std::make_error_code(std::errc::permission_denied)});
@@ -374,6 +400,20 @@ std::vector<StickFailure> StickChangeRun::finish(const std::string& indexName,
         m_stick.deleteFile(JournalName);
     }
     return failures;
+}
+
+// The planned index file waits under its temporary name since the change was announced: one
+// flush takes it to the medium with everything the change wrote, and a rename puts it in
+// place. An index file that differs from the plan, when a move failed, is written anew.
+std::error_code StickChangeRun::putIndexInPlace(const std::string& indexName,
+                                                const std::string& indexBytes) {
+    if (!m_announced || indexBytes != m_plannedIndex) {
+        return replaceIndexFile(m_stick, indexName, indexBytes);
+    }
+    if (const auto error = m_stick.flush()) {
+        return error;
+    }
+    return m_stick.replace(IndexTempName, indexName);
 }
 
 bool StickChangeRun::isListed(const std::string& name, const IndexContent& content) const {
@@ -394,7 +434,9 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     }
     const auto change = parseJournal(*bytes);
     if (!change) {
-        // Cut short while it was written: nothing on the stick had changed yet.
+        // Cut short while it was written: nothing on the stick had changed yet but the
+        // planned index file.
+        stick.deleteFile(IndexTempName);
         stick.deleteFile(JournalName);
         return false;
     }
@@ -404,11 +446,14 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
             stick.deleteFile(file.name);
         }
     }
-    StickChangeRun run(stick, *change, true);
+    // The planned index file still waits under its temporary name unless it took effect.
+    const auto planned = stick.operations().readFile(*stick.pathOf(IndexTempName), error);
+    const bool waiting = planned && planned->size() == change->plannedIndexSize;
+    StickChangeRun run(stick, *change, waiting ? *planned : std::string(), true);
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.
     if (run.renamesDone()) {
-        run.finish(indexName, change->plannedIndex);
+        run.finish(indexName, waiting ? planned : std::nullopt);
     }
     return true;
 }

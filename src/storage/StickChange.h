@@ -44,8 +44,9 @@ struct StickChange {
     std::vector<StickMove> moves;
     // Names that go once the planned index file is in place.
     std::vector<std::string> deletions;
-    // The index file's bytes when the change is done.
-    std::string plannedIndex;
+    // The size of the index file the change heads for. Its bytes wait under IndexTempName,
+    // written before the journal, so that the journal stays small.
+    std::uintmax_t plannedIndexSize = 0;
     // Set once every moving file waits under its parking name: from then on a file under a
     // move's old name is one that already arrived there.
     bool movesParked = false;
@@ -70,10 +71,13 @@ struct StickFailure {
 // and at the end the index file and the deletions.
 class StickChangeRun {
 public:
-    // announced: the journal is on the stick already, as when an interrupted run is resumed.
-    StickChangeRun(StickFiles& stick, StickChange change, bool announced = false);
+    // announced: the journal and the planned index file are on the stick already, as when an
+    // interrupted run is resumed.
+    StickChangeRun(StickFiles& stick, StickChange change, std::string plannedIndex,
+                   bool announced = false);
 
-    // Writes the journal. Nothing may change on the stick before this succeeded.
+    // Writes the planned index file under its temporary name, then the journal. Nothing may
+    // change on the stick before this succeeded.
     std::error_code announce();
     // Makes the copies and gives every moving file its new name.
     std::vector<StickFailure> moveFiles();
@@ -81,8 +85,10 @@ public:
     bool renamesDone();
     // Whether the i-th move reached its new name in moveFiles.
     bool arrived(std::size_t i) const { return i < m_arrived.size() && m_arrived[i]; }
-    // Puts the index file in place, deletes what has to go and then the journal.
-    std::vector<StickFailure> finish(const std::string& indexName, const std::string& indexBytes);
+    // Puts the index file in place, deletes what has to go and then the journal. Nothing for
+    // indexBytes: the index file took effect before an interruption.
+    std::vector<StickFailure> finish(const std::string& indexName,
+                                     const std::optional<std::string>& indexBytes);
 
     const StickChange& change() const { return m_change; }
 
@@ -91,8 +97,12 @@ private:
     std::vector<StickFailure> moveOverParkingNames();
     bool isListed(const std::string& name, const IndexContent& content) const;
 
+    std::error_code writeJournal();
+    std::error_code putIndexInPlace(const std::string& indexName, const std::string& indexBytes);
+
     StickFiles& m_stick;
     StickChange m_change;
+    std::string m_plannedIndex;
     bool m_announced;
     bool m_resumedAfterParking;
     bool m_inOrder = false;

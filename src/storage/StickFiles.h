@@ -58,6 +58,8 @@ public:
     std::error_code rename(std::string_view from, std::string_view to);
     std::error_code writeDurably(std::string_view name, const std::string& bytes);
     std::error_code write(std::string_view name, const std::string& bytes);
+    // Everything written to the stick reaches the medium.
+    std::error_code flush() { return m_files.flushMedium(m_root); }
     std::error_code replace(std::string_view from, std::string_view to);
     std::optional<FileStatus> status(std::string_view name);
 

@@ -2,6 +2,7 @@
 
 #include "model/EntryName.h"
 #include "storage/IndexFile.h"
+#include "storage/StickChange.h"
 #include "storage/StickFiles.h"
 
 #include <algorithm>
@@ -53,7 +54,9 @@ std::optional<std::string> findIndexFile(FileOperations& files, const std::strin
         return std::nullopt;
     }
     const auto index = named(*names, IndexFileName);
-    if (const auto temp = named(*names, IndexTempName)) {
+    // An interrupted change that left its journal heads for the temporary index file: opening
+    // the stick finishes it.
+    if (const auto temp = named(*names, IndexTempName); temp && !named(*names, JournalName)) {
         if (const auto recovered = recoverTemporaryIndex(files, root, *temp, index.has_value())) {
             return recovered;
         }

@@ -9,7 +9,7 @@ const StickChange Change{
     .moves = {{"ZUM_-0003-00000.mp3", "ZUM_-0002-00000.mp3"},
               {"MGM2-0001-00000.mp3", "MRM2-0001-00000.mp3", true}},
     .deletions = {"SET_-0001-00021.mp3"},
-    .plannedIndex = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\nende\r\n",
+    .plannedIndexSize = 52,
     .movesParked = true,
 };
 

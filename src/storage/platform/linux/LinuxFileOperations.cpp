@@ -300,6 +300,14 @@ std::error_code LinuxFileOperations::writeFile(const std::string& path, const st
     return writeWhole(path, bytes, false);
 }
 
+std::error_code LinuxFileOperations::flushMedium(const std::string& folder) {
+    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid() || ::syncfs(dir.get()) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
 std::error_code LinuxFileOperations::replaceFile(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code{} : lastError();
 }

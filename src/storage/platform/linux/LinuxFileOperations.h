@@ -19,6 +19,7 @@ public:
     std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
     std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
     std::error_code writeFile(const std::string& path, const std::string& bytes) override;
+    std::error_code flushMedium(const std::string& folder) override;
     std::error_code replaceFile(const std::string& from, const std::string& to) override;
     std::optional<FileStatus> status(const std::string& path) override;
     std::optional<FileIdentity> identity(const std::string& path) override;

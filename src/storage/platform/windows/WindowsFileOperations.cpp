@@ -60,21 +60,6 @@ std::error_code writeAll(HANDLE file, const std::string& bytes) {
     return {};
 }
 
-std::error_code writeWhole(const std::string& path, const std::string& bytes, bool flushMedium) {
-    FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        return lastError();
-    }
-    if (const auto error = writeAll(file.get(), bytes)) {
-        return error;
-    }
-    if (flushMedium && !FlushFileBuffers(file.get())) {
-        return lastError();
-    }
-    return file.close() ? std::error_code{} : lastError();
-}
-
 // Waits until the medium holds the file's data.
 std::error_code flushToMedium(const std::wstring& path) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -188,12 +173,18 @@ std::optional<std::string> WindowsFileOperations::readFile(const std::string& pa
 
 std::error_code WindowsFileOperations::writeFileDurably(const std::string& path,
                                                         const std::string& bytes) {
-    return writeWhole(path, bytes, true);
-}
-
-std::error_code WindowsFileOperations::writeFile(const std::string& path,
-                                                 const std::string& bytes) {
-    return writeWhole(path, bytes, false);
+    FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return lastError();
+    }
+    if (const auto error = writeAll(file.get(), bytes)) {
+        return error;
+    }
+    if (!FlushFileBuffers(file.get())) {
+        return lastError();
+    }
+    return file.close() ? std::error_code{} : lastError();
 }
 
 std::error_code WindowsFileOperations::replaceFile(const std::string& from, const std::string& to) {
