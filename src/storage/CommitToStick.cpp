@@ -110,11 +110,13 @@ CommitResult CommitRun::run() {
     if (fitsOnStick(copies)) {
         StickChangeRun change(m_stick, plannedChange(copies),
                               indexFileBytes(rowsAfterMoves([](std::size_t) { return true; })));
-        // A change that only replaces files in one step and rewrites the index file leaves
-        // nothing to finish; everything else is announced first. So is every change after
-        // a run that left its journal: the next start must not finish that older plan.
+        // A change that only replaces files in one step, rewrites the index file and then
+        // deletes leaves nothing to finish: a file the index no longer lists is taken back as
+        // a row at the next start, as before the change. Everything else is announced first.
+        // So is every change after a run that left its journal: the next start must not
+        // finish that older plan.
         const bool needsJournal = createsNames(copies) || !change.change().moves.empty() ||
-                                  !change.change().deletions.empty() || m_stick.exists(JournalName);
+                                  m_stick.exists(JournalName);
         if (needsJournal) {
             if (const auto error = change.announce()) {
                 fail(JournalName, error);
@@ -191,6 +193,16 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
         });
         if (!known && !sameFileName(rename.from, rename.to)) {
             moves.push_back({0, {rename.from, rename.to}});
+        }
+    }
+    // A setting whose value changed: its old, empty file takes the new name.
+    const ModuleSettings& settings = m_session.settings;
+    for (const Setting setting : AllSettings) {
+        const std::string& current = settings.CurrentSettings[setting];
+        const std::string stored = settings.StoredSettings[setting].substr(0, EntryNameLength);
+        if (!stored.empty() && current.size() > 18 && !sameFileName(stored, current) &&
+            m_stick.exists(stored) && !m_stick.exists(current)) {
+            moves.push_back({0, {stored, current}});
         }
     }
     for (auto& planned : moves) {

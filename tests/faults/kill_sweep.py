@@ -41,7 +41,8 @@ LEFTOVER = re.compile(
 # can leave half of one. Each starts with its name, so a truncated copy still says whose it is.
 SOUND_SIZES = {"a.mp3": 300000, "b.mp3": 900, "z1.mp3": 200000, "z2.mp3": 1200,
                "z3.mp3": 450000, "new.mp3": 520000}
-SCENARIOS = ["bind-new", "rebind", "settings", "delete-random", "delete-random-sources-gone"]
+SCENARIOS = ["bind-new", "rebind", "settings", "delete", "delete-random",
+             "delete-random-sources-gone"]
 
 
 def read_bytes(path):
@@ -268,6 +269,12 @@ class Sweep:
                              for line in file if line.startswith("outside ")]
         return problems
 
+    def row_of(self, sound):
+        """The table row that binds a sound of the computer, as the index lists the rows."""
+        entries = (self.reader.read_index(sorted(os.listdir(self.stick)), []) or ([], {}))[0]
+        sources = [os.path.basename(source) for _, source in entries]
+        return sources.index(sound) + 1 if sound in sources else 2
+
     def case(self, scenario, label, command, before, after, **kill):
         """The action killed as kill says, then repair, then the checks; how many failed."""
         self.restore()
@@ -278,10 +285,11 @@ class Sweep:
         status, output, _ = self.run(logs[1], ["repair", self.stick])
         findings = ["repair: exit status %d: %s" % (status, output)] if status else []
         checked = self.check(before, after, logs[:2])
-        # The stick must also stay usable: a later commit that changes nothing (row 2 bound to
-        # what it is) succeeds and keeps the stick as it was.
+        # The stick must also stay usable: a later commit that changes nothing (b.mp3's row
+        # bound to what it is) succeeds and keeps the stick as it was.
         status, _, errors = self.run(logs[2], self.words(
-            "bind --row 2 --event R --status B --mode M --prio 1 --adr1 3 --adr2 4"))
+            "bind --row %d --event R --status B --mode M --prio 1 --adr1 3 --adr2 4"
+            % self.row_of("b.mp3")))
         if status or errors:
             findings.append("a later commit (bind row 2 unchanged): exit status %d: %s"
                             % (status, " ".join(errors.decode("utf-8", "replace").split())))
@@ -305,7 +313,8 @@ class Sweep:
                                "--adr1 30",
                    "rebind": "bind --row 1 --event R --status F --mode O --prio 1 --adr1 5 "
                              "--adr2 8",
-                   "settings": "settings --volume 25", "delete-random": "delete 3",
+                   "settings": "settings --volume 25", "delete": "delete 1",
+                   "delete-random": "delete 3",
                    "delete-random-sources-gone": "delete 3"}.get(scenario)
         if command is None:
             sys.exit("kill_sweep: no scenario '%s'" % scenario)
