@@ -115,8 +115,8 @@ CommitResult CommitRun::run() {
         // a row at the next start, as before the change. Everything else is announced first.
         // So is every change after a run that left its journal: the next start must not
         // finish that older plan.
-        const bool needsJournal = createsNames(copies) || !change.change().moves.empty() ||
-                                  m_stick.exists(JournalName);
+        const bool needsJournal =
+            createsNames(copies) || !change.change().moves.empty() || m_stick.exists(JournalName);
         if (needsJournal) {
             if (const auto error = change.announce()) {
                 fail(JournalName, error);
