@@ -187,7 +187,10 @@ StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, std::strin
     , m_plannedIndex(std::move(plannedIndex))
     , m_announced(announced)
     , m_resumedAfterParking(announced && m_change.movesParked) {
-    m_change.plannedIndexSize = m_plannedIndex.size();
+    // A resumed run keeps the journal's word, even when the planned index took effect.
+    if (!announced) {
+        m_change.plannedIndexSize = m_plannedIndex.size();
+    }
 }
 
 std::error_code StickChangeRun::announce() {
