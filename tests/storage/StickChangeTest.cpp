@@ -6,6 +6,7 @@ namespace tonarion {
 namespace {
 
 const StickChange Change{
+    .newFiles = {{"MXM2-0014-00000.mp3", 123456}},
     .moves = {{"ZUM_-0003-00000.mp3", "ZUM_-0002-00000.mp3"},
               {"MGM2-0001-00000.mp3", "MRM2-0001-00000.mp3", true}},
     .deletions = {"SET_-0001-00021.mp3"},
