@@ -120,6 +120,11 @@ struct OpenSource {
     std::error_code error;
 };
 
+// A file that did not exist, never through a link.
+int createNew(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
 OpenSource openSource(const std::string& source) {
     OpenSource opened;
     // Without O_NONBLOCK, opening a FIFO named like a sound waits for a writer for ever.
@@ -197,8 +202,7 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     // it points at.
     const std::string written = target + ReplacementSuffix;
     ::unlink(written.c_str()); // what an interrupted copy left
-    Descriptor out(
-        ::open(written.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    Descriptor out(createNew(written));
     if (!out.valid()) {
         return lastError();
     }
@@ -228,8 +232,7 @@ std::error_code LinuxFileOperations::CopyFileNew(const std::string& source,
     if (from.error) {
         return from.error;
     }
-    Descriptor out(
-        ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    Descriptor out(createNew(target));
     if (!out.valid()) {
         return errno == EEXIST ? CopyFileReplace(source, target, progress) : lastError();
     }
