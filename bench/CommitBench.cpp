@@ -13,7 +13,7 @@
 #include "event/EventOptions.h"
 #include "model/EntryName.h"
 #include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
+#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/RecordingUserInterface.h"
@@ -290,7 +290,7 @@ public:
         Measurement result;
         result.action = action;
         result.seconds = secondsOf(work);
-        check(m_ui.messages.size() == messages && !m_session.SaveNeeded,
+        check(m_ui.messages.size() == messages && !m_session.SaveNeeded(),
               action + " failed: " + m_ui.lastText());
         if (before) {
             result.calls = *m_stick->calls() - *before;

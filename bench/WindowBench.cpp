@@ -3,7 +3,7 @@
 //
 //   tonarion_window_bench [ENTRIES]     prints "start_ms N" and "fit_ms N"
 
-#include "app/ProgramLook.h"
+#include "gui/ProgramLook.h"
 #include "app/StartProcedure.h"
 #include "cli/CliUserInterface.h"
 #include "model/UserInterface.h"

@@ -1,31 +1,6 @@
 #include "app/StartProcedure.h"
 
-#include "storage/StickSelection.h"
-#include "storage/platform/SystemPlatform.h"
-
 namespace tonarion {
-namespace {
-
-inline constexpr const char* ProgramEnds = "Das Programm wird beendet!";
-
-// A folder named on the command line must exist and take files; the user hears which
-// folder failed, and how, before anything else happens.
-bool stickFolderUsable(const std::string& root, FileOperations& files, UserInterface& ui) {
-    if (!files.listFiles(root)) {
-        showCritical(ui, "Der Ordner " + root + " existiert nicht.\r\n" + ProgramEnds);
-        return false;
-    }
-    const std::string probe = root + ".tonarion-schreibprobe";
-    if (files.writeFileDurably(probe, {})) {
-        showCritical(ui,
-                     "In den Ordner " + root + " kann nicht geschrieben werden.\r\n" + ProgramEnds);
-        return false;
-    }
-    files.ShellDelete(probe);
-    return true;
-}
-
-} // namespace
 
 StartProcedure::StartProcedure(StickWorkspace& workspace, DriveSource& drives, UserInterface& ui,
                                std::string programFolder, DriveDialog::ManualEntry manualEntry)
@@ -38,23 +13,17 @@ StartProcedure::StartProcedure(StickWorkspace& workspace, DriveSource& drives, U
 StartProcedure::~StartProcedure() = default;
 
 bool StartProcedure::start(const std::optional<std::string>& stickFolder) {
-    Session& session = m_workspace.session();
-    FileOperations& files = m_workspace.files();
     if (stickFolder) {
-        session.stickRoot = stickRootOf(*stickFolder);
-        return stickFolderUsable(session.stickRoot, files, m_ui) &&
-               gueltigeAuswahl(session, files, m_ui) && openMainWindow();
+        return m_workspace.openStartFolder(*stickFolder) && openMainWindow();
     }
     const auto drives = FindUsbDrives(m_drives, m_ui);
     if (!drives) {
         return false;
     }
-    if (const auto root = firstStickWithIndex(*drives, files)) {
-        session.stickRoot = *root;
-        session.indexFileName = findIndexFile(files, *root).value_or(session.indexFileName);
+    if (m_workspace.openFirstStickWithIndex(*drives)) {
         return openMainWindow();
     }
-    m_driveDialog = std::make_unique<DriveDialog>(*drives, session, files, m_ui, m_manualEntry);
+    m_driveDialog = std::make_unique<DriveDialog>(*drives, m_workspace, m_ui, m_manualEntry);
     connect(m_driveDialog.get(), &DriveDialog::driveAccepted, this, [this] {
         if (!openMainWindow()) {
             emit programEnds(1);

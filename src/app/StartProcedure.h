@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/DriveDialog.h"
-#include "mainwindow/MainWindow.h"
+#include "gui/DriveDialog.h"
+#include "gui/MainWindow.h"
 #include "storage/DriveDiscovery.h"
-#include "storage/StickWorkspace.h"
+#include "workspace/StickWorkspace.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "TonarionVersion.h"
-#include "app/ProgramLook.h"
-#include "app/QtUserInterface.h"
 #include "app/StartProcedure.h"
+#include "gui/ProgramLook.h"
+#include "gui/QtUserInterface.h"
 #include "storage/platform/SystemPlatform.h"
 
 #include <QApplication>

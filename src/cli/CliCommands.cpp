@@ -11,11 +11,8 @@
 #include "event/EventPrefill.h"
 #include "model/EntryName.h"
 #include "settings/SettingEntry.h"
-#include "storage/CommitToStick.h"
-#include "storage/StickFiles.h"
-#include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
 #include "storage/platform/SystemPlatform.h"
+#include "workspace/StickWorkspace.h"
 
 #include <algorithm>
 #include <charconv>
@@ -73,18 +70,6 @@ const char* settingLabel(Setting setting) {
 }
 
 // How a row's sound stands on the stick.
-struct SoundState {
-    bool present = false;    // the stick holds a file under the row's EntryName
-    bool changed = false;    // and it is not the version of the row's source
-    bool sourceFound = true; // the source path names a file
-};
-
-// One way in which the stick is not what its index file says.
-struct Problem {
-    std::string kind;
-    std::string file;
-};
-
 class CommandRunner {
 public:
     CommandRunner(const CliArguments& arguments, CliEnvironment& environment)
@@ -119,19 +104,16 @@ private:
     // The closing commit of the main window; Refused when the stick did not take it.
     int closeAndCommit();
 
-    SoundTable& table() { return m_session->table; }
+    const SoundTable& table() const { return m_workspace->table(); }
     int rowNumber(const std::string& text, const std::string& what);
-    SoundState soundState(FileOperations& files, const SoundEntry& entry);
-    std::vector<Problem> problems();
-    void writeJson(const std::vector<Problem>* found);
+    void writeJson(const std::vector<StickProblem>* found);
 
     const CliArguments& m_args;
     CliEnvironment& m_env;
     CliUserInterface m_ui;
     UnwrittenFiles m_preview;
-    FileOperations* m_files = nullptr;
-    std::unique_ptr<StickWorkspace> m_workspace;
     std::unique_ptr<Session> m_session;
+    std::unique_ptr<StickWorkspace> m_workspace;
 };
 
 int CommandRunner::run() {
@@ -159,26 +141,17 @@ int CommandRunner::run() {
 bool CommandRunner::loadStick(FileOperations& files) {
     m_workspace.reset();
     m_session = std::make_unique<Session>();
-    m_files = &files;
-    Session& session = *m_session;
-    session.stickRoot = stickRootOf(m_args.positional.at(0));
-    if (const auto indexName = findIndexFile(files, session.stickRoot)) {
-        session.indexFileName = *indexName;
-    } else {
-        const auto names = files.listFiles(session.stickRoot).value_or(std::vector<std::string>{});
-        const bool holdsSounds = std::any_of(names.begin(), names.end(), [](const auto& name) {
-            return looksLikeEntryName(name) || isSettingName(name);
-        });
-        if (!holdsSounds) {
-            m_env.err << "No index file " << IndexFileName << " in " << session.stickRoot
-                      << "; 'tonarion-cli init' creates one.\n";
-            return false;
-        }
-        if (!gueltigeAuswahl(session, files, m_ui)) {
-            return false;
-        }
+    m_workspace = std::make_unique<StickWorkspace>(*m_session, files, m_ui);
+    switch (m_workspace->openExistingStick(m_args.positional.at(0))) {
+    case StickWorkspace::ExistingStick::Opened:
+        break;
+    case StickWorkspace::ExistingStick::NoIndexFile:
+        m_env.err << "No index file " << IndexFileName << " in " << m_workspace->stickRoot()
+                  << "; 'tonarion-cli init' creates one.\n";
+        return false;
+    case StickWorkspace::ExistingStick::Refused:
+        return false;
     }
-    m_workspace = std::make_unique<StickWorkspace>(session, files, m_ui);
     m_workspace->setSoundInspector(&m_env.sounds);
     return m_workspace->load(m_env.programFolder) == IndexReadResult::Read;
 }
@@ -230,23 +203,8 @@ int CommandRunner::drives() {
 int CommandRunner::init() {
     m_args.expect(1, 1, {});
     Session session;
-    session.stickRoot = stickRootOf(m_args.positional[0]);
-    return gueltigeAuswahl(session, m_env.files, m_ui) ? Success : Refused;
-}
-
-SoundState CommandRunner::soundState(FileOperations& files, const SoundEntry& entry) {
-    StickFiles stick(files, m_session->stickRoot);
-    SoundState state;
-    const auto copy = stick.status(entry.entryName);
-    state.present = copy.has_value();
-    // A source on the stick itself (a taken-over stick) is its own copy.
-    if (entry.sourcePath.empty() || stick.nameInRoot(entry.sourcePath)) {
-        return state;
-    }
-    const auto source = files.status(entry.sourcePath);
-    state.sourceFound = source.has_value();
-    state.changed = source && copy && !isSameFileVersion(*source, *copy);
-    return state;
+    return StickWorkspace(session, m_env.files, m_ui).openFolder(m_args.positional[0]) ? Success
+                                                                                       : Refused;
 }
 
 int CommandRunner::show() {
@@ -271,7 +229,7 @@ int CommandRunner::show() {
     }
     out << '\n' << withPlainNewlines(m_workspace->counterReport()) << "\n\n";
     for (const Setting setting : AllSettings) {
-        out << m_session->settings.CurrentSettings[setting] << '\n';
+        out << m_workspace->currentSettings()[setting] << '\n';
     }
     return Success;
 }
@@ -300,7 +258,7 @@ int CommandRunner::bind() {
         editRow = rowNumber(*row, "--row");
         const SoundEntry& entry = table().row(editRow);
         // The event dialog opens only for a row that holds a sound file.
-        if (entry.sourcePath.empty()) {
+        if (!m_workspace->canBind(editRow)) {
             throw UsageError("row " + std::to_string(editRow) + " holds no sound file");
         }
         // The dialog opens with the row's choices; what the command line names replaces them.
@@ -330,8 +288,8 @@ int CommandRunner::bind() {
             // limit; anything else is a choice missing from the command line.
             const auto kind = KindOptions[static_cast<std::size_t>(*selection.selEreignis)].letter;
             const auto group = groupOfKind(kind);
-            return group && m_session->counters.wouldExceed(*group, oldKind) ? Refused
-                                                                             : UsageFailure;
+            return group && m_workspace->counters().wouldExceed(*group, oldKind) ? Refused
+                                                                                 : UsageFailure;
         }
     }
 
@@ -346,8 +304,7 @@ int CommandRunner::bind() {
     }
     const auto name = m_workspace->bind(editRow, selection);
     // The bind commits at once; what it could not store, the closing commit tries again.
-    if (!name || closeAndCommit() != Success ||
-        !StickFiles(m_env.files, m_session->stickRoot).exists(*name)) {
+    if (!name || closeAndCommit() != Success || !m_workspace->stickHolds(*name)) {
         return Refused;
     }
     m_env.out << *name << '\n';
@@ -421,66 +378,12 @@ int CommandRunner::settings() {
     return closeAndCommit();
 }
 
-std::vector<Problem> CommandRunner::problems() {
-    std::vector<Problem> found;
-    FileOperations& stick = m_env.files;
-    const std::string& root = m_session->stickRoot;
-    // What the index file on the stick lists: loading shows unlisted sound files as rows, but
-    // the module plays them whatever the table shows.
-    std::vector<std::string> listed;
-    std::error_code error;
-    const IndexContent index = parseIndexFile(
-        stick.readFile(root + m_session->indexFileName, error).value_or(std::string()));
-    for (const auto& line : index.entries) {
-        listed.push_back(line.entryName);
-    }
-    for (const SoundEntry& entry : table().entries()) {
-        if (!entry.isBound()) {
-            continue;
-        }
-        const SoundState state = soundState(stick, entry);
-        if (!state.present) {
-            found.push_back(
-                {state.sourceFound ? "missing sound" : "sound not found", entry.entryName});
-        } else if (state.changed) {
-            found.push_back({"changed sound", entry.entryName});
-        }
-    }
-    const SettingsTable& settings = m_session->settings.CurrentSettings;
-    for (const Setting setting : AllSettings) {
-        listed.push_back(index.settings[setting]);
-        if (!settings[setting].empty()) {
-            if (!StickFiles(stick, root).exists(settings[setting])) {
-                found.push_back({"missing setting", settings[setting]});
-            }
-        }
-    }
-    const auto isListed = [&listed](const std::string& name) {
-        return std::any_of(listed.begin(), listed.end(),
-                           [&](const auto& known) { return sameFileName(known, name); });
-    };
-    auto names = stick.listFiles(root).value_or(std::vector<std::string>{});
-    std::sort(names.begin(), names.end());
-    for (const auto& name : names) {
-        if (sameFileName(name, IndexTempName) || isWorkingFileName(name)) {
-            found.push_back({"temporary file", name});
-        } else if (isSettingName(name) && !isListed(name)) {
-            const auto setting = settingOfName(name);
-            const bool settingListed = setting && !settings[*setting].empty();
-            found.push_back({settingListed ? "second setting file" : "not in index", name});
-        } else if (looksLikeEntryName(name) && !isListed(name)) {
-            found.push_back({"not in index", name});
-        }
-    }
-    return found;
-}
-
 int CommandRunner::verify() {
     m_args.expect(1, 1, {}, {"--json"});
     if (!loadForReading()) {
         return Refused;
     }
-    const std::vector<Problem> found = problems();
+    const std::vector<StickProblem> found = m_workspace->verify(m_env.files);
     if (m_args.has("--json")) {
         writeJson(&found);
         return found.empty() ? Success : Refused;
@@ -491,9 +394,9 @@ int CommandRunner::verify() {
         listed += entry.isBound() ? 1 : 0;
     }
     for (const Setting setting : AllSettings) {
-        listed += m_session->settings.CurrentSettings[setting].empty() ? 0 : 1;
+        listed += m_workspace->currentSettings()[setting].empty() ? 0 : 1;
     }
-    for (const Problem& problem : found) {
+    for (const StickProblem& problem : found) {
         m_env.out << problem.kind << ": " << problem.file << '\n';
         if (problem.kind.starts_with("missing") || problem.kind == "sound not found") {
             ++missing;
@@ -508,9 +411,9 @@ int CommandRunner::verify() {
     return found.empty() ? Success : Refused;
 }
 
-void CommandRunner::writeJson(const std::vector<Problem>* found) {
+void CommandRunner::writeJson(const std::vector<StickProblem>* found) {
     JsonWriter json(m_env.out);
-    json.beginObject().key("stick").value(m_session->stickRoot);
+    json.beginObject().key("stick").value(m_workspace->stickRoot());
     json.key("rows").beginArray();
     static const char* const keys[] = {"nr",   "filename", "source",   "event",   "status",
                                        "mode", "priority", "address1", "address2"};
@@ -522,7 +425,7 @@ void CommandRunner::writeJson(const std::vector<Problem>* found) {
         }
         if (entry.isBound()) {
             const EntryNameParts parts = parseEntryName(entry.entryName);
-            const SoundState state = soundState(*m_files, entry);
+            const SoundState state = m_workspace->soundState(entry);
             json.key("kind").value(std::string_view(&parts.kind, 1));
             const auto number = [&json](const std::string& digits) {
                 if (const auto value = decimal(digits)) {
@@ -542,9 +445,7 @@ void CommandRunner::writeJson(const std::vector<Problem>* found) {
             json.key("kind").null();
         }
         // Read from the headers only: decoding every sound of a stick would take minutes.
-        const std::string sound = !entry.sourcePath.empty() && m_files->FileExists(entry.sourcePath)
-                                      ? entry.sourcePath
-                                      : m_session->stickRoot + entry.entryName;
+        const std::string sound = m_workspace->soundFileOf(entry);
         const auto glanced = entry.sourcePath.empty() ? std::nullopt : m_env.sounds.glance(sound);
         if (glanced) {
             json.key("format").value(formatText(*glanced));
@@ -555,7 +456,7 @@ void CommandRunner::writeJson(const std::vector<Problem>* found) {
         json.endObject();
     }
     json.endArray();
-    const KindCounters& counters = m_session->counters;
+    const KindCounters& counters = m_workspace->counters();
     json.key("counters")
         .beginObject()
         .key("cntMRL")
@@ -575,7 +476,7 @@ void CommandRunner::writeJson(const std::vector<Problem>* found) {
         .endObject();
     json.key("settings").beginArray();
     for (const Setting setting : AllSettings) {
-        const std::string& name = m_session->settings.CurrentSettings[setting];
+        const std::string& name = m_workspace->currentSettings()[setting];
         json.beginObject().key("number").value(settingNumber(setting));
         json.key("label").value(settingLabel(setting)).key("name").value(name);
         json.key("value");
@@ -590,7 +491,7 @@ void CommandRunner::writeJson(const std::vector<Problem>* found) {
     if (found) {
         json.key("ok").value(found->empty());
         json.key("problems").beginArray();
-        for (const Problem& problem : *found) {
+        for (const StickProblem& problem : *found) {
             json.beginObject().key("kind").value(problem.kind);
             json.key("file").value(problem.file).endObject();
         }

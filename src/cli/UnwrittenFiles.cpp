@@ -12,32 +12,40 @@ void UnwrittenFiles::put(const std::string& path, std::optional<std::string> byt
     m_wrote = true;
 }
 
-bool UnwrittenFiles::ShellDelete(const std::string& path) {
+namespace {
+
+std::error_code missing() {
+    return std::make_error_code(std::errc::no_such_file_or_directory);
+}
+
+} // namespace
+
+FileResult UnwrittenFiles::ShellDelete(const std::string& path) {
     if (!FileExists(path)) {
-        return false;
+        return FileResult(path, missing());
     }
     put(path, std::nullopt);
-    return true;
+    return FileResult(path);
 }
 
-std::error_code UnwrittenFiles::CopyFileReplace(const std::string& source,
-                                                const std::string& target, const CopyProgress&) {
+FileResult UnwrittenFiles::CopyFileReplace(const std::string& source, const std::string& target,
+                                           const CopyProgress&) {
     if (source == target) {
-        return std::make_error_code(std::errc::invalid_argument);
+        return FileResult(target, std::make_error_code(std::errc::invalid_argument));
     }
-    std::error_code error;
-    auto bytes = readFile(source, error);
+    auto bytes = readFile(source);
     if (!bytes) {
-        return error ? error : std::make_error_code(std::errc::no_such_file_or_directory);
+        return FileResult(target, bytes.error());
     }
-    put(target, std::move(bytes));
-    return {};
+    put(target, std::move(bytes).optional());
+    return FileResult(target);
 }
 
-void UnwrittenFiles::EnsureFile(const std::string& path) {
+FileResult UnwrittenFiles::EnsureFile(const std::string& path) {
     if (!FileExists(path)) {
         put(path, std::string());
     }
+    return FileResult(path);
 }
 
 bool UnwrittenFiles::FileExists(const std::string& path) {
@@ -45,67 +53,66 @@ bool UnwrittenFiles::FileExists(const std::string& path) {
     return found == m_written.end() ? m_stick.FileExists(path) : found->second.has_value();
 }
 
-std::error_code UnwrittenFiles::move(const std::string& from, const std::string& to,
-                                     bool replacing) {
+FileResult UnwrittenFiles::move(const std::string& from, const std::string& to, bool replacing) {
     if (!FileExists(from)) {
-        return std::make_error_code(std::errc::no_such_file_or_directory);
+        return FileResult(to, missing());
     }
     if (!replacing && FileExists(to)) {
-        return std::make_error_code(std::errc::file_exists);
+        return FileResult(to, std::make_error_code(std::errc::file_exists));
     }
-    std::error_code error;
-    auto bytes = readFile(from, error);
+    auto bytes = readFile(from);
     if (!bytes) {
-        return error;
+        return FileResult(to, bytes.error());
     }
-    put(to, std::move(bytes));
+    put(to, std::move(bytes).optional());
     put(from, std::nullopt);
-    return {};
+    return FileResult(to);
 }
 
-std::error_code UnwrittenFiles::renameFile(const std::string& from, const std::string& to) {
+FileResult UnwrittenFiles::renameFile(const std::string& from, const std::string& to) {
     return move(from, to, false);
 }
 
-std::error_code UnwrittenFiles::replaceFile(const std::string& from, const std::string& to) {
+FileResult UnwrittenFiles::replaceFile(const std::string& from, const std::string& to) {
     return move(from, to, true);
 }
 
-std::optional<std::string> UnwrittenFiles::readFile(const std::string& path,
-                                                    std::error_code& error) {
+FileValue<std::string> UnwrittenFiles::readFile(const std::string& path) {
     const auto found = m_written.find(path);
     if (found == m_written.end()) {
-        return m_stick.readFile(path, error);
+        return m_stick.readFile(path);
     }
     if (!found->second) {
-        error = std::make_error_code(std::errc::no_such_file_or_directory);
+        return {path, missing()};
     }
-    return found->second;
+    return {path, *found->second};
 }
 
-std::error_code UnwrittenFiles::writeFileDurably(const std::string& path,
-                                                 const std::string& bytes) {
+FileResult UnwrittenFiles::writeFileDurably(const std::string& path, const std::string& bytes) {
     put(path, bytes);
-    return {};
+    return FileResult(path);
 }
 
-std::optional<FileStatus> UnwrittenFiles::status(const std::string& path) {
+FileValue<FileStatus> UnwrittenFiles::status(const std::string& path) {
     const auto found = m_written.find(path);
     if (found == m_written.end()) {
         return m_stick.status(path);
     }
     if (!found->second) {
-        return std::nullopt;
+        return {path, missing()};
     }
-    return FileStatus{found->second->size(), 0};
+    return {path, FileStatus{found->second->size(), 0}};
 }
 
-std::optional<FileIdentity> UnwrittenFiles::identity(const std::string& path) {
+FileValue<FileIdentity> UnwrittenFiles::identity(const std::string& path) {
     const auto found = m_written.find(path);
-    return found != m_written.end() && !found->second ? std::nullopt : m_stick.identity(path);
+    if (found != m_written.end() && !found->second) {
+        return {path, missing()};
+    }
+    return m_stick.identity(path);
 }
 
-std::optional<std::vector<std::string>> UnwrittenFiles::listFiles(const std::string& folder) {
+FileValue<std::vector<std::string>> UnwrittenFiles::listFiles(const std::string& folder) {
     auto names = m_stick.listFiles(folder);
     if (!names) {
         return names;

@@ -19,28 +19,28 @@ public:
     // Whether anything was written since construction: the stick needs a repair.
     bool wouldHaveWritten() const { return m_wrote; }
 
-    bool ShellDelete(const std::string& path) override;
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target,
-                                    const CopyProgress& progress) override;
-    void EnsureFile(const std::string& path) override;
+    FileResult ShellDelete(const std::string& path) override;
+    FileResult CopyFileReplace(const std::string& source, const std::string& target,
+                               const CopyProgress& progress) override;
+    FileResult EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
-    std::error_code renameFile(const std::string& from, const std::string& to) override;
-    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
-    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
-    std::error_code replaceFile(const std::string& from, const std::string& to) override;
-    std::optional<FileStatus> status(const std::string& path) override;
-    std::optional<FileIdentity> identity(const std::string& path) override;
-    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override {
+    FileResult renameFile(const std::string& from, const std::string& to) override;
+    FileValue<std::string> readFile(const std::string& path) override;
+    FileResult writeFileDurably(const std::string& path, const std::string& bytes) override;
+    FileResult replaceFile(const std::string& from, const std::string& to) override;
+    FileValue<FileStatus> status(const std::string& path) override;
+    FileValue<FileIdentity> identity(const std::string& path) override;
+    FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override {
         return m_stick.lockFolder(folder);
     }
-    std::optional<FreeSpace> freeSpace(const std::string& folder) override {
+    FileValue<FreeSpace> freeSpace(const std::string& folder) override {
         return m_stick.freeSpace(folder);
     }
-    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+    FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
 
 private:
     void put(const std::string& path, std::optional<std::string> bytes);
-    std::error_code move(const std::string& from, const std::string& to, bool replacing);
+    FileResult move(const std::string& from, const std::string& to, bool replacing);
 
     FileOperations& m_stick;
     // The bytes of each file written here; nothing for a file deleted here.

@@ -58,13 +58,14 @@ void setStatusAndPriority(NeuerEintrag& entry, const EventSelection& selection) 
 
 class Composer {
 public:
-    Composer(const EventSelection& selection, int editRow, Session& session, UserInterface& ui)
+    Composer(const EventSelection& selection, int editRow, const SoundTable& table,
+             KindCounters& counters, UserInterface& ui)
         : m_sel(selection)
-        , m_session(session)
+        , m_table(table)
+        , m_counters(counters)
         , m_ui(ui)
         , m_editRow(editRow)
-        , m_oldName(session.table.isEntryRow(editRow) ? session.table.row(editRow).entryName
-                                                      : std::string()) {}
+        , m_oldName(table.isEntryRow(editRow) ? table.row(editRow).entryName : std::string()) {}
 
     std::optional<NeuerEintrag> run();
 
@@ -77,9 +78,7 @@ private:
         showCapacityMessage(m_ui, group);
         return std::nullopt;
     }
-    bool full(KindGroup group) const {
-        return m_session.counters.wouldExceed(group, kindOf(m_oldName));
-    }
+    bool full(KindGroup group) const { return m_counters.wouldExceed(group, kindOf(m_oldName)); }
 
     std::optional<NeuerEintrag> composeEndless();
     std::optional<NeuerEintrag> composeRandom();
@@ -93,7 +92,8 @@ private:
     std::string randomNumber() const;
 
     const EventSelection& m_sel;
-    Session& m_session;
+    const SoundTable& m_table;
+    KindCounters& m_counters;
     UserInterface& m_ui;
     int m_editRow;
     std::string m_oldName;
@@ -267,16 +267,15 @@ std::string Composer::randomNumber() const {
     if (kindOf(m_oldName) == 'Z') {
         return parseEntryName(m_oldName).number1;
     }
-    return pad4(std::to_string(m_session.counters.cntZufall() + 1));
+    return pad4(std::to_string(m_counters.cntZufall() + 1));
 }
 
 std::optional<NeuerEintrag> Composer::accept(NeuerEintrag entry) {
     // Two rows under one name would overwrite one sound with the other on the stick.
-    if (m_session.table.rowWithEntryName(entry.entryName(), m_editRow)) {
+    if (m_table.rowWithEntryName(entry.entryName(), m_editRow)) {
         return refuse(DuplicateEventMessage);
     }
-    m_session.counters.moveEntry(kindOf(m_oldName), entry.chrEreignis);
-    m_session.SaveNeeded = true;
+    m_counters.moveEntry(kindOf(m_oldName), entry.chrEreignis);
     return entry;
 }
 
@@ -300,8 +299,9 @@ SoundEntry NeuerEintrag::boundTo(const SoundEntry& row) const {
 }
 
 std::optional<NeuerEintrag> EintragZusammensetzen(const EventSelection& selection, int editRow,
-                                                  Session& session, UserInterface& ui) {
-    return Composer(selection, editRow, session, ui).run();
+                                                  const SoundTable& table, KindCounters& counters,
+                                                  UserInterface& ui) {
+    return Composer(selection, editRow, table, counters, ui).run();
 }
 
 } // namespace tonarion

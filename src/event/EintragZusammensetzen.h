@@ -1,8 +1,9 @@
 #pragma once
 
 #include "event/EventSelection.h"
-#include "model/Session.h"
+#include "model/KindCounters.h"
 #include "model/SoundEntry.h"
+#include "model/SoundTable.h"
 #include "model/UserInterface.h"
 
 #include <optional>
@@ -47,9 +48,10 @@ struct NeuerEintrag {
 };
 
 // Checks the user's choices for the row editRow in their fixed order and composes the entry.
-// On success the kind counters have moved from the row's old kind to the new one and
-// SaveNeeded is set. On failure exactly one message was shown and nothing changed.
+// On success the kind counters have moved from the row's old kind to the new one. On failure
+// exactly one message was shown and nothing changed.
 std::optional<NeuerEintrag> EintragZusammensetzen(const EventSelection& selection, int editRow,
-                                                  Session& session, UserInterface& ui);
+                                                  const SoundTable& table, KindCounters& counters,
+                                                  UserInterface& ui);
 
 } // namespace tonarion

@@ -28,28 +28,6 @@ std::string fileNameOf(std::string_view path) {
     return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
 }
 
-std::vector<std::string> invalidSounds(SoundInspector& inspector,
-                                       const std::vector<std::string>& paths) {
-    std::vector<std::string> invalid;
-    for (const auto& path : paths) {
-        if (inspector.inspect(path).invalid()) {
-            invalid.push_back(path);
-        }
-    }
-    return invalid;
-}
-
-void tellInvalidSounds(UserInterface& ui, const std::vector<std::string>& paths) {
-    if (paths.empty()) {
-        return;
-    }
-    std::string text = InvalidSoundsMessage;
-    for (const auto& path : paths) {
-        text += "\r\n" + fileNameOf(path);
-    }
-    showInformation(ui, std::move(text));
-}
-
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
               UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile) {
     if (!fileList) {

@@ -2,7 +2,6 @@
 
 #include "model/SoundTable.h"
 #include "model/UserInterface.h"
-#include "sound/SoundInspector.h"
 
 #include <functional>
 #include <optional>
@@ -17,9 +16,6 @@ inline constexpr const char* NotMp3Message =
 inline constexpr const char* ControlCharacterMessage =
     "Der Pfad einer oder mehrerer Dateien enthält Steuerzeichen und kann nicht gespeichert "
     "werden!";
-inline constexpr const char* InvalidSoundsMessage =
-    "Diese Dateien sind keine gültigen MP3-Dateien und werden vom Soundmodul vermutlich nicht "
-    "abgespielt:";
 
 // A byte below 0x20 or DEL. Linux lets a file name hold a line break, which would split the
 // path's line in the index file; NUL would cut the path short for the system.
@@ -41,15 +37,5 @@ int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& 
 
 // The last part of a path, after its last slash or backslash.
 std::string fileNameOf(std::string_view path);
-
-// The added files whose content would not play: not MPEG audio, or not decodable to the end.
-// Unchecked files (a build without the decoder) are not among them.
-std::vector<std::string> invalidSounds(SoundInspector& inspector,
-                                       const std::vector<std::string>& paths);
-
-// One information message that names the files by their file names; none for an empty list.
-// The rows stay: the extension is what the user was told counts, and the file may still be
-// replaced by a good one under the same path.
-void tellInvalidSounds(UserInterface& ui, const std::vector<std::string>& paths);
 
 } // namespace tonarion

@@ -55,7 +55,8 @@ public:
     // Another row than exceptRow that carries this EntryName.
     std::optional<int> rowWithEntryName(std::string_view entryName, int exceptRow) const;
 
-    void setObserver(SoundTableObserver* observer) { m_observer = observer; }
+    // A view that only reads the table may still listen to it: observing is not changing.
+    void setObserver(SoundTableObserver* observer) const { m_observer = observer; }
 
 private:
     std::size_t index(int row) const;
@@ -64,7 +65,7 @@ private:
 
     std::vector<SoundEntry> m_entries;
     SortOrder m_lastSort = SortOrder::None;
-    SoundTableObserver* m_observer = nullptr;
+    mutable SoundTableObserver* m_observer = nullptr;
 };
 
 // Letter-case folding for sorting: ASCII and the Latin-1 letters (umlauts) of UTF-8 text.

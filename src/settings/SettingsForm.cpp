@@ -4,17 +4,15 @@
 
 namespace tonarion {
 
-SettingsForm::SettingsForm(Session& session, UserInterface& ui)
-    : m_session(session)
-    , m_ui(ui)
-    , m_saveNeededAtOpening(session.SaveNeeded) {}
+SettingsForm::SettingsForm(ModuleSettings& settings, UserInterface& ui)
+    : m_settings(settings)
+    , m_ui(ui) {}
 
 SettingsDisplay SettingsForm::setFormLayout() {
-    ModuleSettings& settings = m_session.settings;
+    ModuleSettings& settings = m_settings;
     for (const Setting setting : AllSettings) {
         if (settings.StoredSettings[setting].empty()) {
             settings.CurrentSettings[setting] = missingLineDefaultName(setting);
-            m_session.SaveNeeded = true;
         }
     }
     const auto shown = [&settings](Setting setting) {
@@ -85,15 +83,13 @@ std::optional<std::string> SettingsForm::endlessAddressChanged(std::string_view 
 }
 
 SettingsForm::CloseOutcome SettingsForm::closeRequest() {
-    if (!ParameterGeaendert(m_session.settings)) {
+    if (!ParameterGeaendert(m_settings)) {
         return CloseOutcome::Unchanged;
     }
     if (askYesNo(m_ui, SaveSettingsQuestion)) {
-        m_session.SaveNeeded = true;
         return CloseOutcome::Save;
     }
-    m_session.settings.CurrentSettings = m_session.settings.StoredSettings;
-    m_session.SaveNeeded = m_saveNeededAtOpening;
+    m_settings.CurrentSettings = m_settings.StoredSettings;
     return CloseOutcome::Discarded;
 }
 

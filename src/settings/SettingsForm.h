@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/Session.h"
 #include "model/UserInterface.h"
+#include "settings/SettingsTable.h"
 
 #include <optional>
 #include <string>
@@ -25,13 +25,14 @@ struct SettingsDisplay {
 
 // The rules of the module settings dialog, without the dialog: the Qt dialog and the command
 // line map their controls onto these calls. Each control change recomputes the setting's
-// current name; closing asks whether to save when anything differs from the stick.
+// current name; closing asks whether to save when anything differs from the stick. Whoever
+// opened the form marks the stick's content changed when the user chose to save.
 class SettingsForm {
 public:
-    SettingsForm(Session& session, UserInterface& ui);
+    SettingsForm(ModuleSettings& settings, UserInterface& ui);
 
-    // Fills a setting that the index file lacks with its default (and marks the session for
-    // saving), then applies each shown value as if the user had put it into its control.
+    // Fills a setting that the index file lacks with its default, then applies each shown
+    // value as if the user had put it into its control.
     SettingsDisplay setFormLayout();
 
     void volumeChanged(int value);
@@ -45,17 +46,16 @@ public:
 
     enum class CloseOutcome {
         Unchanged, // nothing differs from the stick: no question
-        Save,      // "Ja": the session is marked for saving; the caller commits
+        Save,      // "Ja": the caller marks the change and commits
         Discarded, // "Nein": the settings are as they were before the dialog
     };
     CloseOutcome closeRequest();
 
 private:
-    SettingsTable& current() { return m_session.settings.CurrentSettings; }
+    SettingsTable& current() { return m_settings.CurrentSettings; }
 
-    Session& m_session;
+    ModuleSettings& m_settings;
     UserInterface& m_ui;
-    bool m_saveNeededAtOpening;
 };
 
 } // namespace tonarion

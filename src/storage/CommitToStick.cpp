@@ -2,6 +2,7 @@
 
 #include "model/EntryName.h"
 #include "model/SoundTable.h"
+#include "model/WaitIndicator.h"
 #include "storage/IndexFile.h"
 #include "storage/StickChange.h"
 #include "storage/StickFiles.h"
@@ -43,6 +44,8 @@ public:
     CommitResult run();
 
 private:
+    // Everything the commit writes, under the wait window; the failures it meets are kept.
+    void writeToStick();
     std::vector<PlannedCopy> planMoves();
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
@@ -52,7 +55,6 @@ private:
     std::vector<SoundEntry> rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const;
     void copyWhenChanged(const PlannedCopy& planned, bool announced);
     void takeMovesIntoRows(const StickChangeRun& change);
-    void forgetPendingRename(const std::string& from);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
     bool stickLacks(const std::string& name);
     bool acceptsNewFiles();
@@ -60,10 +62,11 @@ private:
     void writeSettingFiles();
     bool isNeededInPlace(const std::string& name, int exceptRow,
                          const std::vector<PlannedMove>& moves);
+    void fail(FileResult failure) { m_failures.push_back(std::move(failure)); }
     void fail(const std::string& name, std::error_code error) {
-        m_failures.push_back({name, error});
+        m_failures.emplace_back(name, error);
     }
-    void failAll(const std::vector<StickFailure>& failures) {
+    void failAll(const std::vector<FileResult>& failures) {
         m_failures.insert(m_failures.end(), failures.begin(), failures.end());
     }
     void undoCopies();
@@ -88,18 +91,27 @@ private:
     std::vector<PlannedMove> m_moves;
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
-    std::vector<StickFailure> m_failures;
+    std::vector<FileResult> m_failures;
     int m_done = 0;
     int m_total = 0;
     int m_lastPart = -1; // of the sound being copied, in thousandths
 };
 
 CommitResult CommitRun::run() {
-    m_ui.setBusyPointer(true);
-    m_ui.processPendingEvents();
-    m_ui.showWaitWindow();
-    m_ui.processPendingEvents();
+    writeToStick();
+    if (!m_failures.empty()) {
+        // Whatever the stick refused, it may hold anything now: the next run looks again.
+        m_session.stickFiles.clear();
+        reportFailures();
+        return CommitResult::Failed;
+    }
+    m_session.settings.StoredSettings = m_session.settings.CurrentSettings;
+    m_session.committed();
+    return reportSoundsNotFound() ? CommitResult::SoundsNotFound : CommitResult::Written;
+}
 
+void CommitRun::writeToStick() {
+    const WaitIndicator waiting(m_ui);
     // Before anything changes, the journal says where the stick is going, so that whoever
     // opens it next can finish the way if this run is cut short. Sounds from the computer
     // come first; a failure there takes them back and leaves the stick as it was. Then the
@@ -118,8 +130,8 @@ CommitResult CommitRun::run() {
         const bool needsJournal =
             createsNames(copies) || !change.change().moves.empty() || m_stick.exists(JournalName);
         if (needsJournal) {
-            if (const auto error = change.announce()) {
-                fail(JournalName, error);
+            if (const auto announced = change.announce(); announced.failed()) {
+                fail(announced.renamed(JournalName));
             }
         }
         for (const auto& planned : copies) {
@@ -141,9 +153,9 @@ CommitResult CommitRun::run() {
             // The moves changed the files these copies go to: they are looked at anew.
             for (const int row : waitingCopies) {
                 const SoundEntry& entry = m_session.table.row(row);
-                copyWhenChanged(
-                    {row, m_files.status(entry.sourcePath), m_stick.status(entry.entryName)},
-                    false);
+                copyWhenChanged({row, m_files.status(entry.sourcePath).optional(),
+                                 m_stick.status(entry.entryName).optional()},
+                                false);
                 reportProgress();
             }
             writeSettingFiles();
@@ -152,20 +164,6 @@ CommitResult CommitRun::run() {
             checkEverythingArrived();
         }
     }
-
-    m_ui.hideWaitWindow();
-    m_ui.setBusyPointer(false);
-    if (!m_failures.empty()) {
-        // Whatever the stick refused, it may hold anything now: the next run looks again.
-        m_session.stickFiles.clear();
-        reportFailures();
-        return CommitResult::Failed;
-    }
-    m_session.settings.StoredSettings = m_session.settings.CurrentSettings;
-    m_session.staleStickFiles.clear();
-    m_session.pendingRenames.clear();
-    m_session.SaveNeeded = false;
-    return reportSoundsNotFound() ? CommitResult::SoundsNotFound : CommitResult::Written;
 }
 
 // Which rows' sounds come from the computer, and which stick files take another name: those
@@ -183,11 +181,11 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
             from && !sameFileName(*from, entry.entryName)) {
             moves.push_back({row, {*from, entry.entryName}});
         } else {
-            copies.push_back(
-                {row, m_files.status(entry.sourcePath), m_stick.status(entry.entryName)});
+            copies.push_back({row, m_files.status(entry.sourcePath).optional(),
+                              m_stick.status(entry.entryName).optional()});
         }
     }
-    for (const auto& rename : m_session.pendingRenames) {
+    for (const auto& rename : m_session.pendingRenames()) {
         const bool known = std::any_of(moves.begin(), moves.end(), [&](const PlannedMove& m) {
             return sameFileName(m.move.from, rename.from) || sameFileName(m.move.to, rename.to);
         });
@@ -216,7 +214,7 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
                 entry.sourcePath = m_session.stickRoot + planned.move.to;
                 m_session.table.replaceRow(planned.row, std::move(entry));
             }
-            forgetPendingRename(from);
+            m_session.forgetRenameFrom(from);
             continue;
         }
         // A file that another row still needs where it is, or that several rows take, is
@@ -302,7 +300,7 @@ StickChange CommitRun::plannedChange(const std::vector<PlannedCopy>& copies) con
 // Stale stick files, and the file of every setting whose name changed, once nothing needs
 // them any more.
 std::vector<std::string> CommitRun::namesToDelete() const {
-    std::vector<std::string> names = m_session.staleStickFiles;
+    std::vector<std::string> names = m_session.staleStickFiles();
     const ModuleSettings& settings = m_session.settings;
     for (const Setting setting : AllSettings) {
         const std::string& current = settings.CurrentSettings[setting];
@@ -360,15 +358,10 @@ void CommitRun::takeMovesIntoRows(const StickChangeRun& change) {
     // A rename that arrived is done, whatever becomes of the rest of the run.
     for (std::size_t i = 0; i < m_moves.size(); ++i) {
         if (change.arrived(i)) {
-            forgetPendingRename(m_moves[i].move.from);
+            m_session.forgetRenameFrom(m_moves[i].move.from);
         }
         reportProgress();
     }
-}
-
-void CommitRun::forgetPendingRename(const std::string& from) {
-    std::erase_if(m_session.pendingRenames,
-                  [&](const PendingRename& rename) { return sameFileName(rename.from, from); });
 }
 
 std::string CommitRun::indexFileBytes(const std::vector<SoundEntry>& rows) const {
@@ -407,11 +400,10 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
     const auto progress = [this](std::uintmax_t copied, std::uintmax_t size) {
         reportProgressWithin(copied, size);
     };
-    const auto error = copy || !announced
-                           ? m_stick.copyIn(entry.sourcePath, entry.entryName, progress)
-                           : m_stick.copyNew(entry.sourcePath, entry.entryName, progress);
-    if (error) {
-        fail(entry.entryName, error);
+    auto copied = copy || !announced ? m_stick.copyIn(entry.sourcePath, entry.entryName, progress)
+                                     : m_stick.copyNew(entry.sourcePath, entry.entryName, progress);
+    if (copied.failed()) {
+        fail(std::move(copied));
     } else if (!copy) {
         m_created.push_back(entry.entryName);
     }
@@ -501,7 +493,7 @@ void CommitRun::checkEverythingArrived() {
     }
     const auto missing = [this](const std::string& name) {
         for (const auto& failure : m_failures) {
-            if (sameFileName(failure.name, name)) {
+            if (sameFileName(failure.file(), name)) {
                 return;
             }
         }
@@ -534,8 +526,8 @@ void CommitRun::reportFailures() {
     std::size_t listed = 0;
     for (const auto& failure : m_failures) {
         // A refusal before anything was written concerns no single file.
-        if (!failure.name.empty() && listed++ < MaxListedFailures) {
-            text += failure.name + ": " + failure.error.message() + "\r\n";
+        if (!failure.file().empty() && listed++ < MaxListedFailures) {
+            text += failure.file() + ": " + failure.error().message() + "\r\n";
         }
     }
     if (listed > MaxListedFailures) {
@@ -575,11 +567,11 @@ bool CommitRun::reportSoundsNotFound() {
 
 } // namespace
 
-const char* causeOf(const std::vector<StickFailure>& failures) {
+const char* causeOf(const std::vector<FileResult>& failures) {
     const auto any = [&](std::initializer_list<std::errc> codes) {
-        return std::any_of(failures.begin(), failures.end(), [&](const StickFailure& failure) {
+        return std::any_of(failures.begin(), failures.end(), [&](const FileResult& failure) {
             return std::any_of(codes.begin(), codes.end(), [&](std::errc code) {
-                return failure.error == std::make_error_condition(code);
+                return failure.error() == std::make_error_condition(code);
             });
         });
     };
@@ -605,33 +597,13 @@ bool isSameFileVersion(const FileStatus& source, const FileStatus& copy) {
     return difference <= Tolerance || std::fabs(difference - 3600.0) <= Tolerance;
 }
 
-void rememberStaleFile(Session& session, const std::string& name) {
-    auto& stale = session.staleStickFiles;
-    if (std::none_of(stale.begin(), stale.end(),
-                     [&](const std::string& known) { return sameFileName(known, name); })) {
-        stale.push_back(name);
-    }
-    session.SaveNeeded = true;
-}
-
-void rememberRename(Session& session, const std::string& from, const std::string& to) {
-    session.SaveNeeded = true;
-    for (auto& rename : session.pendingRenames) {
-        if (sameFileName(rename.to, from)) {
-            rename.to = to; // the file has not moved yet: it goes straight to the last name
-            return;
-        }
-    }
-    session.pendingRenames.push_back({from, to});
-}
-
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui) {
-    if (!session.SaveNeeded) {
+    if (!session.SaveNeeded()) {
         return CommitResult::NothingToDo;
     }
     // A stick pulled and put back is mounted anew and has a new identity; it is still ours
     // when it shows our lock. A bare mount point does not.
-    if (const auto identity = files.identity(session.stickRoot);
+    if (const auto identity = files.identity(session.stickRoot).optional();
         identity && identity != session.stickIdentity && session.stickLock &&
         session.stickLock->isShownInFolder()) {
         session.stickIdentity = identity;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Session.h"
+#include "storage/Session.h"
 #include "model/UserInterface.h"
 #include "storage/FileOperations.h"
 #include "storage/StickChange.h"
@@ -46,15 +46,7 @@ CommitResult CommitToStick(Session& session, FileOperations& files, UserInterfac
 
 // The cause the user is told for failed file operations: a full, removed or write-protected
 // stick, or nothing when the errors say none of these.
-const char* causeOf(const std::vector<StickFailure>& failures);
-
-// Remembers a stick file that has to go but could not; SaveNeeded is set so that the next
-// commit deletes it, unless a row or a setting carries its name again by then.
-void rememberStaleFile(Session& session, const std::string& name);
-
-// Remembers that a stick file takes another name at the next commit, a rename that writes no
-// sound data; SaveNeeded is set.
-void rememberRename(Session& session, const std::string& from, const std::string& to);
+const char* causeOf(const std::vector<FileResult>& failures);
 
 // The stick's copy is up to date when it has the source's size and a modification time
 // within two seconds of it (FAT keeps times to 2 s), also across a daylight-saving hour.

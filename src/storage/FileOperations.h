@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/FileIdentity.h"
+#include "storage/FileResult.h"
 
 #include <cstdint>
 #include <functional>
@@ -44,13 +45,14 @@ inline constexpr const char* LockFileName = "tonkat.lck";
 // Every file the program touches, it touches through this interface: the platform layer
 // implements it for Linux and Windows, tests run it against fakes and real FAT images.
 // Paths are UTF-8. No operation reports anything to the user; callers decide what a failure
-// means. Operations that can fail say why in an error_code (empty on success).
+// means. Every operation that can fail answers with a FileResult, or a FileValue when it reads
+// something, naming the path it concerns and why it failed.
 class FileOperations {
 public:
     virtual ~FileOperations() = default;
 
-    // Deletes one file permanently and silently; true when it was deleted.
-    virtual bool ShellDelete(const std::string& path) = 0;
+    // Deletes one file permanently and silently.
+    virtual FileResult ShellDelete(const std::string& path) = 0;
 
     // Copies source to target, replacing target; the copy keeps the source's modification
     // time. Target appears only complete: the copy is written under target + CopySuffix and
@@ -58,72 +60,72 @@ public:
     // file is on the medium when this returns; a new file at the latest when the next
     // writeFileDurably on the same medium returns.
     // progress, when given, hears how far the copy has come, in bytes of the source's size.
-    virtual std::error_code CopyFileReplace(const std::string& source, const std::string& target,
-                                            const CopyProgress& progress) = 0;
+    virtual FileResult CopyFileReplace(const std::string& source, const std::string& target,
+                                       const CopyProgress& progress) = 0;
 
     // Copies source to a target that does not exist yet, written under its own name at once:
     // on a stick that costs less than a copy under a temporary name. An interrupted copy
     // leaves part of the file under target, so the caller notes beforehand what it creates,
     // to tidy up after an interruption. A target that exists is replaced as by
     // CopyFileReplace.
-    virtual std::error_code CopyFileNew(const std::string& source, const std::string& target,
-                                        const CopyProgress& progress) {
+    virtual FileResult CopyFileNew(const std::string& source, const std::string& target,
+                                   const CopyProgress& progress) {
         return CopyFileReplace(source, target, progress);
     }
 
-    // Creates an empty file unless one exists; an existing file stays unchanged.
-    virtual void EnsureFile(const std::string& path) = 0;
+    // Creates an empty file unless one exists; an existing file stays unchanged and counts as
+    // success.
+    virtual FileResult EnsureFile(const std::string& path) = 0;
 
-    // True when path names a file (not a directory) whose attributes can be read.
+    // True when path names a file (not a directory) whose attributes can be read. The one
+    // answer without a FileResult: "no" covers every failure to read the attributes as well,
+    // so an error would only be one more way of saying false.
     virtual bool FileExists(const std::string& path) = 0;
 
     // Renames within one folder or drive; fails when target exists.
-    virtual std::error_code renameFile(const std::string& from, const std::string& to) = 0;
+    virtual FileResult renameFile(const std::string& from, const std::string& to) = 0;
 
     // Reads a whole file.
-    virtual std::optional<std::string> readFile(const std::string& path,
-                                                std::error_code& error) = 0;
+    virtual FileValue<std::string> readFile(const std::string& path) = 0;
 
     // Creates or truncates path, writes bytes and flushes them, and every earlier write to
     // the same medium, to the medium. A change of the stick flushes once: a flush costs a
     // slow stick as much as a few dozen renames.
-    virtual std::error_code writeFileDurably(const std::string& path, const std::string& bytes) = 0;
+    virtual FileResult writeFileDurably(const std::string& path, const std::string& bytes) = 0;
 
     // The same without the flush: the bytes reach the medium with the next flush of it, in
     // the order they were written.
-    virtual std::error_code writeFile(const std::string& path, const std::string& bytes) {
+    virtual FileResult writeFile(const std::string& path, const std::string& bytes) {
         return writeFileDurably(path, bytes);
     }
 
     // Flushes every write to the medium that holds folder: data, renames, deletions. Where
     // every write is flushed as it is made, there is nothing left to do.
-    virtual std::error_code flushMedium(const std::string& folder) {
-        (void)folder;
-        return {};
-    }
+    virtual FileResult flushMedium(const std::string& folder) { return FileResult(folder); }
 
     // Moves a complete file over another in the same folder in one step, so that the folder
     // holds either the old or the new file whenever the medium is pulled. Like a rename, the
     // move reaches the medium with the next flush.
-    virtual std::error_code replaceFile(const std::string& from, const std::string& to) = 0;
+    virtual FileResult replaceFile(const std::string& from, const std::string& to) = 0;
 
-    virtual std::optional<FileStatus> status(const std::string& path) = 0;
+    // The size and time of a file; nothing for a folder or where there is no file.
+    virtual FileValue<FileStatus> status(const std::string& path) = 0;
 
     // The bytes still free on the medium that holds folder, and its allocation unit: every
     // file takes whole units. Nothing when it cannot be told.
-    virtual std::optional<FreeSpace> freeSpace(const std::string& folder) = 0;
+    virtual FileValue<FreeSpace> freeSpace(const std::string& folder) = 0;
 
-    // Takes the folder for this process: nothing while another process holds it. A folder
-    // that cannot take a lock file (a write-protected stick) is taken without one; nobody
-    // can change it anyway.
-    virtual std::unique_ptr<FolderLock> lockFolder(const std::string& folder) = 0;
+    // Takes the folder for this process: nothing while another process holds it (the error
+    // says the folder is busy). A folder that cannot take a lock file (a write-protected
+    // stick) is taken without one; nobody can change it anyway.
+    virtual FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) = 0;
 
     // The identity of a file or folder, or nothing when there is none at path.
-    virtual std::optional<FileIdentity> identity(const std::string& path) = 0;
+    virtual FileValue<FileIdentity> identity(const std::string& path) = 0;
 
     // The names of the files directly in a folder (no folders), or nothing when the folder
     // cannot be read: the drive is not ready.
-    virtual std::optional<std::vector<std::string>> listFiles(const std::string& folder) = 0;
+    virtual FileValue<std::vector<std::string>> listFiles(const std::string& folder) = 0;
 };
 
 } // namespace tonarion

@@ -1,6 +1,7 @@
 #include "storage/IndexFile.h"
 
 #include "model/LoadedEntry.h"
+#include "model/WaitIndicator.h"
 #include "storage/Windows1252.h"
 
 namespace tonarion {
@@ -118,8 +119,7 @@ std::string underProgramFolder(std::string_view programFolder, std::string_view 
 
 IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterface& ui,
                            const std::string& programFolder) {
-    std::error_code error;
-    const auto bytes = files.readFile(session.stickRoot + session.indexFileName, error);
+    const auto bytes = files.readFile(session.stickRoot + session.indexFileName);
     if (!bytes) {
         if (!files.listFiles(session.stickRoot)) {
             showCritical(ui, WrongDriveMessage);
@@ -156,30 +156,25 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
 }
 
 void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) {
-    ui.setBusyPointer(true);
-    ui.processPendingEvents();
-    ui.showWaitWindow();
-    ui.processPendingEvents();
+    const WaitIndicator waiting(ui);
     StickFiles stick(files, session.stickRoot, session.stickIdentity);
     replaceIndexFile(
         stick, session.indexFileName,
         composeIndexFile(entryLines(session.table, true), session.settings.CurrentSettings,
                          {.includeEntriesWithoutSource = true, .includeEmptySettings = true}));
     session.settings.StoredSettings = session.settings.CurrentSettings;
-    ui.setBusyPointer(false);
-    ui.hideWaitWindow();
 }
 
-std::error_code replaceIndexFile(StickFiles& stick, const std::string& indexName,
-                                 const std::string& bytes) {
+FileResult replaceIndexFile(StickFiles& stick, const std::string& indexName,
+                            const std::string& bytes) {
     // What a run cut short left under the temporary name goes first: FAT drivers such as
     // fusefat refuse to truncate a file.
     if (stick.exists(IndexTempName)) {
         stick.deleteFile(IndexTempName);
     }
-    if (const auto error = stick.writeDurably(IndexTempName, bytes)) {
+    if (auto written = stick.writeDurably(IndexTempName, bytes); written.failed()) {
         stick.deleteFile(IndexTempName);
-        return error;
+        return written;
     }
     return stick.replace(IndexTempName, indexName);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Session.h"
+#include "storage/Session.h"
 #include "model/UserInterface.h"
 #include "storage/FileOperations.h"
 #include "storage/StickFiles.h"
@@ -72,7 +72,7 @@ void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui);
 
 // Writes index-file bytes under the temporary name and then moves them over the index file,
 // so that the stick always holds one complete index file.
-std::error_code replaceIndexFile(StickFiles& stick, const std::string& indexName,
-                                 const std::string& bytes);
+FileResult replaceIndexFile(StickFiles& stick, const std::string& indexName,
+                            const std::string& bytes);
 
 } // namespace tonarion

@@ -193,33 +193,33 @@ StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, std::strin
     }
 }
 
-std::error_code StickChangeRun::announce() {
+FileResult StickChangeRun::announce() {
     // The journal names the planned index file only by its size: it must stand complete
     // before the journal does. A run cut short before that finishes nothing.
     if (!m_announced) {
         if (m_stick.exists(IndexTempName)) {
             m_stick.deleteFile(IndexTempName); // fusefat refuses to truncate a file
         }
-        if (const auto error = m_stick.write(IndexTempName, m_plannedIndex)) {
+        if (auto written = m_stick.write(IndexTempName, m_plannedIndex); written.failed()) {
             m_stick.deleteFile(IndexTempName);
-            return error;
+            return written;
         }
     }
     m_announced = true;
     return writeJournal();
 }
 
-std::error_code StickChangeRun::writeJournal() {
+FileResult StickChangeRun::writeJournal() {
     const std::string journal = composeJournal(m_change);
     // The journal is not flushed on its own: the one flush of the change, before the index
     // file takes effect, carries it to the medium with everything written since.
     // A journal cut short reads as none, so the first one is written in place.
     if (!m_stick.exists(JournalName)) {
-        const auto error = m_stick.write(JournalName, journal);
-        if (error) {
+        auto written = m_stick.write(JournalName, journal);
+        if (written.failed()) {
             m_stick.deleteFile(JournalName);
         }
-        return error;
+        return written;
     }
     // One that stands already is replaced only complete: files it parked may wait for it.
     // What a run cut short left under the temporary name goes first: FAT drivers such as
@@ -227,14 +227,14 @@ std::error_code StickChangeRun::writeJournal() {
     if (m_stick.exists(JournalTempName)) {
         m_stick.deleteFile(JournalTempName);
     }
-    if (const auto error = m_stick.write(JournalTempName, journal)) {
+    if (auto written = m_stick.write(JournalTempName, journal); written.failed()) {
         m_stick.deleteFile(JournalTempName);
-        return error;
+        return written;
     }
     return m_stick.replace(JournalTempName, JournalName);
 }
 
-std::vector<StickFailure> StickChangeRun::moveFiles() {
+std::vector<FileResult> StickChangeRun::moveFiles() {
     const std::vector<StickMove>& moves = m_change.moves;
     m_arrived.assign(moves.size(), false);
     // A file under its parking name belongs to a run that parked, and is finished that way.
@@ -252,9 +252,9 @@ std::vector<StickFailure> StickChangeRun::moveFiles() {
 // the names alone how far a chain came: before its first rename every file of the chain
 // stands under its old name; from then on one old name is free, and a file whose new name is
 // taken has arrived there.
-std::vector<StickFailure>
+std::vector<FileResult>
 StickChangeRun::moveInOrder(const std::vector<std::vector<std::size_t>>& chains) {
-    std::vector<StickFailure> failures;
+    std::vector<FileResult> failures;
     const std::vector<StickMove>& moves = m_change.moves;
     // Copies first, from files no rename has taken away yet.
     for (std::size_t i = 0; i < moves.size(); ++i) {
@@ -264,8 +264,9 @@ StickChangeRun::moveInOrder(const std::vector<std::vector<std::size_t>>& chains)
         }
         if (!m_stick.exists(move.from)) {
             m_arrived[i] = m_stick.exists(move.to); // made before the file moved on
-        } else if (const auto error = m_stick.copyIn(*m_stick.pathOf(move.from), move.to)) {
-            failures.push_back({move.to, error});
+        } else if (auto copied = m_stick.copyIn(*m_stick.pathOf(move.from), move.to);
+                   copied.failed()) {
+            failures.push_back(std::move(copied));
         } else {
             m_arrived[i] = true;
         }
@@ -286,9 +287,9 @@ StickChangeRun::moveInOrder(const std::vector<std::vector<std::size_t>>& chains)
                 }
                 m_stick.deleteFile(move.to); // left over: a name nobody leaves
             }
-            if (const auto error = m_stick.rename(move.from, move.to)) {
+            if (auto renamed = m_stick.rename(move.from, move.to); renamed.failed()) {
                 // The rest of the chain would take names still held.
-                failures.push_back({move.to, error});
+                failures.push_back(std::move(renamed));
                 break;
             }
             started = true;
@@ -310,8 +311,8 @@ bool StickChangeRun::renamesDone() {
 
 // Every moving file first goes under its parking name, so that files may swap names; the
 // journal notes that, and from then on a file under an old name is one that arrived there.
-std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
-    std::vector<StickFailure> failures;
+std::vector<FileResult> StickChangeRun::moveOverParkingNames() {
+    std::vector<FileResult> failures;
     const std::vector<StickMove>& moves = m_change.moves;
     const bool anyRename =
         std::any_of(moves.begin(), moves.end(), [](const StickMove& move) { return !move.copy; });
@@ -322,14 +323,16 @@ std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
             if (move.copy || m_stick.exists(parked(move.from)) || !m_stick.exists(move.from)) {
                 continue; // a file that is nowhere is missed below
             }
-            if (const auto error = m_stick.rename(move.from, parked(move.from))) {
-                failures.push_back({move.to, error});
+            // The user hears of the name the file was to take, not of its parking name.
+            if (const auto parking = m_stick.rename(move.from, parked(move.from));
+                parking.failed()) {
+                failures.push_back(parking.renamed(move.to));
             }
         }
         m_change.movesParked = true;
         if (anyRename && m_announced) {
-            if (const auto error = writeJournal()) {
-                failures.push_back({JournalName, error});
+            if (const auto journal = writeJournal(); journal.failed()) {
+                failures.push_back(journal.renamed(JournalName));
                 return failures;
             }
         }
@@ -346,8 +349,8 @@ std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
             m_arrived[i] = true;
             continue;
         }
-        if (const auto error = m_stick.copyIn(*m_stick.pathOf(from), move.to)) {
-            failures.push_back({move.to, error});
+        if (auto copied = m_stick.copyIn(*m_stick.pathOf(from), move.to); copied.failed()) {
+            failures.push_back(std::move(copied));
         } else {
             m_arrived[i] = true;
         }
@@ -359,8 +362,8 @@ std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
         }
         if (!m_stick.exists(parked(move.from))) {
             // Parking failed, or a resumed run finds the move made already.
-            failures.push_back(
-                {move.to, std::make_error_code(std::errc::no_such_file_or_directory)});
+            failures.emplace_back(move.to,
+                                  std::make_error_code(std::errc::no_such_file_or_directory));
             continue;
         }
         // Every file that was to leave this name waits under its parking name by now;
@@ -368,8 +371,8 @@ std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
         if (m_stick.exists(move.to)) {
             m_stick.deleteFile(move.to);
         }
-        if (const auto error = m_stick.rename(parked(move.from), move.to)) {
-            failures.push_back({move.to, error});
+        if (auto renamed = m_stick.rename(parked(move.from), move.to); renamed.failed()) {
+            failures.push_back(std::move(renamed));
         } else {
             m_arrived[i] = true;
         }
@@ -377,25 +380,23 @@ std::vector<StickFailure> StickChangeRun::moveOverParkingNames() {
     return failures;
 }
 
-std::vector<StickFailure> StickChangeRun::finish(const std::string& indexName,
-                                                 const std::optional<std::string>& indexBytes) {
+std::vector<FileResult> StickChangeRun::finish(const std::string& indexName,
+                                               const std::optional<std::string>& indexBytes) {
     std::string index;
     if (indexBytes) {
-        if (const auto error = putIndexInPlace(indexName, *indexBytes)) {
-            return {{indexName, error}};
+        // Whatever step of it failed, the user hears of the index file.
+        if (const auto placed = putIndexInPlace(indexName, *indexBytes); placed.failed()) {
+            return {placed.renamed(indexName)};
         }
         index = *indexBytes;
     } else if (!m_change.deletions.empty()) {
-        std::error_code error;
-        index = m_stick.operations()
-                    .readFile(*m_stick.pathOf(indexName), error)
-                    .value_or(std::string());
+        index = m_stick.operations().readFile(*m_stick.pathOf(indexName)).value_or(std::string());
     }
-    std::vector<StickFailure> failures;
+    std::vector<FileResult> failures;
     const IndexContent content = parseIndexFile(m_change.deletions.empty() ? "" : index);
     for (const auto& name : m_change.deletions) {
-        if (!isListed(name, content) && !m_stick.deleteFile(name) && m_stick.exists(name)) {
-            failures.push_back({name, std::make_error_code(std::errc::permission_denied)});
+        if (!isListed(name, content) && m_stick.deleteFile(name).failed() && m_stick.exists(name)) {
+            failures.emplace_back(name, std::make_error_code(std::errc::permission_denied));
         }
     }
     // With a deletion left undone the journal stays, and the next start tries again.
@@ -408,13 +409,13 @@ std::vector<StickFailure> StickChangeRun::finish(const std::string& indexName,
 // The planned index file waits under its temporary name since the change was announced: one
 // flush takes it to the medium with everything the change wrote, and a rename puts it in
 // place. An index file that differs from the plan, when a move failed, is written anew.
-std::error_code StickChangeRun::putIndexInPlace(const std::string& indexName,
-                                                const std::string& indexBytes) {
+FileResult StickChangeRun::putIndexInPlace(const std::string& indexName,
+                                           const std::string& indexBytes) {
     if (!m_announced || indexBytes != m_plannedIndex) {
         return replaceIndexFile(m_stick, indexName, indexBytes);
     }
-    if (const auto error = m_stick.flush()) {
-        return error;
+    if (auto flushed = m_stick.flush(); flushed.failed()) {
+        return flushed;
     }
     return m_stick.replace(IndexTempName, indexName);
 }
@@ -429,9 +430,7 @@ bool StickChangeRun::isListed(const std::string& name, const IndexContent& conte
 }
 
 bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
-    const auto path = stick.pathOf(JournalName);
-    std::error_code error;
-    const auto bytes = stick.operations().readFile(*path, error);
+    const auto bytes = stick.operations().readFile(*stick.pathOf(JournalName));
     if (!bytes) {
         return false;
     }
@@ -450,13 +449,13 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
         }
     }
     // The planned index file still waits under its temporary name unless it took effect.
-    const auto planned = stick.operations().readFile(*stick.pathOf(IndexTempName), error);
+    const auto planned = stick.operations().readFile(*stick.pathOf(IndexTempName));
     const bool waiting = planned && planned->size() == change->plannedIndexSize;
     StickChangeRun run(stick, *change, waiting ? *planned : std::string(), true);
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.
     if (run.renamesDone()) {
-        run.finish(indexName, waiting ? planned : std::nullopt);
+        run.finish(indexName, waiting ? planned.optional() : std::nullopt);
     }
     return true;
 }

@@ -62,11 +62,6 @@ std::optional<StickChange> parseJournal(std::string_view bytes);
 // place, or the journal.
 bool isWorkingFileName(std::string_view name);
 
-struct StickFailure {
-    std::string name;
-    std::error_code error;
-};
-
 // Carries out a change in the order that keeps it finishable: journal, parking, the moves,
 // and at the end the index file and the deletions.
 class StickChangeRun {
@@ -78,27 +73,28 @@ public:
 
     // Writes the planned index file under its temporary name, then the journal. Nothing may
     // change on the stick before this succeeded.
-    std::error_code announce();
-    // Makes the copies and gives every moving file its new name.
-    std::vector<StickFailure> moveFiles();
+    FileResult announce();
+    // Makes the copies and gives every moving file its new name. Each failure names the file
+    // that did not get its name.
+    std::vector<FileResult> moveFiles();
     // Whether every rename has arrived, after moveFiles.
     bool renamesDone();
     // Whether the i-th move reached its new name in moveFiles.
     bool arrived(std::size_t i) const { return i < m_arrived.size() && m_arrived[i]; }
     // Puts the index file in place, deletes what has to go and then the journal. Nothing for
     // indexBytes: the index file took effect before an interruption.
-    std::vector<StickFailure> finish(const std::string& indexName,
-                                     const std::optional<std::string>& indexBytes);
+    std::vector<FileResult> finish(const std::string& indexName,
+                                   const std::optional<std::string>& indexBytes);
 
     const StickChange& change() const { return m_change; }
 
 private:
-    std::vector<StickFailure> moveInOrder(const std::vector<std::vector<std::size_t>>& chains);
-    std::vector<StickFailure> moveOverParkingNames();
+    std::vector<FileResult> moveInOrder(const std::vector<std::vector<std::size_t>>& chains);
+    std::vector<FileResult> moveOverParkingNames();
     bool isListed(const std::string& name, const IndexContent& content) const;
 
-    std::error_code writeJournal();
-    std::error_code putIndexInPlace(const std::string& indexName, const std::string& indexBytes);
+    FileResult writeJournal();
+    FileResult putIndexInPlace(const std::string& indexName, const std::string& indexBytes);
 
     StickFiles& m_stick;
     StickChange m_change;

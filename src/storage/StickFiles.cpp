@@ -62,7 +62,7 @@ StickFiles::StickFiles(FileOperations& files, std::string root,
 
 bool StickFiles::isStillTheStick() {
     const auto root = m_files.identity(m_root);
-    return root && (!m_expected || root == m_expected);
+    return root && (!m_expected || *root == *m_expected);
 }
 
 std::optional<std::string> StickFiles::pathOf(std::string_view name) const {
@@ -99,7 +99,7 @@ bool StickFiles::isRootFolder(const std::string& folder) const {
         return known->second;
     }
     if (!m_rootIdentity) {
-        m_rootIdentity = m_expected ? m_expected : m_files.identity(m_root);
+        m_rootIdentity = m_expected ? m_expected : m_files.identity(m_root).optional();
     }
     const auto identity = m_files.identity(folder);
     const bool isRoot = identity && *m_rootIdentity && *identity == **m_rootIdentity;
@@ -107,12 +107,15 @@ bool StickFiles::isRootFolder(const std::string& folder) const {
     return isRoot;
 }
 
-bool StickFiles::deleteFile(std::string_view name) {
+FileResult StickFiles::deleteFile(std::string_view name) {
     const auto path = pathOf(name);
-    const bool deleted = path && m_files.ShellDelete(*path);
-    if (deleted && m_cache) {
+    if (!path) {
+        return FileResult(std::string(name), refused());
+    }
+    const FileResult deleted = m_files.ShellDelete(*path).renamed(std::string(name));
+    if (deleted.ok() && m_cache) {
         m_cache->remember(name, std::nullopt);
-    } else if (path) {
+    } else {
         forget(name);
     }
     return deleted;
@@ -127,81 +130,93 @@ bool StickFiles::exists(std::string_view name) {
     return status(name).has_value();
 }
 
-void StickFiles::ensureFile(std::string_view name) {
-    if (const auto path = pathOf(name); path && isStillTheStick()) {
-        m_files.EnsureFile(*path);
-        forget(name);
+FileResult StickFiles::ensureFile(std::string_view name) {
+    const auto path = pathOf(name);
+    if (!path) {
+        return FileResult(std::string(name), refused());
     }
+    if (!isStillTheStick()) {
+        return FileResult(std::string(name), removed());
+    }
+    const FileResult made = m_files.EnsureFile(*path).renamed(std::string(name));
+    forget(name);
+    return made;
 }
 
 // A change of the stick on the paths of plain names. One that makes a file is made only while
 // the root is the stick; a rename or deletion needs the file there already, and the bare mount
-// point a pulled stick leaves behind holds none of the stick's files.
+// point a pulled stick leaves behind holds none of the stick's files. The result names the
+// last of the names: the file the change makes.
 template <typename Change>
-std::error_code StickFiles::change(std::initializer_list<std::string_view> names, Change&& change,
-                                   Makes makes) {
+FileResult StickFiles::change(std::initializer_list<std::string_view> names, Change&& change,
+                              Makes makes) {
+    std::string concerned(*(names.end() - 1));
     std::vector<std::string> paths;
     for (const auto name : names) {
         const auto path = pathOf(name);
         if (!path) {
-            return refused();
+            return FileResult(std::move(concerned), refused());
         }
         paths.push_back(*path);
     }
-    return makes == Makes::NoFile || isStillTheStick() ? change(paths) : removed();
+    if (makes == Makes::File && !isStillTheStick()) {
+        return FileResult(std::move(concerned), removed());
+    }
+    return change(paths).renamed(std::move(concerned));
 }
 
-std::error_code StickFiles::copyIn(const std::string& source, std::string_view name,
-                                   const CopyProgress& progress) {
-    const auto error = change({name}, [&](const auto& paths) {
+FileResult StickFiles::copyIn(const std::string& source, std::string_view name,
+                              const CopyProgress& progress) {
+    const auto result = change({name}, [&](const auto& paths) {
         return m_files.CopyFileReplace(source, paths[0], progress);
     });
-    copied(source, name, error);
-    return error;
+    copied(source, name, result);
+    return result;
 }
 
-std::error_code StickFiles::copyNew(const std::string& source, std::string_view name,
-                                    const CopyProgress& progress) {
-    const auto error = change(
+FileResult StickFiles::copyNew(const std::string& source, std::string_view name,
+                               const CopyProgress& progress) {
+    const auto result = change(
         {name}, [&](const auto& paths) { return m_files.CopyFileNew(source, paths[0], progress); });
-    copied(source, name, error);
-    return error;
+    copied(source, name, result);
+    return result;
 }
 
-void StickFiles::copied(const std::string& source, std::string_view name, std::error_code error) {
+void StickFiles::copied(const std::string& source, std::string_view name,
+                        const FileResult& result) {
     // The copy keeps the source's size and times.
-    if (m_cache && !error) {
-        m_cache->remember(name, m_files.status(source));
+    if (m_cache && result.ok()) {
+        m_cache->remember(name, m_files.status(source).optional());
     } else if (isPlainFileName(name)) {
         forget(name);
     }
 }
 
-std::error_code StickFiles::rename(std::string_view from, std::string_view to) {
-    const auto error = change(
+FileResult StickFiles::rename(std::string_view from, std::string_view to) {
+    const auto result = change(
         {from, to}, [&](const auto& paths) { return m_files.renameFile(paths[0], paths[1]); },
         Makes::NoFile);
-    moved(from, to, !error);
-    return error;
+    moved(from, to, result.ok());
+    return result;
 }
 
-std::error_code StickFiles::writeDurably(std::string_view name, const std::string& bytes) {
+FileResult StickFiles::writeDurably(std::string_view name, const std::string& bytes) {
     forget(name);
     return change({name},
                   [&](const auto& paths) { return m_files.writeFileDurably(paths[0], bytes); });
 }
 
-std::error_code StickFiles::write(std::string_view name, const std::string& bytes) {
+FileResult StickFiles::write(std::string_view name, const std::string& bytes) {
     forget(name);
     return change({name}, [&](const auto& paths) { return m_files.writeFile(paths[0], bytes); });
 }
 
-std::error_code StickFiles::replace(std::string_view from, std::string_view to) {
-    const auto error = change(
+FileResult StickFiles::replace(std::string_view from, std::string_view to) {
+    const auto result = change(
         {from, to}, [&](const auto& paths) { return m_files.replaceFile(paths[0], paths[1]); },
         Makes::NoFile);
-    moved(from, to, !error);
-    return error;
+    moved(from, to, result.ok());
+    return result;
 }
 
 void StickFiles::moved(std::string_view from, std::string_view to, bool succeeded) {
@@ -221,19 +236,22 @@ void StickFiles::moved(std::string_view from, std::string_view to, bool succeede
     m_cache->remember(from, std::nullopt);
 }
 
-std::optional<FileStatus> StickFiles::status(std::string_view name) {
+FileValue<FileStatus> StickFiles::status(std::string_view name) {
     const auto path = pathOf(name);
     if (!path) {
-        return std::nullopt;
+        return {std::string(name), refused()};
     }
     if (m_cache) {
         if (const auto known = m_cache->status(name)) {
-            return *known;
+            if (*known) {
+                return {std::string(name), **known};
+            }
+            return {std::string(name), std::make_error_code(std::errc::no_such_file_or_directory)};
         }
     }
-    auto found = m_files.status(*path);
+    auto found = m_files.status(*path).renamed(std::string(name));
     if (m_cache) {
-        m_cache->remember(name, found);
+        m_cache->remember(name, found.optional());
     }
     return found;
 }

@@ -22,7 +22,8 @@ bool sameFileName(std::string_view a, std::string_view b);
 
 // The files in the stick's root, reached by name. Every operation refuses a name that is not
 // a plain file name, silently, as a failing file operation would, so that nothing read from
-// a stick can make the program touch a file outside it.
+// a stick can make the program touch a file outside it. Results name the file by its name in
+// the root, as the user knows it; a flush names the root.
 class StickFiles {
 public:
     // With the identity of the root as it was taken, every change first makes sure that the
@@ -47,21 +48,21 @@ public:
     // user's own name in the root is a source like any other, to be copied, never renamed.
     std::optional<std::string> entryFileInRoot(std::string_view path) const;
 
-    bool deleteFile(std::string_view name);
+    FileResult deleteFile(std::string_view name);
     bool exists(std::string_view name);
-    void ensureFile(std::string_view name);
-    std::error_code copyIn(const std::string& source, std::string_view name,
-                           const CopyProgress& progress = {});
+    FileResult ensureFile(std::string_view name);
+    FileResult copyIn(const std::string& source, std::string_view name,
+                      const CopyProgress& progress = {});
     // The same for a name that holds no file yet, written under that name at once.
-    std::error_code copyNew(const std::string& source, std::string_view name,
-                            const CopyProgress& progress = {});
-    std::error_code rename(std::string_view from, std::string_view to);
-    std::error_code writeDurably(std::string_view name, const std::string& bytes);
-    std::error_code write(std::string_view name, const std::string& bytes);
+    FileResult copyNew(const std::string& source, std::string_view name,
+                       const CopyProgress& progress = {});
+    FileResult rename(std::string_view from, std::string_view to);
+    FileResult writeDurably(std::string_view name, const std::string& bytes);
+    FileResult write(std::string_view name, const std::string& bytes);
     // Everything written to the stick reaches the medium.
-    std::error_code flush() { return m_files.flushMedium(m_root); }
-    std::error_code replace(std::string_view from, std::string_view to);
-    std::optional<FileStatus> status(std::string_view name);
+    FileResult flush() { return m_files.flushMedium(m_root); }
+    FileResult replace(std::string_view from, std::string_view to);
+    FileValue<FileStatus> status(std::string_view name);
 
     // Whether the root is still there, and the stick it was when taken.
     bool isStillTheStick();
@@ -70,10 +71,10 @@ private:
     bool isRootFolder(const std::string& folder) const;
     enum class Makes { File, NoFile };
     template <typename Change>
-    std::error_code change(std::initializer_list<std::string_view> names, Change&& change,
-                           Makes makes = Makes::File);
+    FileResult change(std::initializer_list<std::string_view> names, Change&& change,
+                      Makes makes = Makes::File);
     void moved(std::string_view from, std::string_view to, bool succeeded);
-    void copied(const std::string& source, std::string_view name, std::error_code error);
+    void copied(const std::string& source, std::string_view name, const FileResult& result);
     void forget(std::string_view name) {
         if (m_cache) {
             m_cache->forget(name);

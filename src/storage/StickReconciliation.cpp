@@ -66,13 +66,13 @@ void reconcileWithStick(Session& session, FileOperations& files, UserInterface& 
             ++adopted;
         } else if (name.ends_with(CopySuffix) || sameFileName(name, JournalTempName)) {
             // A copy cut short, or a journal never put in place: nothing else holds on to it.
-            rememberStaleFile(session, name);
+            session.rememberStaleFile(name);
         } else if (contradictsIndex(session, name)) {
-            rememberStaleFile(session, name);
+            session.rememberStaleFile(name);
         }
     }
     if (adopted > 0) {
-        session.SaveNeeded = true;
+        session.markChanged();
         showInformation(ui, TakenOverMessageStart + std::to_string(adopted) + TakenOverMessageEnd);
     }
     std::set<std::string> onStick;

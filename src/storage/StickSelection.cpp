@@ -21,12 +21,11 @@ std::optional<std::string> named(const std::vector<std::string>& names, std::str
 std::optional<std::string> recoverTemporaryIndex(FileOperations& files, const std::string& root,
                                                  const std::string& tempName, bool indexExists) {
     const std::string tempPath = root + tempName;
-    std::error_code error;
-    const auto bytes = files.readFile(tempPath, error);
+    const auto bytes = files.readFile(tempPath);
     if (!indexExists && bytes && isCompleteIndexFile(*bytes)) {
         // Should the rename fail, the temporary file stays for the next start: it may be the
         // only record of the stick.
-        if (!files.renameFile(tempPath, root + IndexFileName)) {
+        if (files.renameFile(tempPath, root + IndexFileName).ok()) {
             return IndexFileName;
         }
         return std::nullopt;
@@ -104,13 +103,13 @@ bool claimStick(Session& session, FileOperations& files, UserInterface& ui) {
         return true;
     }
     session.stickLock.reset();
-    session.stickLock = files.lockFolder(session.stickRoot);
+    session.stickLock = files.lockFolder(session.stickRoot).value_or(nullptr);
     if (!session.stickLock) {
         showCritical(ui, StickInUseMessage);
         return false;
     }
     session.lockedRoot = session.stickRoot;
-    session.stickIdentity = files.identity(session.stickRoot);
+    session.stickIdentity = files.identity(session.stickRoot).optional();
     return true;
 }
 
@@ -132,7 +131,7 @@ bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui)
         files.listFiles(session.stickRoot).value_or(std::vector<std::string>{}), session.stickRoot);
     const bool created =
         !session.stickRoot.empty() && path &&
-        !files.writeFileDurably(*path, composeIndexFile(found.entries, found.settings, {}));
+        files.writeFileDurably(*path, composeIndexFile(found.entries, found.settings, {})).ok();
     if (!created) {
         showCritical(ui, IndexNotCreatedMessage);
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Session.h"
+#include "storage/Session.h"
 #include "model/UserInterface.h"
 #include "storage/DriveDiscovery.h"
 #include "storage/FileOperations.h"

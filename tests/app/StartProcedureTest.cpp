@@ -1,8 +1,8 @@
 #include "app/StartProcedure.h"
 
 #include "storage/StickSelection.h"
-#include "support/GuiStick.h"
 #include "support/ModalDialog.h"
+#include "support/TestStick.h"
 
 #include <QListWidget>
 #include <QSignalSpy>
@@ -27,7 +27,7 @@ class StartProcedureTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiStick> stick;
+    std::unique_ptr<TestStick> stick;
     FixedDrives drives;
     std::optional<std::string> manualAnswer;
     std::unique_ptr<StartProcedure> start;
@@ -46,7 +46,7 @@ private:
 
 private slots:
     void init() {
-        stick = std::make_unique<GuiStick>();
+        stick = std::make_unique<TestStick>();
         stick->session.stickRoot.clear(); // nothing chosen when the program starts
         drives.roots.clear();
         manualAnswer.reset();

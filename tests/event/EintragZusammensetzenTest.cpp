@@ -41,19 +41,20 @@ class CompositionTest : public ::testing::Test {
 protected:
     // Adds a bound row as loading the index file would, and returns its row number.
     int addEntry(const std::string& name) {
-        session.table.appendEntry(SoundEntry{.entryName = name, .sourcePath = "/s/" + name});
-        session.counters.countLoadedEntry(name.front());
-        return session.table.entryCount();
+        table.appendEntry(SoundEntry{.entryName = name, .sourcePath = "/s/" + name});
+        counters.countLoadedEntry(name.front());
+        return table.entryCount();
     }
     std::optional<NeuerEintrag> compose(const EventSelection& sel, int row) {
-        return EintragZusammensetzen(sel, row, session, ui);
+        return EintragZusammensetzen(sel, row, table, counters, ui);
     }
     std::optional<NeuerEintrag> composeNew(const EventSelection& sel) {
-        session.table.appendEntry(SoundEntry{.sourcePath = "/s/new.mp3"});
-        return compose(sel, session.table.entryCount());
+        table.appendEntry(SoundEntry{.sourcePath = "/s/new.mp3"});
+        return compose(sel, table.entryCount());
     }
 
-    Session session;
+    SoundTable table;
+    KindCounters counters;
     RecordingUserInterface ui;
 };
 
@@ -116,7 +117,8 @@ TEST_F(CompositionTest, ComposesEachKindOrRefusesWithTheFirstFaultInOrder) {
         {Zidas, [](auto& s) { s.selAdresse = Loco; }, "LXM2-0012-00000.mp3"},
     };
     for (const auto& c : cases) {
-        session = Session{};
+        table = SoundTable{};
+        counters = KindCounters{};
         ui.messages.clear();
         EventSelection sel = complete(c.kind);
         c.change(sel);
@@ -129,8 +131,7 @@ TEST_F(CompositionTest, ComposesEachKindOrRefusesWithTheFirstFaultInOrder) {
         EXPECT_EQ(outcome, c.expected);
         EXPECT_EQ(ui.messages.size(), entry || c.expected.empty() ? 0u : 1u) << c.expected;
         EXPECT_TRUE(ui.messages.empty() || ui.messages[0].icon == MessageIcon::Information);
-        EXPECT_EQ(session.SaveNeeded, entry.has_value()) << c.expected;
-        EXPECT_EQ(session.counters.total(), entry ? 1 : 0) << c.expected;
+        EXPECT_EQ(counters.total(), entry ? 1 : 0) << c.expected;
     }
 }
 
@@ -155,7 +156,8 @@ TEST_F(CompositionTest, TheLimitOfEachGroupIsCheckedAtItsPlaceInTheOrder) {
          SecondAddressMessage},
     };
     for (const auto& c : cases) {
-        session = Session{};
+        table = SoundTable{};
+        counters = KindCounters{};
         for (int i = 1; i < c.limit; ++i) {
             addEntry(std::string(c.existing).replace(5, 4, std::to_string(1000 + i)));
         }
@@ -192,7 +194,8 @@ TEST_F(CompositionTest, AtTheLimitAnEditWithinTheGroupIsNoAddition) {
         {"END_-####-00000.mp3", 127, Endlos, 12, "ZUM_-0001-00000.mp3"},
     };
     for (const auto& c : cases) {
-        session = Session{};
+        table = SoundTable{};
+        counters = KindCounters{};
         ui.messages.clear();
         for (int i = 1; i <= c.limit; ++i) {
             addEntry(std::string(c.existing).replace(5, 4, pad4(std::to_string(i))));
@@ -209,13 +212,13 @@ TEST_F(CompositionTest, AtTheLimitAnEditWithinTheGroupIsNoAddition) {
         const auto edited = compose(changed, c.editedRow);
         EXPECT_TRUE(edited) << c.existing << ": " << ui.lastText();
         EXPECT_TRUE(ui.messages.empty()) << c.existing << ": " << ui.lastText();
-        EXPECT_EQ(session.counters.count(group), c.limit) << c.existing;
+        EXPECT_EQ(counters.count(group), c.limit) << c.existing;
 
         EXPECT_FALSE(composeNew(complete(c.editTo))) << c.existing;
         EXPECT_FALSE(compose(complete(c.editTo), otherRow)) << c.existing;
         EXPECT_EQ(ui.texts(), (std::vector<std::string>{full, full})) << c.existing;
-        EXPECT_EQ(session.counters.count(group), c.limit) << c.existing;
-        EXPECT_EQ(session.counters.count(otherGroup), 1) << c.existing;
+        EXPECT_EQ(counters.count(group), c.limit) << c.existing;
+        EXPECT_EQ(counters.count(otherGroup), 1) << c.existing;
     }
 }
 
@@ -228,12 +231,12 @@ TEST_F(CompositionTest, RandomEntriesAreNumberedWithoutGapsOrRepeatsAndEditsMove
     EventSelection notInterrupted = complete(Zufall);
     notInterrupted.selModus = Option2[0].codeText;
     EXPECT_EQ(compose(notInterrupted, 2).value().entryName(), "ZUO_-0002-00000.mp3");
-    EXPECT_EQ(session.counters.cntZufall(), 4);
+    EXPECT_EQ(counters.cntZufall(), 4);
 
     // An edit into another group moves the row's count there.
     ASSERT_TRUE(compose(complete(Kontakt), 3));
-    EXPECT_EQ(session.counters.cntZufall(), 3);
-    EXPECT_EQ(session.counters.cntKontakt(), 1);
+    EXPECT_EQ(counters.cntZufall(), 3);
+    EXPECT_EQ(counters.cntKontakt(), 1);
 }
 
 TEST_F(CompositionTest, AnEventAlreadyBoundToAnotherRowIsRefused) {
@@ -246,7 +249,7 @@ TEST_F(CompositionTest, AnEventAlreadyBoundToAnotherRowIsRefused) {
         EXPECT_FALSE(row ? compose(green, row) : composeNew(green));
         EXPECT_EQ(ui.texts(), std::vector<std::string>{DuplicateEventMessage});
     }
-    EXPECT_EQ(session.counters.cntMRL(), 2);
+    EXPECT_EQ(counters.cntMRL(), 2);
 
     // Re-confirming a row's own name is no duplicate.
     ui.messages.clear();

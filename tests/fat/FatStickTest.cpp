@@ -4,7 +4,7 @@
 
 #include "storage/IndexFile.h"
 #include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
+#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/FileBytes.h"
@@ -72,7 +72,7 @@ TEST_F(FatStickTest, NamesIgnoreLetterCaseAndACommitCopiesOnlyWhatChangedInOneSt
     fs::last_write_time(music("b.mp3"), LongAgo);
     // A changed sound replaces the stick's older copy (fusefat cannot rewrite it in place).
     writeBytes(music("a.mp3"), "second version");
-    session.SaveNeeded = true;
+    session.markChanged();
     EXPECT_EQ(workspace.commit(), CommitResult::Written);
     EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "sound");
     EXPECT_EQ(readBytes(stick("MGM2-0001-00000.mp3")), "second version");
@@ -100,7 +100,7 @@ TEST_F(FatStickTest, AReadOnlyStickKeepsEverythingAndCatchesUpOnceWritable) {
     }
     EXPECT_EQ(readBytes(stick("tonkat.tkx")), before);
     EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "a");
-    EXPECT_TRUE(session.SaveNeeded);
+    EXPECT_TRUE(session.SaveNeeded());
 
     m_image.remount(FatImage::Mount::ReadWrite);
     EXPECT_EQ(workspace.commit(), CommitResult::Written);
@@ -114,7 +114,7 @@ TEST_F(FatStickTest, AFullStickKeepsItsIndexByteForByte) {
     openStick();
     const std::string before = readBytes(stick("tonkat.tkx"));
     EXPECT_EQ(bindSound("big.mp3", std::string(48 << 20, 'x'), "12"), "MGM2-0012-00000.mp3");
-    EXPECT_TRUE(session.SaveNeeded);
+    EXPECT_TRUE(session.SaveNeeded());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.starts_with(std::string(CommitFailedMessage) + "\r\n\r\n" +
                                                 NotEnoughSpaceMessage + "\r\n\r\n" +

@@ -1,9 +1,9 @@
 // The tool's main work from end to end: a sound dropped on the main window, bound in the
 // event dialog, and written to a real FAT32 stick.
 
-#include "event/EventDialog.h"
-#include "mainwindow/MainWindow.h"
-#include "mainwindow/SoundTableModel.h"
+#include "gui/EventDialog.h"
+#include "gui/MainWindow.h"
+#include "gui/SoundTableModel.h"
 #include "storage/StickSelection.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"

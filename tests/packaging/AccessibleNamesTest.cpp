@@ -1,8 +1,8 @@
-#include "app/DriveDialog.h"
-#include "event/EventDialog.h"
-#include "settings/SettingsDialog.h"
-#include "support/GuiStick.h"
+#include "gui/DriveDialog.h"
+#include "gui/EventDialog.h"
+#include "gui/SettingsDialog.h"
 #include "support/ModalDialog.h"
+#include "support/TestStick.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -110,12 +110,12 @@ class AccessibleNamesTest : public QObject {
 
 private slots:
     void everyControlOfEachDialogHasAName() {
-        GuiStick stick;
+        TestStick stick;
         stick.writeIndex({});
         stick.workspace.load("/opt");
         EventDialog event("", "", [](const EventSelection&) { return std::nullopt; });
         SettingsDialog settings(stick.workspace);
-        DriveDialog drives({driveEntry("/media/anna/STICK")}, stick.session, stick.files, stick.ui,
+        DriveDialog drives({driveEntry("/media/anna/STICK")}, stick.workspace, stick.ui,
                            [](QWidget*) { return std::nullopt; });
         for (QWidget* dialog : std::initializer_list<QWidget*>{&event, &settings, &drives}) {
             dialog->show();

@@ -14,10 +14,10 @@ using SettingsFormTest = StickFixture;
 TEST_F(SettingsFormTest, OpeningCommitsWhenASettingFileIsMissing) {
     loadStick({});
     files.ShellDelete(Root + "SET_-0003-00028.mp3");
-    session.SaveNeeded = true;
+    session.markChanged();
     workspace.openSettings();
     EXPECT_TRUE(files.has(Root + "SET_-0003-00028.mp3"));
-    EXPECT_FALSE(session.SaveNeeded);
+    EXPECT_FALSE(session.SaveNeeded());
 }
 
 TEST_F(SettingsFormTest, ANameThatCannotBeShownLeavesTheSettingAlone) {

@@ -1,4 +1,5 @@
 #include "model/SoundFileDrop.h"
+#include "sound/InvalidSounds.h"
 #include "support/FakeSoundInspector.h"
 #include "support/StickFixture.h"
 

@@ -14,7 +14,7 @@ protected:
     // A bound row as the event dialog leaves it.
     void bindRow(const std::string& name, const std::string& source) {
         session.table.appendEntry(SoundEntry{.entryName = name, .sourcePath = source});
-        session.SaveNeeded = true;
+        session.markChanged();
     }
     CommitResult commit() { return CommitToStick(session, files, ui); }
 };
@@ -44,7 +44,7 @@ TEST_F(CommitTest, WritesSoundsSettingsAndTheIndexInTableOrderOnceAndNeverNested
     EXPECT_EQ(files.content(Root + "SET_-0003-00028.mp3"), "");
     EXPECT_EQ(files.content(Root + "SET_-0004-00002.mp3"), "");
     EXPECT_EQ(session.settings.StoredSettings, session.settings.CurrentSettings);
-    EXPECT_FALSE(session.SaveNeeded);
+    EXPECT_FALSE(session.SaveNeeded());
     EXPECT_EQ(ui.waitWindowShown, 1);
     EXPECT_FALSE(ui.waitWindowVisible || ui.busyPointer);
     EXPECT_TRUE(ui.messages.empty());
@@ -61,7 +61,7 @@ TEST_F(CommitTest, StickFilesUnderOlderNamesAreRenamedOnlyFromTheRoot) {
     loadStick({"MRM2-0013-00000.mp3;/stick/MGM2-0012-00000.mp3",
                "MGM2-0012-00000.mp3;/stick/MRM2-0013-00000.mp3",
                "MXM1-0001-00000.mp3;/stick/sub/MRM1-0001-00000.mp3"});
-    session.SaveNeeded = true;
+    session.markChanged();
     EXPECT_EQ(commit(), CommitResult::Written);
     EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "a");
     EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "b");
@@ -106,7 +106,7 @@ TEST_F(CommitTest, AFailureIsReportedWithItsCauseAndTheChangesStayPending) {
     files.setFreeSpace(15000);
     files.writes.clear();
     EXPECT_EQ(commit(), CommitResult::Failed);
-    EXPECT_TRUE(session.SaveNeeded);
+    EXPECT_TRUE(session.SaveNeeded());
     EXPECT_TRUE(files.writes.empty());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
@@ -124,6 +124,9 @@ TEST_F(CommitTest, AFailureIsReportedWithItsCauseAndTheChangesStayPending) {
                                  std::make_error_code(std::errc::read_only_file_system).message() +
                                  "\r\n\r\n" + CommitFailedAdvice);
     EXPECT_EQ(index(), oldIndex);
+    // Each message opened only once the wait window and the hourglass were gone.
+    EXPECT_EQ(ui.messagesUnderWaitWindow, 0);
+    EXPECT_EQ(ui.waitWindowShown, 2);
 }
 
 } // namespace

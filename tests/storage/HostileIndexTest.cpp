@@ -3,7 +3,7 @@
 // file beside the stick was touched.
 
 #include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
+#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
@@ -63,12 +63,12 @@ protected:
         StickWorkspace workspace(session, m_files, m_ui);
         ASSERT_TRUE(gueltigeAuswahl(session, m_files, m_ui));
         ASSERT_EQ(workspace.load((m_base / "music").string()), IndexReadResult::Read);
-        session.SaveNeeded = true;
+        session.markChanged();
         workspace.commit();
         while (session.table.entryCount() > 0) {
             workspace.deleteRow(1);
         }
-        session.SaveNeeded = true;
+        session.markChanged();
         workspace.commit();
     }
 

@@ -93,7 +93,7 @@ TEST_F(IndexReadTest, OnlyRelativePathsArePutBehindTheProgramFolder) {
                                   "KSM4-0001-00010.mp3;", "MRM2-0012-00000.mp3;\\\\nas\\a.mp3", "",
                                   "SET_-0002-00180.mp3", "", "", "", ""}));
     EXPECT_FALSE(files.has(Root + IndexTempName));
-    EXPECT_FALSE(session.SaveNeeded);
+    EXPECT_FALSE(session.SaveNeeded());
 }
 
 TEST_F(IndexReadTest, AFullGroupIsReportedOnceAndRowsGoBeyondSixteenBits) {

@@ -10,8 +10,8 @@
 //   holds no sound was lost on the way.
 
 #include "model/EntryName.h"
-#include "storage/EventResult.h"
-#include "storage/RowDeletion.h"
+#include "workspace/EventResult.h"
+#include "workspace/RowDeletion.h"
 #include "support/Selections.h"
 #include "support/StickFixture.h"
 
@@ -45,7 +45,7 @@ protected:
         files.pullStickAt(Never, Root);
         action();
         const int operations = files.operations;
-        ASSERT_FALSE(session.SaveNeeded);
+        ASSERT_FALSE(session.SaveNeeded());
         ASSERT_EQ(ui.texts(), std::vector<std::string>{});
         const std::string newIndex = index();
         const auto newStick = stickContent();
@@ -62,7 +62,7 @@ protected:
                 ASSERT_GT(k, 0) << "pulling the stick failed no operation";
                 continue; // only the computer was touched from k on
             }
-            EXPECT_TRUE(session.SaveNeeded);
+            EXPECT_TRUE(session.SaveNeeded());
             EXPECT_TRUE(index() == newIndex || ui.lastText().starts_with(CommitFailedMessage));
 
             files.pullStickAt(Never, Root); // the stick is back
@@ -104,7 +104,7 @@ TEST_F(PulledStickTest, ACommitOfEveryKindOfChange) {
     session.table.appendEntry(
         SoundEntry{.entryName = "ZUM_-0001-00000.mp3", .sourcePath = Music + "c.mp3"});
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
-    session.SaveNeeded = true;
+    session.markChanged();
 
     pullAtEveryOperation([this] { CommitToStick(session, files, ui); });
 }

@@ -5,12 +5,12 @@
 #include "model/EntryName.h"
 #include "model/SoundFileDrop.h"
 #include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
 #include "storage/platform/SystemPlatform.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
+#include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
 
@@ -77,10 +77,9 @@ protected:
     // One run of a front end: the stick accepted as the drive dialog does, loaded, worked
     // on, and committed as the window's close does.
     void onStick(Spelling spelling, const std::function<void(StickWorkspace&)>& work) {
-        Session session;
-        session.stickRoot = root(spelling);
-        ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
-        StickWorkspace workspace(session, files, ui);
+        session.emplace();
+        StickWorkspace workspace(*session, files, ui);
+        ASSERT_TRUE(workspace.openStick(root(spelling)));
         ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
         work(workspace);
         workspace.commit();
@@ -97,6 +96,8 @@ protected:
 
     LinuxFileOperations files;
     RecordingUserInterface ui;
+    // The session of the run onStick makes.
+    std::optional<Session> session;
 
 private:
     fs::path m_base;
@@ -122,8 +123,7 @@ TEST_P(StickSpellingTest, DeletingARandomRowRenumbersTheRightSounds) {
     putRandomSounds();
     onStick(GetParam().workedOn, [](StickWorkspace& workspace) { workspace.deleteRow(2); });
     // A later commit under the first spelling copies nothing from a stale path.
-    onStick(GetParam().opened,
-            [](StickWorkspace& workspace) { workspace.session().SaveNeeded = true; });
+    onStick(GetParam().opened, [this](StickWorkspace&) { session->markChanged(); });
     EXPECT_EQ(bytesOf(RandomNames), (std::vector<std::string>{"a", "c", "d", "<missing>"}));
 }
 
@@ -183,16 +183,16 @@ TEST_P(StickSpellingTest, ARowWhoseSoundIsGoneKeepsNoOtherChangeFromTheStick) {
         EXPECT_TRUE(workspace.table().row(1).soundNotFound) << "neither source nor stick file";
         workspace.dropFiles(std::vector<std::string>{music("other.mp3")});
         second = workspace.bind(2, turnoutSelection(1, "2"));
-        workspace.session().settings.CurrentSettings[Setting::Volume] = "SET_-0001-00022.mp3";
-        workspace.session().SaveNeeded = true;
+        session->settings.CurrentSettings[Setting::Volume] = "SET_-0001-00022.mp3";
+        session->markChanged();
         ui.messages.clear();
         EXPECT_EQ(workspace.commit(), CommitResult::SoundsNotFound);
-        EXPECT_FALSE(workspace.session().SaveNeeded) << "retrying would change nothing";
+        EXPECT_FALSE(session->SaveNeeded()) << "retrying would change nothing";
         EXPECT_TRUE(workspace.table().row(1).soundNotFound);
         EXPECT_FALSE(workspace.table().row(2).soundNotFound);
         // The sound comes back: the mark goes at the next commit.
         writeBytes(music("gone.mp3"), "back");
-        workspace.session().SaveNeeded = true;
+        session->markChanged();
         EXPECT_EQ(workspace.commit(), CommitResult::Written);
         EXPECT_FALSE(workspace.table().row(1).soundNotFound);
     });

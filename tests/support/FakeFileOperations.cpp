@@ -63,40 +63,53 @@ std::size_t FakeFileOperations::used() const {
         [](std::size_t sum, const auto& file) { return sum + file.second.content.size(); });
 }
 
-bool FakeFileOperations::ShellDelete(const std::string& path) {
-    if (gone(path) || m_readOnly || !m_files.erase(path)) {
-        return false;
+FileResult FakeFileOperations::ShellDelete(const std::string& path) {
+    if (gone(path)) {
+        return FileResult(path, errorOf(std::errc::no_such_device));
+    }
+    if (m_readOnly) {
+        return FileResult(path, errorOf(std::errc::read_only_file_system));
+    }
+    if (!m_files.erase(path)) {
+        return FileResult(path, errorOf(std::errc::no_such_file_or_directory));
     }
     ++writes["delete"];
-    return true;
+    return FileResult(path);
 }
 
-std::error_code FakeFileOperations::CopyFileReplace(const std::string& source,
-                                                    const std::string& target,
-                                                    const CopyProgress& progress) {
+FileResult FakeFileOperations::CopyFileReplace(const std::string& source, const std::string& target,
+                                               const CopyProgress& progress) {
     const auto found = m_files.find(source);
     if (gone(source, target) || found == m_files.end()) {
-        return errorOf(std::errc::no_such_file_or_directory);
+        return FileResult(target, errorOf(std::errc::no_such_file_or_directory));
     }
     if (source == target) {
-        return errorOf(std::errc::file_exists);
+        return FileResult(target, errorOf(std::errc::file_exists));
     }
     if (const auto error = canWrite(target, found->second.content.size())) {
-        return error;
+        return FileResult(target, error);
     }
     m_files[target] = found->second; // a copy keeps the source's modification time
     ++writes["copy"];
     if (progress) {
         progress(found->second.content.size(), found->second.content.size());
     }
-    return {};
+    return FileResult(target);
 }
 
-void FakeFileOperations::EnsureFile(const std::string& path) {
-    if (!gone(path) && !m_files.contains(path) && !canWrite(path, 0)) {
-        m_files[path] = File{};
-        ++writes["create"];
+FileResult FakeFileOperations::EnsureFile(const std::string& path) {
+    if (gone(path)) {
+        return FileResult(path, errorOf(std::errc::no_such_device));
     }
+    if (m_files.contains(path)) {
+        return FileResult(path);
+    }
+    if (const auto error = canWrite(path, 0)) {
+        return FileResult(path, error);
+    }
+    m_files[path] = File{};
+    ++writes["create"];
+    return FileResult(path);
 }
 
 // A rename fails when the target exists; a replacement moves over it.
@@ -119,46 +132,61 @@ std::error_code FakeFileOperations::move(const std::string& from, const std::str
     return {};
 }
 
-std::optional<std::string> FakeFileOperations::readFile(const std::string& path,
-                                                        std::error_code& error) {
+FileValue<std::string> FakeFileOperations::readFile(const std::string& path) {
     const auto found = m_files.find(path);
     if (gone(path) || found == m_files.end()) {
-        error = errorOf(std::errc::no_such_file_or_directory);
-        return std::nullopt;
+        return {path, errorOf(std::errc::no_such_file_or_directory)};
     }
-    return found->second.content;
+    return {path, found->second.content};
 }
 
-std::error_code FakeFileOperations::writeFileDurably(const std::string& path,
-                                                     const std::string& bytes) {
+FileResult FakeFileOperations::writeFileDurably(const std::string& path, const std::string& bytes) {
     if (gone(path)) {
-        return errorOf(std::errc::no_such_device);
+        return FileResult(path, errorOf(std::errc::no_such_device));
     }
     if (const auto error = canWrite(path, bytes.size())) {
-        return error;
+        return FileResult(path, error);
     }
     m_files[path] = File{bytes};
     ++writes["write"];
-    return {};
+    return FileResult(path);
 }
 
-std::optional<FileStatus> FakeFileOperations::status(const std::string& path) {
+FileValue<FileStatus> FakeFileOperations::status(const std::string& path) {
     const auto found = m_files.find(path);
-    return gone(path) || found == m_files.end()
-               ? std::nullopt
-               : std::optional(FileStatus{found->second.content.size(), found->second.modified});
+    if (gone(path) || found == m_files.end()) {
+        return {path, errorOf(std::errc::no_such_file_or_directory)};
+    }
+    return {path, FileStatus{found->second.content.size(), found->second.modified}};
 }
 
-std::optional<FileIdentity> FakeFileOperations::identity(const std::string& path) {
+FileValue<FileIdentity> FakeFileOperations::identity(const std::string& path) {
     const std::string folder = path.ends_with('/') ? path : path + '/';
     const bool isFolder = m_folders.contains(folder);
     if (gone(path) || (!isFolder && !has(path))) {
-        return std::nullopt;
+        return {path, errorOf(std::errc::no_such_file_or_directory)};
     }
-    return FileIdentity{isFolder ? 1u : 0u, std::hash<std::string>{}(isFolder ? folder : path)};
+    return {path,
+            FileIdentity{isFolder ? 1u : 0u, std::hash<std::string>{}(isFolder ? folder : path)}};
 }
 
-std::unique_ptr<FolderLock> FakeFileOperations::lockFolder(const std::string& folder) {
+FileValue<FreeSpace> FakeFileOperations::freeSpace(const std::string& folder) {
+    if (gone(folder)) {
+        return {folder, errorOf(std::errc::no_such_device)};
+    }
+    return {folder,
+            FreeSpace{m_capacity == std::size_t(-1) ? std::uintmax_t(1) << 40 : m_capacity - used(),
+                      1}};
+}
+
+FileValue<std::vector<std::string>> FakeFileOperations::listFiles(const std::string& folder) {
+    if (gone(folder) || !m_folders.contains(folder)) {
+        return {folder, errorOf(std::errc::no_such_file_or_directory)};
+    }
+    return {folder, filesIn(folder)};
+}
+
+FileValue<std::unique_ptr<FolderLock>> FakeFileOperations::lockFolder(const std::string& folder) {
     class Lock final : public FolderLock {
     public:
         Lock(std::shared_ptr<std::set<std::string>> locked, std::string folder)
@@ -171,9 +199,9 @@ std::unique_ptr<FolderLock> FakeFileOperations::lockFolder(const std::string& fo
         std::string m_folder;
     };
     if (!m_locked->insert(folder).second) {
-        return nullptr;
+        return {folder, errorOf(std::errc::device_or_resource_busy)};
     }
-    return std::make_unique<Lock>(m_locked, folder);
+    return {folder, std::make_unique<Lock>(m_locked, folder)};
 }
 
 } // namespace tonarion::testing

@@ -40,35 +40,26 @@ public:
     // "write") wrote to the medium.
     std::map<std::string, int> writes;
 
-    bool ShellDelete(const std::string& path) override;
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target,
-                                    const CopyProgress& progress) override;
-    void EnsureFile(const std::string& path) override;
+    FileResult ShellDelete(const std::string& path) override;
+    FileResult CopyFileReplace(const std::string& source, const std::string& target,
+                               const CopyProgress& progress) override;
+    FileResult EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override { return !gone(path) && has(path); }
-    std::error_code renameFile(const std::string& from, const std::string& to) override {
-        return move(from, to, false);
+    FileResult renameFile(const std::string& from, const std::string& to) override {
+        return FileResult(to, move(from, to, false));
     }
-    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
-    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
-    std::error_code replaceFile(const std::string& from, const std::string& to) override {
-        return move(from, to, true);
+    FileValue<std::string> readFile(const std::string& path) override;
+    FileResult writeFileDurably(const std::string& path, const std::string& bytes) override;
+    FileResult replaceFile(const std::string& from, const std::string& to) override {
+        return FileResult(to, move(from, to, true));
     }
-    std::optional<FileStatus> status(const std::string& path) override;
+    FileValue<FileStatus> status(const std::string& path) override;
     // Every path names its own file or folder here: the fake has no links or second mounts.
-    std::optional<FileIdentity> identity(const std::string& path) override;
+    FileValue<FileIdentity> identity(const std::string& path) override;
     // One process's locks: a second lock of a held folder is refused until the first goes.
-    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override;
-    std::optional<FreeSpace> freeSpace(const std::string& folder) override {
-        if (gone(folder)) {
-            return std::nullopt;
-        }
-        return FreeSpace{
-            m_capacity == std::size_t(-1) ? std::uintmax_t(1) << 40 : m_capacity - used(), 1};
-    }
-    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override {
-        return !gone(folder) && m_folders.contains(folder) ? std::optional(filesIn(folder))
-                                                           : std::nullopt;
-    }
+    FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override;
+    FileValue<FreeSpace> freeSpace(const std::string& folder) override;
+    FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
 
 private:
     struct File {

@@ -15,6 +15,9 @@ class RecordingUserInterface final : public UserInterface {
 public:
     MessageAnswer showMessage(const Message& message) override {
         messages.push_back(message);
+        if (waitWindowVisible || busyPointer) {
+            ++messagesUnderWaitWindow;
+        }
         if (message.buttons == MessageButtons::Ok || m_answers.empty()) {
             return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
         }
@@ -44,6 +47,9 @@ public:
     bool busyPointer = false;
     bool waitWindowVisible = false;
     int waitWindowShown = 0;
+    // Messages that opened while the wait window or the hourglass was up, where the user
+    // could take them for part of the save.
+    int messagesUnderWaitWindow = 0;
 
 private:
     std::deque<MessageAnswer> m_answers;

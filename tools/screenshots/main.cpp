@@ -2,14 +2,14 @@
 // Qt runs on (scripts/screenshots uses the offscreen one), so that layouts can be looked at
 // without a desktop.
 
-#include "app/DriveDialog.h"
-#include "app/ProgramLook.h"
-#include "app/QtUserInterface.h"
 #include "cli/CliUserInterface.h"
-#include "event/EventDialog.h"
-#include "mainwindow/MainWindow.h"
-#include "mainwindow/SoundTableModel.h"
-#include "settings/SettingsDialog.h"
+#include "gui/DriveDialog.h"
+#include "gui/EventDialog.h"
+#include "gui/MainWindow.h"
+#include "gui/ProgramLook.h"
+#include "gui/QtUserInterface.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SoundTableModel.h"
 #include "storage/platform/SystemPlatform.h"
 
 #include <QAbstractButton>
@@ -135,10 +135,11 @@ int main(int argc, char** argv) {
     {
         // Mount points as udisks makes them: long, and alike up to their last folder.
         Session session;
+        StickWorkspace workspace(session, *files, ui);
         DriveDialog dialog({"USB-Laufwerk /media/anna/SOUNDSTICK/",
                             "USB-Laufwerk /run/media/anna-maria.schmidt/MODELLBAHN-SOUNDS-2024/",
                             "USB-Laufwerk /media/anna/3A5F-1C2B/"},
-                           session, *files, ui, [](QWidget*) { return std::nullopt; });
+                           workspace, ui, [](QWidget*) { return std::nullopt; });
         dialog.findChild<QListWidget*>("List1")->setCurrentRow(1);
         shooter.save(dialog, "drive-dialog");
     }
@@ -159,7 +160,7 @@ int main(int argc, char** argv) {
         writeStick(stick.path(), withEntries);
         Session session;
         StickWorkspace workspace(session, *files, ui);
-        session.stickRoot = stickRootOf(stick.path().toStdString());
+        workspace.openFolder(stick.path().toStdString());
         MainWindow window(workspace, ui);
         window.load("/opt/tonarion");
         window.activate();

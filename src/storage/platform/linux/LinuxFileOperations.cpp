@@ -105,9 +105,10 @@ std::string withoutTrailingNuls(std::string path) {
 
 } // namespace
 
-bool LinuxFileOperations::ShellDelete(const std::string& path) {
+FileResult LinuxFileOperations::ShellDelete(const std::string& path) {
     // unlink refuses a folder by itself.
-    return ::unlink(withoutTrailingNuls(path).c_str()) == 0;
+    const std::string file = withoutTrailingNuls(path);
+    return FileResult(file, ::unlink(file.c_str()) == 0 ? std::error_code{} : lastError());
 }
 
 namespace {
@@ -179,11 +180,8 @@ std::error_code copyContent(const OpenSource& from, Descriptor& out, bool flush,
     return error;
 }
 
-} // namespace
-
-std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
-                                                     const std::string& target,
-                                                     const CopyProgress& progress) {
+std::error_code copyReplacing(const std::string& source, const std::string& target,
+                              const CopyProgress& progress) {
     const OpenSource from = openSource(source);
     if (from.error) {
         return from.error;
@@ -225,16 +223,15 @@ std::error_code LinuxFileOperations::CopyFileReplace(const std::string& source,
     return error;
 }
 
-std::error_code LinuxFileOperations::CopyFileNew(const std::string& source,
-                                                 const std::string& target,
-                                                 const CopyProgress& progress) {
+std::error_code copyToNew(const std::string& source, const std::string& target,
+                          const CopyProgress& progress) {
     const OpenSource from = openSource(source);
     if (from.error) {
         return from.error;
     }
     Descriptor out(createNew(target));
     if (!out.valid()) {
-        return errno == EEXIST ? CopyFileReplace(source, target, progress) : lastError();
+        return errno == EEXIST ? copyReplacing(source, target, progress) : lastError();
     }
     const std::error_code error = copyContent(from, out, false, progress);
     if (error) {
@@ -243,8 +240,22 @@ std::error_code LinuxFileOperations::CopyFileNew(const std::string& source,
     return error;
 }
 
-void LinuxFileOperations::EnsureFile(const std::string& path) {
+} // namespace
+
+FileResult LinuxFileOperations::CopyFileReplace(const std::string& source,
+                                                const std::string& target,
+                                                const CopyProgress& progress) {
+    return FileResult(target, copyReplacing(source, target, progress));
+}
+
+FileResult LinuxFileOperations::CopyFileNew(const std::string& source, const std::string& target,
+                                            const CopyProgress& progress) {
+    return FileResult(target, copyToNew(source, target, progress));
+}
+
+FileResult LinuxFileOperations::EnsureFile(const std::string& path) {
     Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    return FileResult(path, file.valid() || errno == EEXIST ? std::error_code{} : lastError());
 }
 
 bool LinuxFileOperations::FileExists(const std::string& path) {
@@ -252,7 +263,9 @@ bool LinuxFileOperations::FileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-std::error_code LinuxFileOperations::renameFile(const std::string& from, const std::string& to) {
+namespace {
+
+std::error_code renameUnlessTaken(const std::string& from, const std::string& to) {
     // In one call where the file system can refuse to replace; a look first where not.
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return {};
@@ -267,12 +280,16 @@ std::error_code LinuxFileOperations::renameFile(const std::string& from, const s
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code{} : lastError();
 }
 
-std::optional<std::string> LinuxFileOperations::readFile(const std::string& path,
-                                                         std::error_code& error) {
+} // namespace
+
+FileResult LinuxFileOperations::renameFile(const std::string& from, const std::string& to) {
+    return FileResult(to, renameUnlessTaken(from, to));
+}
+
+FileValue<std::string> LinuxFileOperations::readFile(const std::string& path) {
     Descriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.valid()) {
-        error = lastError();
-        return std::nullopt;
+        return {path, lastError()};
     }
     std::string content;
     char buffer[1 << 16];
@@ -282,47 +299,49 @@ std::optional<std::string> LinuxFileOperations::readFile(const std::string& path
             continue;
         }
         if (got < 0) {
-            error = lastError();
-            return std::nullopt;
+            return {path, lastError()};
         }
         if (got == 0) {
             break;
         }
         content.append(buffer, static_cast<std::size_t>(got));
     }
-    error.clear();
-    return content;
+    return {path, std::move(content)};
 }
 
-std::error_code LinuxFileOperations::writeFileDurably(const std::string& path,
-                                                      const std::string& bytes) {
-    return writeWhole(path, bytes, true);
+FileResult LinuxFileOperations::writeFileDurably(const std::string& path,
+                                                 const std::string& bytes) {
+    return FileResult(path, writeWhole(path, bytes, true));
 }
 
-std::error_code LinuxFileOperations::writeFile(const std::string& path, const std::string& bytes) {
-    return writeWhole(path, bytes, false);
+FileResult LinuxFileOperations::writeFile(const std::string& path, const std::string& bytes) {
+    return FileResult(path, writeWhole(path, bytes, false));
 }
 
-std::error_code LinuxFileOperations::flushMedium(const std::string& folder) {
+FileResult LinuxFileOperations::flushMedium(const std::string& folder) {
     Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid() || ::syncfs(dir.get()) != 0) {
-        return lastError();
+        return FileResult(folder, lastError());
     }
-    return {};
+    return FileResult(folder);
 }
 
-std::error_code LinuxFileOperations::replaceFile(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code{} : lastError();
+FileResult LinuxFileOperations::replaceFile(const std::string& from, const std::string& to) {
+    return FileResult(to,
+                      ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code{} : lastError());
 }
 
-std::optional<FileStatus> LinuxFileOperations::status(const std::string& path) {
+FileValue<FileStatus> LinuxFileOperations::status(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return std::nullopt;
+    if (::stat(path.c_str(), &info) != 0) {
+        return {path, lastError()};
     }
-    return FileStatus{static_cast<std::uintmax_t>(info.st_size),
-                      static_cast<double>(info.st_mtim.tv_sec) +
-                          static_cast<double>(info.st_mtim.tv_nsec) / 1e9};
+    if (!S_ISREG(info.st_mode)) {
+        return {path, std::make_error_code(std::errc::is_a_directory)};
+    }
+    return {path, FileStatus{static_cast<std::uintmax_t>(info.st_size),
+                             static_cast<double>(info.st_mtim.tv_sec) +
+                                 static_cast<double>(info.st_mtim.tv_nsec) / 1e9}};
 }
 
 namespace {
@@ -378,7 +397,7 @@ bool isHeld(const std::string& owner) {
 
 } // namespace
 
-std::unique_ptr<FolderLock> LinuxFileOperations::lockFolder(const std::string& folder) {
+FileValue<std::unique_ptr<FolderLock>> LinuxFileOperations::lockFolder(const std::string& folder) {
     const std::string path = (folder.ends_with('/') ? folder : folder + "/") + LockFileName;
     const std::string owner = std::to_string(::getpid()) + " " + hostName() + "\n";
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -387,43 +406,46 @@ std::unique_ptr<FolderLock> LinuxFileOperations::lockFolder(const std::string& f
         if (file.valid()) {
             const bool written =
                 writeAll(file.get(), owner.data(), owner.size()) == std::error_code{};
-            return std::make_unique<LinuxFolderLock>(path, written ? owner : std::string());
+            return {path, std::make_unique<LinuxFolderLock>(path, written ? owner : std::string())};
         }
         if (errno != EEXIST) {
             // A stick that takes no file (write-protected) can be changed by nobody.
-            return std::make_unique<LinuxFolderLock>(path, std::string());
+            return {path, std::make_unique<LinuxFolderLock>(path, std::string())};
         }
         if (isHeld(LinuxFolderLock::readLockOwner(path))) {
-            return nullptr;
+            break;
         }
         ::unlink(path.c_str()); // left by a program that ended without removing it
     }
-    return nullptr;
+    return {path, std::make_error_code(std::errc::device_or_resource_busy)};
 }
 
-std::optional<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {
+FileValue<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {
     struct statvfs info {};
-    // Some FUSE drivers (fusefat) report no blocks at all: they cannot tell.
-    if (::statvfs(folder.c_str(), &info) != 0 || info.f_blocks == 0) {
-        return std::nullopt;
+    if (::statvfs(folder.c_str(), &info) != 0) {
+        return {folder, lastError()};
     }
-    return FreeSpace{static_cast<std::uintmax_t>(info.f_bavail) * info.f_frsize,
-                     std::max<std::uintmax_t>(info.f_frsize, 1)};
+    // Some FUSE drivers (fusefat) report no blocks at all: they cannot tell.
+    if (info.f_blocks == 0) {
+        return {folder, std::make_error_code(std::errc::not_supported)};
+    }
+    return {folder, FreeSpace{static_cast<std::uintmax_t>(info.f_bavail) * info.f_frsize,
+                              std::max<std::uintmax_t>(info.f_frsize, 1)}};
 }
 
-std::optional<FileIdentity> LinuxFileOperations::identity(const std::string& path) {
+FileValue<FileIdentity> LinuxFileOperations::identity(const std::string& path) {
     struct stat info {};
     if (::stat(path.empty() ? "." : path.c_str(), &info) != 0) {
-        return std::nullopt;
+        return {path, lastError()};
     }
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                        static_cast<std::uint64_t>(info.st_ino)};
+    return {path, FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                               static_cast<std::uint64_t>(info.st_ino)}};
 }
 
-std::optional<std::vector<std::string>> LinuxFileOperations::listFiles(const std::string& folder) {
+FileValue<std::vector<std::string>> LinuxFileOperations::listFiles(const std::string& folder) {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
     if (!dir) {
-        return std::nullopt;
+        return {folder, lastError()};
     }
     const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
     std::vector<std::string> names;
@@ -438,7 +460,7 @@ std::optional<std::vector<std::string>> LinuxFileOperations::listFiles(const std
             names.push_back(name);
         }
     }
-    return names;
+    return {folder, std::move(names)};
 }
 
 } // namespace tonarion

@@ -8,24 +8,24 @@ namespace tonarion {
 // the interface promises it.
 class LinuxFileOperations final : public FileOperations {
 public:
-    bool ShellDelete(const std::string& path) override;
-    std::error_code CopyFileReplace(const std::string& source, const std::string& target,
-                                    const CopyProgress& progress) override;
-    std::error_code CopyFileNew(const std::string& source, const std::string& target,
-                                const CopyProgress& progress) override;
-    void EnsureFile(const std::string& path) override;
+    FileResult ShellDelete(const std::string& path) override;
+    FileResult CopyFileReplace(const std::string& source, const std::string& target,
+                               const CopyProgress& progress) override;
+    FileResult CopyFileNew(const std::string& source, const std::string& target,
+                           const CopyProgress& progress) override;
+    FileResult EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
-    std::error_code renameFile(const std::string& from, const std::string& to) override;
-    std::optional<std::string> readFile(const std::string& path, std::error_code& error) override;
-    std::error_code writeFileDurably(const std::string& path, const std::string& bytes) override;
-    std::error_code writeFile(const std::string& path, const std::string& bytes) override;
-    std::error_code flushMedium(const std::string& folder) override;
-    std::error_code replaceFile(const std::string& from, const std::string& to) override;
-    std::optional<FileStatus> status(const std::string& path) override;
-    std::optional<FileIdentity> identity(const std::string& path) override;
-    std::optional<FreeSpace> freeSpace(const std::string& folder) override;
-    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override;
-    std::optional<std::vector<std::string>> listFiles(const std::string& folder) override;
+    FileResult renameFile(const std::string& from, const std::string& to) override;
+    FileValue<std::string> readFile(const std::string& path) override;
+    FileResult writeFileDurably(const std::string& path, const std::string& bytes) override;
+    FileResult writeFile(const std::string& path, const std::string& bytes) override;
+    FileResult flushMedium(const std::string& folder) override;
+    FileResult replaceFile(const std::string& from, const std::string& to) override;
+    FileValue<FileStatus> status(const std::string& path) override;
+    FileValue<FileIdentity> identity(const std::string& path) override;
+    FileValue<FreeSpace> freeSpace(const std::string& folder) override;
+    FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override;
+    FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
 };
 
 } // namespace tonarion

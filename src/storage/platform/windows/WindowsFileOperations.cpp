@@ -72,15 +72,18 @@ std::error_code flushToMedium(const std::wstring& path) {
 
 } // namespace
 
-bool WindowsFileOperations::ShellDelete(const std::string& path) {
+FileResult WindowsFileOperations::ShellDelete(const std::string& path) {
     // Exactly the one named file goes: the shell would take "*" and "?" as a pattern, delete
     // a folder with everything in it, and go on to the next path after an inner NUL.
     std::string file = path;
     while (!file.empty() && file.back() == '\0') {
         file.pop_back();
     }
-    if (file.find_first_of(std::string("*?\0", 3)) != std::string::npos || !FileExists(file)) {
-        return false;
+    if (file.find_first_of(std::string("*?\0", 3)) != std::string::npos) {
+        return FileResult(file, std::make_error_code(std::errc::invalid_argument));
+    }
+    if (!FileExists(file)) {
+        return FileResult(file, std::make_error_code(std::errc::no_such_file_or_directory));
     }
     const std::wstring from = toWide(withDoubleNul(path));
     SHFILEOPSTRUCTW operation{};
@@ -88,15 +91,23 @@ bool WindowsFileOperations::ShellDelete(const std::string& path) {
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = SilentDeleteFlags;
-    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    const int refused = SHFileOperationW(&operation);
+    if (refused != 0) {
+        // Most of the shell's own codes are the system's; the rest still say "failed".
+        return FileResult(file, {refused, std::system_category()});
+    }
+    if (operation.fAnyOperationsAborted) {
+        return FileResult(file, std::make_error_code(std::errc::operation_canceled));
+    }
+    return FileResult(file);
 }
 
-std::error_code WindowsFileOperations::CopyFileReplace(const std::string& source,
-                                                       const std::string& target,
-                                                       const CopyProgress& progress) {
+FileResult WindowsFileOperations::CopyFileReplace(const std::string& source,
+                                                  const std::string& target,
+                                                  const CopyProgress& progress) {
     const auto sourceIdentity = identity(source);
-    if (sourceIdentity && sourceIdentity == identity(target)) {
-        return std::make_error_code(std::errc::file_exists);
+    if (sourceIdentity && sourceIdentity.optional() == identity(target).optional()) {
+        return FileResult(target, std::make_error_code(std::errc::file_exists));
     }
     // The copy is written beside its target and takes its name only complete, so that an
     // interrupted copy never leaves part of a sound under a sound's name.
@@ -114,7 +125,7 @@ std::error_code WindowsFileOperations::CopyFileReplace(const std::string& source
                      const_cast<CopyProgress*>(&progress), nullptr, 0)) {
         const std::error_code error = lastError();
         DeleteFileW(written.c_str());
-        return error;
+        return FileResult(target, error);
     }
     // The copy takes over a read-only attribute, which would block every later copy, rename
     // and deletion of it on the stick.
@@ -130,12 +141,14 @@ std::error_code WindowsFileOperations::CopyFileReplace(const std::string& source
     if (error) {
         DeleteFileW(written.c_str());
     }
-    return error;
+    return FileResult(target, error);
 }
 
-void WindowsFileOperations::EnsureFile(const std::string& path) {
+FileResult WindowsFileOperations::EnsureFile(const std::string& path) {
     FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool there = file.valid() || GetLastError() == ERROR_FILE_EXISTS;
+    return FileResult(path, there ? std::error_code{} : lastError());
 }
 
 bool WindowsFileOperations::FileExists(const std::string& path) {
@@ -143,36 +156,34 @@ bool WindowsFileOperations::FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::error_code WindowsFileOperations::renameFile(const std::string& from, const std::string& to) {
-    return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH)
-               ? std::error_code{}
-               : lastError();
+FileResult WindowsFileOperations::renameFile(const std::string& from, const std::string& to) {
+    return FileResult(to,
+                      MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH)
+                          ? std::error_code{}
+                          : lastError());
 }
 
-std::optional<std::string> WindowsFileOperations::readFile(const std::string& path,
-                                                           std::error_code& error) {
+FileValue<std::string> WindowsFileOperations::readFile(const std::string& path) {
     FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        error = lastError();
-        return std::nullopt;
+        return {path, lastError()};
     }
     std::string content;
     std::string buffer(ChunkSize, '\0');
     DWORD got = 0;
     do {
         if (!ReadFile(file.get(), buffer.data(), ChunkSize, &got, nullptr)) {
-            error = lastError();
-            return std::nullopt;
+            return {path, lastError()};
         }
         content.append(buffer, 0, got);
     } while (got > 0);
-    error.clear();
-    return content;
+    return {path, std::move(content)};
 }
 
-std::error_code WindowsFileOperations::writeFileDurably(const std::string& path,
-                                                        const std::string& bytes) {
+namespace {
+
+std::error_code writeAndFlush(const std::string& path, const std::string& bytes) {
     FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
@@ -187,23 +198,32 @@ std::error_code WindowsFileOperations::writeFileDurably(const std::string& path,
     return file.close() ? std::error_code{} : lastError();
 }
 
-std::error_code WindowsFileOperations::replaceFile(const std::string& from, const std::string& to) {
-    // The file under the old name was flushed by writeFileDurably; write-through makes the
-    // move itself reach the medium before this returns.
-    return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? std::error_code{}
-               : lastError();
+} // namespace
+
+FileResult WindowsFileOperations::writeFileDurably(const std::string& path,
+                                                   const std::string& bytes) {
+    return FileResult(path, writeAndFlush(path, bytes));
 }
 
-std::optional<FileStatus> WindowsFileOperations::status(const std::string& path) {
+FileResult WindowsFileOperations::replaceFile(const std::string& from, const std::string& to) {
+    // The file under the old name was flushed by writeFileDurably; write-through makes the
+    // move itself reach the medium before this returns.
+    return FileResult(to, MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                              ? std::error_code{}
+                              : lastError());
+}
+
+FileValue<FileStatus> WindowsFileOperations::status(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return std::nullopt;
+    if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) {
+        return {path, lastError()};
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return {path, std::make_error_code(std::errc::is_a_directory)};
     }
     const std::uintmax_t size = (std::uintmax_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    return FileStatus{size, secondsSince1970(data.ftLastWriteTime)};
+    return {path, FileStatus{size, secondsSince1970(data.ftLastWriteTime)}};
 }
 
 namespace {
@@ -221,7 +241,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<FolderLock> WindowsFileOperations::lockFolder(const std::string& folder) {
+FileValue<std::unique_ptr<FolderLock>>
+WindowsFileOperations::lockFolder(const std::string& folder) {
     std::string path = folder;
     if (!path.ends_with('\\') && !path.ends_with('/')) {
         path += '\\';
@@ -232,14 +253,14 @@ std::unique_ptr<FolderLock> WindowsFileOperations::lockFolder(const std::string&
                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         if (GetLastError() == ERROR_SHARING_VIOLATION) {
-            return nullptr;
+            return {path, std::make_error_code(std::errc::device_or_resource_busy)};
         }
-        return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+        return {path, std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE)};
     }
-    return std::make_unique<WindowsFolderLock>(handle);
+    return {path, std::make_unique<WindowsFolderLock>(handle)};
 }
 
-std::optional<FreeSpace> WindowsFileOperations::freeSpace(const std::string& folder) {
+FileValue<FreeSpace> WindowsFileOperations::freeSpace(const std::string& folder) {
     ULARGE_INTEGER available{};
     DWORD sectorsPerCluster = 0;
     DWORD bytesPerSector = 0;
@@ -247,30 +268,29 @@ std::optional<FreeSpace> WindowsFileOperations::freeSpace(const std::string& fol
     DWORD clusters = 0;
     const std::wstring wide = toWide(folder);
     if (!GetDiskFreeSpaceExW(wide.c_str(), &available, nullptr, nullptr)) {
-        return std::nullopt;
+        return {folder, lastError()};
     }
     const std::uintmax_t unit = GetDiskFreeSpaceW(wide.c_str(), &sectorsPerCluster, &bytesPerSector,
                                                   &freeClusters, &clusters)
                                     ? std::uintmax_t{sectorsPerCluster} * bytesPerSector
                                     : 1;
-    return FreeSpace{available.QuadPart, std::max<std::uintmax_t>(unit, 1)};
+    return {folder, FreeSpace{available.QuadPart, std::max<std::uintmax_t>(unit, 1)}};
 }
 
-std::optional<FileIdentity> WindowsFileOperations::identity(const std::string& path) {
+FileValue<FileIdentity> WindowsFileOperations::identity(const std::string& path) {
     // Backup semantics open folders too; no access right is needed to read the identity.
     FileHandle handle(CreateFileW(toWide(path.empty() ? "." : path).c_str(), 0,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) {
-        return std::nullopt;
+        return {path, lastError()};
     }
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    return {path, FileIdentity{info.dwVolumeSerialNumber,
+                               (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow}};
 }
 
-std::optional<std::vector<std::string>>
-WindowsFileOperations::listFiles(const std::string& folder) {
+FileValue<std::vector<std::string>> WindowsFileOperations::listFiles(const std::string& folder) {
     std::string pattern = folder;
     if (!pattern.ends_with('\\') && !pattern.ends_with('/')) {
         pattern += '\\';
@@ -282,9 +302,9 @@ WindowsFileOperations::listFiles(const std::string& folder) {
         // A drive root has no "." and "..": an empty stick finds nothing at all, which is
         // not the same as a drive that is not ready.
         if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-            return std::vector<std::string>{};
+            return {folder, std::vector<std::string>{}};
         }
-        return std::nullopt;
+        return {folder, lastError()};
     }
     std::vector<std::string> names;
     do {
@@ -293,9 +313,9 @@ WindowsFileOperations::listFiles(const std::string& folder) {
         }
     } while (FindNextFileW(search.get(), &found));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
-        return std::nullopt; // the stick went away in the middle of the listing
+        return {folder, lastError()}; // the stick went away in the middle of the listing
     }
-    return names;
+    return {folder, std::move(names)};
 }
 
 } // namespace tonarion

@@ -2,7 +2,7 @@
 // tonarion-cli would be, and a holder that is killed.
 
 #include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
+#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"

@@ -3,7 +3,7 @@
 
 #include "storage/CommitToStick.h"
 #include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
+#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
@@ -31,31 +31,29 @@ public:
         , m_unmountAt(unmountAt) {}
     using Path = const std::string&;
 
-    bool ShellDelete(Path path) override { return changed(m_files.ShellDelete(path)); }
-    std::error_code CopyFileReplace(Path from, Path to, const CopyProgress& progress) override {
+    FileResult ShellDelete(Path path) override { return changed(m_files.ShellDelete(path)); }
+    FileResult CopyFileReplace(Path from, Path to, const CopyProgress& progress) override {
         return changed(m_files.CopyFileReplace(from, to, progress));
     }
-    void EnsureFile(Path path) override { changed((m_files.EnsureFile(path), true)); }
+    FileResult EnsureFile(Path path) override { return changed(m_files.EnsureFile(path)); }
     bool FileExists(Path path) override { return m_files.FileExists(path); }
-    std::error_code renameFile(Path from, Path to) override {
+    FileResult renameFile(Path from, Path to) override {
         return changed(m_files.renameFile(from, to));
     }
-    std::optional<std::string> readFile(Path path, std::error_code& error) override {
-        return m_files.readFile(path, error);
-    }
-    std::error_code writeFileDurably(Path path, const std::string& bytes) override {
+    FileValue<std::string> readFile(Path path) override { return m_files.readFile(path); }
+    FileResult writeFileDurably(Path path, const std::string& bytes) override {
         return changed(m_files.writeFileDurably(path, bytes));
     }
-    std::error_code replaceFile(Path from, Path to) override {
+    FileResult replaceFile(Path from, Path to) override {
         return changed(m_files.replaceFile(from, to));
     }
-    std::optional<FileStatus> status(Path path) override { return m_files.status(path); }
-    std::unique_ptr<FolderLock> lockFolder(Path folder) override {
+    FileValue<FileStatus> status(Path path) override { return m_files.status(path); }
+    FileValue<std::unique_ptr<FolderLock>> lockFolder(Path folder) override {
         return m_files.lockFolder(folder);
     }
-    std::optional<FreeSpace> freeSpace(Path folder) override { return m_files.freeSpace(folder); }
-    std::optional<FileIdentity> identity(Path path) override { return m_files.identity(path); }
-    std::optional<std::vector<std::string>> listFiles(Path folder) override {
+    FileValue<FreeSpace> freeSpace(Path folder) override { return m_files.freeSpace(folder); }
+    FileValue<FileIdentity> identity(Path path) override { return m_files.identity(path); }
+    FileValue<std::vector<std::string>> listFiles(Path folder) override {
         return m_files.listFiles(folder);
     }
 
@@ -124,14 +122,14 @@ TEST_F(StickMountTest, APulledStickGetsNothingWrittenIntoTheBareMountPoint) {
             writeBytes(file, std::string(100'000, 'p'));
             workspace.dropFiles(std::vector<std::string>{file});
         }
-        session.SaveNeeded = false;
+        session.committed();
         for (int row = 1; row <= 4; ++row) {
             workspace.bind(row, turnoutSelection(1, std::to_string(row)));
         }
         ASSERT_TRUE(files.unmounted);
         EXPECT_TRUE(fs::is_empty(stick())) << "written into the computer's folder";
         EXPECT_NE(ui.lastText().find(StickRemovedMessage), std::string::npos) << ui.lastText();
-        EXPECT_TRUE(session.SaveNeeded);
+        EXPECT_TRUE(session.SaveNeeded());
         mountStick("8m");
     }
 }
@@ -144,14 +142,14 @@ TEST_F(StickMountTest, AFullStickIsRefusedBeforeAnythingIsWrittenAndCatchesUpLat
     StickWorkspace workspace(session, files, ui);
     openStick(session, files, ui, workspace);
     writeBytes(stick() + "filler", std::string(200'000, 'f'));
-    const auto before = files.listFiles(stick());
+    const auto before = files.listFiles(stick()).optional();
 
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
     writeBytes(music("a.mp3"), std::string(100'000, 'a'));
     workspace.dropFiles(std::vector<std::string>{music("a.mp3")});
     ASSERT_TRUE(workspace.bind(1, turnoutSelection(1, "1")));
     EXPECT_NE(ui.lastText().find(NotEnoughSpaceMessage), std::string::npos) << ui.lastText();
-    EXPECT_EQ(files.listFiles(stick()), before) << "nothing written";
+    EXPECT_EQ(files.listFiles(stick()).optional(), before) << "nothing written";
 
     // The user makes room; the next commit writes everything, with one volume file.
     fs::remove(stick() + "filler");

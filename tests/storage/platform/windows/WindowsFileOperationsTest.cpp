@@ -29,7 +29,7 @@ TEST_F(WindowsFileOperationsTest, ShellDeleteRemovesExactlyOneExistingFile) {
     for (const std::string& nuls : {""s, "\0"s, "\0\0"s}) {
         folder.write(Sound, "sound");
         folder.write("MGM2-0012-00001.mp3", "neighbour");
-        EXPECT_TRUE(files.ShellDelete(folder.path(Sound) + nuls)) << nuls.size();
+        EXPECT_TRUE(files.ShellDelete(folder.path(Sound) + nuls).ok()) << nuls.size();
         EXPECT_FALSE(folder.exists(Sound)) << nuls.size();
         EXPECT_EQ(folder.read("MGM2-0012-00001.mp3"), "neighbour") << nuls.size();
     }
@@ -42,7 +42,7 @@ TEST_F(WindowsFileOperationsTest, ShellDeleteRemovesExactlyOneExistingFile) {
          {folder.path("ZUM_-*-00000.mp3"), folder.path("ZUM_-000?-00000.mp3"), folder.path("*"),
           folder.path("SET_-0001-00021.mp3"), folder.path(Sound),
           folder.path("ZUM_-0001-00000.mp3") + '\0' + folder.path("ZUM_-0002-00000.mp3")}) {
-        EXPECT_FALSE(files.ShellDelete(path)) << path;
+        EXPECT_TRUE(files.ShellDelete(path).failed()) << path;
     }
     EXPECT_EQ(folder.read("ZUM_-0001-00000.mp3"), "a");
     EXPECT_EQ(folder.read("ZUM_-0002-00000.mp3"), "b");
@@ -56,22 +56,24 @@ TEST_F(WindowsFileOperationsTest, CopyReplacesTheTargetWhollyButNeverFromItself)
         std::chrono::sys_seconds(std::chrono::seconds(1'700'000'000)));
     fs::last_write_time(folder.native("cd.mp3"), november2023);
     fs::permissions(folder.native("cd.mp3"), fs::perms::owner_write, fs::perm_options::remove);
-    ASSERT_FALSE(files.CopyFileReplace(folder.path("cd.mp3"), folder.path(Sound), {}));
+    ASSERT_TRUE(files.CopyFileReplace(folder.path("cd.mp3"), folder.path(Sound), {}).ok());
     EXPECT_EQ(folder.read(Sound), "from a CD");
     EXPECT_EQ(files.status(folder.path(Sound)).value().size, 9u);
     EXPECT_NEAR(files.status(folder.path(Sound)).value().modified, 1'700'000'000, 0.01);
 
     // The copy is not read-only: a shorter sound replaces it wholly, and it can be deleted.
     folder.write("other.mp3", "other");
-    EXPECT_FALSE(files.CopyFileReplace(folder.path("other.mp3"), folder.path(Sound), {}));
+    EXPECT_TRUE(files.CopyFileReplace(folder.path("other.mp3"), folder.path(Sound), {}).ok());
     EXPECT_EQ(folder.read(Sound), "other");
     // A missing source and a copy onto the file itself fail and change nothing.
     for (const auto& [source, target] : {std::pair{"gone.mp3", Sound}, std::pair{Sound, Sound},
                                          std::pair{Sound, "mgm2-0012-00000.MP3"}}) {
-        EXPECT_TRUE(files.CopyFileReplace(folder.path(source), folder.path(target), {})) << target;
+        const auto copied = files.CopyFileReplace(folder.path(source), folder.path(target), {});
+        EXPECT_TRUE(copied.failed()) << target;
+        EXPECT_EQ(copied.file(), folder.path(target));
         EXPECT_EQ(folder.read(Sound), "other") << source << " onto " << target;
     }
-    EXPECT_TRUE(files.ShellDelete(folder.path(Sound)));
+    EXPECT_TRUE(files.ShellDelete(folder.path(Sound)).ok());
 }
 
 TEST_F(WindowsFileOperationsTest, EnsureFileLeavesAFileAloneAndFileExistsOnlyForFiles) {
@@ -100,23 +102,27 @@ TEST_F(WindowsFileOperationsTest, EnsureFileLeavesAFileAloneAndFileExistsOnlyFor
 TEST_F(WindowsFileOperationsTest, RenameNeverReplacesAnExistingFile) {
     folder.write(Sound, "old name");
     folder.write("MGM2-0013-00000.mp3", "taken");
-    EXPECT_TRUE(files.renameFile(folder.path(Sound), folder.path("MGM2-0013-00000.mp3")));
+    const auto renamed = files.renameFile(folder.path(Sound), folder.path("MGM2-0013-00000.mp3"));
+    EXPECT_TRUE(renamed.failed());
+    EXPECT_EQ(renamed.file(), folder.path("MGM2-0013-00000.mp3"));
     EXPECT_EQ(folder.read("MGM2-0013-00000.mp3"), "taken");
-    EXPECT_FALSE(files.renameFile(folder.path(Sound), folder.path("MGM2-0014-00000.mp3")));
+    EXPECT_TRUE(files.renameFile(folder.path(Sound), folder.path("MGM2-0014-00000.mp3")).ok());
     EXPECT_EQ(folder.read("MGM2-0014-00000.mp3"), "old name");
 }
 
 TEST_F(WindowsFileOperationsTest, WritesAndReadsBytesAsTheyAre) {
     const std::string bytes = "Kopf\r\n\xC4\xD6\xDC\xE4\xF6\xFC\xDF\r\n"s + '\0' + "\x1A" +
                               std::string(200000, 'x'); // longer than one chunk
-    EXPECT_FALSE(files.writeFileDurably(folder.path("tonkat.tkx"), bytes));
+    EXPECT_TRUE(files.writeFileDurably(folder.path("tonkat.tkx"), bytes).ok());
     EXPECT_EQ(folder.read("tonkat.tkx"), bytes);
-    EXPECT_FALSE(files.writeFileDurably(folder.path("tonkat.tkx"), "kurz"));
-    std::error_code error;
-    EXPECT_EQ(files.readFile(folder.path("tonkat.tkx"), error), "kurz");
-    EXPECT_FALSE(error);
-    EXPECT_EQ(files.readFile(folder.path("fehlt.tkx"), error), std::nullopt);
-    EXPECT_TRUE(error);
+    EXPECT_TRUE(files.writeFileDurably(folder.path("tonkat.tkx"), "kurz").ok());
+    const auto read = files.readFile(folder.path("tonkat.tkx"));
+    EXPECT_EQ(read.optional(), "kurz");
+    EXPECT_TRUE(read.ok());
+    const auto missing = files.readFile(folder.path("fehlt.tkx"));
+    EXPECT_EQ(missing.optional(), std::nullopt);
+    EXPECT_TRUE(missing.failed());
+    EXPECT_EQ(missing.file(), folder.path("fehlt.tkx"));
 }
 
 TEST_F(WindowsFileOperationsTest, ListsTheFilesOfAFolderInUtf8) {
@@ -127,8 +133,8 @@ TEST_F(WindowsFileOperationsTest, ListsTheFilesOfAFolderInUtf8) {
     ASSERT_TRUE(names);
     std::sort(names->begin(), names->end());
     EXPECT_EQ(*names, (std::vector<std::string>{"tonkat.tkx", "Łódź ψ.mp3"}));
-    EXPECT_EQ(files.listFiles(folder.path("Unterordner")), std::vector<std::string>{});
-    EXPECT_EQ(files.listFiles(folder.path("fehlt")), std::nullopt);
+    EXPECT_EQ(files.listFiles(folder.path("Unterordner")).optional(), std::vector<std::string>{});
+    EXPECT_EQ(files.listFiles(folder.path("fehlt")).optional(), std::nullopt);
 }
 
 } // namespace

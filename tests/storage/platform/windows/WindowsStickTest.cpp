@@ -3,7 +3,7 @@
 
 #include "storage/IndexFile.h"
 #include "storage/StickSelection.h"
-#include "storage/StickWorkspace.h"
+#include "workspace/StickWorkspace.h"
 #include "storage/platform/SystemPlatform.h"
 #include "storage/platform/windows/WindowsFileOperations.h"
 #include "support/RecordingUserInterface.h"
@@ -52,7 +52,7 @@ TEST_F(WindowsStickTest, AnUmlautIndexIsReadAndReplacedByteForByte) {
     EXPECT_EQ(session.table.row(1).sourcePath, "C:\\GrÄÖÜäöüß\\ÄÖÜäöüß.mp3");
 
     // The source is gone: the commit keeps the stick's copy and replaces the index in one step.
-    session.SaveNeeded = true;
+    session.markChanged();
     EXPECT_EQ(workspace.commit(), CommitResult::Written);
     EXPECT_EQ(stick.read("tonkat.tkx"), bytes);
     EXPECT_FALSE(stick.exists(IndexTempName));
@@ -90,19 +90,19 @@ TEST(WindowsTwoLettersTest, DeletingARandomRowUnderTheOtherLetterRenumbersTheRig
     }
     WindowsFileOperations files;
     RecordingUserInterface ui;
+    std::optional<Session> session;
     const auto onDrive = [&](const std::string& root,
                              const std::function<void(StickWorkspace&)>& work) {
-        Session session;
-        session.stickRoot = stickRootOf(root);
-        ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
-        StickWorkspace workspace(session, files, ui);
+        session.emplace();
+        StickWorkspace workspace(*session, files, ui);
+        ASSERT_TRUE(workspace.openFolder(root));
         ASSERT_EQ(workspace.load(programFolder()), IndexReadResult::Read);
         work(workspace);
         workspace.commit();
     };
     onDrive("U:\\", [](StickWorkspace&) {});
     onDrive("V:\\", [](StickWorkspace& workspace) { workspace.deleteRow(2); });
-    onDrive("U:\\", [](StickWorkspace& workspace) { workspace.session().SaveNeeded = true; });
+    onDrive("U:\\", [&](StickWorkspace&) { session->markChanged(); });
 
     std::vector<std::string> contents;
     for (const auto& name : names) {

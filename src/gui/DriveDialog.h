@@ -1,0 +1,52 @@
+#pragma once
+
+#include "model/UserInterface.h"
+#include "storage/DriveDiscovery.h"
+#include "workspace/StickWorkspace.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace tonarion {
+
+// Form1: lets the user pick a USB drive (or enter one by hand) when no stick holds an index
+// file. A chosen drive that is accepted ends the dialog with driveAccepted.
+class DriveDialog final : public QDialog {
+    Q_OBJECT
+public:
+    // Asks the user for a stick root by hand; nothing when the user cancels.
+    using ManualEntry = std::function<std::optional<std::string>(QWidget* parent)>;
+
+    DriveDialog(const DriveList& drives, StickWorkspace& workspace, UserInterface& ui,
+                ManualEntry manualEntry, QWidget* parent = nullptr);
+
+    // The platform's manual entry: the drive-letter input box on Windows, a folder chooser
+    // elsewhere.
+    static std::optional<std::string> askManualRoot(QWidget* parent);
+
+signals:
+    void driveAccepted();
+
+private:
+    void chooseListedDrive();
+    void enterDriveByHand();
+    void acceptStickRoot();
+    void askToEnd();
+
+    StickWorkspace& m_workspace;
+    UserInterface& m_ui;
+    // The highlighted or typed root; empty until there is one.
+    std::string m_chosenRoot;
+    ManualEntry m_manualEntry;
+    QLabel* m_label = nullptr;     // Label1
+    QListWidget* m_list = nullptr; // List1
+};
+
+} // namespace tonarion

@@ -1,0 +1,526 @@
+#include "gui/EventDialog.h"
+
+#include "gui/ProgramLook.h"
+#include "gui/Twips.h"
+#include "gui/WidgetHelpers.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <tuple>
+#include <utility>
+
+namespace tonarion {
+namespace {
+
+const char* const CodeTextProperty = "codeText";
+
+QRadioButton* option(QButtonGroup* group, int id, QWidget* parent, const QString& name,
+                     const char* caption, const char* codeText, QRect geometry) {
+    auto* button = new QRadioButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->setProperty(CodeTextProperty, QString::fromUtf8(codeText));
+    group->addButton(button, id);
+    return button;
+}
+
+QComboBox* list(QWidget* parent, const char* name, ValueList contents, QRect geometry) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setGeometry(geometry);
+    for (const auto& entry : listEntries(contents)) {
+        combo->addItem(QString::fromStdString(entry));
+    }
+    combo->setCurrentIndex(-1);
+    return combo;
+}
+
+QLineEdit* addressBox(QWidget* parent, const char* name, QRect geometry) {
+    QLineEdit* box = textBox(parent, name, geometry);
+    box->setFont(addressFont());
+    return box;
+}
+
+// A caption; as the buddy's label it is also the name a screen reader gives the buddy.
+QLabel* label(QWidget* parent, const char* text, QRect geometry) {
+    auto* created = new QLabel(QString::fromUtf8(text), parent);
+    created->setGeometry(geometry);
+    return created;
+}
+
+QButtonGroup* exclusiveGroup(QObject* parent, const char* name) {
+    auto* group = new QButtonGroup(parent);
+    group->setObjectName(QString::fromLatin1(name));
+    return group;
+}
+
+// An exclusive group lets no button be unchecked; the reset needs exactly that.
+void deselect(QButtonGroup* group, int id) {
+    QAbstractButton* button = group->button(id);
+    if (button->isChecked()) {
+        group->setExclusive(false);
+        button->setChecked(false);
+        group->setExclusive(true);
+    }
+}
+
+std::string codeTextOf(const QAbstractButton* button) {
+    return button->property(CodeTextProperty).toString().toStdString();
+}
+
+// The four frame slots inside "Ereignisse".
+QPoint slotPosition(int slot) {
+    const QPoint positions[] = {{2640, 360}, {2640, 1800}, {6000, 360}, {6000, 2760}};
+    return {fromTwips(positions[slot].x()), fromTwips(positions[slot].y())};
+}
+
+constexpr int KindZufall = static_cast<int>(EventKind::Zufall);
+constexpr int KindEndlos = static_cast<int>(EventKind::Endlos);
+
+} // namespace
+
+EventDialog::EventDialog(std::string rowName, std::string rowEvent, Compose compose,
+                         QWidget* parent)
+    : QDialog(parent)
+    , m_rowName(std::move(rowName))
+    , m_rowEvent(std::move(rowEvent))
+    , m_compose(std::move(compose)) {
+    setObjectName("frmAktion");
+    setWindowTitle(QStringLiteral("Ereignis auswählen..."));
+    setModal(true);
+    // The outer size of 9810 × 4950 twips, less the window frame and caption.
+    setFixedSize(twipsSize(9735, 4500));
+
+    createKindFrame();
+    createStatusFrames();
+    createValueFrames();
+    createAddressFrames();
+    createModeFrames();
+
+    m_okButton = pushButton(this, "OKButton", "OK", twipsRect(120, 4080, 1215, 375));
+    m_okButton->setEnabled(false);
+    // Enter presses OK once OK can be pressed; on a focused "Abbrechen" it presses that.
+    m_okButton->setDefault(true);
+    QPushButton* cancel =
+        pushButton(this, "CancelButton", "Abbrechen", twipsRect(1440, 4080, 1215, 375));
+    connect(m_okButton, &QPushButton::clicked, this, &EventDialog::pressOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    connectHandlers();
+}
+
+EventDialog::~EventDialog() = default;
+
+void EventDialog::setRowFile(const std::string& sourcePath) {
+    // The row's file tells the user which sound is being bound; paths of either system.
+    const std::size_t slash = sourcePath.find_last_of("/\\");
+    const std::string file = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
+    setWindowTitle(QStringLiteral("Ereignis auswählen...") +
+                   (file.empty() ? QString() : " – " + QString::fromStdString(file)));
+}
+
+void EventDialog::setListen(std::function<void()> listen) {
+    QPushButton* button =
+        pushButton(this, "cmdAnhoeren", "Anhören", twipsRect(2760, 4080, 1215, 375));
+    button->setAutoDefault(false);
+    button->show();
+    connect(button, &QPushButton::clicked, this, std::move(listen));
+}
+
+void EventDialog::createKindFrame() {
+    m_frame1 = frame(this, "Frame1", "Ereignisse", twipsRect(0, 0, 9735, 3975));
+    m_option1 = exclusiveGroup(this, "Option1");
+    const int tops[] = {480, 960, 1320, 1800, 2280, 2760, 3240};
+    for (int kind = 0; kind < EventKindCount; ++kind) {
+        const KindOption& kindOption = KindOptions[static_cast<std::size_t>(kind)];
+        option(m_option1, kind, m_frame1, QStringLiteral("Option1_%1").arg(kind),
+               kindOption.caption, kindOption.codeText, twipsRect(240, tops[kind], 2385, 300));
+    }
+}
+
+void EventDialog::createStatusFrames() {
+    const auto statusFrame = [this](int index, const char* caption, const char* groupName,
+                                    const StatusOptions& options, bool oneUnderAnother) {
+        QGroupBox* box = frame(m_frame1, "", caption, twipsRect(2640, 3960, 3240, 1320));
+        box->setObjectName(QStringLiteral("Frame3_%1").arg(index));
+        QButtonGroup* group = exclusiveGroup(this, groupName);
+        // Side by side, the middle option gets the room "schließen" needs.
+        const int lefts[] = {150, 1050, 2130};
+        const int widths[] = {900, 1080, 1050};
+        for (int i = 0; i < 3; ++i) {
+            const QRect geometry = oneUnderAnother ? twipsRect(150, 300 + i * 300, 3000, 300)
+                                                   : twipsRect(lefts[i], 420, widths[i], 300);
+            option(group, i, box, QStringLiteral("%1_%2").arg(QLatin1String(groupName)).arg(i),
+                   options[static_cast<std::size_t>(i)].caption,
+                   options[static_cast<std::size_t>(i)].codeText, geometry);
+        }
+        m_frame3[static_cast<std::size_t>(index)] = box;
+        return group;
+    };
+    m_optMA = statusFrame(0, "Status", "optMA", optMA, false);
+    m_optRUE = statusFrame(1, "Status", "optRUE", optRUE, false);
+    m_optZID = statusFrame(2, "Fahrtrichtungsoption", "optZID", optZID, true);
+    m_optKON = statusFrame(3, "Status", "optKON", optKON, false);
+}
+
+void EventDialog::createValueFrames() {
+    QGroupBox* position =
+        frame(m_frame1, "Frame3_4", "Bereich 1 bis 127", twipsRect(2640, 3960, 3240, 1320));
+    m_combo4 = list(position, "Combo4", ValueList::Combo4, twipsRect(150, 600, 1200, 330));
+    label(position, "Wiedergabeposition", twipsRect(150, 300, 2700, 255))->setBuddy(m_combo4);
+    m_frame3[4] = position;
+
+    QGroupBox* time = frame(m_frame1, "Frame3_5", "Zeitangabe ", twipsRect(2640, 3960, 3240, 1320));
+    m_combo1 = list(time, "Combo1", ValueList::Combo1, twipsRect(150, 600, 1200, 330));
+    label(time, "im 15 Minuten Takt", twipsRect(150, 300, 2700, 255))->setBuddy(m_combo1);
+    m_frame3[5] = time;
+
+    m_frame4 = frame(m_frame1, "Frame4", "Abspielpriorität wenn Ereignis eintritt",
+                     twipsRect(2640, 1800, 3240, 840));
+    m_combo2 = list(m_frame4, "Combo2", ValueList::Combo2, twipsRect(150, 330, 900, 330));
+
+    m_frame7 = frame(m_frame1, "Frame7", "Ausblendzeit", twipsRect(3360, 1800, 2520, 840));
+    m_combo5 = list(m_frame7, "Combo5", ValueList::Combo5, twipsRect(150, 330, 900, 330));
+}
+
+void EventDialog::createAddressFrames() {
+    const QRect slotC = twipsRect(6000, 360, 3615, 2280);
+
+    m_frame2[0] = frame(m_frame1, "Frame2_0", "Adresse", slotC);
+    m_text2[0] = addressBox(m_frame2[0], "Text2_0", twipsRect(600, 330, 1050, 330));
+    label(m_frame2[0], "von:", twipsRect(150, 390, 450, 255))->setBuddy(m_text2[0]);
+    m_text2[1] = addressBox(m_frame2[0], "Text2_1", twipsRect(2250, 330, 1050, 330));
+    label(m_frame2[0], "bis:", twipsRect(1800, 390, 450, 255))->setBuddy(m_text2[1]);
+
+    m_frame2[1] = frame(m_frame1, "Frame2_1", "Adresse", slotC);
+    m_text1[0] = addressBox(m_frame2[1], "Text1_0", twipsRect(1800, 300, 1050, 330));
+    label(m_frame2[1], "Empfängeradresse", twipsRect(150, 360, 1650, 255))->setBuddy(m_text1[0]);
+    m_optADR = exclusiveGroup(this, "optADR");
+    for (int i = 0; i < 6; ++i) {
+        const auto& address = optADR[static_cast<std::size_t>(i)];
+        const int width = i == LocoAddressOption ? 750 : 1650;
+        option(m_optADR, i, m_frame2[1], QStringLiteral("optADR_%1").arg(i), address.caption,
+               address.codeText, twipsRect(150 + (i % 2) * 1650, 780 + (i / 2) * 360, width, 300));
+    }
+    m_text1[1] = addressBox(m_frame2[1], "Text1_1", twipsRect(2550, 1470, 960, 330));
+    m_text1[1]->setAccessibleName(QStringLiteral("Lokadresse"));
+
+    m_frame2[2] = frame(m_frame1, "Frame2_2", "Kontakt 1 bis 10", slotC);
+    m_combo3[0] = list(m_frame2[2], "Combo3_0", ValueList::Combo3, twipsRect(600, 330, 900, 330));
+    label(m_frame2[2], "von: ", twipsRect(150, 390, 450, 255))->setBuddy(m_combo3[0]);
+    m_combo3[1] = list(m_frame2[2], "Combo3_1", ValueList::Combo3, twipsRect(2250, 330, 900, 330));
+    label(m_frame2[2], "bis: ", twipsRect(1800, 390, 450, 255))->setBuddy(m_combo3[1]);
+}
+
+void EventDialog::createModeFrames() {
+    // Interruption and stop take turns at the same place, each with two options.
+    const auto modeFrame = [this](const char* name, const char* caption, const char* groupName,
+                                  const std::array<CodedOption, 2>& options) {
+        QGroupBox* box = frame(m_frame1, name, caption, twipsRect(6000, 3960, 3615, 1080));
+        QButtonGroup* group = exclusiveGroup(this, groupName);
+        for (int i = 0; i < 2; ++i) {
+            option(group, i, box, QStringLiteral("%1_%2").arg(QLatin1String(groupName)).arg(i),
+                   options[static_cast<std::size_t>(i)].caption,
+                   options[static_cast<std::size_t>(i)].codeText,
+                   twipsRect(150, 300 + i * 330, 3375, 300));
+        }
+        return std::pair(box, group);
+    };
+    std::tie(m_frame5, m_option2) =
+        modeFrame("Frame5", "Unterbrechungserlaubnis", "Option2", Option2);
+    std::tie(m_frame6, m_option3) = modeFrame("Frame6", "Stopoption", "Option3", Option3);
+    // Before a kind is chosen only the kind options, OK and "Abbrechen" can be seen.
+    for (QGroupBox* box :
+         {m_frame2[0], m_frame2[1], m_frame2[2], m_frame4, m_frame5, m_frame6, m_frame7,
+          m_frame3[0], m_frame3[1], m_frame3[2], m_frame3[3], m_frame3[4], m_frame3[5]}) {
+        box->hide();
+    }
+}
+
+void EventDialog::connectHandlers() {
+    // An option's handler runs when the user clicks it, even when it was chosen already, and
+    // when the dialog itself chooses it.
+    const auto onChosen = [this](QButtonGroup* group, auto handler) {
+        connect(group, &QButtonGroup::idClicked, this, handler);
+        connect(group, &QButtonGroup::idToggled, this, [handler](int id, bool checked) {
+            if (checked) {
+                handler(id);
+            }
+        });
+    };
+    onChosen(m_option1, [this](int kind) { kindChosen(kind); });
+    for (QButtonGroup* group : {m_optKON, m_optZID, m_optMA, m_optRUE}) {
+        onChosen(group, [this, group](int id) {
+            m_sel.selStatus = group->button(id);
+            enableOk();
+        });
+    }
+    onChosen(m_option2, [this](int id) {
+        m_sel.selModus = m_option2->button(id);
+        enableOk();
+    });
+    onChosen(m_option3, [this](int id) {
+        const bool stop = id == 1;
+        m_frame5->setVisible(!stop);
+        m_frame7->setVisible(stop);
+        m_sel.selModus = stop ? m_option3->button(1) : nullptr;
+        if (stop) {
+            enableOk();
+        }
+    });
+    onChosen(m_optADR, [this](int id) {
+        m_sel.selAdresse = m_optADR->button(id);
+        enableOk();
+    });
+    for (QComboBox* combo : {m_combo1, m_combo2, m_combo4, m_combo5}) {
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, combo] { listChosen(combo); });
+        connect(combo, &QComboBox::activated, this, [this, combo] { listChosen(combo); });
+        combo->installEventFilter(this);
+    }
+    for (QComboBox* combo : m_combo3) {
+        connect(combo, &QComboBox::currentIndexChanged, this, &EventDialog::contactChosen);
+        connect(combo, &QComboBox::activated, this, &EventDialog::contactChosen);
+        combo->installEventFilter(this);
+    }
+    connect(m_text1[0], &QLineEdit::textChanged, this, [this] {
+        m_sel.selAdr1 = m_text1[0];
+        enableOk();
+    });
+    connect(m_text1[1], &QLineEdit::textChanged, this, [this] {
+        m_sel.selAdr2 = m_text1[1];
+        enableOk();
+    });
+    for (QLineEdit* box : {m_text1[0], m_text1[1], m_text2[0], m_text2[1]}) {
+        box->installEventFilter(this);
+    }
+    for (QLineEdit* box : m_text2) {
+        connect(box, &QLineEdit::textChanged, this, [this] {
+            m_sel.selAdr1 = m_text2[0];
+            m_sel.selAdr2 = m_text2[1];
+            enableOk();
+        });
+    }
+}
+
+// Leaving a list that holds a choice counts as choosing it. An address box that gains focus
+// has its whole text selected, so that typing replaces the "-" it starts with; the
+// selection waits until a click has placed the cursor.
+bool EventDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* box = qobject_cast<QLineEdit*>(watched)) {
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        }
+    }
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == m_combo3[0] || watched == m_combo3[1]) {
+            contactChosen();
+        } else if (auto* combo = qobject_cast<QComboBox*>(watched)) {
+            listChosen(combo);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void EventDialog::listChosen(QComboBox* list) {
+    if (list->currentIndex() >= 0) {
+        m_sel.selWert = list;
+        enableOk();
+    }
+}
+
+// The contacts count only once the first one is chosen; the last one may stay open.
+void EventDialog::contactChosen() {
+    if (m_combo3[0]->currentIndex() >= 0) {
+        m_sel.selKontaktVon = m_combo3[0];
+        m_sel.selKontaktBis = m_combo3[1];
+        enableOk();
+    }
+}
+
+void EventDialog::enableOk() const {
+    m_okButton->setEnabled(true);
+}
+
+void EventDialog::kindChosen(int kind) {
+    resetControls();
+    layOutKind(kind);
+    m_sel.selEreignis = m_option1->button(kind);
+    m_strAlterName = m_rowName;
+    enableOk();
+}
+
+void EventDialog::AuswahlZuruecksetzen() {
+    m_sel = NamedControls{};
+}
+
+void EventDialog::resetControls() {
+    AuswahlZuruecksetzen();
+    m_option3->button(0)->setChecked(true);
+    deselect(m_option3, 1);
+    for (int i = 0; i < 2; ++i) {
+        deselect(m_option2, i);
+        m_combo3[static_cast<std::size_t>(i)]->setCurrentIndex(-1);
+        m_text1[static_cast<std::size_t>(i)]->setText(QStringLiteral("-"));
+        m_text2[static_cast<std::size_t>(i)]->setText(QStringLiteral("-"));
+    }
+    for (int i = 0; i < 3; ++i) {
+        for (QButtonGroup* group : {m_optKON, m_optMA, m_optZID, m_optRUE}) {
+            deselect(group, i);
+        }
+    }
+    for (QComboBox* combo : {m_combo1, m_combo2, m_combo4, m_combo5}) {
+        combo->setCurrentIndex(-1);
+    }
+}
+
+void EventDialog::place(QGroupBox* box, Slot slot) {
+    box->move(slotPosition(static_cast<int>(slot)));
+    box->show();
+}
+
+void EventDialog::layOutKind(int kind) {
+    for (int i = 0; i < 6; ++i) {
+        m_frame3[static_cast<std::size_t>(i)]->setVisible(i == kind);
+    }
+    for (QGroupBox* box : m_frame2) {
+        box->hide();
+    }
+    if (kind <= static_cast<int>(EventKind::Kontakt)) {
+        place(m_frame3[static_cast<std::size_t>(kind)], Slot::A);
+        place(m_frame4, Slot::B);
+        // M and R share the von/bis frame; L has its receiver, K its contacts.
+        place(m_frame2[static_cast<std::size_t>(std::max(0, kind - 1))], Slot::C);
+        place(m_frame5, Slot::D);
+        return;
+    }
+    m_frame4->hide();
+    m_frame6->hide();
+    m_frame7->hide();
+    if (kind == KindEndlos) {
+        place(m_frame3[4], Slot::A);
+        m_frame5->hide();
+        return;
+    }
+    place(m_frame3[static_cast<std::size_t>(kind)], Slot::A);
+    if (kind == KindZufall) {
+        m_frame3[4]->hide(); // random play has nothing to choose there
+    }
+    place(m_frame5, Slot::D);
+}
+
+void EventDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_prefilled) {
+        m_prefilled = true;
+        m_neuerEintrag.reset();
+        setLayoutfrmAktion();
+    }
+}
+
+void EventDialog::setLayoutfrmAktion() {
+    if (!m_rowEvent.empty()) {
+        m_strAlterName = m_rowName;
+        if (const auto prefill = prefillFromEntryName(m_rowName)) {
+            applyPrefill(*prefill);
+        }
+    }
+    m_okButton->setEnabled(false);
+}
+
+void EventDialog::applyPrefill(const EventPrefill& prefill) {
+    const int kind = prefill.kindIndex;
+    m_option1->button(kind)->setChecked(true);
+    const auto chooseMode = [this, &prefill] {
+        if (prefill.modeOption) {
+            m_option2->button(*prefill.modeOption)->setChecked(true);
+        }
+    };
+    if (kind != static_cast<int>(EventKind::Magnetartikel)) {
+        chooseMode();
+    }
+    const std::array<QButtonGroup*, 4> statusGroups = {m_optMA, m_optRUE, m_optZID, m_optKON};
+    if (prefill.statusOption && kind < 4) {
+        statusGroups[static_cast<std::size_t>(kind)]
+            ->button(*prefill.statusOption)
+            ->setChecked(true);
+    }
+    if (prefill.priorityStep) {
+        chooseMode();
+        m_option3->button(0)->setChecked(true);
+        m_frame7->hide();
+        if (prefill.priorityPosition) {
+            m_combo2->setCurrentIndex(*prefill.priorityPosition);
+        }
+    }
+    const auto choose = [](QComboBox* combo, const std::optional<int>& position) {
+        if (position) {
+            combo->setCurrentIndex(*position);
+        }
+    };
+    choose(m_combo4, prefill.playPosition);
+    choose(m_combo1, prefill.timePosition);
+    choose(m_combo3[0], prefill.firstContact);
+    choose(m_combo3[1], prefill.lastContact);
+    m_option1->button(kind)->setFocus();
+    const auto write = [](QLineEdit* box, const std::optional<std::string>& text) {
+        if (text) {
+            box->setText(QString::fromStdString(*text));
+        }
+    };
+    write(m_text1[0], prefill.receiverText);
+    if (prefill.addressOption) {
+        m_optADR->button(*prefill.addressOption)->setChecked(true);
+    }
+    write(m_text1[1], prefill.locoText);
+    write(m_text2[0], prefill.fromText);
+    write(m_text2[1], prefill.toText);
+}
+
+EventSelection EventDialog::selection() const {
+    EventSelection selection;
+    if (m_sel.selEreignis) {
+        selection.selEreignis = m_option1->id(m_sel.selEreignis);
+    }
+    if (m_sel.selStatus) {
+        selection.selStatus = codeTextOf(m_sel.selStatus);
+    }
+    if (m_sel.selModus) {
+        selection.selModus = codeTextOf(m_sel.selModus);
+    }
+    if (m_sel.selAdresse) {
+        selection.selAdresse =
+            ChosenOption{m_optADR->id(m_sel.selAdresse), codeTextOf(m_sel.selAdresse)};
+    }
+    if (m_sel.selWert && m_sel.selWert->currentIndex() >= 0) {
+        selection.selWert = ChosenListEntry{m_sel.selWert->currentIndex(),
+                                            m_sel.selWert->currentText().toStdString()};
+    }
+    if (m_sel.selKontaktVon) {
+        selection.selKontaktVon = m_sel.selKontaktVon->currentText().toStdString();
+        selection.selKontaktBis = m_sel.selKontaktBis->currentText().toStdString();
+    }
+    if (m_sel.selAdr1) {
+        selection.selAdr1 = m_sel.selAdr1->text().toStdString();
+    }
+    if (m_sel.selAdr2) {
+        selection.selAdr2 = m_sel.selAdr2->text().toStdString();
+    }
+    return selection;
+}
+
+void EventDialog::pressOk() {
+    if (auto entry = m_compose(selection())) {
+        m_neuerEintrag = std::move(entry);
+        accept();
+    }
+}
+
+} // namespace tonarion

@@ -1,0 +1,360 @@
+#include "gui/MainWindow.h"
+
+#include "gui/EventDialog.h"
+#include "gui/ProgramLook.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SoundChecker.h"
+#include "gui/SoundPlayback.h"
+#include "gui/SoundTableModel.h"
+#include "gui/Twips.h"
+#include "gui/WidgetHelpers.h"
+#include "model/SoundFileDrop.h"
+#include "sound/InvalidSounds.h"
+#include "storage/IndexFile.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tonarion {
+namespace {
+
+inline constexpr const char* RetryQuestion = "Erneut versuchen?";
+inline constexpr const char* SavingCaption = " Sounddateien werden gespeichert...";
+
+// Extra room beside a column's widest text after fitting.
+constexpr int FitMargin = fromTwips(90);
+
+// The window's client area grows the grid and moves the buttons only above this height.
+constexpr int MinimumLayoutHeight = fromTwips(500);
+
+} // namespace
+
+MainWindow::MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* parent)
+    : QWidget(parent)
+    , m_workspace(workspace)
+    , m_ui(ui) {
+    setObjectName("frmMain");
+    setWindowTitle(QStringLiteral("Tonarion"));
+    setWindowIcon(programIcon());
+    resize(twipsSize(14625, 7350));
+    centreOnScreen(*this);
+    createControls();
+    setSoundInspector(*m_ownInspector);
+    setSoundPlayer(*m_ownPlayer);
+}
+
+MainWindow::~MainWindow() {
+    // The workers stop before the inspector and player they use go with the members.
+    delete m_checker;
+    delete m_playback;
+}
+
+void MainWindow::setSoundPlayer(SoundPlayer& player) {
+    delete m_playback;
+    m_playback = new SoundPlayback(player, m_ui, this);
+}
+
+void MainWindow::listenToCurrentRow() {
+    const SoundEntry& entry = m_workspace.table().row(m_grid->currentGridRow());
+    if (!entry.sourcePath.empty()) {
+        m_playback->toggle(m_workspace.soundFileOf(entry));
+    }
+}
+
+void MainWindow::setSoundInspector(SoundInspector& inspector) {
+    delete m_checker;
+    m_checker = new SoundChecker(inspector, this);
+    connect(m_checker, &SoundChecker::checked, m_model, &SoundTableModel::setFindings);
+    connect(m_checker, &SoundChecker::batchChecked, this,
+            [this](const std::vector<std::string>& invalid) { tellInvalidSounds(m_ui, invalid); });
+}
+
+void MainWindow::checkSounds(int first, int last, bool report) {
+    const SoundTable& table = m_workspace.table();
+    std::vector<SoundChecker::Sound> sounds;
+    for (int row = first; row < last; ++row) {
+        const SoundEntry& entry = table.row(row);
+        if (entry.sourcePath.empty()) {
+            continue;
+        }
+        sounds.push_back({entry.sourcePath, m_workspace.soundFileOf(entry)});
+    }
+    m_checker->check(std::move(sounds), report);
+}
+
+void MainWindow::createControls() {
+    m_grid = new SoundGrid(this);
+    m_grid->setGeometry(twipsRect(0, 0, 14655, 6735));
+    m_model = new SoundTableModel(m_workspace.table(), this);
+    m_grid->setModel(m_model);
+
+    m_settingsButton =
+        pushButton(this, "Command4", "Modul Einstellungen", twipsRect(0, 6960, 1935, 375));
+    m_deleteButton =
+        pushButton(this, "Command3", "Zeile löschen", twipsRect(2040, 6960, 1935, 375));
+    m_endButton = pushButton(this, "cmdBeenden", "Beenden", twipsRect(12840, 6960, 1695, 375));
+    m_counterButton =
+        pushButton(this, "Command5", "aktueller zählerstand", twipsRect(9600, 6960, 2415, 375));
+    m_counterButton->hide();
+
+    m_popup = new QMenu(QStringLiteral("Popup"), this);
+    m_popup->setObjectName("mnu_Popup");
+    QAction* addEntry = m_popup->addAction(QStringLiteral("Sounddateien hinzufügen..."));
+    addEntry->setObjectName("mnu_Popup_Entry1");
+    addEntry->setShortcut(QKeySequence::Open);
+    // The menu is hidden most of the time; the window carries the shortcut.
+    addAction(addEntry);
+    QAction* deleteEntry = m_popup->addAction(QStringLiteral("Zeile löschen"));
+    deleteEntry->setObjectName("mnu_Popup_Entry2");
+    // The key is only named here: the grid takes Space itself, and a shortcut of the menu
+    // would catch the Space that chooses the menu's highlighted entry.
+    QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören\tLeertaste"));
+    listenEntry->setObjectName("mnu_Popup_Anhoeren");
+
+    connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
+    connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);
+    connect(m_endButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_counterButton, &QPushButton::clicked, this, &MainWindow::showCounterReport);
+    connect(addEntry, &QAction::triggered, this, &MainWindow::addSoundFiles);
+    connect(deleteEntry, &QAction::triggered, this, &MainWindow::deleteSelectedRow);
+    connect(m_grid, &SoundGrid::cellClicked, this, &MainWindow::onCellClicked);
+    connect(m_grid, &SoundGrid::doubleClickedAnywhere, this, &MainWindow::fitColumnWidths);
+    connect(m_grid, &SoundGrid::popupRequested, this,
+            [this](const QPoint& at) { m_popup->popup(at); });
+    connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
+    connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRow);
+    connect(listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
+    connect(m_grid, &SoundGrid::listenRequested, this, &MainWindow::listenToCurrentRow);
+    // Choosing another row ends the sound of the one before.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { m_playback->stop(); });
+    connect(m_grid, &SoundGrid::filesDropped, this, &MainWindow::addFilesLater);
+}
+
+void MainWindow::addFilesLater(const std::optional<std::vector<std::string>>& files) {
+    // A message about a rejected file must not keep the file manager's drag waiting for
+    // its OK: the drop ends first, the files are added right after.
+    QTimer::singleShot(0, this, [this, files] { addFiles(files); });
+}
+
+void MainWindow::addFiles(const std::optional<std::vector<std::string>>& files) {
+    const int firstNewRow = m_workspace.table().nextRow();
+    m_workspace.dropFiles(files);
+    // The files are looked into off the window's thread; what would not play is told after.
+    checkSounds(firstNewRow, m_workspace.table().nextRow(), true);
+    // The first new row becomes current, so that Enter binds it right away.
+    if (m_workspace.table().nextRow() > firstNewRow) {
+        const int column = std::max(m_grid->currentIndex().column(), 0);
+        m_grid->setCurrentIndex(m_model->index(firstNewRow - 1, column));
+    }
+}
+
+void MainWindow::addSoundFiles() {
+    const std::vector<std::string> files = m_chooseSoundFiles(this);
+    if (!files.empty()) {
+        addFiles(files);
+    }
+}
+
+std::vector<std::string> MainWindow::askForSoundFiles(QWidget* parent) {
+    std::vector<std::string> files;
+    for (const QString& file : QFileDialog::getOpenFileNames(
+             parent, QStringLiteral("Sounddateien hinzufügen"), QString(),
+             QStringLiteral("MP3-Dateien (*.mp3 *.MP3 *.Mp3 *.mP3);;Alle Dateien (*)"))) {
+        files.push_back(QDir::toNativeSeparators(file).toStdString());
+    }
+    return files;
+}
+
+void MainWindow::setUpGrid() {
+    const QFont font = programFont();
+    m_grid->setFont(font);
+    m_grid->horizontalHeader()->setFont(font);
+    m_grid->verticalHeader()->setFont(font);
+    m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+
+    m_model->setAllLeftAligned(false);
+    m_grid->verticalHeader()->setFixedWidth(fromTwips(320));
+    const int widths[] = {1000, 1000, 1000, 1000, 1500, 1500};
+    for (int column = 0; column < 6; ++column) {
+        m_grid->setColumnWidth(column, fromTwips(widths[column]));
+    }
+    for (const Column column : {Column::Adr1, Column::Adr2}) {
+        const int section = SoundTableModel::modelColumnOf(column);
+        m_grid->setColumnWidth(section, m_grid->horizontalHeader()->sectionSizeHint(section));
+    }
+}
+
+bool MainWindow::load(const std::string& programFolder) {
+    setUpGrid();
+    // A stick that is gone, or that another Tonarion holds, gets no window: the user was told.
+    const IndexReadResult result = m_workspace.load(programFolder);
+    const bool ready =
+        result != IndexReadResult::DriveNotReady && result != IndexReadResult::StickInUse;
+    m_grid->setCurrentIndex(m_model->index(0, 0));
+    if (ready) {
+        checkSounds(1, m_workspace.table().nextRow(), false);
+    }
+    return ready;
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        activate();
+    }
+    return QWidget::event(event);
+}
+
+void MainWindow::activate() {
+    const std::string caption = "Tonarion [" + m_workspace.stickRoot() + IndexFileName + "]";
+    setWindowTitle(QString::fromStdString(caption));
+    if (m_pendingResult) {
+        const PendingEventResult result = std::move(*m_pendingResult);
+        m_pendingResult.reset();
+        m_workspace.applyEventResult(result.editRow, result.oldName, result.entry);
+        closeIfAskedDuringCommit();
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int clientHeight = height();
+    m_grid->resize(width(), clientHeight >= MinimumLayoutHeight ? clientHeight - MinimumLayoutHeight
+                                                                : m_grid->height());
+    if (clientHeight < MinimumLayoutHeight) {
+        return;
+    }
+    const int buttonTop = clientHeight - fromTwips(400);
+    for (QPushButton* button : {m_settingsButton, m_deleteButton, m_endButton}) {
+        button->move(button->x(), buttonTop);
+    }
+    // "Beenden" follows the two other buttons with the gap that stands between them.
+    const int gap = m_deleteButton->x() - m_settingsButton->geometry().right() - 1;
+    m_endButton->move(m_deleteButton->geometry().right() + 1 + gap, buttonTop);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_workspace.commitRunning()) {
+        // The window closes once the running commit is done.
+        m_closeAfterCommit = true;
+        event->ignore();
+        return;
+    }
+    setWindowTitle(windowTitle() + QString::fromUtf8(SavingCaption));
+    for (;;) {
+        m_ui.setBusyPointer(true);
+        const CommitResult result = m_workspace.commit();
+        m_ui.setBusyPointer(false);
+        if (result != CommitResult::Failed || !askYesNo(m_ui, RetryQuestion)) {
+            break;
+        }
+    }
+    event->accept();
+}
+
+void MainWindow::closeIfAskedDuringCommit() {
+    if (m_closeAfterCommit) {
+        m_closeAfterCommit = false;
+        close();
+    }
+}
+
+void MainWindow::onCellClicked(SoundGrid::Cell cell) {
+    // A table without entries ignores clicks.
+    if (m_workspace.table().entryCount() == 0) {
+        return;
+    }
+    if (cell.column == static_cast<int>(Column::Ereignis)) {
+        openEventDialogForCurrentRow();
+    } else if (cell.row == 0) {
+        sortByColumn(cell.column);
+    }
+}
+
+void MainWindow::openEventDialogForCurrentRow() {
+    const int row = m_grid->currentGridRow();
+    if (!m_workspace.canBind(row)) {
+        return;
+    }
+    const SoundEntry& entry = m_workspace.table().row(row);
+    EventDialog dialog(
+        entry.entryName, entry.eventText,
+        [this, row](const EventSelection& selection) {
+            return m_workspace.compose(row, selection);
+        },
+        this);
+    dialog.setRowFile(entry.sourcePath);
+    dialog.setListen([this, file = m_workspace.soundFileOf(entry)] { m_playback->toggle(file); });
+    const int result = dialog.exec();
+    m_playback->stop();
+    if (result == QDialog::Accepted && dialog.neuerEintrag()) {
+        m_pendingResult = PendingEventResult{row, dialog.strAlterName(), *dialog.neuerEintrag()};
+    }
+    activate();
+}
+
+void MainWindow::openModuleSettings() {
+    SettingsDialog dialog(m_workspace, this);
+    dialog.exec();
+    activate();
+    closeIfAskedDuringCommit();
+}
+
+void MainWindow::sortByColumn(int gridColumn) {
+    m_grid->setUpdatesEnabled(false);
+    m_workspace.sortByColumn(static_cast<Column>(gridColumn));
+    m_grid->setUpdatesEnabled(true);
+}
+
+void MainWindow::fitColumnWidths() {
+    const QFontMetrics metrics(m_grid->font());
+    const auto textWidth = [&metrics](const QString& text) {
+        return static_cast<int>(std::lround(metrics.horizontalAdvance(text)));
+    };
+    const int columns = m_model->columnCount();
+    std::vector<int> widest(static_cast<std::size_t>(columns), 0);
+    int widestNumber = textWidth(QString::fromUtf8(ColumnHeaders[0]));
+    for (int column = 0; column < columns; ++column) {
+        widest[static_cast<std::size_t>(column)] =
+            textWidth(m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    }
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        widestNumber =
+            std::max(widestNumber,
+                     textWidth(m_model->headerData(row, Qt::Vertical, Qt::DisplayRole).toString()));
+        for (int column = 0; column < columns; ++column) {
+            auto& field = widest[static_cast<std::size_t>(column)];
+            field = std::max(field, textWidth(m_model->index(row, column).data().toString()));
+        }
+    }
+    // A cell draws its text inside the style's margins; the extra room comes on top.
+    const int cellMargins = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    const int headerMargins = 2 * m_grid->style()->pixelMetric(QStyle::PM_HeaderMargin);
+    m_grid->verticalHeader()->setFixedWidth(widestNumber + FitMargin + headerMargins);
+    for (int column = 0; column < columns; ++column) {
+        m_grid->setColumnWidth(column,
+                               widest[static_cast<std::size_t>(column)] + FitMargin + cellMargins);
+    }
+    m_model->setAllLeftAligned(true);
+}
+
+void MainWindow::deleteSelectedRow() {
+    m_workspace.deleteRow(m_grid->currentGridRow());
+}
+
+void MainWindow::showCounterReport() {
+    m_ui.showMessage({m_workspace.counterReport(), MessageIcon::None, MessageButtons::Ok});
+}
+
+} // namespace tonarion

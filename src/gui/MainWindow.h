@@ -1,0 +1,115 @@
+#pragma once
+
+#include "event/EintragZusammensetzen.h"
+#include "gui/SoundGrid.h"
+#include "sound/SoundInspector.h"
+#include "sound/SoundPlayer.h"
+#include "workspace/StickWorkspace.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QMenu;
+class QPushButton;
+
+namespace tonarion {
+
+class SoundChecker;
+class SoundPlayback;
+class SoundTableModel;
+
+// frmMain: the stick's sounds in the grid, the buttons below it, and the hub from which the
+// user adds, binds and deletes sounds and opens the module settings. Closing it writes the
+// stick and ends the program.
+class MainWindow final : public QWidget {
+    Q_OBJECT
+public:
+    // Asks the user for sound files to add; nothing when the user cancels.
+    using SoundFileChooser = std::function<std::vector<std::string>(QWidget* parent)>;
+
+    MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The file dialog of "Sounddateien hinzufügen..."; tests answer it themselves.
+    void setSoundFileChooser(SoundFileChooser chooser) { m_chooseSoundFiles = std::move(chooser); }
+    static std::vector<std::string> askForSoundFiles(QWidget* parent);
+    // What looks into the sounds, on a worker thread; tests give their own before load.
+    void setSoundInspector(SoundInspector& inspector);
+    // What plays "Anhören"; tests give their own.
+    void setSoundPlayer(SoundPlayer& player);
+    SoundPlayback* playback() const { return m_playback; }
+
+    // Prepares the grid and reads the stick's index file. False when the stick is not
+    // ready: the user was told, and the program ends.
+    bool load(const std::string& programFolder);
+
+    // Runs whenever the window becomes active: the caption, then a pending event result.
+    void activate();
+
+    // Opens the event dialog for the grid's current row (a click in the Ereigniss column).
+    void openEventDialogForCurrentRow();
+    // Opens the module settings ("Modul Einstellungen").
+    void openModuleSettings();
+
+    void sortByColumn(int gridColumn);
+    void fitColumnWidths();
+    void deleteSelectedRow();
+    // "Sounddateien hinzufügen...": the chosen files are added as a drop of them would be.
+    void addSoundFiles();
+    void showCounterReport();
+    // "Anhören" or Space: the current row's sound plays, or stops when it is playing.
+    void listenToCurrentRow();
+
+    SoundGrid* grid() const { return m_grid; }
+    SoundTableModel* model() const { return m_model; }
+    QMenu* popupMenu() const { return m_popup; }
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void setUpGrid();
+    void onCellClicked(SoundGrid::Cell cell);
+    // A close that arrived while a commit ran is carried out once the commit is done.
+    void closeIfAskedDuringCommit();
+    // Dropped or chosen files, added as a drop adds them.
+    void addFiles(const std::optional<std::vector<std::string>>& files);
+    // A drop's files, added once the drop itself has ended.
+    void addFilesLater(const std::optional<std::vector<std::string>>& files);
+    // Queues the sounds of rows first to last-1 for the worker; report: tell the user about
+    // those that would not play once all are looked at.
+    void checkSounds(int first, int last, bool report);
+
+    struct PendingEventResult {
+        int editRow;
+        std::string oldName;
+        NeuerEintrag entry;
+    };
+
+    StickWorkspace& m_workspace;
+    UserInterface& m_ui;
+    SoundTableModel* m_model = nullptr;
+    SoundGrid* m_grid = nullptr;
+    QPushButton* m_settingsButton = nullptr; // Command4
+    QPushButton* m_deleteButton = nullptr;   // Command3
+    QPushButton* m_endButton = nullptr;      // cmdBeenden
+    QPushButton* m_counterButton = nullptr;  // Command5
+    QMenu* m_popup = nullptr;                // mnu_Popup
+    SoundFileChooser m_chooseSoundFiles = &MainWindow::askForSoundFiles;
+    std::optional<PendingEventResult> m_pendingResult;
+    bool m_closeAfterCommit = false;
+    std::unique_ptr<SoundInspector> m_ownInspector = makeSoundInspector();
+    SoundChecker* m_checker = nullptr;
+    std::unique_ptr<SoundPlayer> m_ownPlayer = makeSoundPlayer();
+    SoundPlayback* m_playback = nullptr;
+};
+
+} // namespace tonarion

@@ -1,0 +1,54 @@
+#include "gui/WaitWindow.h"
+
+#include "gui/WidgetHelpers.h"
+
+#include <QPainter>
+
+namespace tonarion {
+namespace {
+
+constexpr int BannerWidth = 270;
+constexpr int BannerHeight = 45;
+constexpr int BarHeight = 4;
+
+} // namespace
+
+WaitWindow::WaitWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName("frmWait");
+    setFixedSize(BannerWidth, BannerHeight + BarHeight);
+    setCursor(Qt::WaitCursor);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    centreOnScreen(*this);
+}
+
+void WaitWindow::setProgress(int done, int total) {
+    m_done = done;
+    m_total = total;
+    update();
+}
+
+void WaitWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+
+    QFont font = this->font();
+    font.setBold(true);
+    font.setPixelSize(15);
+    painter.setFont(font);
+    painter.setPen(QColor(0, 0, 200));
+    const QRect banner(0, 0, BannerWidth, BannerHeight);
+    painter.drawText(banner.adjusted(0, 3, 0, -BannerHeight / 2), Qt::AlignCenter,
+                     QStringLiteral("SPEICHERVORGANG"));
+    font.setPixelSize(12);
+    painter.setFont(font);
+    painter.drawText(banner.adjusted(0, BannerHeight / 2, 0, -3), Qt::AlignCenter,
+                     QStringLiteral("BITTE WARTEN..."));
+
+    if (m_total > 0) {
+        const int filled = BannerWidth * m_done / m_total;
+        painter.fillRect(QRect(0, BannerHeight, filled, BarHeight), QColor(0, 0, 200));
+    }
+}
+
+} // namespace tonarion

@@ -1,0 +1,51 @@
+#include "storage/Session.h"
+
+#include "storage/StickFiles.h"
+
+#include <algorithm>
+
+namespace tonarion {
+
+void Session::rememberStaleFile(const std::string& name) {
+    if (std::none_of(m_staleStickFiles.begin(), m_staleStickFiles.end(),
+                     [&](const std::string& known) { return sameFileName(known, name); })) {
+        m_staleStickFiles.push_back(name);
+    }
+    markChanged();
+}
+
+void Session::rememberRename(const std::string& from, const std::string& to) {
+    markChanged();
+    for (auto& rename : m_pendingRenames) {
+        if (sameFileName(rename.to, from)) {
+            rename.to = to; // the file has not moved yet: it goes straight to the last name
+            return;
+        }
+    }
+    m_pendingRenames.push_back({from, to});
+}
+
+void Session::forgetRenameFrom(std::string_view from) {
+    std::erase_if(m_pendingRenames,
+                  [&](const PendingRename& rename) { return sameFileName(rename.from, from); });
+}
+
+void Session::forgetRenameTo(std::string_view to) {
+    std::erase_if(m_pendingRenames,
+                  [&](const PendingRename& rename) { return sameFileName(rename.to, to); });
+}
+
+void Session::committed() {
+    m_staleStickFiles.clear();
+    m_pendingRenames.clear();
+    m_saveNeeded = false;
+}
+
+void Session::clearForLoading() {
+    m_saveNeeded = false;
+    table.clear();
+    counters.reset();
+    settings = {};
+}
+
+} // namespace tonarion

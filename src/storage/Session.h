@@ -1,0 +1,83 @@
+#pragma once
+
+#include "model/KindCounters.h"
+#include "model/SoundTable.h"
+#include "settings/SettingsTable.h"
+#include "storage/FileIdentity.h"
+#include "storage/StickFileCache.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tonarion {
+
+class FolderLock;
+
+// A stick file that is to take another name at the next commit, for a row whose sound is
+// otherwise copied from the computer: a rename writes no sound data.
+struct PendingRename {
+    std::string from;
+    std::string to;
+};
+
+// What the program knows about the stick it works on, shared by every window and operation.
+// There is one per run; the workspace hands it to the operations, never to a front end.
+class Session {
+public:
+    // The stick's root, ending in its separator ("E:\" or "/media/anna/STICK/"), so that
+    // stickRoot + EntryName is a sound file's path.
+    std::string stickRoot;
+    // Held while this program works on the stick at stickRoot, so that no second one does.
+    std::shared_ptr<FolderLock> stickLock;
+    std::string lockedRoot;
+    // The stick's root folder as it was when taken: a stick pulled out leaves the bare mount
+    // point behind under the same path, and nothing may be written there.
+    std::optional<FileIdentity> stickIdentity;
+    // The index file's name as the stick spells it; "tonkat.tkx" unless found otherwise.
+    std::string indexFileName = "tonkat.tkx";
+    SoundTable table;
+    KindCounters counters;
+    ModuleSettings settings;
+    // Set while a commit writes to the stick; a commit asked for meanwhile does nothing.
+    bool commitRunning = false;
+    // The stick's files as this run last saw or wrote them.
+    StickFileCache stickFiles;
+
+    // True while the stick lacks changes held here; a commit does nothing while it is false.
+    bool SaveNeeded() const { return m_saveNeeded; }
+    // The stick's intended content changed: the next commit has work to do.
+    void markChanged() { m_saveNeeded = true; }
+
+    // Stick files that had to go but could not, because the stick was pulled or refused: the
+    // next commit that gets through deletes them, so that the module does not go on playing
+    // a sound the user deleted or bound anew. Remembering one marks the session changed.
+    const std::vector<std::string>& staleStickFiles() const { return m_staleStickFiles; }
+    void rememberStaleFile(const std::string& name);
+
+    // Stick files that have to take another name, as when a random entry leaves the numbers
+    // and the ones above it move down one. Remembering one marks the session changed; a file
+    // that is already to move goes straight to its last name.
+    const std::vector<PendingRename>& pendingRenames() const { return m_pendingRenames; }
+    void rememberRename(const std::string& from, const std::string& to);
+    // The file that moves from this name has arrived, or the row that wanted it is gone.
+    void forgetRenameFrom(std::string_view from);
+    void forgetRenameTo(std::string_view to);
+
+    // The stick holds everything held here: nothing is pending any more.
+    void committed();
+    // The index file is about to be read afresh: the table, the counters and the settings
+    // come from it alone, and nothing counts as changed yet.
+    void clearForLoading();
+
+private:
+    bool m_saveNeeded = false;
+    std::vector<std::string> m_staleStickFiles;
+    std::vector<PendingRename> m_pendingRenames;
+};
+
+} // namespace tonarion

@@ -1,0 +1,47 @@
+#include "workspace/EventResult.h"
+
+#include "model/EntryName.h"
+#include "storage/CommitToStick.h"
+#include "storage/StickFiles.h"
+#include "workspace/RowDeletion.h"
+
+namespace tonarion {
+
+void applyEventResult(Session& session, FileOperations& files, UserInterface& ui, int editRow,
+                      const std::string& oldName, const NeuerEintrag& entry) {
+    if (!session.table.isEntryRow(editRow)) {
+        return;
+    }
+    const std::string newName = entry.entryName();
+    SoundEntry row = entry.boundTo(session.table.row(editRow));
+    StickFiles stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles);
+    const bool renamed = !oldName.empty() && !sameFileName(oldName, newName);
+    // A sound whose file on the computer has gone lives on only in the stick file of its old
+    // name; the commit gives that file the new name instead of copying from nowhere.
+    if (renamed && !stick.nameInRoot(row.sourcePath) && !files.status(row.sourcePath)) {
+        row.sourcePath = session.stickRoot + oldName;
+    }
+    const auto source = stick.nameInRoot(row.sourcePath);
+    const bool movesOldFile = source && sameFileName(*source, oldName);
+    session.table.replaceRow(editRow, std::move(row));
+    // The old file goes with the commit, once the index file no longer lists it and only if
+    // the new one has arrived: until then it may be the only copy of the sound. When it holds
+    // the source's sound as it is, it simply takes the new name.
+    if (renamed && !movesOldFile && !session.table.rowWithEntryName(oldName, 0).has_value()) {
+        const auto copy = stick.status(oldName);
+        const auto sourceFile = files.status(session.table.row(editRow).sourcePath);
+        if (copy && sourceFile && isSameFileVersion(*sourceFile, *copy)) {
+            session.rememberRename(oldName, newName);
+        } else {
+            session.rememberStaleFile(oldName);
+        }
+    }
+    // A random entry bound to another kind leaves a gap in the running numbers, which the
+    // module does not allow; it closes as when the row is deleted.
+    if (kindOf(oldName) == 'Z' && kindOf(newName) != 'Z') {
+        closeRandomGapAfter(session, oldName);
+    }
+    CommitToStick(session, files, ui);
+}
+
+} // namespace tonarion

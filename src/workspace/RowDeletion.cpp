@@ -1,0 +1,100 @@
+#include "workspace/RowDeletion.h"
+
+#include "model/EntryName.h"
+#include "storage/CommitToStick.h"
+#include "storage/StickFiles.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace tonarion {
+namespace {
+
+std::optional<int> runningNumber(std::string_view entryName) {
+    const std::string digits = parseEntryName(entryName).number1;
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc{} || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The stick file that holds the sound of this name: the one a pending rename has yet to give
+// it that name, if any.
+std::string fileOfName(const Session& session, std::string_view name) {
+    for (const auto& rename : session.pendingRenames()) {
+        if (sameFileName(rename.to, name)) {
+            return rename.from;
+        }
+    }
+    return std::string(name);
+}
+
+// Gives the random entry in row its new running number. Its stick file takes the new name at
+// the next commit, by a rename: the sound stays the same, and nothing is copied again.
+void renumberRandomEntry(Session& session, int row, int number) {
+    SoundEntry entry = session.table.row(row);
+    const std::string oldName = entry.entryName;
+    const std::string numberText = pad4(std::to_string(number));
+    const std::string newName = oldName.substr(0, 5) + numberText + oldName.substr(9);
+    entry.entryName = newName;
+    entry.address1 = numberText;
+    if (newName != oldName) {
+        session.rememberRename(oldName, newName);
+    }
+    session.table.replaceRow(row, std::move(entry));
+}
+
+void closeRandomGap(Session& session, int deletedNumber) {
+    std::vector<std::pair<int, int>> numbered; // running number, row
+    for (int row = 1; row < session.table.nextRow(); ++row) {
+        const std::string& name = session.table.row(row).entryName;
+        if (kindOf(name) != 'Z') {
+            continue;
+        }
+        if (const auto number = runningNumber(name); number && *number >= deletedNumber) {
+            numbered.emplace_back(*number, row);
+        }
+    }
+    std::stable_sort(numbered.begin(), numbered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    int next = deletedNumber;
+    for (const auto& [number, row] : numbered) {
+        renumberRandomEntry(session, row, next++);
+    }
+}
+
+} // namespace
+
+void deleteRow(Session& session, int row) {
+    SoundTable& table = session.table;
+    if (!table.isEntryRow(row)) {
+        return;
+    }
+    const std::string name = table.row(row).entryName;
+    if (!name.empty()) {
+        // Another row under the same name still needs the file.
+        if (!table.rowWithEntryName(name, row)) {
+            const std::string file = fileOfName(session, name);
+            session.forgetRenameTo(name);
+            session.rememberStaleFile(file);
+        }
+        session.counters.removeEntry(kindOf(name));
+        session.markChanged();
+    }
+    table.removeRow(row);
+    closeRandomGapAfter(session, name);
+}
+
+void closeRandomGapAfter(Session& session, std::string_view leavingName) {
+    if (kindOf(leavingName) != 'Z') {
+        return;
+    }
+    if (const auto number = runningNumber(leavingName)) {
+        closeRandomGap(session, *number);
+    }
+}
+
+} // namespace tonarion

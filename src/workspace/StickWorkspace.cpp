@@ -1,0 +1,210 @@
+#include "workspace/StickWorkspace.h"
+
+#include "model/EntryName.h"
+#include "model/SoundFileDrop.h"
+#include "sound/InvalidSounds.h"
+#include "storage/StickChange.h"
+#include "storage/StickFiles.h"
+#include "storage/StickReconciliation.h"
+#include "storage/StickSelection.h"
+#include "storage/platform/SystemPlatform.h"
+#include "workspace/EventResult.h"
+#include "workspace/RowDeletion.h"
+
+#include <algorithm>
+
+namespace tonarion {
+
+StickWorkspace::StickWorkspace(Session& session, FileOperations& files, UserInterface& ui)
+    : m_session(session)
+    , m_files(files)
+    , m_ui(ui) {}
+
+namespace {
+
+inline constexpr const char* ProgramEnds = "Das Programm wird beendet!";
+
+} // namespace
+
+bool StickWorkspace::openStartFolder(const std::string& folder) {
+    const std::string root = stickRootOf(folder);
+    // The user hears which folder failed, and how, before anything else happens.
+    if (!m_files.listFiles(root)) {
+        showCritical(m_ui, "Der Ordner " + root + " existiert nicht.\r\n" + ProgramEnds);
+        return false;
+    }
+    const std::string probe = root + ".tonarion-schreibprobe";
+    if (m_files.writeFileDurably(probe, {}).failed()) {
+        showCritical(m_ui,
+                     "In den Ordner " + root + " kann nicht geschrieben werden.\r\n" + ProgramEnds);
+        return false;
+    }
+    m_files.ShellDelete(probe);
+    return openStick(root);
+}
+
+bool StickWorkspace::openFirstStickWithIndex(const DriveList& drives) {
+    const auto root = firstStickWithIndex(drives, m_files);
+    if (!root) {
+        return false;
+    }
+    m_session.stickRoot = *root;
+    m_session.indexFileName = findIndexFile(m_files, *root).value_or(m_session.indexFileName);
+    return true;
+}
+
+bool StickWorkspace::openStick(const std::string& root) {
+    m_session.stickRoot = root;
+    return gueltigeAuswahl(m_session, m_files, m_ui);
+}
+
+bool StickWorkspace::openFolder(const std::string& folder) {
+    return openStick(stickRootOf(folder));
+}
+
+StickWorkspace::ExistingStick StickWorkspace::openExistingStick(const std::string& folder) {
+    m_session.stickRoot = stickRootOf(folder);
+    if (const auto indexName = findIndexFile(m_files, m_session.stickRoot)) {
+        m_session.indexFileName = *indexName;
+        return ExistingStick::Opened;
+    }
+    const auto names = m_files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{});
+    const bool holdsSounds = std::any_of(names.begin(), names.end(), [](const auto& name) {
+        return looksLikeEntryName(name) || isSettingName(name);
+    });
+    if (!holdsSounds) {
+        return ExistingStick::NoIndexFile;
+    }
+    return gueltigeAuswahl(m_session, m_files, m_ui) ? ExistingStick::Opened
+                                                     : ExistingStick::Refused;
+}
+
+IndexReadResult StickWorkspace::load(const std::string& programFolder) {
+    if (!claimStick(m_session, m_files, m_ui)) {
+        return IndexReadResult::StickInUse;
+    }
+    m_session.clearForLoading();
+    // Work that an earlier run began on the stick and could not finish is finished first, so
+    // that the index file read is the one that run was heading for.
+    StickFiles stick(m_files, m_session.stickRoot, m_session.stickIdentity);
+    const bool finished = finishInterruptedChange(stick, m_session.indexFileName);
+    const IndexReadResult result = IndexLesen(m_session, m_files, m_ui, programFolder);
+    m_session.stickFiles.clear();
+    if (result == IndexReadResult::Read) {
+        reconcileWithStick(m_session, m_files, m_ui);
+        // The sounds that run had yet to copy come with the next commit.
+        if (finished) {
+            m_session.markChanged();
+        }
+    }
+    return result;
+}
+
+CommitResult StickWorkspace::commit() {
+    return CommitToStick(m_session, m_files, m_ui);
+}
+
+int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
+    const int firstNewRow = m_session.table.nextRow();
+    // Something that is there but is no regular file never becomes a row.
+    const auto isSoundFile = [this](const std::string& path) {
+        return m_files.status(path).has_value() || !m_files.identity(path);
+    };
+    const int added = DropFiles(m_session.table, fileList, m_ui, isSoundFile);
+    if (m_inspector && added > 0) {
+        std::vector<std::string> paths;
+        for (int row = firstNewRow; row < firstNewRow + added; ++row) {
+            paths.push_back(m_session.table.row(row).sourcePath);
+        }
+        tellInvalidSounds(m_ui, invalidSounds(*m_inspector, paths));
+    }
+    return added;
+}
+
+std::optional<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelection& selection) {
+    auto entry =
+        EintragZusammensetzen(selection, editRow, m_session.table, m_session.counters, m_ui);
+    if (entry) {
+        m_session.markChanged();
+    }
+    return entry;
+}
+
+void StickWorkspace::applyEventResult(int editRow, const std::string& oldName,
+                                      const NeuerEintrag& entry) {
+    tonarion::applyEventResult(m_session, m_files, m_ui, editRow, oldName, entry);
+}
+
+std::optional<std::string> StickWorkspace::bind(int editRow, const EventSelection& selection) {
+    if (!canBind(editRow)) {
+        return std::nullopt;
+    }
+    const std::string oldName = m_session.table.row(editRow).entryName;
+    const auto entry = compose(editRow, selection);
+    if (!entry) {
+        return std::nullopt;
+    }
+    applyEventResult(editRow, oldName, *entry);
+    return entry->entryName();
+}
+
+// The stick follows at once: the module would otherwise go on playing the deleted sound, and
+// the renumbered random sounds would stand under names the index file does not give them.
+CommitResult StickWorkspace::deleteRows(std::vector<int> rows) {
+    // From the bottom up, so that every number still names the row it named before.
+    std::sort(rows.rbegin(), rows.rend());
+    for (const int row : rows) {
+        tonarion::deleteRow(m_session, row);
+    }
+    return commit();
+}
+
+SettingsForm StickWorkspace::openSettings() {
+    for (const Setting setting : AllSettings) {
+        // An empty name tests the root itself, a folder, and so counts as missing.
+        if (!m_files.FileExists(m_session.stickRoot +
+                                m_session.settings.CurrentSettings[setting])) {
+            commit();
+            break;
+        }
+    }
+    return SettingsForm(m_session.settings, m_ui);
+}
+
+SettingsForm::CloseOutcome StickWorkspace::closeSettings(SettingsForm& form) {
+    const auto outcome = form.closeRequest();
+    if (outcome == SettingsForm::CloseOutcome::Save) {
+        m_session.markChanged();
+        commit();
+    }
+    return outcome;
+}
+
+bool StickWorkspace::canBind(int row) const {
+    return m_session.table.isEntryRow(row) && !m_session.table.row(row).sourcePath.empty();
+}
+
+std::string StickWorkspace::soundFileOf(const SoundEntry& entry) const {
+    if (entry.entryName.empty() || m_files.FileExists(entry.sourcePath)) {
+        return entry.sourcePath;
+    }
+    return m_session.stickRoot + entry.entryName;
+}
+
+SoundState StickWorkspace::soundState(const SoundEntry& entry) const {
+    return soundStateOf(m_session, m_files, entry);
+}
+
+bool StickWorkspace::stickHolds(const std::string& name) const {
+    return StickFiles(m_files, m_session.stickRoot).exists(name);
+}
+
+std::vector<StickProblem> StickWorkspace::verify(FileOperations& stickAsItIs) const {
+    return verifyStick(m_session, stickAsItIs);
+}
+
+std::string StickWorkspace::counterReport() const {
+    return tonarion::counterReport(m_session.counters, m_session.table.nextRow());
+}
+
+} // namespace tonarion

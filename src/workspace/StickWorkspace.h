@@ -1,0 +1,104 @@
+#pragma once
+
+#include "event/EintragZusammensetzen.h"
+#include "event/EventSelection.h"
+#include "model/UserInterface.h"
+#include "settings/SettingsForm.h"
+#include "sound/SoundInspector.h"
+#include "storage/CommitToStick.h"
+#include "storage/DriveDiscovery.h"
+#include "storage/FileOperations.h"
+#include "storage/IndexFile.h"
+#include "storage/Session.h"
+#include "workspace/StickVerification.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tonarion {
+
+// The work the user does on a stick, in one place for both front ends: the windows and
+// tonarion-cli reach the stick through exactly these operations and nothing else. They read
+// the table through its const view and hear of its changes through its observer.
+class StickWorkspace {
+public:
+    StickWorkspace(Session& session, FileOperations& files, UserInterface& ui);
+
+    // Choosing the stick, before load(). Each way ends with a stick root that ends in its
+    // separator and an index file to read; false after telling the user why not.
+    //
+    // A folder named when the program starts: it has to exist and take files. A stick without
+    // an index file gets a fresh one that takes over the sounds already on it.
+    bool openStartFolder(const std::string& folder);
+    // The first USB drive whose root holds an index file; false, silently, when none does.
+    bool openFirstStickWithIndex(const DriveList& drives);
+    // A root from the drive list or typed by hand, taken as it is; a stick without an index
+    // file gets a fresh one. After a refusal another root may be tried.
+    bool openStick(const std::string& root);
+    // A folder named to tonarion-cli, made absolute, gets a fresh index file like openStick.
+    bool openFolder(const std::string& folder);
+    // A folder named to tonarion-cli for work on what it holds: a stick without an index file
+    // is taken over only when it holds sounds or settings, since an empty folder is more
+    // likely a typing error than a stick.
+    enum class ExistingStick { Opened, NoIndexFile, Refused };
+    ExistingStick openExistingStick(const std::string& folder);
+
+    const std::string& stickRoot() const { return m_session.stickRoot; }
+    const SoundTable& table() const { return m_session.table; }
+    bool commitRunning() const { return m_session.commitRunning; }
+
+    // The main window's load: an empty table, SaveNeeded cleared, the index file read.
+    IndexReadResult load(const std::string& programFolder);
+
+    CommitResult commit();
+
+    // Dropped files; nothing for data without a file list. With an inspector set, the added
+    // files are looked into at once and those that would not play are named in one message.
+    int dropFiles(const std::optional<std::vector<std::string>>& fileList);
+    // The front end that checks on a worker thread of its own sets none.
+    void setSoundInspector(SoundInspector* inspector) { m_inspector = inspector; }
+
+    // OK in the event dialog for row editRow: the checked entry, or nothing after a message.
+    std::optional<NeuerEintrag> compose(int editRow, const EventSelection& selection);
+    // The main window's part once the dialog has closed: row, commit, old stick file.
+    void applyEventResult(int editRow, const std::string& oldName, const NeuerEintrag& entry);
+    // Both at once, as the command line binds a row: the new EntryName, or nothing.
+    std::optional<std::string> bind(int editRow, const EventSelection& selection);
+
+    // "Zeile löschen" for rows as numbered before the first goes; the stick follows at once.
+    CommitResult deleteRows(std::vector<int> rows);
+    CommitResult deleteRow(int row) { return deleteRows({row}); }
+
+    // The settings dialog: opening commits first when a setting file is missing on the
+    // stick; closing commits when the user chose to save.
+    SettingsForm openSettings();
+    SettingsForm::CloseOutcome closeSettings(SettingsForm& form);
+
+    // Sorts the rows by a column, as a click on its header does; the stick does not change.
+    void sortByColumn(Column column) { m_session.table.sortByColumn(column); }
+
+    // Only a row that holds a sound file can be bound; the empty last row never can.
+    bool canBind(int row) const;
+    // The file to listen to or look into for a row: its source, or the stick's copy when the
+    // source is gone.
+    std::string soundFileOf(const SoundEntry& entry) const;
+    SoundState soundState(const SoundEntry& entry) const;
+    // Whether the stick holds a file under this name, whatever its letter case.
+    bool stickHolds(const std::string& name) const;
+    // The stick as it stands on stickAsItIs against the table loaded here: tonarion-cli loads
+    // through a preview that repairs in memory and checks the real stick.
+    std::vector<StickProblem> verify(FileOperations& stickAsItIs) const;
+
+    std::string counterReport() const;
+    const KindCounters& counters() const { return m_session.counters; }
+    const SettingsTable& currentSettings() const { return m_session.settings.CurrentSettings; }
+
+private:
+    Session& m_session;
+    FileOperations& m_files;
+    UserInterface& m_ui;
+    SoundInspector* m_inspector = nullptr;
+};
+
+} // namespace tonarion

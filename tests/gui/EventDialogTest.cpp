@@ -1,0 +1,154 @@
+#include "gui/EventDialog.h"
+
+#include "support/ModalDialog.h"
+#include "support/RecordingUserInterface.h"
+
+#include <QGroupBox>
+#include <QTest>
+
+#include <memory>
+
+using namespace tonarion;
+using namespace tonarion::testing;
+
+class EventDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    SoundTable table;
+    KindCounters counters;
+    RecordingUserInterface ui;
+    std::unique_ptr<EventDialog> dialog;
+
+    void open(const std::string& name = "", const std::string& eventText = "",
+              const std::string& path = "/m/a.mp3") {
+        table = SoundTable{};
+        counters = KindCounters{};
+        ui.messages.clear();
+        table.appendEntry(
+            SoundEntry{.entryName = name, .sourcePath = path, .eventText = eventText});
+        dialog =
+            std::make_unique<EventDialog>(name, eventText, [this](const EventSelection& selection) {
+                return EintragZusammensetzen(selection, 1, table, counters, ui);
+            });
+        dialog->setRowFile(path);
+        dialog->show();
+    }
+    bool okEnabled() const { return control(dialog.get(), "OKButton")->isEnabled(); }
+
+    // The visible frames inside "Ereignisse", each with its position.
+    QStringList visibleFrames() const {
+        QStringList frames;
+        for (QGroupBox* frame :
+             control(dialog.get(), "Frame1")
+                 ->findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (frame->isVisible()) {
+                frames << frame->objectName() + QString("@%1,%2").arg(frame->x()).arg(frame->y());
+            }
+        }
+        frames.sort();
+        return frames;
+    }
+
+private slots:
+    void eachKindShowsItsFramesInTheirSlots() {
+        open();
+        QVERIFY(visibleFrames().isEmpty());
+        QVERIFY(!okEnabled());
+        QVERIFY(control(dialog.get(), "Text2_0")->font().fixedPitch());
+        // Slots A (176,24), B (176,120), C (400,24), D (400,184) in pixels.
+        const QStringList expected[] = {
+            {"Frame2_0@400,24", "Frame3_0@176,24", "Frame4@176,120", "Frame5@400,184"},
+            {"Frame2_0@400,24", "Frame3_1@176,24", "Frame4@176,120", "Frame5@400,184"},
+            {"Frame2_1@400,24", "Frame3_2@176,24", "Frame4@176,120", "Frame5@400,184"},
+            {"Frame2_2@400,24", "Frame3_3@176,24", "Frame4@176,120", "Frame5@400,184"},
+            {"Frame5@400,184"},
+            {"Frame3_5@176,24", "Frame5@400,184"},
+            {"Frame3_4@176,24"},
+        };
+        for (const int kind : {3, 0, 6, 1, 4, 2, 5, 0}) {
+            act(dialog.get(), {QStringLiteral("Option1_%1").arg(kind)});
+            QCOMPARE(visibleFrames(), expected[kind]);
+            QVERIFY(okEnabled());
+            QCOMPARE(dialog->selection().selEreignis, std::optional<int>(kind));
+        }
+    }
+
+    void switchingKindsResetsEveryChoiceAndOkNamesTheFirstMissing() {
+        open();
+        act(dialog.get(), {"Option1_0", "optMA_1", "Option2_1", "Combo2=3", "Text2_0=12",
+                           "Combo3_0=3", "Option1_1"});
+        const QStringList reset = {"optMA_1=false", "Option2_1=false",
+                                   "Combo2=", "Combo3_0=", "Text2_0=-"};
+        QCOMPARE(states(dialog.get(), reset), reset);
+        // The choices went with the controls: OK finds the status missing first.
+        act(dialog.get(), {"OKButton"});
+        QCOMPARE(ui.texts(), std::vector<std::string>{"Bitte aktivieren Sie den Status!"});
+        QVERIFY(dialog->isVisible());
+    }
+
+    void prefillsFromTheRowsNameWithOkDisabledAndComposesTheSameNameAgain() {
+        const struct {
+            const char* name;
+            const char* eventText;
+            QStringList shown;
+        } cases[] = {
+            {"UZM_-0005-00000.mp3",
+             "Uhrzeit",
+             {"Option1_5=true", "Option2_1=true", "Combo1=01:00"}},
+            {"l1m3-0012-20003.mp3", "ZIDAS-Empfänger", {"optADR_3=true", "Text1_0=12"}},
+            {"KSS9-0002-00007.mp3",
+             "Kontakt",
+             {"optKON_1=true", "Option2_0=false", "Option2_1=false", "Combo2=", "Combo3_0=2",
+              "Combo3_1=7"}},
+            {"MGM2-0012-00000.mp3", "Magnetartikel", {"Text2_0=12", "Text2_1=0"}},
+            {"MGM2-0012-00000.mp3", "", {"Option1_0=false"}}, // no event text: no pre-fill
+            {"L1M3-0012-00042.mp3", "ZIDAS-Empfänger", {"optADR_5=true", "Text1_1=42", "Combo2=3"}},
+        };
+        for (const auto& c : cases) {
+            open(c.name, c.eventText);
+            QCOMPARE(states(dialog.get(), c.shown), c.shown);
+            QVERIFY(!okEnabled());
+        }
+        act(dialog.get(), {"Option2_1", "OKButton"}); // touching a control makes OK available
+        QCOMPARE(dialog->neuerEintrag().value().entryName(), std::string("L1M3-0012-00042.mp3"));
+        QCOMPARE(dialog->strAlterName(), std::string("L1M3-0012-00042.mp3"));
+    }
+
+    void theKeyboardReachesEveryControlInReadingOrderAndEnterPressesOk() {
+        open("", "", "C:\\Musik\\pfiff.mp3");
+        QCOMPARE(dialog->windowTitle(), QString("Ereignis auswählen... – pfiff.mp3"));
+        QTest::keyClick(dialog.get(), Qt::Key_Return); // OK is not enabled yet
+        QVERIFY(dialog->isVisible());
+        act(dialog.get(), {"Option1_0"});
+        // Down the kind column, then each column of frames top to bottom, then the buttons.
+        QCOMPARE(tabChain(control(dialog.get(), "Option1_0")),
+                 QStringList({"Option1_0", "optMA_0", "Combo2", "Text2_0", "Text2_1", "Option2_0",
+                              "OKButton", "CancelButton"}));
+        // A click into an address box selects its "-", so that typing replaces it.
+        QTest::mouseClick(control(dialog.get(), "Text2_0"), Qt::LeftButton, {}, QPoint(40, 8));
+        QApplication::processEvents();
+        QTest::keyClicks(control(dialog.get(), "Text2_0"), "12");
+        act(dialog.get(), {"optMA_1", "Option2_1", "Combo2=2"});
+        QCOMPARE(states(dialog.get(), {"Text2_0"}), QStringList({"Text2_0=12"}));
+        QTest::keyClick(control(dialog.get(), "Text2_0"), Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->neuerEintrag().value().entryName(), std::string("MGM2-0012-00000.mp3"));
+    }
+
+    void theSelectionFollowsTheControlsFinalStateAndNeedsTheFirstContact() {
+        open();
+        act(dialog.get(), {"Option1_3", "Combo3_1=10"});
+        QVERIFY(!dialog->selection().selKontaktVon);
+        act(dialog.get(), {"Combo3_0=1"});
+        QCOMPARE(dialog->selection().selKontaktVon, std::optional<std::string>("1"));
+        QCOMPARE(dialog->selection().selKontaktBis, std::optional<std::string>("10"));
+        // A box edited after the list counts with its final text.
+        act(dialog.get(), {"Option1_0", "optMA_1", "Option2_1", "Text2_0=7", "Combo2=2",
+                           "Text2_0=12", "OKButton"});
+        QCOMPARE(dialog->neuerEintrag().value().entryName(), std::string("MGM2-0012-00000.mp3"));
+    }
+};
+
+QTEST_MAIN(EventDialogTest)
+#include "EventDialogTest.moc"

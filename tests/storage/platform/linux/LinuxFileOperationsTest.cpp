@@ -1,0 +1,62 @@
+// What the Linux file operations tell a caller when they fail: the file concerned and why.
+
+#include "storage/platform/linux/LinuxFileOperations.h"
+
+#include "support/FileBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+#include <utility>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+// The commit names the stick file that could not be written; a copy or a rename that fails
+// names its target even when its source is what is missing.
+TEST(LinuxFileOperationsTest, AFailureNamesTheFileItConcernsAndChangesNothing) {
+    const fs::path base =
+        fs::temp_directory_path() / ("tonarion-fileops-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base);
+    const std::string folder = base.string() + "/";
+    const std::string gone = folder + "fehlt/"; // a pulled stick's root
+    writeBytes(folder + "a.mp3", "sound");
+    LinuxFileOperations files;
+
+    const std::pair<FileResult, std::string> cases[] = {
+        {files.ShellDelete(gone + "a.mp3"), gone + "a.mp3"},
+        {files.CopyFileReplace(folder + "a.mp3", gone + "b.mp3", {}), gone + "b.mp3"},
+        {files.CopyFileReplace(folder + "weg.mp3", folder + "b.mp3", {}), folder + "b.mp3"},
+        {files.CopyFileNew(folder + "weg.mp3", folder + "b.mp3", {}), folder + "b.mp3"},
+        {files.EnsureFile(gone + "SET_-0001-00021.mp3"), gone + "SET_-0001-00021.mp3"},
+        {files.renameFile(folder + "a.mp3", gone + "b.mp3"), gone + "b.mp3"},
+        {files.replaceFile(folder + "weg.mp3", folder + "a.mp3"), folder + "a.mp3"},
+        {files.writeFileDurably(gone + "tonkat.tkx", "x"), gone + "tonkat.tkx"},
+        {files.writeFile(gone + "tonkat.jnl", "x"), gone + "tonkat.jnl"},
+        {files.flushMedium(gone), gone},
+        {files.readFile(gone + "tonkat.tkx"), gone + "tonkat.tkx"},
+        {files.status(folder), folder}, // a folder has no size of its own
+        {files.freeSpace(gone), gone},
+        {files.identity(gone), gone},
+        {files.listFiles(gone), gone},
+    };
+    for (const auto& [result, file] : cases) {
+        EXPECT_TRUE(result.failed()) << file;
+        EXPECT_EQ(result.file(), file);
+    }
+    EXPECT_EQ(readBytes(folder + "a.mp3"), "sound");
+    EXPECT_FALSE(fs::exists(folder + "b.mp3"));
+
+    // A file that is there already is what EnsureFile wants.
+    EXPECT_TRUE(files.EnsureFile(folder + "a.mp3").ok());
+    EXPECT_EQ(readBytes(folder + "a.mp3"), "sound");
+    fs::remove_all(base);
+}
+
+} // namespace
+} // namespace tonarion

@@ -1,0 +1,62 @@
+#include "workspace/RowDeletion.h"
+
+#include "support/StickFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+
+using RowDeletionTest = StickFixture;
+
+TEST_F(RowDeletionTest, AFileGoesWithTheLastRowThatCarriesItsName) {
+    files.addFile(Root + "MGM2-0012-00000.mp3");
+    files.addFile(Root + "KSM4-0001-00010.mp3");
+    loadStick(
+        {"MGM2-0012-00000.mp3;/a.mp3", "MGM2-0012-00000.mp3;/b.mp3", "KSM4-0001-00010.mp3;/c.mp3"});
+    workspace.deleteRow(1);
+    EXPECT_TRUE(files.has(Root + "MGM2-0012-00000.mp3"));
+    EXPECT_EQ(parseIndexFile(index()).entries.size(), 2u) << "the stick follows at once";
+    workspace.deleteRow(2);
+    EXPECT_FALSE(files.has(Root + "KSM4-0001-00010.mp3"));
+    EXPECT_EQ(session.counters.cntKontakt(), 0);
+
+    // Neither the trailing empty row nor a row beyond it can be deleted.
+    workspace.deleteRow(2);
+    workspace.deleteRow(7);
+    EXPECT_EQ(session.table.nextRow(), 2);
+
+    // An unbound row goes without a change to the stick.
+    workspace.commit();
+    workspace.dropFiles(std::vector<std::string>{"/d.mp3"});
+    workspace.deleteRow(2);
+    EXPECT_EQ(session.table.nextRow(), 2);
+    EXPECT_FALSE(session.SaveNeeded());
+}
+
+TEST_F(RowDeletionTest, RenumberingGoesInNumberOrderAndCopiesOnlyWhatTheStickLacks) {
+    files.addFile(Root + "ZUM_-0002-00000.mp3", "stick 2");
+    files.addFile(Music + "2.mp3", "stick 2");
+    files.addFile(Root + "ZUM_-0003-00000.mp3", "stick 3");
+    files.addFile(Music + "4.mp3", "computer 4");
+    loadStick({"ZUM_-0003-00000.mp3;/gone/3.mp3", "ZUM_-0001-00000.mp3;/gone/1.mp3",
+               "ZUM_-0004-00000.mp3;" + Music + "4.mp3", "ZUM_-0002-00000.mp3;" + Music + "2.mp3"});
+    files.writes.clear();
+    workspace.deleteRow(2);
+    // The stick files are renamed, even where the computer still has the sound.
+    EXPECT_EQ(files.writes["copy"], 1) << "only the sound the stick lacked";
+    EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "stick 2");
+    EXPECT_EQ(files.content(Root + "ZUM_-0002-00000.mp3"), "stick 3");
+    EXPECT_EQ(files.content(Root + "ZUM_-0003-00000.mp3"), "computer 4");
+    EXPECT_FALSE(files.has(Root + "ZUM_-0004-00000.mp3"));
+    EXPECT_EQ(row(1).entryName, "ZUM_-0002-00000.mp3");
+    EXPECT_EQ(row(1).address1, "0002");
+    EXPECT_EQ(row(1).sourcePath, "/gone/3.mp3");
+    EXPECT_EQ(row(3).sourcePath, Music + "2.mp3");
+    EXPECT_EQ(session.counters.cntZufall(), 3);
+}
+
+} // namespace
+} // namespace tonarion
