@@ -131,7 +131,7 @@ void CommitRun::writeToStick() {
             createsNames(copies) || !change.change().moves.empty() || m_stick.exists(JournalName);
         if (needsJournal) {
             if (const auto announced = change.announce(); announced.failed()) {
-                fail(announced.renamed(JournalName));
+                fail(announced.namedAs(JournalName));
             }
         }
         for (const auto& planned : copies) {

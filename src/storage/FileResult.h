@@ -24,7 +24,7 @@ public:
     bool failed() const { return static_cast<bool>(m_error); }
 
     // The same outcome, for the file under the name a caller of a wrapper knows it by.
-    FileResult renamed(std::string file) const { return FileResult(std::move(file), m_error); }
+    FileResult namedAs(std::string file) const { return FileResult(std::move(file), m_error); }
 
 private:
     std::string m_file;
@@ -65,8 +65,8 @@ public:
     std::optional<T> optional() && { return std::move(m_value); }
 
     // The same outcome under the name a caller of a wrapper knows the file by.
-    FileValue renamed(std::string file) && {
-        static_cast<FileResult&>(*this) = FileResult::renamed(std::move(file));
+    FileValue namedAs(std::string file) && {
+        static_cast<FileResult&>(*this) = FileResult::namedAs(std::move(file));
         return std::move(*this);
     }
 

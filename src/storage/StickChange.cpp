@@ -326,13 +326,13 @@ std::vector<FileResult> StickChangeRun::moveOverParkingNames() {
             // The user hears of the name the file was to take, not of its parking name.
             if (const auto parking = m_stick.rename(move.from, parked(move.from));
                 parking.failed()) {
-                failures.push_back(parking.renamed(move.to));
+                failures.push_back(parking.namedAs(move.to));
             }
         }
         m_change.movesParked = true;
         if (anyRename && m_announced) {
             if (const auto journal = writeJournal(); journal.failed()) {
-                failures.push_back(journal.renamed(JournalName));
+                failures.push_back(journal.namedAs(JournalName));
                 return failures;
             }
         }
@@ -386,7 +386,7 @@ std::vector<FileResult> StickChangeRun::finish(const std::string& indexName,
     if (indexBytes) {
         // Whatever step of it failed, the user hears of the index file.
         if (const auto placed = putIndexInPlace(indexName, *indexBytes); placed.failed()) {
-            return {placed.renamed(indexName)};
+            return {placed.namedAs(indexName)};
         }
         index = *indexBytes;
     } else if (!m_change.deletions.empty()) {

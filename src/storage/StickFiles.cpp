@@ -112,7 +112,7 @@ FileResult StickFiles::deleteFile(std::string_view name) {
     if (!path) {
         return FileResult(std::string(name), refused());
     }
-    const FileResult deleted = m_files.ShellDelete(*path).renamed(std::string(name));
+    const FileResult deleted = m_files.ShellDelete(*path).namedAs(std::string(name));
     if (deleted.ok() && m_cache) {
         m_cache->remember(name, std::nullopt);
     } else {
@@ -138,7 +138,7 @@ FileResult StickFiles::ensureFile(std::string_view name) {
     if (!isStillTheStick()) {
         return FileResult(std::string(name), removed());
     }
-    const FileResult made = m_files.EnsureFile(*path).renamed(std::string(name));
+    const FileResult made = m_files.EnsureFile(*path).namedAs(std::string(name));
     forget(name);
     return made;
 }
@@ -162,7 +162,7 @@ FileResult StickFiles::change(std::initializer_list<std::string_view> names, Cha
     if (makes == Makes::File && !isStillTheStick()) {
         return FileResult(std::move(concerned), removed());
     }
-    return change(paths).renamed(std::move(concerned));
+    return change(paths).namedAs(std::move(concerned));
 }
 
 FileResult StickFiles::copyIn(const std::string& source, std::string_view name,
@@ -249,7 +249,7 @@ FileValue<FileStatus> StickFiles::status(std::string_view name) {
             return {std::string(name), std::make_error_code(std::errc::no_such_file_or_directory)};
         }
     }
-    auto found = m_files.status(*path).renamed(std::string(name));
+    auto found = m_files.status(*path).namedAs(std::string(name));
     if (m_cache) {
         m_cache->remember(name, found.optional());
     }
