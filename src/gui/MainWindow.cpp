@@ -252,10 +252,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     setWindowTitle(windowTitle() + QString::fromUtf8(SavingCaption));
+    // The commit shows the busy pointer for its slow part itself; a pointer set here as well
+    // would still be up when the commit tells of a failure.
     for (;;) {
-        m_ui.setBusyPointer(true);
         const CommitResult result = m_workspace.commit();
-        m_ui.setBusyPointer(false);
         if (result != CommitResult::Failed || !askYesNo(m_ui, RetryQuestion)) {
             break;
         }
