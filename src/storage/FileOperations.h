@@ -24,6 +24,15 @@ struct FreeSpace {
     std::uintmax_t unit = 1;
 };
 
+// What the system tells about the medium a folder is on, to tell one stick from another and to
+// see whether the module can read it.
+struct VolumeInfo {
+    std::string label;      // empty when the medium has none
+    std::string fileSystem; // "FAT32", "FAT16", "exFAT", "NTFS", "ext4", ...
+    std::uintmax_t totalBytes = 0;
+    std::uintmax_t freeBytes = 0;
+};
+
 // What a copy is written under before it takes its name; what an interrupted copy leaves.
 inline constexpr const char* CopySuffix = ".tonarion-new";
 
@@ -114,6 +123,12 @@ public:
     // The bytes still free on the medium that holds folder, and its allocation unit: every
     // file takes whole units. Nothing when it cannot be told.
     virtual FileValue<FreeSpace> freeSpace(const std::string& folder) = 0;
+
+    // Label, file system and size of the medium that holds folder. A platform that cannot tell
+    // answers with an error, and callers go on without.
+    virtual FileValue<VolumeInfo> volumeInfo(const std::string& folder) {
+        return {folder, std::make_error_code(std::errc::operation_not_supported)};
+    }
 
     // Takes the folder for this process: nothing while another process holds it (the error
     // says the folder is busy). A folder that cannot take a lock file (a write-protected
