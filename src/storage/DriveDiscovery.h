@@ -1,7 +1,9 @@
 #pragma once
 
 #include "model/UserInterface.h"
+#include "storage/FileOperations.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,8 +42,34 @@ public:
     virtual std::vector<std::string> usbDriveRoots() = 0;
 };
 
+// The drives the source finds now, without a word to the user: the drive dialog asks again
+// and again while it is open, to follow sticks plugged in or pulled.
+DriveList listUsbDrives(DriveSource& source);
+
 // The DriveList, or nothing after telling the user that no USB drive is connected; the
 // program then ends.
 std::optional<DriveList> FindUsbDrives(DriveSource& source, UserInterface& ui);
+
+// A drive as the user recognises it: "SOUNDS (E:\) – 3,8 GB, 3,1 GB frei, FAT32". The drive
+// dialog shortens the root alone, as a mount point can be long; label and sizes stay whole.
+struct DriveDescription {
+    // The medium's label; without one the last folder of the root, as Linux mounts a medium
+    // under its label or serial number. Empty on a drive letter without a label.
+    std::string label;
+    std::string root;
+    // Size, free space and file system; empty when the system could not tell.
+    std::string details;
+};
+
+DriveDescription describeDrive(const std::string& root, const FileValue<VolumeInfo>& volume);
+
+// The description with root shown as shownRoot (the root itself, or shortened to fit). A
+// drive the system told nothing about reads as before: "USB-Laufwerk E:\", or its mount
+// folder's name and the mount point, "SOUNDS – /media/anna/SOUNDS/".
+std::string driveText(const DriveDescription& drive, const std::string& shownRoot);
+
+// Bytes as Windows Explorer counts them, in units of 1024, with a decimal comma: "3,8 GB",
+// "117 GB", "512 Bytes".
+std::string byteSizeText(std::uintmax_t bytes);
 
 } // namespace tonarion

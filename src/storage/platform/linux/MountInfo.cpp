@@ -1,86 +1,89 @@
 #include "storage/platform/linux/MountInfo.h"
 
-#include <charconv>
+#include <cstdio>
+#include <libmount/libmount.h>
+#include <memory>
+#include <sys/sysmacros.h>
 
 namespace tonarion {
 namespace {
 
-std::vector<std::string_view> splitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (start < line.size()) {
-        const auto end = line.find(' ', start);
-        const auto stop = end == std::string_view::npos ? line.size() : end;
-        if (stop > start) {
-            fields.push_back(line.substr(start, stop - start));
-        }
-        start = stop + 1;
+struct TableDeleter {
+    void operator()(libmnt_table* table) const { mnt_unref_table(table); }
+};
+struct IteratorDeleter {
+    void operator()(libmnt_iter* iterator) const { mnt_free_iter(iterator); }
+};
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::string textOf(const char* field) {
+    return field ? std::string(field) : std::string();
+}
+
+// The kernel writes the mount table line by line, and one odd line must not hide the sticks in
+// the others: libmount skips what it cannot read when the callback says so.
+int skipUnreadableLine(libmnt_table*, const char*, int) {
+    return 1;
+}
+
+std::vector<MountEntry> mountsInStream(std::FILE* stream, const char* name) {
+    std::vector<MountEntry> mounts;
+    const std::unique_ptr<libmnt_table, TableDeleter> table(mnt_new_table());
+    if (!stream || !table) {
+        return mounts;
     }
-    return fields;
+    mnt_table_set_parser_errcb(table.get(), &skipUnreadableLine);
+    if (mnt_table_parse_stream(table.get(), stream, name) != 0) {
+        return mounts;
+    }
+    const std::unique_ptr<libmnt_iter, IteratorDeleter> iterator(mnt_new_iter(MNT_ITER_FORWARD));
+    libmnt_fs* fs = nullptr;
+    while (iterator && mnt_table_next_fs(table.get(), iterator.get(), &fs) == 0) {
+        const dev_t device = mnt_fs_get_devno(fs);
+        mounts.push_back({major(device), minor(device), textOf(mnt_fs_get_root(fs)),
+                          textOf(mnt_fs_get_target(fs)), textOf(mnt_fs_get_fstype(fs)),
+                          textOf(mnt_fs_get_source(fs))});
+    }
+    return mounts;
 }
 
-bool parseNumber(std::string_view text, unsigned& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc{} && end == text.data() + text.size();
-}
-
-bool isOctal(char c) {
-    return c >= '0' && c <= '7';
+// Whether folder lies in mountPoint: "/media/a" holds "/media/a/b", not "/media/ab".
+bool holds(const std::string& mountPoint, const std::string& folder) {
+    if (!folder.starts_with(mountPoint)) {
+        return false;
+    }
+    return mountPoint.ends_with('/') || folder.size() == mountPoint.size() ||
+           folder[mountPoint.size()] == '/';
 }
 
 } // namespace
 
-std::string unescapeMountField(std::string_view field) {
-    std::string out;
-    out.reserve(field.size());
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
-            isOctal(field[i + 2]) && isOctal(field[i + 3])) {
-            const int value =
-                (field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0');
-            out += static_cast<char>(value);
-            i += 3;
-        } else {
-            out += field[i];
-        }
-    }
-    return out;
+std::vector<MountEntry> readMountInfo(const std::string& path) {
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "re"));
+    return mountsInStream(file.get(), path.c_str());
 }
 
 std::vector<MountEntry> parseMountInfo(std::string_view text) {
-    std::vector<MountEntry> mounts;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        const auto fields = splitFields(text.substr(start, end - start));
-        start = end + 1;
-
-        // ID, parent, major:minor, root, mount point, options, optional fields..., "-",
-        // file system, source, super options.
-        std::size_t dash = 6;
-        while (dash < fields.size() && fields[dash] != "-") {
-            ++dash;
-        }
-        if (fields.size() < 6 || dash + 2 >= fields.size()) {
-            continue;
-        }
-        MountEntry mount;
-        const auto colon = fields[2].find(':');
-        if (colon == std::string_view::npos ||
-            !parseNumber(fields[2].substr(0, colon), mount.major) ||
-            !parseNumber(fields[2].substr(colon + 1), mount.minor)) {
-            continue;
-        }
-        mount.root = unescapeMountField(fields[3]);
-        mount.mountPoint = unescapeMountField(fields[4]);
-        mount.fileSystem = unescapeMountField(fields[dash + 1]);
-        mount.source = unescapeMountField(fields[dash + 2]);
-        mounts.push_back(std::move(mount));
+    if (text.empty()) {
+        return {};
     }
-    return mounts;
+    // fmemopen reads the text in place; it never writes to a stream opened for reading.
+    const std::unique_ptr<std::FILE, FileCloser> stream(
+        fmemopen(const_cast<char*>(text.data()), text.size(), "r"));
+    return mountsInStream(stream.get(), "mountinfo");
+}
+
+const MountEntry* mountHolding(const std::vector<MountEntry>& mounts, const std::string& folder) {
+    const MountEntry* holding = nullptr;
+    for (const MountEntry& mount : mounts) {
+        if (holds(mount.mountPoint, folder) &&
+            (!holding || mount.mountPoint.size() >= holding->mountPoint.size())) {
+            holding = &mount;
+        }
+    }
+    return holding;
 }
 
 bool isUsbDevicePath(std::string_view sysfsPath) {
