@@ -10,6 +10,7 @@
 #include "storage/FileOperations.h"
 #include "storage/IndexFile.h"
 #include "storage/Session.h"
+#include "workspace/SoundList.h"
 #include "workspace/StickVerification.h"
 
 #include <optional>
@@ -89,6 +90,9 @@ public:
     // The stick as it stands on stickAsItIs against the table loaded here: tonarion-cli loads
     // through a preview that repairs in memory and checks the real stick.
     std::vector<StickProblem> verify(FileOperations& stickAsItIs) const;
+
+    // The list for paper and spreadsheets: by kind of event and address, in words.
+    SoundList soundList() const { return soundListOf(m_session.table); }
 
     std::string counterReport() const;
     const KindCounters& counters() const { return m_session.counters; }
