@@ -12,6 +12,7 @@
 #include "model/EntryName.h"
 #include "settings/SettingEntry.h"
 #include "storage/platform/SystemPlatform.h"
+#include "workspace/SoundList.h"
 #include "workspace/StickWorkspace.h"
 
 #include <algorithm>
@@ -84,6 +85,7 @@ private:
     int drives();
     int init();
     int show();
+    int exportList();
     int bind();
     int deleteRows();
     int settings();
@@ -122,6 +124,8 @@ int CommandRunner::run() {
         {"drives", &CommandRunner::drives},
         {"init", &CommandRunner::init},
         {"show", &CommandRunner::show},
+        // The list for paper, as a spreadsheet.
+        {"export", &CommandRunner::exportList},
         {"bind", &CommandRunner::bind},
         {"delete", &CommandRunner::deleteRows},
         {"settings", &CommandRunner::settings},
@@ -230,6 +234,24 @@ int CommandRunner::show() {
     out << '\n' << withPlainNewlines(m_workspace->counterReport()) << "\n\n";
     for (const Setting setting : AllSettings) {
         out << m_workspace->currentSettings()[setting] << '\n';
+    }
+    return Success;
+}
+
+int CommandRunner::exportList() {
+    m_args.expect(1, 1, {"--csv"});
+    const auto file = m_args.option("--csv");
+    if (!file) {
+        throw UsageError("export needs --csv FILE");
+    }
+    if (!loadForReading()) {
+        return Refused;
+    }
+    const FileResult written =
+        m_env.files.writeFile(absolutePath(*file), soundListCsv(m_workspace->soundList()));
+    if (written.failed()) {
+        m_env.err << "tonarion-cli: " << *file << ": " << written.error().message() << '\n';
+        return Refused;
     }
     return Success;
 }

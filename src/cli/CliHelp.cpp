@@ -59,7 +59,7 @@ Options of settings (every value is checked before anything is saved):
   --endless-address 0-2048  the Magnetartikel address that switches endless play
 )";
 
-const std::array<CommandText, 10> Commands = {{
+const std::array<CommandText, 11> Commands = {{
     {"drives", "drives", "list the USB drives, one \"USB-Laufwerk ROOT\" a line", ""},
     {"init", "init STICK", "accept STICK: keep its index file or create a fresh one",
      "\nA stick without an index file keeps the sounds and settings it holds: the fresh index\n"
@@ -70,6 +70,13 @@ const std::array<CommandText, 10> Commands = {{
      "numbers, whether the stick file is there and current, and the sound's format and\n"
      "length as its headers give them (null where there is no MPEG audio), the counters\n"
      "and the settings with their values.\n"},
+    {"export", "export STICK --csv FILE",
+     "write the list for paper to FILE as CSV: the entries by\n"
+     "kind of event and address, each also in words",
+     "\nFILE gets the nine columns of the table and the description (\"Magnetartikel 12, grün,\n"
+     "Priorität 2, unterbrechbar – pfiff.mp3\"), as German spreadsheet programs open it: UTF-8\n"
+     "with a byte-order mark, fields separated by semicolons, lines ended with CR LF. The\n"
+     "stick is only read, as show reads it.\n"},
     {"bind", "bind STICK (--file PATH | --row NR) [--event KIND] [choices]",
      "add PATH (as a drop does) or take row NR, bind it to an event\n"
      "as OK in the event dialog does and print its file name; with\n"

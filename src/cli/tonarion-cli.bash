@@ -1,7 +1,7 @@
 # bash completion for tonarion-cli; "tonarion-cli completion bash" prints this script.
 _tonarion_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
-    local commands="drives init show bind delete settings verify repair check completion help"
+    local commands="drives init show export bind delete settings verify repair check completion help"
     local command="" word
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in -*) ;; *) command=$word; break ;; esac
@@ -9,6 +9,7 @@ _tonarion_cli() {
     case $prev in
         --file) COMPREPLY=($(compgen -f -X '!*.[mM][pP]3' -- "$cur")); compopt -o filenames 2>/dev/null
                 COMPREPLY+=($(compgen -d -- "$cur")); return ;;
+        --csv) COMPREPLY=($(compgen -f -- "$cur")); compopt -o filenames 2>/dev/null; return ;;
         --event) COMPREPLY=($(compgen -W "M R L K Z U E" -- "$cur")); return ;;
         --mode) COMPREPLY=($(compgen -W "M O" -- "$cur")); return ;;
         --prio) COMPREPLY=($(compgen -W "1 2 3 4" -- "$cur")); return ;;
@@ -23,6 +24,7 @@ _tonarion_cli() {
     local options="--help"
     case $command in
         show|verify) options+=" --json" ;;
+        export) options+=" --csv" ;;
         check) options+=" --json"
                if [[ $cur != -* ]]; then
                    COMPREPLY=($(compgen -f -X '!*.[mM][pP]3' -- "$cur")); compopt -o filenames 2>/dev/null

@@ -30,6 +30,10 @@ check "the rows with their texts" json_has "[r['filename'] for r in d['rows']] =
 check "kind, numbers and the stick file's state" json_has "(d['rows'][0]['kind'], d['rows'][0]['number1'], d['rows'][0]['onStick'], d['rows'][0]['current']) == ('M', 12, True, True)"
 check "and the settings with their values" json_has "[(s['number'], s['value']) for s in d['settings']][0] == (1, 21)"
 
+"$cli" export "$stick" --csv "$work/liste.csv"
+csv_has() { python3 -c "import sys; b = open('$work/liste.csv', 'rb').read(); l = b.split(b'\r\n'); assert $1, b" ; }
+check "export writes the list for spreadsheets" csv_has "b.startswith(b'\xef\xbb\xbfNR;Filename;Pfad;') and l[1].startswith(b'1;MGM2-0012-00000.mp3;') and l[1].endswith('Magnetartikel 12, grün, Priorität 2, unterbrechbar – pfiff \"\"1\"\".mp3\"'.encode()) and l[2].startswith(b'2;ZUM_') and l[3] == b''"
+
 rm "$stick/ZUM_-0001-00000.mp3"
 : > "$stick/tonkat.tkx.tmp"
 set +e; "$cli" verify "$stick" --json >"$work/json" 2>/dev/null; status=$?; set -e
