@@ -121,6 +121,8 @@ void MainWindow::createControls() {
     // would catch the Space that chooses the menu's highlighted entry.
     QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören\tLeertaste"));
     listenEntry->setObjectName("mnu_Popup_Anhoeren");
+    QAction* removeEntry = m_popup->addAction(QStringLiteral("USB-Stick sicher entfernen"));
+    removeEntry->setObjectName("mnu_Popup_Entfernen");
 
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
     connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);
@@ -135,6 +137,7 @@ void MainWindow::createControls() {
     connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
     connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRow);
     connect(listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
+    connect(removeEntry, &QAction::triggered, this, &MainWindow::removeStick);
     connect(m_grid, &SoundGrid::listenRequested, this, &MainWindow::listenToCurrentRow);
     // Choosing another row ends the sound of the one before.
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -351,6 +354,14 @@ void MainWindow::fitColumnWidths() {
 
 void MainWindow::deleteSelectedRow() {
     m_workspace.deleteRow(m_grid->currentGridRow());
+}
+
+void MainWindow::removeStick() {
+    // A sound that plays from the stick's copy holds that file open.
+    m_playback->stop();
+    if (m_workspace.removeStick(*m_ejector)) {
+        close();
+    }
 }
 
 void MainWindow::showCounterReport() {

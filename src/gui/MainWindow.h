@@ -2,6 +2,7 @@
 
 #include "event/EintragZusammensetzen.h"
 #include "gui/SoundGrid.h"
+#include "gui/SystemStickEjector.h"
 #include "sound/SoundInspector.h"
 #include "sound/SoundPlayer.h"
 #include "workspace/StickWorkspace.h"
@@ -43,6 +44,8 @@ public:
     // What plays "Anhören"; tests give their own.
     void setSoundPlayer(SoundPlayer& player);
     SoundPlayback* playback() const { return m_playback; }
+    // What ejects the stick for "USB-Stick sicher entfernen"; tests give their own.
+    void setStickEjector(StickEjector& ejector) { m_ejector = &ejector; }
 
     // Prepares the grid and reads the stick's index file. False when the stick is not
     // ready: the user was told, and the program ends.
@@ -64,6 +67,9 @@ public:
     void showCounterReport();
     // "Anhören" or Space: the current row's sound plays, or stops when it is playing.
     void listenToCurrentRow();
+    // "USB-Stick sicher entfernen": once the stick may be pulled, the program ends as after
+    // "Beenden"; otherwise the window stays on the stick.
+    void removeStick();
 
     SoundGrid* grid() const { return m_grid; }
     SoundTableModel* model() const { return m_model; }
@@ -110,6 +116,8 @@ private:
     SoundChecker* m_checker = nullptr;
     std::unique_ptr<SoundPlayer> m_ownPlayer = makeSoundPlayer();
     SoundPlayback* m_playback = nullptr;
+    std::unique_ptr<StickEjector> m_ownEjector = makeSystemStickEjector();
+    StickEjector* m_ejector = m_ownEjector.get();
 };
 
 } // namespace tonarion
