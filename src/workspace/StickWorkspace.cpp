@@ -10,6 +10,7 @@
 #include "storage/platform/SystemPlatform.h"
 #include "workspace/EventResult.h"
 #include "workspace/RowDeletion.h"
+#include "workspace/StickRemoval.h"
 
 #include <algorithm>
 
@@ -102,6 +103,10 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
 
 CommitResult StickWorkspace::commit() {
     return CommitToStick(m_session, m_files, m_ui);
+}
+
+bool StickWorkspace::removeStick(StickEjector& ejector) {
+    return removeStickSafely(m_session, m_files, m_ui, ejector);
 }
 
 int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
@@ -201,6 +206,10 @@ bool StickWorkspace::stickHolds(const std::string& name) const {
 
 std::vector<StickProblem> StickWorkspace::verify(FileOperations& stickAsItIs) const {
     return verifyStick(m_session, stickAsItIs);
+}
+
+CleanUpResult StickWorkspace::cleanUpStick() {
+    return tonarion::cleanUpStick(m_session, m_files, m_ui, checkStick());
 }
 
 std::string StickWorkspace::counterReport() const {

@@ -10,7 +10,9 @@
 #include "storage/FileOperations.h"
 #include "storage/IndexFile.h"
 #include "storage/Session.h"
+#include "storage/StickEjector.h"
 #include "workspace/SoundList.h"
+#include "workspace/StickCleanUp.h"
 #include "workspace/StickVerification.h"
 
 #include <optional>
@@ -37,6 +39,10 @@ public:
     // A root from the drive list or typed by hand, taken as it is; a stick without an index
     // file gets a fresh one. After a refusal another root may be tried.
     bool openStick(const std::string& root);
+    // A drive of the list as the drive dialog names it: label, size, free space, file system.
+    DriveDescription describeDrive(const std::string& root) const {
+        return tonarion::describeDrive(root, m_files.volumeInfo(root));
+    }
     // A folder named to tonarion-cli, made absolute, gets a fresh index file like openStick.
     bool openFolder(const std::string& folder);
     // A folder named to tonarion-cli for work on what it holds: a stick without an index file
@@ -53,6 +59,9 @@ public:
     IndexReadResult load(const std::string& programFolder);
 
     CommitResult commit();
+    // "USB-Stick sicher entfernen": commits, lets go of the stick and has it ejected. True when
+    // it may be pulled and the program is to end; otherwise the stick is held again.
+    bool removeStick(StickEjector& ejector);
 
     // Dropped files; nothing for data without a file list. With an inspector set, the added
     // files are looked into at once and those that would not play are named in one message.
@@ -90,6 +99,10 @@ public:
     // The stick as it stands on stickAsItIs against the table loaded here: tonarion-cli loads
     // through a preview that repairs in memory and checks the real stick.
     std::vector<StickProblem> verify(FileOperations& stickAsItIs) const;
+    // "USB-Stick prüfen..." on the stick this workspace works on.
+    std::vector<StickProblem> checkStick() const { return verify(m_files); }
+    // "Bereinigen": checks the stick afresh, names what may go, asks, and deletes it.
+    CleanUpResult cleanUpStick();
 
     // The list for paper and spreadsheets: by kind of event and address, in words.
     SoundList soundList() const { return soundListOf(m_session.table); }
