@@ -108,7 +108,8 @@ private:
 
     const SoundTable& table() const { return m_workspace->table(); }
     int rowNumber(const std::string& text, const std::string& what);
-    void writeJson(const std::vector<StickProblem>* found);
+    void writeJson(const std::vector<StickProblem>* found,
+                   const std::vector<StickProblem>* warnings = nullptr);
 
     const CliArguments& m_args;
     CliEnvironment& m_env;
@@ -405,9 +406,18 @@ int CommandRunner::verify() {
     if (!loadForReading()) {
         return Refused;
     }
-    const std::vector<StickProblem> found = m_workspace->verify(m_env.files);
+    // The file system and the free space are told, but a stick that is what its index says
+    // passes all the same.
+    std::vector<StickProblem> found = m_workspace->verify(m_env.files);
+    std::vector<StickProblem> warnings;
+    std::erase_if(found, [&warnings](const StickProblem& problem) {
+        if (problem.isAboutMedium()) {
+            warnings.push_back(problem);
+        }
+        return problem.isAboutMedium();
+    });
     if (m_args.has("--json")) {
-        writeJson(&found);
+        writeJson(&found, &warnings);
         return found.empty() ? Success : Refused;
     }
     int listed = 0;
@@ -419,9 +429,18 @@ int CommandRunner::verify() {
         listed += m_workspace->currentSettings()[setting].empty() ? 0 : 1;
     }
     for (const StickProblem& problem : found) {
-        m_env.out << problem.kind << ": " << problem.file << '\n';
+        m_env.out << problem.kind << ": " << problem.file << (problem.folder ? "/" : "") << '\n';
         if (problem.kind.starts_with("missing") || problem.kind == "sound not found") {
             ++missing;
+        }
+    }
+    for (const StickProblem& warning : warnings) {
+        m_env.out << warning.kind << ": ";
+        if (warning.kind == ProblemKind::NotEnoughSpace) {
+            m_env.out << warning.neededBytes << " bytes needed, " << warning.freeBytes
+                      << " bytes free\n";
+        } else {
+            m_env.out << warning.file << '\n';
         }
     }
     m_env.out << (found.empty() ? "OK" : "FAILED") << ": " << listed - missing << " of " << listed
@@ -433,7 +452,8 @@ int CommandRunner::verify() {
     return found.empty() ? Success : Refused;
 }
 
-void CommandRunner::writeJson(const std::vector<StickProblem>* found) {
+void CommandRunner::writeJson(const std::vector<StickProblem>* found,
+                              const std::vector<StickProblem>* warnings) {
     JsonWriter json(m_env.out);
     json.beginObject().key("stick").value(m_workspace->stickRoot());
     json.key("rows").beginArray();
@@ -513,11 +533,27 @@ void CommandRunner::writeJson(const std::vector<StickProblem>* found) {
     if (found) {
         json.key("ok").value(found->empty());
         json.key("problems").beginArray();
-        for (const StickProblem& problem : *found) {
+        const auto write = [&json](const StickProblem& problem) {
             json.beginObject().key("kind").value(problem.kind);
-            json.key("file").value(problem.file).endObject();
+            json.key("file").value(problem.file).key("folder").value(problem.folder);
+            json.key("removable").value(problem.removable);
+            if (problem.kind == ProblemKind::NotEnoughSpace) {
+                json.key("neededBytes").value(static_cast<long long>(problem.neededBytes));
+                json.key("freeBytes").value(static_cast<long long>(problem.freeBytes));
+            }
+            json.endObject();
+        };
+        for (const StickProblem& problem : *found) {
+            write(problem);
         }
         json.endArray();
+        if (warnings) {
+            json.key("warnings").beginArray();
+            for (const StickProblem& warning : *warnings) {
+                write(warning);
+            }
+            json.endArray();
+        }
     }
     json.endObject();
     m_env.out << '\n';

@@ -94,8 +94,15 @@ const std::array<CommandText, 11> Commands = {{
      "\nEach difference is a line \"KIND: FILE\". The kinds: missing sound, changed sound (the\n"
      "stick's copy is not the source's version), sound not found (neither at its source nor\n"
      "on the stick), missing setting, not in index (a sound or setting file the module plays\n"
-     "but the index does not list), second setting file, temporary file (left by an\n"
-     "interrupted commit). --json prints what show --json does and the problems.\n"},
+     "but the index does not list), second setting file, changed setting (a setting file\n"
+     "that is not empty), temporary file (left by an interrupted commit), macOS leftover\n"
+     "(._ files, .DS_Store, and the folders .Trashes, .Spotlight-V100 and .fseventsd, which\n"
+     "end in \"/\"). Temporary files and macOS leftovers are what \"Bereinigen\" in the\n"
+     "window's stick check removes; a temporary file that an unfinished commit still needs\n"
+     "stays. Two more lines tell about the medium without failing: \"wrong file system: FS\"\n"
+     "(the module reads FAT32 and FAT16) and \"not enough space: N bytes needed, M bytes\n"
+     "free\" (for the copies the next commit makes). --json prints what show --json does,\n"
+     "the problems and the warnings, each with its kind, file, folder and removable.\n"},
     {"repair", "repair STICK", "store what loading the stick repairs", ""},
     {"check", "check FILE... [--json]",
      "decode sound files to the end and print what they hold; exit\n"

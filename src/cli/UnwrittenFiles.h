@@ -37,6 +37,9 @@ public:
         return m_stick.freeSpace(folder);
     }
     FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
+    FileValue<VolumeInfo> volumeInfo(const std::string& folder) override {
+        return m_stick.volumeInfo(folder);
+    }
 
 private:
     void put(const std::string& path, std::optional<std::string> bytes);

@@ -42,6 +42,7 @@ public:
         , m_stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles) {}
 
     CommitResult run();
+    CommitSpace plannedSpace();
 
 private:
     // Everything the commit writes, under the wait window; the failures it meets are kept.
@@ -49,6 +50,7 @@ private:
     std::vector<PlannedCopy> planMoves();
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
+    std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit);
     bool createsNames(const std::vector<PlannedCopy>& copies) const;
     StickChange plannedChange(const std::vector<PlannedCopy>& copies) const;
     std::vector<std::string> namesToDelete() const;
@@ -246,9 +248,15 @@ bool CommitRun::isMoveTarget(const std::string& name) const {
 bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
     const auto space = m_files.freeSpace(m_session.stickRoot)
                            .value_or(FreeSpace{std::numeric_limits<std::uintmax_t>::max(), 1});
-    const auto units = [&](std::uintmax_t bytes) {
-        return (bytes + space.unit - 1) / space.unit * space.unit;
-    };
+    if (bytesNeeded(copies, space.unit) <= space.bytes) {
+        return true;
+    }
+    fail("", std::make_error_code(std::errc::no_space_on_device));
+    return false;
+}
+
+std::uintmax_t CommitRun::bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
+    const auto units = [unit](std::uintmax_t bytes) { return (bytes + unit - 1) / unit * unit; };
     std::uintmax_t needed = 0;
     for (const auto& planned : copies) {
         if (planned.isNeeded()) {
@@ -263,12 +271,26 @@ bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
             }
         }
     }
-    if (needed <= space.bytes) {
-        return true;
-    }
-    fail("", std::make_error_code(std::errc::no_space_on_device));
-    return false;
+    return needed;
 }
+
+CommitSpace CommitRun::plannedSpace() {
+    const std::vector<PlannedCopy> copies = planMoves();
+    const auto space = m_files.freeSpace(m_session.stickRoot);
+    return {bytesNeeded(copies, space ? std::max<std::uintmax_t>(space->unit, 1) : 1),
+            space ? std::optional(space->bytes) : std::nullopt};
+}
+
+// Planning tells the user nothing: only writing does.
+class Unheard final : public UserInterface {
+public:
+    MessageAnswer showMessage(const Message&) override { return MessageAnswer::No; }
+    void setBusyPointer(bool) override {}
+    void showWaitWindow() override {}
+    void hideWaitWindow() override {}
+    void reportProgress(int, int) override {}
+    void processPendingEvents() override {}
+};
 
 // Whether the module would find a sound or setting under a name it did not have before.
 bool CommitRun::createsNames(const std::vector<PlannedCopy>& copies) const {
@@ -566,6 +588,15 @@ bool CommitRun::reportSoundsNotFound() {
 }
 
 } // namespace
+
+CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
+    // Planning marks rows and forgets renames as it goes; a copy keeps the real session and
+    // the window showing it as they are.
+    Session planned = session;
+    planned.table.setObserver(nullptr);
+    Unheard unheard;
+    return CommitRun(planned, files, unheard).plannedSpace();
+}
 
 const char* causeOf(const std::vector<FileResult>& failures) {
     const auto any = [&](std::initializer_list<std::errc> codes) {

@@ -6,6 +6,8 @@
 #include "storage/StickChange.h"
 #include "storage/StickFiles.h"
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tonarion {
@@ -43,6 +45,15 @@ enum class CommitResult {
 // every setting file, and a new index file that replaces the old one only once it is
 // complete; stale stick files go last. Afterwards it checks that everything arrived.
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui);
+
+// What the next commit writes to the stick beside what it holds, in whole allocation units,
+// and what the stick has free: nothing free when it cannot tell.
+struct CommitSpace {
+    std::uintmax_t needed = 0;
+    std::optional<std::uintmax_t> available;
+};
+// Plans the next commit as CommitToStick would, without writing or marking anything.
+CommitSpace spaceForCommit(const Session& session, FileOperations& files);
 
 // The cause the user is told for failed file operations: a full, removed or write-protected
 // stick, or nothing when the errors say none of these.

@@ -82,6 +82,12 @@ public:
         return CopyFileReplace(source, target, progress);
     }
 
+    // Deletes a folder with everything in it, permanently and silently; refuses a file. The
+    // program makes no folders on a stick, but other systems leave theirs there.
+    virtual FileResult deleteFolder(const std::string& path) {
+        return FileResult(path, std::make_error_code(std::errc::operation_not_supported));
+    }
+
     // Creates an empty file unless one exists; an existing file stays unchanged and counts as
     // success.
     virtual FileResult EnsureFile(const std::string& path) = 0;
@@ -139,7 +145,8 @@ public:
     virtual FileValue<FileIdentity> identity(const std::string& path) = 0;
 
     // The names of the files directly in a folder (no folders), or nothing when the folder
-    // cannot be read: the drive is not ready.
+    // cannot be read: the drive is not ready. A folder's own folders show through identity,
+    // which answers for a folder too, and FileExists, which does not.
     virtual FileValue<std::vector<std::string>> listFiles(const std::string& folder) = 0;
 };
 

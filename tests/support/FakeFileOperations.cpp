@@ -97,6 +97,25 @@ FileResult FakeFileOperations::CopyFileReplace(const std::string& source, const 
     return FileResult(target);
 }
 
+// Folders are named with their trailing "/", as addFolder takes them.
+FileResult FakeFileOperations::deleteFolder(const std::string& path) {
+    const std::string folder = path.ends_with('/') ? path : path + '/';
+    if (gone(path)) {
+        return FileResult(path, errorOf(std::errc::no_such_device));
+    }
+    if (!m_folders.contains(folder)) {
+        return FileResult(path, errorOf(has(path) ? std::errc::not_a_directory
+                                                  : std::errc::no_such_file_or_directory));
+    }
+    if (m_readOnly) {
+        return FileResult(path, errorOf(std::errc::read_only_file_system));
+    }
+    std::erase_if(m_files, [&](const auto& file) { return file.first.starts_with(folder); });
+    std::erase_if(m_folders, [&](const std::string& inner) { return inner.starts_with(folder); });
+    ++writes["delete"];
+    return FileResult(path);
+}
+
 FileResult FakeFileOperations::EnsureFile(const std::string& path) {
     if (gone(path)) {
         return FileResult(path, errorOf(std::errc::no_such_device));
@@ -202,6 +221,13 @@ FileValue<std::unique_ptr<FolderLock>> FakeFileOperations::lockFolder(const std:
         return {folder, errorOf(std::errc::device_or_resource_busy)};
     }
     return {folder, std::make_unique<Lock>(m_locked, folder)};
+}
+
+FileValue<VolumeInfo> FakeFileOperations::volumeInfo(const std::string& folder) {
+    if (gone(folder) || !m_volume) {
+        return {folder, errorOf(std::errc::operation_not_supported)};
+    }
+    return {folder, *m_volume};
 }
 
 } // namespace tonarion::testing

@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ public:
     int operations = 0;  // since pullStickAt
     bool pulled = false; // whether an operation failed because the stick was gone
 
+    // What volumeInfo answers; without it, that the medium cannot tell.
+    void setVolumeInfo(VolumeInfo volume) { m_volume = std::move(volume); }
+
     void addFile(const std::string& path, const std::string& content = "", double modified = 0);
     bool has(const std::string& path) const { return m_files.contains(path); }
     std::string content(const std::string& path) const;
@@ -43,6 +47,7 @@ public:
     FileResult ShellDelete(const std::string& path) override;
     FileResult CopyFileReplace(const std::string& source, const std::string& target,
                                const CopyProgress& progress) override;
+    FileResult deleteFolder(const std::string& path) override;
     FileResult EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override { return !gone(path) && has(path); }
     FileResult renameFile(const std::string& from, const std::string& to) override {
@@ -60,6 +65,7 @@ public:
     FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override;
     FileValue<FreeSpace> freeSpace(const std::string& folder) override;
     FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
+    FileValue<VolumeInfo> volumeInfo(const std::string& folder) override;
 
 private:
     struct File {
@@ -73,6 +79,7 @@ private:
 
     std::map<std::string, File> m_files;
     std::set<std::string> m_folders;
+    std::optional<VolumeInfo> m_volume;
     bool m_readOnly = false;
     std::size_t m_capacity = std::size_t(-1);
     int m_pullAt = std::numeric_limits<int>::max();

@@ -1,5 +1,7 @@
 #include "storage/platform/linux/LinuxFileOperations.h"
 
+#include "storage/platform/linux/LinuxDriveSource.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -7,6 +9,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -109,6 +112,20 @@ FileResult LinuxFileOperations::ShellDelete(const std::string& path) {
     // unlink refuses a folder by itself.
     const std::string file = withoutTrailingNuls(path);
     return FileResult(file, ::unlink(file.c_str()) == 0 ? std::error_code{} : lastError());
+}
+
+FileResult LinuxFileOperations::deleteFolder(const std::string& path) {
+    // A link to a folder is not the folder: what it points to stays.
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return FileResult(path, lastError());
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return FileResult(path, std::make_error_code(std::errc::not_a_directory));
+    }
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    return FileResult(path, error);
 }
 
 namespace {
@@ -431,6 +448,10 @@ FileValue<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {
     }
     return {folder, FreeSpace{static_cast<std::uintmax_t>(info.f_bavail) * info.f_frsize,
                               std::max<std::uintmax_t>(info.f_frsize, 1)}};
+}
+
+FileValue<VolumeInfo> LinuxFileOperations::volumeInfo(const std::string& folder) {
+    return LinuxDriveSource().volumeInfo(folder);
 }
 
 FileValue<FileIdentity> LinuxFileOperations::identity(const std::string& path) {

@@ -1,0 +1,93 @@
+#include "workspace/StickCleanUp.h"
+
+#include "model/EntryName.h"
+#include "settings/SettingEntry.h"
+#include "storage/CommitToStick.h"
+#include "storage/IndexFile.h"
+#include "storage/StickFiles.h"
+
+#include <algorithm>
+
+namespace tonarion {
+namespace {
+
+constexpr std::size_t MaxListedNames = 20;
+
+// Names the program itself stands by, whatever a finding says of them.
+bool isKept(const Session& session, const std::string& name) {
+    if (!isPlainFileName(name) || looksLikeEntryName(name) || isSettingName(name) ||
+        sameFileName(name, session.indexFileName) || sameFileName(name, IndexFileName) ||
+        sameFileName(name, LockFileName)) {
+        return true;
+    }
+    const auto& rows = session.table.entries();
+    return std::any_of(rows.begin(), rows.end(), [&](const SoundEntry& entry) {
+        return sameFileName(entry.entryName, name) ||
+               sameFileName(entry.sourcePath, session.stickRoot + name);
+    });
+}
+
+std::string listOf(const std::vector<StickProblem>& items, bool withErrors,
+                   const std::vector<FileResult>& failures = {}) {
+    std::string text;
+    std::size_t listed = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (listed++ == MaxListedNames) {
+            text += "...\r\n";
+            break;
+        }
+        text += items[i].file + (items[i].folder ? " (Ordner)" : "");
+        if (withErrors) {
+            text += ": " + failures[i].error().message();
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<StickProblem> removableFindings(const Session& session,
+                                            const std::vector<StickProblem>& found) {
+    std::vector<StickProblem> removable;
+    for (const StickProblem& problem : found) {
+        if (problem.removable && !isKept(session, problem.file)) {
+            removable.push_back(problem);
+        }
+    }
+    return removable;
+}
+
+CleanUpResult cleanUpStick(Session& session, FileOperations& files, UserInterface& ui,
+                           const std::vector<StickProblem>& found) {
+    const std::vector<StickProblem> removable = removableFindings(session, found);
+    if (removable.empty()) {
+        return CleanUpResult::NothingToRemove;
+    }
+    if (!askYesNo(ui, std::string(CleanUpQuestion) + "\r\n\r\n" + listOf(removable, false) +
+                          "\r\n" + CleanUpQuestionEnd)) {
+        return CleanUpResult::Declined;
+    }
+    StickFiles stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles);
+    std::vector<StickProblem> stayed;
+    std::vector<FileResult> failures;
+    for (const StickProblem& problem : removable) {
+        FileResult removed = problem.folder ? files.deleteFolder(session.stickRoot + problem.file)
+                                            : stick.deleteFile(problem.file);
+        if (removed.failed()) {
+            stayed.push_back(problem);
+            failures.push_back(std::move(removed));
+        }
+    }
+    if (stayed.empty()) {
+        return CleanUpResult::Removed;
+    }
+    std::string text = std::string(CleanUpFailedMessage) + "\r\n\r\n";
+    if (const char* cause = causeOf(failures)) {
+        text = std::string(cause) + "\r\n\r\n" + text;
+    }
+    showCritical(ui, text + listOf(stayed, true, failures) + "\r\n" + CommitFailedAdvice);
+    return CleanUpResult::Failed;
+}
+
+} // namespace tonarion
