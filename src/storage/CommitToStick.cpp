@@ -256,7 +256,9 @@ bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
 }
 
 std::uintmax_t CommitRun::bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
-    const auto units = [unit](std::uintmax_t bytes) { return (bytes + unit - 1) / unit * unit; };
+    const auto units = [unit](std::uintmax_t bytes) {
+        return (bytes + unit - 1) / unit * unit;
+    };
     std::uintmax_t needed = 0;
     for (const auto& planned : copies) {
         if (planned.isNeeded()) {
