@@ -1,0 +1,290 @@
+#include "workspace/StickVerification.h"
+
+#include "cli/CliCommands.h"
+#include "storage/StickChange.h"
+#include "support/FakeSoundInspector.h"
+#include "support/StickFixture.h"
+#include "workspace/StickCleanUp.h"
+
+#include <functional>
+#include <map>
+#include <sstream>
+#include <tuple>
+
+namespace tonarion::testing {
+namespace {
+
+using Finding = std::tuple<std::string, std::string, bool>; // kind, file, removable
+
+const std::string Pfiff = "MGM2-0012-00000.mp3";
+
+class StickVerificationTest : public StickFixture {
+protected:
+    StickVerificationTest() {
+        writeIndexWithSounds({Pfiff + ";" + Music + "pfiff.mp3"});
+        EXPECT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+    }
+
+    std::vector<Finding> findings() const {
+        std::vector<Finding> found;
+        for (const StickProblem& problem : workspace.checkStick()) {
+            found.emplace_back(problem.kind, problem.file + (problem.folder ? "/" : ""),
+                               problem.removable);
+        }
+        return found;
+    }
+
+    // Every file under the stick's root, in its folders too, with its bytes.
+    std::map<std::string, std::string> stickBytes() const {
+        std::map<std::string, std::string> bytes;
+        for (const std::string& folder : {Root, Root + ".Trashes/", Root + ".Trashes/501/"}) {
+            for (const auto& name : files.filesIn(folder)) {
+                bytes[folder.substr(Root.size()) + name] = files.content(folder + name);
+            }
+        }
+        return bytes;
+    }
+
+    // The leftovers of a Mac and an interrupted copy, beside a sound the index does not list.
+    void spoilWithLeftovers() {
+        files.addFile(Root + "._" + Pfiff, "AppleDouble");
+        files.addFile(Root + ".DS_Store", "Finder");
+        files.addFile(Root + ".Trashes/501/old.mp3", "old sound");
+        files.addFolder(Root + ".Trashes/");
+        files.addFile(Root + Pfiff + CopySuffix, "half a sound");
+        files.addFile(Root + "KAM1-0001-00002.mp3", "the module plays this");
+    }
+};
+
+TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
+    ASSERT_EQ(findings(), std::vector<Finding>{});
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        std::vector<Finding> expected;
+    };
+    const std::string settingFile = Root + DefaultSettingLines[0];
+    const std::vector<Case> cases = {
+        {"a sound gone from the stick",
+         [&] { files.ShellDelete(Root + Pfiff); },
+         {{"missing sound", Pfiff, false}}},
+        {"a sound gone from the stick and the computer",
+         [&] {
+             files.ShellDelete(Root + Pfiff);
+             files.ShellDelete(Music + "pfiff.mp3");
+         },
+         {{"sound not found", Pfiff, false}}},
+        {"a source changed since the copy",
+         [&] { files.addFile(Music + "pfiff.mp3", "a newer pfiff", 5000); },
+         {{"changed sound", Pfiff, false}}},
+        {"a setting file gone",
+         [&] { files.ShellDelete(settingFile); },
+         {{"missing setting", DefaultSettingLines[0], false}}},
+        {"a setting file with content",
+         [&] { files.addFile(settingFile, "x"); },
+         {{"changed setting", DefaultSettingLines[0], false}}},
+        {"a sound and a setting the index does not list",
+         [&] {
+             files.addFile(Root + "KAM1-0001-00002.mp3");
+             files.addFile(Root + "SET_-0001-00030.mp3");
+         },
+         {{"not in index", "KAM1-0001-00002.mp3", false},
+          {"second setting file", "SET_-0001-00030.mp3", false}}},
+        {"what an interrupted commit left without its journal",
+         [&] {
+             files.addFile(Root + Pfiff + CopySuffix, "half");
+             files.addFile(Root + IndexTempName, "index");
+             files.addFile(Root + "tonkat.prb");
+             files.addFile(Root + "MGM1-0001-00000.mp3" + MoveSuffix, "parked");
+         },
+         {{"temporary file", "MGM1-0001-00000.mp3.tonarion-mv", true},
+          {"temporary file", Pfiff + ".tonarion-new", true},
+          {"temporary file", "tonkat.prb", true},
+          {"temporary file", "tonkat.tkx.tmp", true}}},
+        {"a journal's plan that waits for the next commit",
+         [&] {
+             files.addFile(Root + JournalName, "plan");
+             files.addFile(Root + IndexTempName, "index");
+             files.addFile(Root + "MGM1-0001-00000.mp3" + MoveSuffix, "parked");
+         },
+         {{"temporary file", "MGM1-0001-00000.mp3.tonarion-mv", false},
+          {"temporary file", "tonkat.jnl", false},
+          {"temporary file", "tonkat.tkx.tmp", false}}},
+        {"a temporary index file the stick would be opened from",
+         [&] {
+             files.addFile(Root + IndexTempName, index());
+             files.ShellDelete(Root + IndexFileName);
+         },
+         {{"temporary file", "tonkat.tkx.tmp", false}}},
+        {"what a Mac leaves",
+         [&] {
+             files.addFile(Root + "._" + Pfiff, "AppleDouble");
+             files.addFile(Root + ".DS_Store");
+             files.addFile(Root + ".Spotlight-V100/Store-V2/index");
+             files.addFolder(Root + ".Spotlight-V100/");
+             files.addFolder(Root + ".fseventsd/");
+         },
+         {{"macOS leftover", ".DS_Store", true},
+          {"macOS leftover", "._" + Pfiff, true},
+          {"macOS leftover", ".Spotlight-V100/", true},
+          {"macOS leftover", ".fseventsd/", true}}},
+        {"an exFAT stick",
+         [&] {
+             files.setVolumeInfo({"SOUNDS", "exFAT", 4'000'000'000, 3'000'000'000});
+         },
+         {{"wrong file system", "exFAT", false}}},
+        {"a FAT32 stick",
+         [&] {
+             files.setVolumeInfo({"SOUNDS", "FAT32", 4'000'000, 3'000'000});
+         },
+         {}},
+        {"a FAT16 stick Linux cannot tell from FAT32",
+         [&] {
+             files.setVolumeInfo({"", "vfat", 4'000'000, 3'000'000});
+         },
+         {}},
+        {"a changed sound too large for the room left",
+         [&] {
+             files.addFile(Music + "pfiff.mp3", std::string(300, 'p'), 5000);
+             files.setFreeSpace(100);
+         },
+         {{"changed sound", Pfiff, false}, {"not enough space", "", false}}},
+    };
+    const FakeFileOperations clean = files;
+    for (const Case& c : cases) {
+        files = clean;
+        c.spoil();
+        EXPECT_EQ(findings(), c.expected) << c.what;
+    }
+    files = clean;
+    files.addFile(Music + "pfiff.mp3", std::string(300, 'p'), 5000);
+    files.setFreeSpace(100);
+    const auto report = workspace.checkStick();
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[1].neededBytes, 300u);
+    EXPECT_EQ(report[1].freeBytes, 100u);
+}
+
+TEST_F(StickVerificationTest, CleanUpRemovesExactlyTheLeftoversOnceTheUserAgrees) {
+    spoilWithLeftovers();
+    const auto before = stickBytes();
+
+    ui.setNextAnswer(MessageAnswer::No);
+    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Declined);
+    EXPECT_EQ(stickBytes(), before);
+    for (const std::string& name : {"._" + Pfiff, std::string(".DS_Store"),
+                                    std::string(".Trashes (Ordner)"), Pfiff + CopySuffix}) {
+        EXPECT_NE(ui.lastText().find(name + "\r\n"), std::string::npos) << name;
+    }
+    EXPECT_EQ(ui.lastText().find("KAM1-0001-00002.mp3"), std::string::npos);
+
+    ui.setNextAnswer(MessageAnswer::Yes);
+    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Removed);
+    auto expected = before;
+    for (const std::string& name : {"._" + Pfiff, std::string(".DS_Store"),
+                                    std::string(".Trashes/501/old.mp3"), Pfiff + CopySuffix}) {
+        EXPECT_EQ(expected.erase(name), 1u) << name;
+    }
+    EXPECT_EQ(stickBytes(), expected);
+    EXPECT_FALSE(files.identity(Root + ".Trashes"));
+    EXPECT_EQ(findings(), (std::vector<Finding>{{"not in index", "KAM1-0001-00002.mp3", false}}));
+    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::NothingToRemove);
+}
+
+TEST_F(StickVerificationTest, CleanUpNeverTakesWhatTheModulePlaysOrTheIndexLists) {
+    const std::vector<StickProblem> wrongly = {
+        {"temporary file", Pfiff, true},
+        {"temporary file", DefaultSettingLines[0], true},
+        {"temporary file", "KAM1-0001-00002.mp3", true},
+        {"temporary file", IndexFileName, true},
+        {"temporary file", LockFileName, true},
+        {"temporary file", "../home/anna/Musik/pfiff.mp3", true},
+    };
+    files.addFile(Root + "KAM1-0001-00002.mp3");
+    const auto before = stickBytes();
+    ui.setNextAnswer(MessageAnswer::Yes);
+    EXPECT_EQ(cleanUpStick(session, files, ui, wrongly), CleanUpResult::NothingToRemove);
+    EXPECT_EQ(stickBytes(), before);
+    EXPECT_TRUE(files.has(Music + "pfiff.mp3"));
+}
+
+TEST_F(StickVerificationTest, CleanUpTellsWhatStayedOnAWriteProtectedStick) {
+    spoilWithLeftovers();
+    const auto before = stickBytes();
+    files.setReadOnly(true);
+    ui.setNextAnswer(MessageAnswer::Yes);
+    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Failed);
+    EXPECT_EQ(stickBytes(), before);
+    EXPECT_NE(ui.lastText().find(CleanUpFailedMessage), std::string::npos);
+    EXPECT_NE(ui.lastText().find(".Trashes (Ordner): "), std::string::npos) << ui.lastText();
+}
+
+class NoDrives final : public DriveSource {
+public:
+    std::vector<std::string> usbDriveRoots() override { return {}; }
+};
+
+TEST(StickVerificationCliTest, VerifyTellsTheNewKindsAndFailsOnlyForTheFiles) {
+    struct Case {
+        const char* what;
+        bool withFiles; // the leftovers and a changed sound
+        std::vector<std::string> lines;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"only the medium",
+         false,
+         {"wrong file system: exFAT\n", "OK: 7 of 7 files on the stick\n"},
+         0},
+        {"the medium and the files",
+         true,
+         {"changed sound: " + Pfiff + "\n", "macOS leftover: ._" + Pfiff + "\n",
+          "macOS leftover: .Trashes/\n", "wrong file system: exFAT\n",
+          "not enough space: 300 bytes needed, 100 bytes free\n",
+          "FAILED: 7 of 7 files on the stick, 3 problems\n"},
+         1},
+    };
+    for (const Case& c : cases) {
+        TestStick stick;
+        stick.writeIndexWithSounds({Pfiff + ";" + Music + "pfiff.mp3"});
+        stick.files.setVolumeInfo({"SOUNDS", "exFAT", 4'000'000'000, 3'000'000'000});
+        if (c.withFiles) {
+            stick.files.addFile(Root + "._" + Pfiff, "AppleDouble");
+            stick.files.addFolder(Root + ".Trashes/");
+            stick.files.addFile(Music + "pfiff.mp3", std::string(300, 'p'), 5000);
+            stick.files.setFreeSpace(100);
+        }
+        NoDrives drives;
+        FakeSoundInspector sounds;
+        for (const bool json : {false, true}) {
+            std::ostringstream out;
+            std::ostringstream err;
+            CliEnvironment environment{stick.files, drives, "/opt/tonarion", out, err, sounds};
+            std::vector<std::string> words = {"verify", "/stick"};
+            if (json) {
+                words.push_back("--json");
+            }
+            EXPECT_EQ(runCli(words, environment), c.status) << c.what << err.str();
+            if (!json) {
+                std::string expected;
+                for (const auto& line : c.lines) {
+                    expected += line;
+                }
+                EXPECT_EQ(out.str(), expected) << c.what;
+            } else {
+                EXPECT_NE(
+                    out.str().find(R"("warnings":[{"kind":"wrong file system","file":"exFAT")"),
+                    std::string::npos)
+                    << c.what << out.str();
+                EXPECT_EQ(
+                    out.str().find(R"({"kind":"macOS leftover","file":".Trashes","folder":true,)"
+                                   R"("removable":true})") != std::string::npos,
+                    c.withFiles)
+                    << c.what << out.str();
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace tonarion::testing
