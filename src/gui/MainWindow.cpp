@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "gui/EventDialog.h"
+#include "gui/ListPrinter.h"
 #include "gui/ProgramLook.h"
 #include "gui/SettingsDialog.h"
 #include "gui/SoundChecker.h"
@@ -123,6 +124,8 @@ void MainWindow::createControls() {
     listenEntry->setObjectName("mnu_Popup_Anhoeren");
     QAction* removeEntry = m_popup->addAction(QStringLiteral("USB-Stick sicher entfernen"));
     removeEntry->setObjectName("mnu_Popup_Entfernen");
+    // "Liste drucken..." and "Liste exportieren...".
+    new ListPrinter(m_workspace, m_ui, *m_popup, this);
 
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
     connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);

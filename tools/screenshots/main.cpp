@@ -5,6 +5,7 @@
 #include "cli/CliUserInterface.h"
 #include "gui/DriveDialog.h"
 #include "gui/EventDialog.h"
+#include "gui/ListPrinter.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgramLook.h"
 #include "gui/QtUserInterface.h"
@@ -19,6 +20,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QToolTip>
@@ -211,6 +214,14 @@ int main(int argc, char** argv) {
         SettingsDialog settings(workspace, &window);
         shooter.save(settings, "settings-dialog");
         settings.hide();
+
+        // "Liste drucken...": the preview of the list as it will be printed.
+        QPrinter printer(QPrinter::HighResolution);
+        std::unique_ptr<QPrintPreviewDialog> preview(
+            window.findChild<ListPrinter*>("ListPrinter")->createPreview(printer));
+        preview->resize(900, 1000);
+        shooter.save(*preview, "print-preview");
+        preview->hide();
     }
 
     const auto noComposition = [](const EventSelection&) {

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "model/UserInterface.h"
+#include "workspace/StickWorkspace.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QMenu;
+class QPagedPaintDevice;
+class QPainter;
+class QPrintPreviewDialog;
+class QPrinter;
+class QRect;
+class QWidget;
+
+namespace tonarion {
+
+// The list on paper: the same pages for the printer and for a PDF file. Each page holds up to
+// 40 entries under their group's title, which is repeated at the top of a page that goes on
+// with a group; the stick is named at the head and the page number at the foot.
+class ListPages {
+public:
+    static constexpr int EntriesPerPage = 40;
+
+    ListPages(SoundList list, QString stickRoot);
+
+    int pageCount() const { return static_cast<int>(m_pages.size()); }
+    // Paints every page on a device that has no painter yet; false when it cannot be painted.
+    bool paint(QPagedPaintDevice& device) const;
+
+private:
+    struct PageRow {
+        int group;
+        int line; // -1: the group's title
+    };
+    void paintPage(QPainter& painter, const QRect& area, int page) const;
+
+    SoundList m_list;
+    QString m_stickRoot;
+    std::vector<std::vector<PageRow>> m_pages;
+};
+
+// "Liste drucken..." and "Liste exportieren..." in the main window's popup menu.
+class ListPrinter final : public QObject {
+    Q_OBJECT
+public:
+    enum class Format { Pdf, Csv };
+    struct ExportTarget {
+        QString file;
+        Format format;
+    };
+    // Asks where to export to; nothing when the user cancels.
+    using ExportChooser = std::function<std::optional<ExportTarget>(QWidget* parent)>;
+
+    ListPrinter(StickWorkspace& workspace, UserInterface& ui, QMenu& popup, QWidget* window);
+
+    // The file dialog of "Liste exportieren..."; tests answer it themselves.
+    void setExportChooser(ExportChooser chooser) { m_chooseTarget = std::move(chooser); }
+    static std::optional<ExportTarget> askForExportTarget(QWidget* parent);
+
+    // The print preview of the list as it stands, not yet shown; its print button prints.
+    QPrintPreviewDialog* createPreview(QPrinter& printer);
+    void printList();
+    void exportList();
+    // Writes the list; false after telling the user that the file could not be written.
+    bool exportTo(const ExportTarget& target);
+
+private:
+    ListPages pages() const;
+
+    StickWorkspace& m_workspace;
+    UserInterface& m_ui;
+    QWidget* m_window;
+    ExportChooser m_chooseTarget = &ListPrinter::askForExportTarget;
+};
+
+} // namespace tonarion
