@@ -6,6 +6,8 @@
 #include "support/TestStick.h"
 
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -110,6 +112,35 @@ private slots:
             QCOMPARE(stick->ui.messages[0].icon, MessageIcon::Critical);
             QVERIFY(QString::fromStdString(stick->ui.lastText()).contains("nowhere"));
         }
+    }
+
+    // The save dialog: a typed extension decides the format, else the chosen filter does and
+    // lends its extension.
+    void theFileDialogChoosesTheFormat_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("csv");
+        QTest::newRow("pdf filter, no extension") << "liste" << 0 << "liste.pdf" << false;
+        QTest::newRow("csv filter, no extension") << "liste" << 1 << "liste.csv" << true;
+        QTest::newRow("csv filter, pdf typed") << "liste.PDF" << 1 << "liste.PDF" << false;
+        QTest::newRow("pdf filter, csv typed") << "liste.csv" << 0 << "liste.csv" << true;
+    }
+    void theFileDialogChoosesTheFormat() {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, file);
+        QFETCH(bool, csv);
+        whenDialogOpens<QFileDialog>([&](QFileDialog* dialog) {
+            dialog->setOption(QFileDialog::DontConfirmOverwrite);
+            dialog->selectNameFilter(dialog->nameFilters().at(filter));
+            dialog->selectFile(folder.filePath(typed));
+            QTest::keyClick(dialog->findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Return);
+        });
+        const auto target = ListPrinter::askForExportTarget(nullptr);
+        QVERIFY(target);
+        QCOMPARE(target->file, folder.filePath(file));
+        QCOMPARE(target->format == ListPrinter::Format::Csv, csv);
     }
 
     void printingShowsThePreviewAndPrintsItsPages() {
