@@ -7,6 +7,7 @@
 #include "gui/SoundChecker.h"
 #include "gui/SoundPlayback.h"
 #include "gui/SoundTableModel.h"
+#include "gui/StickCheckDialog.h"
 #include "gui/Twips.h"
 #include "gui/WidgetHelpers.h"
 #include "model/SoundFileDrop.h"
@@ -122,6 +123,8 @@ void MainWindow::createControls() {
     // would catch the Space that chooses the menu's highlighted entry.
     QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören\tLeertaste"));
     listenEntry->setObjectName("mnu_Popup_Anhoeren");
+    QAction* checkEntry = m_popup->addAction(QStringLiteral("USB-Stick prüfen..."));
+    checkEntry->setObjectName("mnu_Popup_Pruefen");
     QAction* removeEntry = m_popup->addAction(QStringLiteral("USB-Stick sicher entfernen"));
     removeEntry->setObjectName("mnu_Popup_Entfernen");
     // "Liste drucken..." and "Liste exportieren...".
@@ -140,6 +143,11 @@ void MainWindow::createControls() {
     connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
     connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRow);
     connect(listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
+    connect(checkEntry, &QAction::triggered, this, [this] {
+        StickCheckDialog dialog(m_workspace, this);
+        dialog.exec();
+        activate();
+    });
     connect(removeEntry, &QAction::triggered, this, &MainWindow::removeStick);
     connect(m_grid, &SoundGrid::listenRequested, this, &MainWindow::listenToCurrentRow);
     // Choosing another row ends the sound of the one before.
