@@ -23,7 +23,8 @@ bool StartProcedure::start(const std::optional<std::string>& stickFolder) {
     if (m_workspace.openFirstStickWithIndex(*drives)) {
         return openMainWindow();
     }
-    m_driveDialog = std::make_unique<DriveDialog>(*drives, m_workspace, m_ui, m_manualEntry);
+    m_driveDialog =
+        std::make_unique<DriveDialog>(*drives, m_workspace, m_ui, m_manualEntry, &m_drives);
     connect(m_driveDialog.get(), &DriveDialog::driveAccepted, this, [this] {
         if (!openMainWindow()) {
             emit programEnds(1);

@@ -14,48 +14,46 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QStorageInfo>
 #include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace tonarion {
 namespace {
 
 constexpr int EntryRole = Qt::UserRole;
 
-// How a drive is told apart in the list. Mount points on Linux are long and alike
-// (/media/anna/…), so the drive's label comes first and the path is cut in its middle; the
-// whole entry stays in the tooltip. A drive letter says enough by itself.
-void showDriveEntry(QListWidgetItem* item, const std::string& entry, const QFontMetrics& metrics,
-                    int room) {
-    const QString whole = QString::fromStdString(entry);
-    item->setData(EntryRole, whole);
-    item->setToolTip(whole);
-#ifdef _WIN32
-    item->setText(metrics.elidedText(whole, Qt::ElideMiddle, room));
-#else
-    const QString root = QString::fromStdString(rootOfDriveEntry(entry));
-    QString label = QStorageInfo(root).name();
-    if (label.isEmpty()) {
-        // Removable drives are mounted under their label: the last folder of the path.
-        label = QDir(root).dirName();
+// The list is wider than the drive letters alone needed: a line names label, size, free space
+// and file system.
+constexpr int ListWidth = 5400;
+
+// A drive's line, shortened where it does not fit: the root in its middle, since label and
+// sizes tell the sticks apart and mount points on Linux are long and alike (/media/anna/…).
+// The whole root stays in the tooltip.
+QString fittedText(const DriveDescription& drive, const QFontMetrics& metrics, int room) {
+    const QString whole = QString::fromStdString(driveText(drive, drive.root));
+    if (metrics.horizontalAdvance(whole) <= room) {
+        return whole;
     }
-    const QString lead = label.isEmpty() ? QString::fromUtf8(DriveEntryPrefix) : label + " – ";
-    item->setText(
-        lead + metrics.elidedText(root, Qt::ElideMiddle, room - metrics.horizontalAdvance(lead)));
-#endif
+    const int rest = metrics.horizontalAdvance(QString::fromStdString(driveText(drive, "")));
+    const QString root = metrics.elidedText(QString::fromStdString(drive.root), Qt::ElideMiddle,
+                                            std::max(room - rest, 0));
+    return QString::fromStdString(driveText(drive, root.toStdString()));
 }
 
 } // namespace
 
 DriveDialog::DriveDialog(const DriveList& drives, StickWorkspace& workspace, UserInterface& ui,
-                         ManualEntry manualEntry, QWidget* parent)
+                         ManualEntry manualEntry, DriveSource* polled, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , m_workspace(workspace)
     , m_ui(ui)
-    , m_manualEntry(std::move(manualEntry)) {
+    , m_manualEntry(std::move(manualEntry))
+    , m_polled(polled) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Bitte wählen Sie das USB Laufwerk aus:"));
-    setFixedSize(twipsSize(5310, 1470));
+    setFixedSize(twipsSize(ListWidth + 2160, 1470));
     // Closing the dialog never ends the program by itself: the main window follows it, and
     // leaving without a drive is reported through rejected().
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -65,25 +63,21 @@ DriveDialog::DriveDialog(const DriveList& drives, StickWorkspace& workspace, Use
     m_label = new QLabel(
         QStringLiteral("Bitte wählen Sie den gewünschten Laufwerksbuchstaben aus:"), this);
     m_label->setObjectName("Label1");
-    m_label->setGeometry(twipsRect(60, 90, 5220, 255));
+    m_label->setGeometry(twipsRect(60, 90, ListWidth + 2070, 255));
 
     m_list = new QListWidget(this);
     m_list->setObjectName("List1");
-    m_list->setGeometry(twipsRect(120, 390, 3150, 960));
+    m_list->setGeometry(twipsRect(120, 390, ListWidth, 960));
     m_list->setTextElideMode(Qt::ElideMiddle);
     // The label tells screen readers what the list is for; a list view takes its own name
     // only from accessibleName, not from its buddy.
     m_label->setBuddy(m_list);
     m_list->setAccessibleName(m_label->text());
-    const int room = m_list->width() - 2 * m_list->frameWidth() -
-                     m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 8;
-    for (const auto& entry : drives) {
-        auto* item = new QListWidgetItem(m_list);
-        showDriveEntry(item, entry, m_list->fontMetrics(), room);
-    }
+    showDrives(drives);
 
     const auto button = [this](const char* name, const char* caption, int top) {
-        QPushButton* created = pushButton(this, name, caption, twipsRect(3390, top, 1800, 300));
+        QPushButton* created =
+            pushButton(this, name, caption, twipsRect(ListWidth + 240, top, 1800, 300));
         created->setAutoDefault(false);
         return created;
     };
@@ -102,7 +96,59 @@ DriveDialog::DriveDialog(const DriveList& drives, StickWorkspace& workspace, Use
     connect(manual, &QPushButton::clicked, this, &DriveDialog::enterDriveByHand);
     connect(end, &QPushButton::clicked, this, &DriveDialog::askToEnd);
 
+    // Polling finds a stick however the system mounts it, on Linux and on Windows alike, and
+    // the list is short: asking every two seconds costs nothing the user would notice.
+    m_polling = new QTimer(this);
+    m_polling->setObjectName("DrivePolling");
+    m_polling->setInterval(PollingInterval);
+    connect(m_polling, &QTimer::timeout, this, [this] { showDrives(listUsbDrives(*m_polled)); });
+    connect(this, &QDialog::finished, m_polling, &QTimer::stop);
+    if (m_polled) {
+        m_polling->start();
+    }
+
     centreOnScreen(*this);
+}
+
+void DriveDialog::showDrives(const DriveList& drives) {
+    const int room = m_list->width() - 2 * m_list->frameWidth() -
+                     m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 8;
+    QStringList entries;
+    QStringList texts;
+    for (const auto& entry : drives) {
+        entries << QString::fromStdString(entry);
+        texts << fittedText(m_workspace.describeDrive(rootOfDriveEntry(entry)),
+                            m_list->fontMetrics(), room);
+    }
+    QStringList shownEntries;
+    QStringList shownTexts;
+    for (int row = 0; row < m_list->count(); ++row) {
+        shownEntries << m_list->item(row)->data(EntryRole).toString();
+        shownTexts << m_list->item(row)->text();
+    }
+    if (entries == shownEntries && texts == shownTexts) {
+        return;
+    }
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    const QString highlighted =
+        selected.isEmpty() ? QString() : selected.front()->data(EntryRole).toString();
+    // Rebuilding is no choice of the user's: the highlight is put back without a signal.
+    const QSignalBlocker quiet(m_list);
+    m_list->clear();
+    bool highlightStays = false;
+    for (qsizetype row = 0; row < entries.size(); ++row) {
+        auto* item = new QListWidgetItem(texts[row], m_list);
+        item->setData(EntryRole, entries[row]);
+        item->setToolTip(entries[row]);
+        if (!highlighted.isEmpty() && entries[row] == highlighted) {
+            m_list->setCurrentItem(item);
+            highlightStays = true;
+        }
+    }
+    if (!highlighted.isEmpty() && !highlightStays &&
+        m_chosenRoot == rootOfDriveEntry(highlighted.toStdString())) {
+        m_chosenRoot.clear(); // a pulled stick cannot be chosen
+    }
 }
 
 void DriveDialog::chooseListedDrive() {

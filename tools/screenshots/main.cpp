@@ -11,6 +11,7 @@
 #include "gui/QtUserInterface.h"
 #include "gui/SettingsDialog.h"
 #include "gui/SoundTableModel.h"
+#include "gui/StickCheckDialog.h"
 #include "storage/platform/SystemPlatform.h"
 
 #include <QAbstractButton>
@@ -53,6 +54,56 @@ public:
 
 private:
     QString m_folder;
+};
+
+// Sticks that tell their label, size and file system, the same on every machine; the drive
+// dialog asks nothing else of them.
+class ShownMedia final : public FileOperations {
+public:
+    FileValue<VolumeInfo> volumeInfo(const std::string& folder) override {
+        if (folder.ends_with("SOUNDSTICK/")) {
+            return {folder, VolumeInfo{"SOUNDSTICK", "FAT32", 3'900'000'000, 3'100'000'000}};
+        }
+        if (folder.ends_with("MODELLBAHN-SOUNDS-2024/")) {
+            return {folder,
+                    VolumeInfo{"MODELLBAHN-SOUNDS-2024", "FAT16", 1'950'000'000, 1'400'000'000}};
+        }
+        return {folder, VolumeInfo{"", "exFAT", 62'000'000'000, 61'500'000'000}};
+    }
+    FileResult ShellDelete(const std::string& path) override { return none(path); }
+    FileResult CopyFileReplace(const std::string&, const std::string& target,
+                               const CopyProgress&) override {
+        return none(target);
+    }
+    FileResult EnsureFile(const std::string& path) override { return none(path); }
+    bool FileExists(const std::string&) override { return false; }
+    FileResult renameFile(const std::string&, const std::string& to) override { return none(to); }
+    FileValue<std::string> readFile(const std::string& path) override {
+        return {path, unsupported()};
+    }
+    FileResult writeFileDurably(const std::string& path, const std::string&) override {
+        return none(path);
+    }
+    FileResult replaceFile(const std::string&, const std::string& to) override { return none(to); }
+    FileValue<FileStatus> status(const std::string& path) override { return {path, unsupported()}; }
+    FileValue<FreeSpace> freeSpace(const std::string& folder) override {
+        return {folder, unsupported()};
+    }
+    FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override {
+        return {folder, unsupported()};
+    }
+    FileValue<FileIdentity> identity(const std::string& path) override {
+        return {path, unsupported()};
+    }
+    FileValue<std::vector<std::string>> listFiles(const std::string& folder) override {
+        return {folder, unsupported()};
+    }
+
+private:
+    static std::error_code unsupported() {
+        return std::make_error_code(std::errc::operation_not_supported);
+    }
+    static FileResult none(const std::string& path) { return FileResult(path, unsupported()); }
 };
 
 // A stick folder with an index file of a dozen entries of every kind and two dropped files.
@@ -138,7 +189,8 @@ int main(int argc, char** argv) {
     {
         // Mount points as udisks makes them: long, and alike up to their last folder.
         Session session;
-        StickWorkspace workspace(session, *files, ui);
+        ShownMedia media;
+        StickWorkspace workspace(session, media, ui);
         DriveDialog dialog({"USB-Laufwerk /media/anna/SOUNDSTICK/",
                             "USB-Laufwerk /run/media/anna-maria.schmidt/MODELLBAHN-SOUNDS-2024/",
                             "USB-Laufwerk /media/anna/3A5F-1C2B/"},
@@ -214,6 +266,18 @@ int main(int argc, char** argv) {
         SettingsDialog settings(workspace, &window);
         shooter.save(settings, "settings-dialog");
         settings.hide();
+
+        // What a Mac and a pulled stick leave, beside the lost sound, for the stick check.
+        const std::string root = workspace.stickRoot();
+        for (const Setting setting : AllSettings) {
+            std::ofstream(root + workspace.currentSettings()[setting], std::ios::binary);
+        }
+        std::ofstream(root + "._MGM2-0012-00000.mp3", std::ios::binary) << "AppleDouble";
+        std::ofstream(root + "ZUM_-0001-00000.mp3.tonarion-new", std::ios::binary) << "half";
+        QDir().mkpath(QString::fromStdString(root + ".Trashes/501"));
+        StickCheckDialog check(workspace, &window);
+        shooter.save(check, "stick-check");
+        check.hide();
 
         // "Liste drucken...": the preview of the list as it will be printed.
         QPrinter printer(QPrinter::HighResolution);

@@ -1,0 +1,136 @@
+#include "gui/DriveDialog.h"
+
+#include "gui/ProgramLook.h"
+#include "support/ModalDialog.h"
+#include "support/TestStick.h"
+
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <map>
+
+using namespace tonarion;
+using namespace tonarion::testing;
+
+namespace {
+
+constexpr std::uintmax_t MiB = 1024 * 1024;
+constexpr std::uintmax_t GiB = 1024 * MiB;
+
+const std::string Sounds = "/mnt/SOUNDS/";
+const std::string Card = "/mnt/KARTE/";
+const std::string Fresh = "/mnt/3A5F-1C2B/";
+
+class PluggedDrives final : public DriveSource {
+public:
+    std::vector<std::string> roots;
+    std::vector<std::string> usbDriveRoots() override { return roots; }
+};
+
+// Sticks whose media tell their label and sizes, each its own; a medium not listed cannot
+// tell.
+class Media final : public FakeFileOperations {
+public:
+    std::map<std::string, VolumeInfo> volumes;
+    FileValue<VolumeInfo> volumeInfo(const std::string& folder) override {
+        const auto found = volumes.find(folder);
+        if (found == volumes.end()) {
+            return {folder, std::make_error_code(std::errc::operation_not_supported)};
+        }
+        return {folder, found->second};
+    }
+};
+
+QStringList lines(const QListWidget* list) {
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row) {
+        texts << list->item(row)->text();
+    }
+    return texts;
+}
+
+} // namespace
+
+class DriveDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    Media media;
+    RecordingUserInterface ui;
+    Session session;
+    StickWorkspace workspace{session, media, ui};
+    PluggedDrives drives;
+
+    // One round of the dialog's polling, as its timer would run it.
+    static void poll(QTimer* polling) { QMetaObject::invokeMethod(polling, "timeout"); }
+
+private slots:
+    // The lines fit the list in the program's own font.
+    void initTestCase() { applyProgramLook(*qApp); }
+
+    void theListFollowsSticksPluggedInAndPulledAndKeepsTheHighlight() {
+        for (const std::string& root : {Sounds, Card, Fresh}) {
+            media.addFolder(root);
+        }
+        media.volumes[Sounds] = {"SOUNDS", "FAT32", GiB * 38 / 10, GiB * 31 / 10};
+        drives.roots = {Sounds, Card};
+        DriveDialog dialog(
+            listUsbDrives(drives), workspace, ui, [](QWidget*) { return std::nullopt; }, &drives);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* list = dialog.findChild<QListWidget*>("List1");
+        auto* polling = dialog.findChild<QTimer*>("DrivePolling");
+        QVERIFY(polling->isActive());
+        QCOMPARE(polling->interval(), 2000);
+        QCOMPARE(lines(list), QStringList({"SOUNDS (/mnt/SOUNDS/) – 3,8 GB, 3,1 GB frei, FAT32",
+                                           "KARTE – /mnt/KARTE/"}));
+        clickCell(list, 1, 0);
+
+        // A fresh stick comes first in the system's order; the card stays highlighted.
+        drives.roots = {Fresh, Sounds, Card};
+        media.volumes[Fresh] = {"", "FAT16", GiB, 512 * MiB};
+        media.volumes[Sounds].freeBytes = GiB * 29 / 10; // written to from elsewhere
+        poll(polling);
+        QCOMPARE(lines(list),
+                 QStringList({"3A5F-1C2B (/mnt/3A5F-1C2B/) – 1,0 GB, 512 MB frei, FAT16",
+                              "SOUNDS (/mnt/SOUNDS/) – 3,8 GB, 2,9 GB frei, FAT32",
+                              "KARTE – /mnt/KARTE/"}));
+        QCOMPARE(list->selectedItems().size(), 1);
+        QCOMPARE(list->selectedItems().front()->toolTip(),
+                 QString::fromStdString("USB-Laufwerk " + Card));
+
+        // The card is pulled: nothing is chosen any more, and "Laufwerk auswählen" waits.
+        drives.roots = {Fresh, Sounds};
+        poll(polling);
+        QCOMPARE(list->count(), 2);
+        QVERIFY(list->selectedItems().isEmpty());
+        act(&dialog, {"Command1"});
+        QVERIFY(dialog.isVisible() && ui.messages.empty());
+
+        // The keys still choose: the stick below the fresh one is taken.
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        poll(polling); // an unchanged list keeps the highlight where the keys put it
+        QCOMPARE(list->currentRow(), 1);
+        act(&dialog, {"Command1"});
+        QVERIFY(!dialog.isVisible() && !polling->isActive());
+        QCOMPARE(session.stickRoot, Sounds);
+        QVERIFY(media.has(Sounds + IndexFileName) && !media.has(Fresh + IndexFileName));
+    }
+
+    // Without a source to ask, the list stays as it was given; every drive is shown whole.
+    void aListWithoutSourceStaysAsGiven() {
+        media.volumes["E:\\"] = {"SOUNDS", "FAT32", GiB * 38 / 10, GiB * 31 / 10};
+        DriveDialog dialog({driveEntry("E:\\")}, workspace, ui,
+                           [](QWidget*) { return std::nullopt; });
+        QVERIFY(!dialog.findChild<QTimer*>("DrivePolling")->isActive());
+        QCOMPARE(lines(dialog.findChild<QListWidget*>("List1")),
+                 QStringList{"SOUNDS (E:\\) – 3,8 GB, 3,1 GB frei, FAT32"});
+    }
+};
+
+QTEST_MAIN(DriveDialogTest)
+#include "DriveDialogTest.moc"
