@@ -2,10 +2,13 @@
 
 #include "cli/CliCommands.h"
 #include "storage/StickChange.h"
+#include "storage/platform/SystemPlatform.h"
 #include "support/FakeSoundInspector.h"
+#include "support/SoundFiles.h"
 #include "support/StickFixture.h"
 #include "workspace/StickCleanUp.h"
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -218,6 +221,35 @@ TEST_F(StickVerificationTest, CleanUpTellsWhatStayedOnAWriteProtectedStick) {
     EXPECT_NE(ui.lastText().find(CleanUpFailedMessage), std::string::npos);
     EXPECT_NE(ui.lastText().find(".Trashes (Ordner): "), std::string::npos) << ui.lastText();
 }
+
+#ifndef _WIN32
+// On a real folder: a Mac's folder is found though the listing shows only files, and goes with
+// everything in it, but a link in it takes nothing outside along.
+TEST(StickCleanUpOnDiskTest, AMacFolderGoesWithWhatItHoldsButNotWhatItLinksTo) {
+    namespace fs = std::filesystem;
+    TempFolder work("tonarion-cleanup-");
+    fs::create_directories(work.path("stick/.Trashes/501"));
+    fs::create_directories(work.path("elsewhere"));
+    work.write("stick/.Trashes/501/alt.mp3", "old");
+    work.write("elsewhere/keep.mp3", "keep");
+    fs::create_directory_symlink(work.path("elsewhere"), work.path("stick/.Trashes/501/link"));
+    const auto files = makeSystemFileOperations();
+    RecordingUserInterface ui;
+    Session session;
+    StickWorkspace workspace(session, *files, ui);
+    ASSERT_TRUE(workspace.openFolder(work.path("stick")));
+    ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+    const auto found = workspace.checkStick();
+    ASSERT_TRUE(std::any_of(found.begin(), found.end(), [](const StickProblem& problem) {
+        return problem.file == ".Trashes" && problem.folder && problem.removable;
+    }));
+    ui.setNextAnswer(MessageAnswer::Yes);
+    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Removed) << ui.lastText();
+    EXPECT_FALSE(fs::exists(work.path("stick/.Trashes")));
+    EXPECT_EQ(readBytes(work.path("elsewhere/keep.mp3")), "keep");
+    EXPECT_TRUE(fs::exists(work.path("stick/tonkat.tkx")));
+}
+#endif
 
 class NoDrives final : public DriveSource {
 public:
