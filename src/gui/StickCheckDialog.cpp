@@ -59,6 +59,8 @@ void StickCheckDialog::createControls() {
 
     m_findings = new QTreeWidget(this);
     m_findings->setObjectName("lstBefunde");
+    // A screen reader names the list before it reads the lines.
+    m_findings->setAccessibleName(QStringLiteral("Befunde der Prüfung"));
     m_findings->setGeometry(twipsRect(120, 480, 10260, 4200));
     m_findings->setHeaderLabels(
         {QStringLiteral("Befund"), QStringLiteral("Datei"), QStringLiteral("Bereinigen")});
