@@ -43,6 +43,10 @@ DriveInfo driveInfoOf(bool answered, std::span<const unsigned char> answer) {
     return info;
 }
 
+std::string volumeFileSystemName(std::string_view windowsName) {
+    return windowsName == "FAT" ? std::string("FAT16") : std::string(windowsName);
+}
+
 std::vector<std::u16string>
 usbRootsAmong(const std::vector<std::u16string>& roots,
               const std::function<DriveInfo(const std::u16string& root)>& queryDriveInfo) {

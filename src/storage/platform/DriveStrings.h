@@ -38,6 +38,10 @@ std::u16string deviceNameOf(std::u16string_view root);
 // the 32-bit little-endian value at byte 28. answered tells whether the device answered.
 DriveInfo driveInfoOf(bool answered, std::span<const unsigned char> answer);
 
+// The file system GetVolumeInformation names, as the drive list shows it: Windows calls FAT16
+// "FAT", and the module reads FAT16 as well as FAT32.
+std::string volumeFileSystemName(std::string_view windowsName);
+
 // The roots (first three characters) of those drives whose device answered with the USB bus,
 // in the given order. A drive that cannot be asked or refuses to answer is left out.
 std::vector<std::u16string>

@@ -29,6 +29,9 @@ TEST(DriveStringsTest, SplitsTheBufferIntoRootsAndStopsAtTheStoredCount) {
         EXPECT_EQ(driveRootsOf(driveBuffer(stored), count), roots) << count;
     }
     EXPECT_EQ(deviceNameOf(u"E:\\"), u"\\\\.\\E:");
+    EXPECT_EQ(volumeFileSystemName("FAT"), "FAT16");
+    EXPECT_EQ(volumeFileSystemName("FAT32"), "FAT32");
+    EXPECT_EQ(volumeFileSystemName("exFAT"), "exFAT");
 }
 
 TEST(DriveStringsTest, BusTypeIsTheLittleEndianWordAtOffset28OfAnAnsweredQuery) {

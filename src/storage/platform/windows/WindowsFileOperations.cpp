@@ -1,5 +1,6 @@
 #include "storage/platform/windows/WindowsFileOperations.h"
 
+#include "storage/platform/DriveStrings.h"
 #include "storage/platform/windows/Win32Handle.h"
 #include "storage/platform/windows/WindowsText.h"
 
@@ -10,6 +11,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tonarion {
@@ -72,20 +74,11 @@ std::error_code flushToMedium(const std::wstring& path) {
 
 } // namespace
 
-FileResult WindowsFileOperations::ShellDelete(const std::string& path) {
-    // Exactly the one named file goes: the shell would take "*" and "?" as a pattern, delete
-    // a folder with everything in it, and go on to the next path after an inner NUL.
-    std::string file = path;
-    while (!file.empty() && file.back() == '\0') {
-        file.pop_back();
-    }
-    if (file.find_first_of(std::string("*?\0", 3)) != std::string::npos) {
-        return FileResult(file, std::make_error_code(std::errc::invalid_argument));
-    }
-    if (!FileExists(file)) {
-        return FileResult(file, std::make_error_code(std::errc::no_such_file_or_directory));
-    }
-    const std::wstring from = toWide(withDoubleNul(path));
+namespace {
+
+// One path, checked by the caller, deleted by the shell without a word.
+FileResult shellDeleteChecked(const std::string& file) {
+    const std::wstring from = toWide(withDoubleNul(file));
     SHFILEOPSTRUCTW operation{};
     operation.hwnd = nullptr;
     operation.wFunc = FO_DELETE;
@@ -100,6 +93,43 @@ FileResult WindowsFileOperations::ShellDelete(const std::string& path) {
         return FileResult(file, std::make_error_code(std::errc::operation_canceled));
     }
     return FileResult(file);
+}
+
+// The shell takes "*" and "?" as a pattern and goes on to the next path after an inner NUL.
+bool namesOnePath(const std::string& path) {
+    return path.find_first_of(std::string("*?\0", 3)) == std::string::npos;
+}
+
+} // namespace
+
+FileResult WindowsFileOperations::ShellDelete(const std::string& path) {
+    // Exactly the one named file goes: the shell would delete a folder with everything in it.
+    std::string file = path;
+    while (!file.empty() && file.back() == '\0') {
+        file.pop_back();
+    }
+    if (!namesOnePath(file)) {
+        return FileResult(file, std::make_error_code(std::errc::invalid_argument));
+    }
+    if (!FileExists(file)) {
+        return FileResult(file, std::make_error_code(std::errc::no_such_file_or_directory));
+    }
+    return shellDeleteChecked(file);
+}
+
+FileResult WindowsFileOperations::deleteFolder(const std::string& path) {
+    if (!namesOnePath(path)) {
+        return FileResult(path, std::make_error_code(std::errc::invalid_argument));
+    }
+    // A junction or link to a folder is not the folder: what it points to stays.
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return FileResult(path, lastError());
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return FileResult(path, std::make_error_code(std::errc::not_a_directory));
+    }
+    return shellDeleteChecked(path);
 }
 
 FileResult WindowsFileOperations::CopyFileReplace(const std::string& source,
@@ -275,6 +305,32 @@ FileValue<FreeSpace> WindowsFileOperations::freeSpace(const std::string& folder)
                                     ? std::uintmax_t{sectorsPerCluster} * bytesPerSector
                                     : 1;
     return {folder, FreeSpace{available.QuadPart, std::max<std::uintmax_t>(unit, 1)}};
+}
+
+FileValue<VolumeInfo> WindowsFileOperations::volumeInfo(const std::string& folder) {
+    // The volume's own root: a folder on the stick or a drive mounted into a folder.
+    std::array<wchar_t, MAX_PATH + 1> root{};
+    if (!GetVolumePathNameW(toWide(folder).c_str(), root.data(), static_cast<DWORD>(root.size()))) {
+        return {folder, lastError()};
+    }
+    std::array<wchar_t, MAX_PATH + 1> label{};
+    std::array<wchar_t, MAX_PATH + 1> fileSystem{};
+    if (!GetVolumeInformationW(root.data(), label.data(), static_cast<DWORD>(label.size()), nullptr,
+                               nullptr, nullptr, fileSystem.data(),
+                               static_cast<DWORD>(fileSystem.size()))) {
+        return {folder, lastError()};
+    }
+    VolumeInfo volume;
+    volume.label = toUtf8(label.data());
+    volume.fileSystem = volumeFileSystemName(toUtf8(fileSystem.data()));
+    // The free bytes this user may take, as Explorer shows them.
+    ULARGE_INTEGER available{};
+    ULARGE_INTEGER total{};
+    if (GetDiskFreeSpaceExW(root.data(), &available, &total, nullptr)) {
+        volume.totalBytes = total.QuadPart;
+        volume.freeBytes = available.QuadPart;
+    }
+    return {folder, volume};
 }
 
 FileValue<FileIdentity> WindowsFileOperations::identity(const std::string& path) {

@@ -13,6 +13,7 @@ public:
     FileResult ShellDelete(const std::string& path) override;
     FileResult CopyFileReplace(const std::string& source, const std::string& target,
                                const CopyProgress& progress) override;
+    FileResult deleteFolder(const std::string& path) override;
     FileResult EnsureFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     FileResult renameFile(const std::string& from, const std::string& to) override;
@@ -22,6 +23,7 @@ public:
     FileValue<FileStatus> status(const std::string& path) override;
     FileValue<FileIdentity> identity(const std::string& path) override;
     FileValue<FreeSpace> freeSpace(const std::string& folder) override;
+    FileValue<VolumeInfo> volumeInfo(const std::string& folder) override;
     FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override;
     FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
 };
