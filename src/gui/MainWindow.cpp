@@ -123,10 +123,13 @@ void MainWindow::createControls() {
     // would catch the Space that chooses the menu's highlighted entry.
     QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören\tLeertaste"));
     listenEntry->setObjectName("mnu_Popup_Anhoeren");
+    // The rows' entries, then the stick's, then the list's.
+    m_popup->addSeparator();
     QAction* checkEntry = m_popup->addAction(QStringLiteral("USB-Stick prüfen..."));
     checkEntry->setObjectName("mnu_Popup_Pruefen");
     QAction* removeEntry = m_popup->addAction(QStringLiteral("USB-Stick sicher entfernen"));
     removeEntry->setObjectName("mnu_Popup_Entfernen");
+    m_popup->addSeparator();
     // "Liste drucken..." and "Liste exportieren...".
     new ListPrinter(m_workspace, m_ui, *m_popup, this);
 
