@@ -12,18 +12,6 @@ char upper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
-// The leading decimal number of a text, 0 when it has none.
-long long valueOf(std::string_view text) {
-    long long value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        value = std::min(value * 10 + (c - '0'), 1'000'000LL);
-    }
-    return value;
-}
-
 // The list position of a number counted from 1, when the list has that entry.
 std::optional<int> positionOf(long long number, int entries) {
     if (number < 1 || number > entries) {
@@ -55,8 +43,8 @@ std::optional<EventPrefill> prefillFromEntryName(std::string_view entryName) {
     // The addressed kinds and contacts fill in their priority, but only for a name whose
     // mode is one the dialog offers (not the stop mode).
     prefill.priorityStep = prefill.kindIndex <= 3 && prefill.modeOption.has_value();
-    const long long number1 = valueOf(parts.number1);
-    const long long number2 = valueOf(parts.number2);
+    const long long number1 = leadingNumber(parts.number1);
+    const long long number2 = leadingNumber(parts.number2);
 
     switch (prefill.kindIndex) {
     case 0: // M: the status group rot, grün, beliebig
@@ -98,7 +86,7 @@ std::optional<EventPrefill> prefillFromEntryName(std::string_view entryName) {
         break;
     }
     if (prefill.priorityStep) {
-        prefill.priorityPosition = positionOf(valueOf(std::string_view(&parts.prio, 1)), 4);
+        prefill.priorityPosition = positionOf(leadingNumber(std::string_view(&parts.prio, 1)), 4);
     }
     return prefill;
 }

@@ -1,5 +1,7 @@
 #include "model/EntryName.h"
 
+#include <algorithm>
+
 namespace tonarion {
 namespace {
 
@@ -69,6 +71,17 @@ bool looksLikeEntryName(std::string_view name) {
 
 char kindOf(std::string_view entryName) {
     return entryName.empty() ? '\0' : entryName.front();
+}
+
+long long leadingNumber(std::string_view digits) {
+    long long value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = std::min(value * 10 + (c - '0'), 1'000'000LL);
+    }
+    return value;
 }
 
 } // namespace tonarion

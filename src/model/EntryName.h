@@ -43,4 +43,8 @@ bool looksLikeEntryName(std::string_view name);
 // The kind letter of an EntryName, or 0 for an empty name.
 char kindOf(std::string_view entryName);
 
+// The decimal number a name's number field starts with, 0 when it starts with none; capped at
+// a million, far above every address, so that no typed field overflows.
+long long leadingNumber(std::string_view digits);
+
 } // namespace tonarion

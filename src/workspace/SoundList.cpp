@@ -45,17 +45,6 @@ std::string headerPart(Column column, bool afterSlash) {
     return trimmed(afterSlash ? header.substr(slash + 1) : header.substr(0, slash));
 }
 
-long long valueOf(std::string_view digits) {
-    long long value = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        value = std::min(value * 10 + (c - '0'), 1'000'000LL);
-    }
-    return value;
-}
-
 // A number of the name as one says it: without its leading zeros. A typed address that is no
 // number stays as it was typed.
 std::string spoken(const std::string& number) {
@@ -86,7 +75,7 @@ std::string receiverWords(const std::string& number2) {
             return option.caption;
         }
     }
-    if (valueOf(number2) == 0) {
+    if (leadingNumber(number2) == 0) {
         return {};
     }
     std::string loco = optADR[LocoAddressOption].caption;
@@ -105,7 +94,7 @@ std::vector<std::string> eventWords(const SoundEntry& entry, int kindIndex) {
     case EventKind::Rueckmeldung:
     case EventKind::Kontakt:
         what += spoken(parts.number1);
-        if (valueOf(parts.number2) != 0) {
+        if (leadingNumber(parts.number2) != 0) {
             what += upTo + spoken(parts.number2);
         }
         words = {what, statusWords(entry, kind, parts.status)};
@@ -115,7 +104,7 @@ std::vector<std::string> eventWords(const SoundEntry& entry, int kindIndex) {
                  receiverWords(parts.number2)};
         break;
     case EventKind::Uhrzeit: {
-        const long long slot = valueOf(parts.number1);
+        const long long slot = leadingNumber(parts.number1);
         words = {what + (slot >= 1 && slot <= QuarterHourCount
                              ? quarterHourText(static_cast<int>(slot - 1))
                              : spoken(parts.number1))};
@@ -192,8 +181,8 @@ SoundList soundListOf(const SoundTable& table) {
         const SoundEntry& entry = table.row(row);
         const EntryNameParts parts = parseEntryName(entry.entryName);
         placed.push_back({kindIndex(entry).value_or(NoEventGroup),
-                          valueOf(parts.number1),
-                          valueOf(parts.number2),
+                          leadingNumber(parts.number1),
+                          leadingNumber(parts.number2),
                           {row, entry, describeEntry(entry)}});
     }
     std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
