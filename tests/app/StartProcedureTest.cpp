@@ -122,14 +122,16 @@ private slots:
 
     void aStickFolderThatCannotBeUsedIsNamedAtStart() {
         QVERIFY(!start->start(std::string("/nicht/da")));
-        stick->files.addFolder("/schreibgeschuetzt/");
+        const std::string readOnly = stickRootOf("/schreibgeschuetzt");
+        stick->files.addFolder(readOnly);
         stick->files.setReadOnly(true);
         QVERIFY(!start->start(std::string("/schreibgeschuetzt")));
         QCOMPARE(stick->ui.texts(),
-                 (std::vector<std::string>{
-                     "Der Ordner /nicht/da/ existiert nicht.\r\nDas Programm wird beendet!",
-                     "In den Ordner /schreibgeschuetzt/ kann nicht geschrieben werden.\r\n"
-                     "Das Programm wird beendet!"}));
+                 (std::vector<std::string>{"Der Ordner " + stickRootOf("/nicht/da") +
+                                               " existiert nicht.\r\nDas Programm wird beendet!",
+                                           "In den Ordner " + readOnly +
+                                               " kann nicht geschrieben werden.\r\n"
+                                               "Das Programm wird beendet!"}));
         QVERIFY(!start->mainWindow());
     }
 
