@@ -14,6 +14,9 @@ find_program(CMAKE_RC_COMPILER NAMES ${tonarion_mingw_triplet}-windres REQUIRED)
 
 # Libraries and headers only from the target system's root, programs only from this one.
 set(CMAKE_FIND_ROOT_PATH /usr/${tonarion_mingw_triplet})
+# A library built for Windows elsewhere, such as the Qt of scripts/qt-windows, is named with
+# CMAKE_PREFIX_PATH; it is a root of the target system as well.
+list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -73,11 +73,18 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tonarion.Tonarion"));
     tonarion::applyProgramLook(app);
 
-    // The interface is German, Qt's own texts (file dialogs, input boxes) included.
+    // The interface is German, Qt's own texts (file dialogs, input boxes) included. They are
+    // where Qt keeps them, or in translations/ beside the program, where the Windows
+    // installer puts them.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
+    for (const QString& folder :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         folder)) {
+            QApplication::installTranslator(&qtTexts);
+            break;
+        }
     }
 
     QCommandLineParser parser;

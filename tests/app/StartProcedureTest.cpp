@@ -1,6 +1,7 @@
 #include "app/StartProcedure.h"
 
 #include "storage/StickSelection.h"
+#include "storage/platform/SystemPlatform.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -59,9 +60,11 @@ private slots:
         QVERIFY(!start->start());
         QCOMPARE(stick->ui.texts(), std::vector<std::string>{NoUsbDriveMessage});
         QVERIFY(!start->mainWindow() && !start->driveDialog());
-        stick->files.addFolder("/card/");
+        // The folder made absolute by the system: "C:\card\" on Windows, on drive C:.
+        const std::string card = stickRootOf("/card");
+        stick->files.addFolder(card);
         QVERIFY(start->start(std::string("/card")));
-        QVERIFY(start->mainWindow()->isVisible() && stick->files.has("/card/tonkat.tkx"));
+        QVERIFY(start->mainWindow()->isVisible() && stick->files.has(card + "tonkat.tkx"));
         QCOMPARE(stick->ui.messages.size(), std::size_t(1));
     }
 
@@ -119,14 +122,16 @@ private slots:
 
     void aStickFolderThatCannotBeUsedIsNamedAtStart() {
         QVERIFY(!start->start(std::string("/nicht/da")));
-        stick->files.addFolder("/schreibgeschuetzt/");
+        const std::string readOnly = stickRootOf("/schreibgeschuetzt");
+        stick->files.addFolder(readOnly);
         stick->files.setReadOnly(true);
         QVERIFY(!start->start(std::string("/schreibgeschuetzt")));
         QCOMPARE(stick->ui.texts(),
-                 (std::vector<std::string>{
-                     "Der Ordner /nicht/da/ existiert nicht.\r\nDas Programm wird beendet!",
-                     "In den Ordner /schreibgeschuetzt/ kann nicht geschrieben werden.\r\n"
-                     "Das Programm wird beendet!"}));
+                 (std::vector<std::string>{"Der Ordner " + stickRootOf("/nicht/da") +
+                                               " existiert nicht.\r\nDas Programm wird beendet!",
+                                           "In den Ordner " + readOnly +
+                                               " kann nicht geschrieben werden.\r\n"
+                                               "Das Programm wird beendet!"}));
         QVERIFY(!start->mainWindow());
     }
 

@@ -418,7 +418,8 @@ TEST_F(CliTest, ExportWritesTheListAsCsvAndOnlyReadsTheStick) {
     ASSERT_EQ(run({"init", stick}).status, 0);
     const std::string random = music("zufall.mp3");
     ASSERT_EQ(run({"bind", stick, "--file", random, "--event", "Z", "--mode", "O"}).status, 0);
-    const std::string pfiff = music("Pfiff; \"grün\".mp3");
+    // A semicolon in a path is quoted; Windows allows no quote mark in a file name.
+    const std::string pfiff = music("Pfiff; grün.mp3");
     ASSERT_EQ(run({"bind", stick, "--file", pfiff, "--event", "M", "--status", "G", "--mode", "M",
                    "--prio", "2", "--adr1", "12"})
                   .status,
@@ -428,17 +429,13 @@ TEST_F(CliTest, ExportWritesTheListAsCsvAndOnlyReadsTheStick) {
     const Outcome exported = run({"export", stick, "--csv", csv});
     EXPECT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(stickBytes(), before);
-    std::string quoted;
-    for (const char c : pfiff) {
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    }
     EXPECT_EQ(readBytes(csv),
               "\xEF\xBB\xBFNR;Filename;Pfad;Ereigniss;Status;Modus;Priorität /Ausblendzeit;"
               "Adresse 1. /von;Adresse 2. /bis;Beschreibung\r\n"
               "2;MGM2-0012-00000.mp3;\"" +
-                  quoted +
+                  pfiff +
                   "\";Magnetartikel;GRÜN;MIT ERLAUBNIS;2;0012;00000;\"Magnetartikel 12, grün, "
-                  "Priorität 2, unterbrechbar – Pfiff; \"\"grün\"\".mp3\"\r\n"
+                  "Priorität 2, unterbrechbar – Pfiff; grün.mp3\"\r\n"
                   "1;ZUO_-0001-00000.mp3;" +
                   random +
                   ";Zufällige Wiedergabe;_;OHNE ERLAUBNIS;_;0001;00000;Zufällige Wiedergabe 1, "

@@ -8,6 +8,7 @@
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
@@ -41,6 +42,9 @@ private:
         window->show();
         window->activate();
     }
+    // A dropped file's path as the window keeps it: in the system's spelling ("\m\A.mp3" on
+    // Windows).
+    static QString dropped(const char* path) { return QDir::toNativeSeparators(path); }
     // The texts of a grid column (0: the row numbers), top to bottom.
     QStringList column(int gridColumn) const {
         const QAbstractItemModel* model = window->model();
@@ -210,7 +214,7 @@ private slots:
         popupOn(0, 0, "mnu_Popup_Entry1");
         chosen.clear(); // cancelled
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(column(2), QStringList({"/m/A.mp3", "/m/D.mp3", "/m/E.MP3", ""}));
+        QCOMPARE(column(2), QStringList({dropped("/m/A.mp3"), "/m/D.mp3", "/m/E.MP3", ""}));
         QCOMPARE(stick->ui.texts(),
                  std::vector<std::string>(
                      2, "Eine oder mehr Dateien entsprechen nicht dem .MP3 Format!"));
@@ -282,9 +286,9 @@ private slots:
         low.bitrate = 64;
         low.channels = 1;
         low.embedsPictures = true;
-        sounds->findings["/m/wav.mp3"] = FakeSoundInspector::renamedWav();
-        sounds->findings["/m/halb.mp3"] = truncated;
-        sounds->findings["/m/leise.mp3"] = low;
+        sounds->findings[dropped("/m/wav.mp3").toStdString()] = FakeSoundInspector::renamedWav();
+        sounds->findings[dropped("/m/halb.mp3").toStdString()] = truncated;
+        sounds->findings[dropped("/m/leise.mp3").toStdString()] = low;
 
         drop("file:///m/wav.mp3\r\nfile:///m/leise.mp3\r\nfile:///m/halb.mp3\r\n");
         QTRY_COMPARE(stick->ui.messages.size(), std::size_t(1));
@@ -292,8 +296,9 @@ private slots:
                  std::string("Diese Dateien sind keine gültigen MP3-Dateien und werden vom "
                              "Soundmodul vermutlich nicht abgespielt:\r\nwav.mp3\r\nhalb.mp3"));
         QCOMPARE(stick->ui.messages[0].icon, MessageIcon::Information);
-        QCOMPARE(column(2), QStringList({QString::fromStdString(m + "alt.mp3"), "/m/wav.mp3",
-                                         "/m/leise.mp3", "/m/halb.mp3", ""}));
+        QCOMPARE(column(2),
+                 QStringList({QString::fromStdString(m + "alt.mp3"), dropped("/m/wav.mp3"),
+                              dropped("/m/leise.mp3"), dropped("/m/halb.mp3"), ""}));
         QCOMPARE(toolTipOf(2, 3),
                  QString("MPEG-2 Layer III, 22,05 kHz, 64 kbit/s, Mono, 12:34\n") +
                      QString::fromStdString(soundHints(low)[0] + "\n" + soundHints(low)[1]));

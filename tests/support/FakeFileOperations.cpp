@@ -6,8 +6,16 @@
 namespace tonarion::testing {
 namespace {
 
+// The separators of the system's paths: a stick root the system spells, such as the one
+// stickRootOf() makes of a --stick folder, ends in '\' on Windows.
+#ifdef _WIN32
+constexpr const char* Separators = "/\\";
+#else
+constexpr const char* Separators = "/";
+#endif
+
 std::string folderOf(const std::string& path) {
-    return path.substr(0, path.find_last_of('/') + 1); // "" without a folder
+    return path.substr(0, path.find_last_of(Separators) + 1); // "" without a folder
 }
 
 std::error_code errorOf(std::errc code) {
@@ -180,7 +188,8 @@ FileValue<FileStatus> FakeFileOperations::status(const std::string& path) {
 }
 
 FileValue<FileIdentity> FakeFileOperations::identity(const std::string& path) {
-    const std::string folder = path.ends_with('/') ? path : path + '/';
+    const bool endsInSeparator = !path.empty() && folderOf(path).size() == path.size();
+    const std::string folder = endsInSeparator ? path : path + '/';
     const bool isFolder = m_folders.contains(folder);
     if (gone(path) || (!isFolder && !has(path))) {
         return {path, errorOf(std::errc::no_such_file_or_directory)};
