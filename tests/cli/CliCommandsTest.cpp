@@ -418,8 +418,9 @@ TEST_F(CliTest, ExportWritesTheListAsCsvAndOnlyReadsTheStick) {
     ASSERT_EQ(run({"init", stick}).status, 0);
     const std::string random = music("zufall.mp3");
     ASSERT_EQ(run({"bind", stick, "--file", random, "--event", "Z", "--mode", "O"}).status, 0);
-    // A semicolon in a path is quoted; Windows allows no quote mark in a file name.
-    const std::string pfiff = music("Pfiff; grün.mp3");
+    // A semicolon in a path is quoted. Windows allows no quote mark in a file name, and the
+    // test writes its files under narrow names, which Windows reads in its ANSI code page.
+    const std::string pfiff = music("Pfiff; Gleis 1.mp3");
     ASSERT_EQ(run({"bind", stick, "--file", pfiff, "--event", "M", "--status", "G", "--mode", "M",
                    "--prio", "2", "--adr1", "12"})
                   .status,
@@ -435,7 +436,7 @@ TEST_F(CliTest, ExportWritesTheListAsCsvAndOnlyReadsTheStick) {
               "2;MGM2-0012-00000.mp3;\"" +
                   pfiff +
                   "\";Magnetartikel;GRÜN;MIT ERLAUBNIS;2;0012;00000;\"Magnetartikel 12, grün, "
-                  "Priorität 2, unterbrechbar – Pfiff; grün.mp3\"\r\n"
+                  "Priorität 2, unterbrechbar – Pfiff; Gleis 1.mp3\"\r\n"
                   "1;ZUO_-0001-00000.mp3;" +
                   random +
                   ";Zufällige Wiedergabe;_;OHNE ERLAUBNIS;_;0001;00000;Zufällige Wiedergabe 1, "
