@@ -13,11 +13,11 @@
 #include "event/EventOptions.h"
 #include "model/EntryName.h"
 #include "storage/StickSelection.h"
-#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
+#include "workspace/StickWorkspace.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,9 +3,9 @@
 //
 //   tonarion_window_bench [ENTRIES]     prints "start_ms N" and "fit_ms N"
 
-#include "gui/ProgramLook.h"
 #include "app/StartProcedure.h"
 #include "cli/CliUserInterface.h"
+#include "gui/ProgramLook.h"
 #include "model/UserInterface.h"
 #include "storage/platform/SystemPlatform.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "storage/Session.h"
 #include "model/UserInterface.h"
 #include "storage/FileOperations.h"
+#include "storage/Session.h"
 #include "storage/StickFiles.h"
 
 #include <array>

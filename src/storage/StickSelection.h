@@ -1,10 +1,10 @@
 #pragma once
 
-#include "storage/Session.h"
 #include "model/UserInterface.h"
 #include "storage/DriveDiscovery.h"
 #include "storage/FileOperations.h"
 #include "storage/IndexFile.h"
+#include "storage/Session.h"
 
 #include <optional>
 #include <string>

@@ -4,12 +4,12 @@
 
 #include "storage/IndexFile.h"
 #include "storage/StickSelection.h"
-#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
+#include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
 

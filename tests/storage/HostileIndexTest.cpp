@@ -3,10 +3,10 @@
 // file beside the stick was touched.
 
 #include "storage/StickSelection.h"
-#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
+#include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
 

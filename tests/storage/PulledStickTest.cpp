@@ -10,10 +10,10 @@
 //   holds no sound was lost on the way.
 
 #include "model/EntryName.h"
-#include "workspace/EventResult.h"
-#include "workspace/RowDeletion.h"
 #include "support/Selections.h"
 #include "support/StickFixture.h"
+#include "workspace/EventResult.h"
+#include "workspace/RowDeletion.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // tonarion-cli would be, and a holder that is killed.
 
 #include "storage/StickSelection.h"
-#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
+#include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
 

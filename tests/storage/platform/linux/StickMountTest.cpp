@@ -3,11 +3,11 @@
 
 #include "storage/CommitToStick.h"
 #include "storage/StickSelection.h"
-#include "workspace/StickWorkspace.h"
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
+#include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 
 #include "storage/IndexFile.h"
 #include "storage/StickSelection.h"
-#include "workspace/StickWorkspace.h"
 #include "storage/platform/SystemPlatform.h"
 #include "storage/platform/windows/WindowsFileOperations.h"
 #include "support/RecordingUserInterface.h"
 #include "support/WindowsTestFolder.h"
+#include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
 
