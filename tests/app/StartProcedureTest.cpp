@@ -2,6 +2,7 @@
 
 #include "storage/StickSelection.h"
 #include "storage/platform/SystemPlatform.h"
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -153,5 +154,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(StartProcedureTest)
+TONARION_GUI_TEST(StartProcedureTest)
 #include "StartProcedureTest.moc"

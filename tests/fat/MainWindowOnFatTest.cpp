@@ -8,6 +8,7 @@
 #include "storage/platform/linux/LinuxFileOperations.h"
 #include "support/FatImage.h"
 #include "support/FileBytes.h"
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/RecordingUserInterface.h"
 
@@ -81,5 +82,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowOnFatTest)
+TONARION_GUI_TEST(MainWindowOnFatTest)
 #include "MainWindowOnFatTest.moc"

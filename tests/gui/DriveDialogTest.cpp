@@ -1,6 +1,7 @@
 #include "gui/DriveDialog.h"
 
 #include "gui/ProgramLook.h"
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -131,5 +132,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DriveDialogTest)
+TONARION_GUI_TEST(DriveDialogTest)
 #include "DriveDialogTest.moc"

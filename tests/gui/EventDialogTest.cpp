@@ -1,5 +1,6 @@
 #include "gui/EventDialog.h"
 
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/RecordingUserInterface.h"
 
@@ -150,5 +151,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(EventDialogTest)
+TONARION_GUI_TEST(EventDialogTest)
 #include "EventDialogTest.moc"

@@ -2,6 +2,7 @@
 
 #include "gui/MainWindow.h"
 #include "support/FakeSoundInspector.h"
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -134,8 +135,11 @@ private slots:
         whenDialogOpens<QFileDialog>([&](QFileDialog* dialog) {
             dialog->setOption(QFileDialog::DontConfirmOverwrite);
             dialog->selectNameFilter(dialog->nameFilters().at(filter));
-            dialog->selectFile(folder.filePath(typed));
-            QTest::keyClick(dialog->findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Return);
+            // Typed as a user types it: selectFile() leaves the name alone while the name box
+            // has the focus, which depends on when the dialog got activated.
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            name->setText(folder.filePath(typed));
+            QTest::keyClick(name, Qt::Key_Return);
         });
         const auto target = ListPrinter::askForExportTarget(nullptr);
         QVERIFY(target);
@@ -164,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ListPrinterTest)
+TONARION_GUI_TEST(ListPrinterTest)
 #include "ListPrinterTest.moc"

@@ -5,6 +5,7 @@
 #include "gui/SoundTableModel.h"
 #include "support/FakeSoundInspector.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -394,5 +395,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowTest)
+TONARION_GUI_TEST(MainWindowTest)
 #include "MainWindowTest.moc"

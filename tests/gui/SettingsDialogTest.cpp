@@ -1,5 +1,6 @@
 #include "gui/SettingsDialog.h"
 
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -116,5 +117,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SettingsDialogTest)
+TONARION_GUI_TEST(SettingsDialogTest)
 #include "SettingsDialogTest.moc"

@@ -1,5 +1,7 @@
 #include "gui/SoundTableModel.h"
 
+#include "support/GuiTestMain.h"
+
 #include <QAbstractItemModelTester>
 #include <QColor>
 #include <QSignalSpy>
@@ -63,5 +65,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SoundTableModelTest)
+TONARION_GUI_TEST(SoundTableModelTest)
 #include "SoundTableModelTest.moc"

@@ -4,6 +4,7 @@
 #include "storage/FileOperations.h"
 #include "support/FakeSoundInspector.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -142,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(StickCheckDialogTest)
+TONARION_GUI_TEST(StickCheckDialogTest)
 #include "StickCheckDialogTest.moc"

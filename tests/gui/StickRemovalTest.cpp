@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 #include "support/FakeSoundInspector.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/GuiTestMain.h"
 #include "support/TestStick.h"
 
 #include <QMenu>
@@ -135,5 +136,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(StickRemovalTest)
+TONARION_GUI_TEST(StickRemovalTest)
 #include "StickRemovalTest.moc"

@@ -3,6 +3,7 @@
 #include "gui/MainWindow.h"
 #include "support/FakeSoundInspector.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/GuiTestMain.h"
 #include "support/TestStick.h"
 
 #include <QDBusConnectionInterface>
@@ -171,5 +172,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(UDisksEjectorTest)
+TONARION_GUI_TEST(UDisksEjectorTest)
 #include "UDisksEjectorTest.moc"

@@ -1,6 +1,7 @@
 #include "gui/DriveDialog.h"
 #include "gui/EventDialog.h"
 #include "gui/SettingsDialog.h"
+#include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
@@ -150,5 +151,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AccessibleNamesTest)
+TONARION_GUI_TEST(AccessibleNamesTest)
 #include "AccessibleNamesTest.moc"
