@@ -138,7 +138,7 @@ TEST_F(PulledStickTest, DeletingARandomEntryThatRenumbersTheOthers) {
             sounds.emplace_back(name, sources[number % 3]);
         }
         loadSounds(sounds);
-        pullAtEveryOperation([&] { workspace.deleteRow(deletedRow); });
+        pullAtEveryOperation([&, row = deletedRow] { workspace.deleteRow(row); });
     }
 }
 

@@ -64,7 +64,7 @@ TEST(DriveStringsTest, OnlyDrivesThatAnswerWithTheUsbBusAreKeptInDriveOrder) {
             listed.push_back(root);
         }
         Roots asked;
-        const auto query = [&](const std::u16string& root) {
+        const auto query = [&, &drives = drives](const std::u16string& root) {
             asked.push_back(root);
             return drives.at(root);
         };

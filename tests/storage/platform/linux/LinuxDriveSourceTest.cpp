@@ -115,10 +115,11 @@ TEST(BlockDevicesTest, UdevPropertiesGiveBusLabelAndFatVersion) {
         {{}, {false, "", "", ""}}, // a card reader on no bus udev names
     };
     for (const auto& [properties, expected] : cases) {
-        const BlockDeviceFacts facts = factsOfUdevProperties([&](const char* name) {
-            const auto found = properties.find(name);
-            return found == properties.end() ? nullptr : found->second.c_str();
-        });
+        const BlockDeviceFacts facts =
+            factsOfUdevProperties([&properties = properties](const char* name) {
+                const auto found = properties.find(name);
+                return found == properties.end() ? nullptr : found->second.c_str();
+            });
         EXPECT_EQ(facts.onUsb, expected.onUsb) << expected.label;
         EXPECT_EQ(facts.label, expected.label);
         EXPECT_EQ(facts.fileSystemType, expected.fileSystemType) << expected.label;
