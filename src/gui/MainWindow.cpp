@@ -33,6 +33,9 @@ namespace {
 
 inline constexpr const char* RetryQuestion = "Erneut versuchen?";
 inline constexpr const char* SavingCaption = " Sounddateien werden gespeichert...";
+// The key is only named: see createControls.
+inline constexpr const char* ListenEntry = "Anhören\tLeertaste";
+inline constexpr const char* StopListeningEntry = "Anhalten\tLeertaste";
 
 // Extra room beside a column's widest text after fitting.
 constexpr int FitMargin = fromTwips(90);
@@ -53,7 +56,7 @@ MainWindow::MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* pa
     centreOnScreen(*this);
     createControls();
     setSoundInspector(*m_ownInspector);
-    setSoundPlayer(*m_ownPlayer);
+    setSoundPlayer(makeSoundPlayer());
 }
 
 MainWindow::~MainWindow() {
@@ -62,9 +65,13 @@ MainWindow::~MainWindow() {
     delete m_playback;
 }
 
-void MainWindow::setSoundPlayer(SoundPlayer& player) {
+void MainWindow::setSoundPlayer(std::shared_ptr<SoundPlayer> player) {
     delete m_playback;
-    m_playback = new SoundPlayback(player, m_ui, this);
+    m_playback = new SoundPlayback(std::move(player), m_ui, this);
+    // While a sound plays, "Anhören" stops it, and says so.
+    connect(m_playback, &SoundPlayback::playingChanged, this, [this](bool playing) {
+        m_listenEntry->setText(QString::fromUtf8(playing ? StopListeningEntry : ListenEntry));
+    });
 }
 
 void MainWindow::listenToCurrentRow() {
@@ -121,8 +128,8 @@ void MainWindow::createControls() {
     deleteEntry->setObjectName("mnu_Popup_Entry2");
     // The key is only named here: the grid takes Space itself, and a shortcut of the menu
     // would catch the Space that chooses the menu's highlighted entry.
-    QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören\tLeertaste"));
-    listenEntry->setObjectName("mnu_Popup_Anhoeren");
+    m_listenEntry = m_popup->addAction(QString::fromUtf8(ListenEntry));
+    m_listenEntry->setObjectName("mnu_Popup_Anhoeren");
     // The rows' entries, then the stick's, then the list's.
     m_popup->addSeparator();
     QAction* checkEntry = m_popup->addAction(QStringLiteral("USB-Stick prüfen..."));
@@ -145,7 +152,7 @@ void MainWindow::createControls() {
             [this](const QPoint& at) { m_popup->popup(at); });
     connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
     connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRow);
-    connect(listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
+    connect(m_listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
     connect(checkEntry, &QAction::triggered, this, [this] {
         StickCheckDialog dialog(m_workspace, this);
         dialog.exec();
@@ -313,6 +320,10 @@ void MainWindow::openEventDialogForCurrentRow() {
         this);
     dialog.setRowFile(entry.sourcePath);
     dialog.setListen([this, file = m_workspace.soundFileOf(entry)] { m_playback->toggle(file); });
+    auto* listen = dialog.findChild<QPushButton*>("cmdAnhoeren");
+    connect(m_playback, &SoundPlayback::playingChanged, listen, [listen](bool playing) {
+        listen->setText(playing ? QStringLiteral("Anhalten") : QStringLiteral("Anhören"));
+    });
     const int result = dialog.exec();
     m_playback->stop();
     if (result == QDialog::Accepted && dialog.neuerEintrag()) {
@@ -371,8 +382,9 @@ void MainWindow::deleteSelectedRow() {
 }
 
 void MainWindow::removeStick() {
-    // A sound that plays from the stick's copy holds that file open.
-    m_playback->stop();
+    // A sound that plays from the stick's copy holds that file open; it gets a moment to
+    // let go, but no more: an output that never returns must not keep the window waiting.
+    m_playback->stop(std::chrono::milliseconds(500));
     if (m_workspace.removeStick(*m_ejector)) {
         close();
     }

@@ -41,8 +41,9 @@ public:
     static std::vector<std::string> askForSoundFiles(QWidget* parent);
     // What looks into the sounds, on a worker thread; tests give their own before load.
     void setSoundInspector(SoundInspector& inspector);
-    // What plays "Anhören"; tests give their own.
-    void setSoundPlayer(SoundPlayer& player);
+    // What plays "Anhören"; tests give their own. A stopped sound's thread may outlive the
+    // window, so the player is shared with it.
+    void setSoundPlayer(std::shared_ptr<SoundPlayer> player);
     SoundPlayback* playback() const { return m_playback; }
     // What ejects the stick for "USB-Stick sicher entfernen"; tests give their own.
     void setStickEjector(StickEjector& ejector) { m_ejector = &ejector; }
@@ -109,12 +110,12 @@ private:
     QPushButton* m_endButton = nullptr;      // cmdBeenden
     QPushButton* m_counterButton = nullptr;  // Command5
     QMenu* m_popup = nullptr;                // mnu_Popup
+    QAction* m_listenEntry = nullptr;        // "Anhören" in mnu_Popup
     SoundFileChooser m_chooseSoundFiles = &MainWindow::askForSoundFiles;
     std::optional<PendingEventResult> m_pendingResult;
     bool m_closeAfterCommit = false;
     std::unique_ptr<SoundInspector> m_ownInspector = makeSoundInspector();
     SoundChecker* m_checker = nullptr;
-    std::unique_ptr<SoundPlayer> m_ownPlayer = makeSoundPlayer();
     SoundPlayback* m_playback = nullptr;
     std::unique_ptr<StickEjector> m_ownEjector = makeSystemStickEjector();
     StickEjector* m_ejector = m_ownEjector.get();

@@ -4,6 +4,7 @@
 
 #include <mpg123.h>
 #include <out123.h>
+#include <string_view>
 #include <vector>
 
 namespace tonarion {
@@ -20,6 +21,15 @@ struct DecoderCloser {
 struct OutputCloser {
     void operator()(out123_handle* handle) const { out123_del(handle); }
 };
+
+// OpenAL's output, which libout123 picks on a machine without a sound device, cannot be
+// closed after a flush: its close waits for buffers that the flush took away, for good. Its
+// close plays out what is queued instead, less than a second.
+bool flushNeverEnds(out123_handle* output) {
+    char* driver = nullptr;
+    return out123_driver_info(output, &driver, nullptr) == OUT123_OK && driver != nullptr &&
+           std::string_view(driver) == "openal";
+}
 
 class Out123SoundPlayer final : public SoundPlayer {
 public:
@@ -69,7 +79,9 @@ public:
                 break;
             }
         }
-        if (stop) {
+        // The file is let go first: the stick it may stand on is about to be ejected.
+        decoder.reset();
+        if (stop && !flushNeverEnds(output.get())) {
             out123_drop(output.get());
         }
         out123_stop(output.get());
