@@ -62,7 +62,9 @@ public:
 
     void sortByColumn(int gridColumn);
     void fitColumnWidths();
-    void deleteSelectedRow();
+    // "Zeile löschen" or Delete: one selected row goes at once, as always; several go
+    // after one question.
+    void deleteSelectedRows();
     // "Sounddateien hinzufügen...": the chosen files are added as a drop of them would be.
     void addSoundFiles();
     void showCounterReport();
@@ -87,6 +89,9 @@ private:
     void onCellClicked(SoundGrid::Cell cell);
     // A close that arrived while a commit ran is carried out once the commit is done.
     void closeIfAskedDuringCommit();
+    // "Beenden": rows without an event are not written to the stick and are gone with the
+    // window, so the user says first whether to end anyway.
+    bool userAgreesToEnd();
     // Dropped or chosen files, added as a drop adds them.
     void addFiles(const std::optional<std::vector<std::string>>& files);
     // A drop's files, added once the drop itself has ended.

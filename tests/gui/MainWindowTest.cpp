@@ -440,6 +440,56 @@ private slots:
         QVERIFY(stick->index().find("KSM4-0001-00010.mp3;" + sound) != std::string::npos);
     }
 
+    // Shift-click selects several rows: Delete and "Zeile löschen" delete every one of them,
+    // after one question naming how many; a single row goes without a question, as always.
+    void everySelectedRowIsDeletedAfterOneQuestion() {
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "RBM1-0005-00008.mp3;" + m + "b.mp3",
+              "KSM4-0001-00010.mp3;" + m + "c.mp3", "END_-0012-00000.mp3;" + m + "d.mp3"});
+        SoundGrid* grid = window->grid();
+        clickCell(grid, 0, 4);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          grid->visualRect(window->model()->index(2, 1)).center());
+        QTest::keyClick(grid, Qt::Key_Delete); // "Nein"
+        QCOMPARE(stick->ui.texts(),
+                 std::vector<std::string>({"Wollen Sie die 3 markierten Zeilen löschen?"}));
+        QCOMPARE(column(1).size(), 5);
+        stick->ui.setNextAnswer(MessageAnswer::Yes);
+        QTest::mouseClick(control(window.get(), "Command3"), Qt::LeftButton);
+        QCOMPARE(column(1), QStringList({"END_-0012-00000.mp3", ""}));
+        for (const char* gone :
+             {"MGM2-0012-00000.mp3", "RBM1-0005-00008.mp3", "KSM4-0001-00010.mp3"}) {
+            QVERIFY(!stick->files.has(Root + gone));
+            QVERIFY(stick->index().find(gone) == std::string::npos);
+        }
+        QCOMPARE(stick->files.content(Root + "END_-0012-00000.mp3"),
+                 std::string("sound of END_-0012-00000.mp3"));
+        clickCell(grid, 0, 4);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(column(1), QStringList({""}));
+        QCOMPARE(stick->ui.messages.size(), std::size_t(2));
+    }
+
+    // Rows without an event stay off the stick and go with the window: "Beenden" asks first.
+    void beendenAsksBeforeRowsWithoutAnEventAreLost() {
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
+        drop("file:///m/A.mp3\r\nfile:///m/B.mp3\r\n");
+        QWidget* end = control(window.get(), "cmdBeenden");
+        QTest::mouseClick(end, Qt::LeftButton); // "Nein"
+        QVERIFY(window->isVisible());
+        QCOMPARE(stick->ui.lastText(),
+                 std::string("2 Zeilen haben noch kein Ereignis. Nur Zeilen mit Ereignis kommen "
+                             "auf den USB-Stick; diese gehen beim Beenden verloren.\r\n\r\n"
+                             "Wollen Sie trotzdem beenden?"));
+        QCOMPARE(stick->ui.messages.back().title, std::string("Beenden?"));
+        QCOMPARE(column(2).size(), 4);
+        stick->ui.setNextAnswer(MessageAnswer::Yes);
+        end->setFocus();
+        QTest::keyClick(end, Qt::Key_Space);
+        QVERIFY(!window->isVisible());
+        QVERIFY(stick->index().find("MGM2-0012-00000.mp3;" + m + "a.mp3") != std::string::npos);
+        QVERIFY(stick->index().find("B.mp3") == std::string::npos);
+    }
+
     void resizeMovesTheButtonsOnlyAboveTheMinimumHeight() {
         open({});
         QWidget* end = control(window.get(), "cmdBeenden");
