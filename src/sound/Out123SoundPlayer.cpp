@@ -4,7 +4,6 @@
 
 #include <mpg123.h>
 #include <out123.h>
-#include <string_view>
 #include <vector>
 
 namespace tonarion {
@@ -22,14 +21,15 @@ struct OutputCloser {
     void operator()(out123_handle* handle) const { out123_del(handle); }
 };
 
-// OpenAL's output, which libout123 picks on a machine without a sound device, cannot be
-// closed after a flush: its close waits for buffers that the flush took away, for good. Its
-// close plays out what is queued instead, less than a second.
-bool flushNeverEnds(out123_handle* output) {
-    char* driver = nullptr;
-    return out123_driver_info(output, &driver, nullptr) == OUT123_OK && driver != nullptr &&
-           std::string_view(driver) == "openal";
-}
+// The outputs tried when none is named, in this order: the system's own sound servers and
+// drivers. libout123's own list goes on to OpenAL, which takes a sound on a machine without
+// a sound device as if it played it and then never comes back from stopping it, and to NAS,
+// which keeps the start waiting for seconds. Without a device the user is told instead.
+#ifdef _WIN32
+inline constexpr const char* SystemOutputs = "win32_wasapi,win32";
+#else
+inline constexpr const char* SystemOutputs = "pulse,alsa,oss";
+#endif
 
 class Out123SoundPlayer final : public SoundPlayer {
 public:
@@ -57,7 +57,7 @@ public:
             return std::string(CannotPlay) + "keine Tonausgabe";
         }
         out123_param_int(output.get(), OUT123_ADD_FLAGS, OUT123_QUIET);
-        if (out123_open(output.get(), m_driver.empty() ? nullptr : m_driver.c_str(),
+        if (out123_open(output.get(), m_driver.empty() ? SystemOutputs : m_driver.c_str(),
                         m_device.empty() ? nullptr : m_device.c_str()) != OUT123_OK ||
             out123_start(output.get(), rate, channels, encoding) != OUT123_OK) {
             return std::string(CannotPlay) + "keine Tonausgabe (" + out123_strerror(output.get()) +
@@ -81,7 +81,7 @@ public:
         }
         // The file is let go first: the stick it may stand on is about to be ejected.
         decoder.reset();
-        if (stop && !flushNeverEnds(output.get())) {
+        if (stop) {
             out123_drop(output.get());
         }
         out123_stop(output.get());
