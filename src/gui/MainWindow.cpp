@@ -423,6 +423,10 @@ bool MainWindow::userAgreesToEnd() {
 }
 
 void MainWindow::removeStick() {
+    // The window ends with the eject, as at "Beenden".
+    if (!userAgreesToEnd()) {
+        return;
+    }
     // A sound that plays from the stick's copy holds that file open; it gets a moment to
     // let go, but no more: an output that never returns must not keep the window waiting.
     m_playback->stop(std::chrono::milliseconds(500));

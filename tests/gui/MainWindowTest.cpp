@@ -481,6 +481,11 @@ private slots:
                              "auf den USB-Stick; diese gehen beim Beenden verloren.\r\n\r\n"
                              "Wollen Sie trotzdem beenden?"));
         QCOMPARE(stick->ui.messages.back().title, std::string("Beenden?"));
+        // "USB-Stick sicher entfernen" ends the window too: the same question, before the eject.
+        popupOn(0, 4, "mnu_Popup_Entfernen"); // "Nein"
+        QVERIFY(window->isVisible());
+        QCOMPARE(stick->ui.messages.size(), std::size_t(2));
+        QCOMPARE(stick->ui.messages[0].text, stick->ui.messages[1].text);
         QCOMPARE(column(2).size(), 4);
         stick->ui.setNextAnswer(MessageAnswer::Yes);
         end->setFocus();
