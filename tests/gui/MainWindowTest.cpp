@@ -345,12 +345,15 @@ private slots:
         stick->files.ShellDelete(m + "b.mp3");
         const int rowA = column(2).indexOf(QString::fromStdString(m + "a.mp3"));
         const int rowB = 1 - rowA;
+        // Each sound plays on a thread of its own: the next input waits until it has begun.
         popupOn(rowA, 4, "mnu_Popup_Anhoeren");
         QVERIFY(window->playback()->isPlaying());
+        QTRY_COMPARE(player->played().size(), std::size_t(1));
         QTest::keyClick(window->grid(), Qt::Key_Space); // again: stops
         QVERIFY(!window->playback()->isPlaying());
         QTest::keyClick(window->grid(), Qt::Key_Space);
         QVERIFY(window->playback()->isPlaying());
+        QTRY_COMPARE(player->played().size(), std::size_t(2));
         // Another row: the sound stops; the one whose source is gone plays from the stick.
         clickCell(window->grid(), rowB, 4);
         QVERIFY(!window->playback()->isPlaying());
