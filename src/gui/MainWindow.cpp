@@ -33,6 +33,20 @@ namespace {
 
 inline constexpr const char* RetryQuestion = "Erneut versuchen?";
 inline constexpr const char* SavingCaption = " Sounddateien werden gespeichert...";
+inline constexpr const char* DeleteRowsTitle = "Zeilen löschen";
+inline constexpr const char* EndTitle = "Beenden?";
+
+std::string unboundRowsQuestion(int unbound) {
+    const std::string rows =
+        unbound == 1 ? "1 Zeile hat" : std::to_string(unbound) + " Zeilen haben";
+    return rows + " noch kein Ereignis. Nur Zeilen mit Ereignis kommen auf den USB-Stick; " +
+           (unbound == 1 ? "diese geht" : "diese gehen") +
+           " beim Beenden verloren.\r\n\r\nWollen Sie trotzdem beenden?";
+}
+
+// The key is only named: see createControls.
+inline constexpr const char* ListenEntry = "Anhören\tLeertaste";
+inline constexpr const char* StopListeningEntry = "Anhalten\tLeertaste";
 
 // Extra room beside a column's widest text after fitting.
 constexpr int FitMargin = fromTwips(90);
@@ -53,7 +67,7 @@ MainWindow::MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* pa
     centreOnScreen(*this);
     createControls();
     setSoundInspector(*m_ownInspector);
-    setSoundPlayer(*m_ownPlayer);
+    setSoundPlayer(makeSoundPlayer());
 }
 
 MainWindow::~MainWindow() {
@@ -62,9 +76,13 @@ MainWindow::~MainWindow() {
     delete m_playback;
 }
 
-void MainWindow::setSoundPlayer(SoundPlayer& player) {
+void MainWindow::setSoundPlayer(std::shared_ptr<SoundPlayer> player) {
     delete m_playback;
-    m_playback = new SoundPlayback(player, m_ui, this);
+    m_playback = new SoundPlayback(std::move(player), m_ui, this);
+    // While a sound plays, "Anhören" stops it, and says so.
+    connect(m_playback, &SoundPlayback::playingChanged, this, [this](bool playing) {
+        m_listenEntry->setText(QString::fromUtf8(playing ? StopListeningEntry : ListenEntry));
+    });
 }
 
 void MainWindow::listenToCurrentRow() {
@@ -121,8 +139,8 @@ void MainWindow::createControls() {
     deleteEntry->setObjectName("mnu_Popup_Entry2");
     // The key is only named here: the grid takes Space itself, and a shortcut of the menu
     // would catch the Space that chooses the menu's highlighted entry.
-    QAction* listenEntry = m_popup->addAction(QStringLiteral("Anhören\tLeertaste"));
-    listenEntry->setObjectName("mnu_Popup_Anhoeren");
+    m_listenEntry = m_popup->addAction(QString::fromUtf8(ListenEntry));
+    m_listenEntry->setObjectName("mnu_Popup_Anhoeren");
     // The rows' entries, then the stick's, then the list's.
     m_popup->addSeparator();
     QAction* checkEntry = m_popup->addAction(QStringLiteral("USB-Stick prüfen..."));
@@ -134,18 +152,22 @@ void MainWindow::createControls() {
     new ListPrinter(m_workspace, m_ui, *m_popup, this);
 
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
-    connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRow);
-    connect(m_endButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRows);
+    connect(m_endButton, &QPushButton::clicked, this, [this] {
+        if (userAgreesToEnd()) {
+            close();
+        }
+    });
     connect(m_counterButton, &QPushButton::clicked, this, &MainWindow::showCounterReport);
     connect(addEntry, &QAction::triggered, this, &MainWindow::addSoundFiles);
-    connect(deleteEntry, &QAction::triggered, this, &MainWindow::deleteSelectedRow);
+    connect(deleteEntry, &QAction::triggered, this, &MainWindow::deleteSelectedRows);
     connect(m_grid, &SoundGrid::cellClicked, this, &MainWindow::onCellClicked);
     connect(m_grid, &SoundGrid::doubleClickedAnywhere, this, &MainWindow::fitColumnWidths);
     connect(m_grid, &SoundGrid::popupRequested, this,
             [this](const QPoint& at) { m_popup->popup(at); });
     connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
-    connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRow);
-    connect(listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
+    connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRows);
+    connect(m_listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
     connect(checkEntry, &QAction::triggered, this, [this] {
         StickCheckDialog dialog(m_workspace, this);
         dialog.exec();
@@ -268,6 +290,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The close box asks as "Beenden" does; closes of the program's own (after the stick
+    // was ejected, after a commit) do not.
+    if (event->spontaneous() && !userAgreesToEnd()) {
+        event->ignore();
+        return;
+    }
     setWindowTitle(windowTitle() + QString::fromUtf8(SavingCaption));
     // The commit shows the busy pointer for its slow part itself; a pointer set here as well
     // would still be up when the commit tells of a failure.
@@ -313,6 +341,10 @@ void MainWindow::openEventDialogForCurrentRow() {
         this);
     dialog.setRowFile(entry.sourcePath);
     dialog.setListen([this, file = m_workspace.soundFileOf(entry)] { m_playback->toggle(file); });
+    auto* listen = dialog.findChild<QPushButton*>("cmdAnhoeren");
+    connect(m_playback, &SoundPlayback::playingChanged, listen, [listen](bool playing) {
+        listen->setText(playing ? QStringLiteral("Anhalten") : QStringLiteral("Anhören"));
+    });
     const int result = dialog.exec();
     m_playback->stop();
     if (result == QDialog::Accepted && dialog.neuerEintrag()) {
@@ -366,13 +398,38 @@ void MainWindow::fitColumnWidths() {
     m_model->setAllLeftAligned(true);
 }
 
-void MainWindow::deleteSelectedRow() {
-    m_workspace.deleteRow(m_grid->currentGridRow());
+void MainWindow::deleteSelectedRows() {
+    std::vector<int> rows = m_grid->selectedGridRows();
+    if (rows.size() > 1) {
+        // The empty last row of a wider selection holds nothing the user meant to delete.
+        std::erase_if(rows, [this](int row) { return !m_workspace.table().isEntryRow(row); });
+    }
+    if (rows.size() > 1 &&
+        !askYesNo(m_ui,
+                  "Wollen Sie die " + std::to_string(rows.size()) + " markierten Zeilen löschen?",
+                  DeleteRowsTitle)) {
+        return;
+    }
+    m_workspace.deleteRows(rows);
+}
+
+bool MainWindow::userAgreesToEnd() {
+    const SoundTable& table = m_workspace.table();
+    int unbound = 0;
+    for (int row = 1; row < table.nextRow(); ++row) {
+        unbound += table.row(row).entryName.empty() ? 1 : 0;
+    }
+    return unbound == 0 || askYesNo(m_ui, unboundRowsQuestion(unbound), EndTitle);
 }
 
 void MainWindow::removeStick() {
-    // A sound that plays from the stick's copy holds that file open.
-    m_playback->stop();
+    // The window ends with the eject, as at "Beenden".
+    if (!userAgreesToEnd()) {
+        return;
+    }
+    // A sound that plays from the stick's copy holds that file open; it gets a moment to
+    // let go, but no more: an output that never returns must not keep the window waiting.
+    m_playback->stop(std::chrono::milliseconds(500));
     if (m_workspace.removeStick(*m_ejector)) {
         close();
     }

@@ -41,8 +41,9 @@ public:
     static std::vector<std::string> askForSoundFiles(QWidget* parent);
     // What looks into the sounds, on a worker thread; tests give their own before load.
     void setSoundInspector(SoundInspector& inspector);
-    // What plays "Anhören"; tests give their own.
-    void setSoundPlayer(SoundPlayer& player);
+    // What plays "Anhören"; tests give their own. A stopped sound's thread may outlive the
+    // window, so the player is shared with it.
+    void setSoundPlayer(std::shared_ptr<SoundPlayer> player);
     SoundPlayback* playback() const { return m_playback; }
     // What ejects the stick for "USB-Stick sicher entfernen"; tests give their own.
     void setStickEjector(StickEjector& ejector) { m_ejector = &ejector; }
@@ -61,7 +62,9 @@ public:
 
     void sortByColumn(int gridColumn);
     void fitColumnWidths();
-    void deleteSelectedRow();
+    // "Zeile löschen" or Delete: one selected row goes at once, as always; several go
+    // after one question.
+    void deleteSelectedRows();
     // "Sounddateien hinzufügen...": the chosen files are added as a drop of them would be.
     void addSoundFiles();
     void showCounterReport();
@@ -86,6 +89,9 @@ private:
     void onCellClicked(SoundGrid::Cell cell);
     // A close that arrived while a commit ran is carried out once the commit is done.
     void closeIfAskedDuringCommit();
+    // "Beenden": rows without an event are not written to the stick and are gone with the
+    // window, so the user says first whether to end anyway.
+    bool userAgreesToEnd();
     // Dropped or chosen files, added as a drop adds them.
     void addFiles(const std::optional<std::vector<std::string>>& files);
     // A drop's files, added once the drop itself has ended.
@@ -109,12 +115,12 @@ private:
     QPushButton* m_endButton = nullptr;      // cmdBeenden
     QPushButton* m_counterButton = nullptr;  // Command5
     QMenu* m_popup = nullptr;                // mnu_Popup
+    QAction* m_listenEntry = nullptr;        // "Anhören" in mnu_Popup
     SoundFileChooser m_chooseSoundFiles = &MainWindow::askForSoundFiles;
     std::optional<PendingEventResult> m_pendingResult;
     bool m_closeAfterCommit = false;
     std::unique_ptr<SoundInspector> m_ownInspector = makeSoundInspector();
     SoundChecker* m_checker = nullptr;
-    std::unique_ptr<SoundPlayer> m_ownPlayer = makeSoundPlayer();
     SoundPlayback* m_playback = nullptr;
     std::unique_ptr<StickEjector> m_ownEjector = makeSystemStickEjector();
     StickEjector* m_ejector = m_ownEjector.get();

@@ -13,6 +13,8 @@
 #include <QStyleOptionHeader>
 #include <QToolTip>
 
+#include <set>
+
 namespace tonarion {
 
 SoundGrid::SoundGrid(QWidget* parent)
@@ -58,6 +60,17 @@ SoundGrid::SoundGrid(QWidget* parent)
 
 int SoundGrid::currentGridRow() const {
     return currentIndex().isValid() ? currentIndex().row() + 1 : 1;
+}
+
+std::vector<int> SoundGrid::selectedGridRows() const {
+    std::set<int> rows;
+    for (const QModelIndex& cell : selectionModel()->selectedIndexes()) {
+        rows.insert(cell.row() + 1);
+    }
+    if (rows.empty()) {
+        rows.insert(currentGridRow());
+    }
+    return {rows.begin(), rows.end()};
 }
 
 QWidget* SoundGrid::cornerButton() const {

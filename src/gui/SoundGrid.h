@@ -24,9 +24,14 @@ public:
 
     // The row of the current cell in the grid's counting (1 for the first entry).
     int currentGridRow() const;
+    // The rows with a selected cell, top to bottom, in the grid's counting; the current row
+    // when nothing is selected.
+    std::vector<int> selectedGridRows() const;
 
-    // What the grid shows in its empty area while the table holds no entry.
-    static inline const char* const EmptyHint = "MP3-Dateien hierher ziehen";
+    // What the grid shows in its empty area while the table holds no entry. Rows wait in
+    // the table until they have an event; the user must know that the stick gets only those.
+    static inline const char* const EmptyHint = "MP3-Dateien hierher ziehen\n"
+                                                "Nur Zeilen mit Ereignis kommen auf den USB-Stick.";
 
     // The tooltip of a cell: its whole text where the column shows only part of it, and
     // whatever the model has to say about the cell.
@@ -39,7 +44,7 @@ signals:
     void popupRequested(const QPoint& globalPosition);
     // Enter or F2: the current row is to be bound, as by a click on its Ereigniss cell.
     void bindRequested();
-    // The Delete key: the current row is to be deleted.
+    // The Delete key: the selected rows are to be deleted.
     void deleteRequested();
     // The Space key: the current row's sound is to be heard, or stopped.
     void listenRequested();

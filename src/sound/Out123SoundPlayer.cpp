@@ -21,6 +21,16 @@ struct OutputCloser {
     void operator()(out123_handle* handle) const { out123_del(handle); }
 };
 
+// The outputs tried when none is named, in this order: the system's own sound servers and
+// drivers. libout123's own list goes on to OpenAL, which takes a sound on a machine without
+// a sound device as if it played it and then never comes back from stopping it, and to NAS,
+// which keeps the start waiting for seconds. Without a device the user is told instead.
+#ifdef _WIN32
+inline constexpr const char* SystemOutputs = "win32_wasapi,win32";
+#else
+inline constexpr const char* SystemOutputs = "pulse,alsa,oss";
+#endif
+
 class Out123SoundPlayer final : public SoundPlayer {
 public:
     Out123SoundPlayer(std::string driver, std::string device)
@@ -47,7 +57,7 @@ public:
             return std::string(CannotPlay) + "keine Tonausgabe";
         }
         out123_param_int(output.get(), OUT123_ADD_FLAGS, OUT123_QUIET);
-        if (out123_open(output.get(), m_driver.empty() ? nullptr : m_driver.c_str(),
+        if (out123_open(output.get(), m_driver.empty() ? SystemOutputs : m_driver.c_str(),
                         m_device.empty() ? nullptr : m_device.c_str()) != OUT123_OK ||
             out123_start(output.get(), rate, channels, encoding) != OUT123_OK) {
             return std::string(CannotPlay) + "keine Tonausgabe (" + out123_strerror(output.get()) +
@@ -69,6 +79,8 @@ public:
                 break;
             }
         }
+        // The file is let go first: the stick it may stand on is about to be ejected.
+        decoder.reset();
         if (stop) {
             out123_drop(output.get());
         }

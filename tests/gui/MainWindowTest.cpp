@@ -7,6 +7,7 @@
 #include "support/FakeSoundPlayer.h"
 #include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
+#include "support/SoundFiles.h"
 #include "support/TestStick.h"
 
 #include <QDir>
@@ -17,7 +18,11 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <condition_variable>
+#include <cstdio>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 using namespace tonarion;
 using namespace tonarion::testing;
@@ -28,7 +33,7 @@ class MainWindowTest : public QObject {
 private:
     std::unique_ptr<TestStick> stick;
     std::unique_ptr<FakeSoundInspector> sounds;
-    std::unique_ptr<FakeSoundPlayer> player;
+    std::shared_ptr<FakeSoundPlayer> player;
     std::unique_ptr<MainWindow> window;
 
     void open(std::initializer_list<std::string> entryLines) {
@@ -38,7 +43,7 @@ private:
     void openWindow() {
         window = std::make_unique<MainWindow>(stick->workspace, stick->ui);
         window->setSoundInspector(*sounds);
-        window->setSoundPlayer(*player);
+        window->setSoundPlayer(player);
         QVERIFY(window->load("/opt/tonarion"));
         window->show();
         window->activate();
@@ -139,13 +144,35 @@ private:
         return text;
     }
 
+    // Gives the input; a window that has not come back from it within five seconds has
+    // frozen, and the test ends there as the user would have to end the program.
+    static void promptly(const char* what, const std::function<void()>& input) {
+        std::mutex mutex;
+        std::condition_variable back;
+        bool done = false;
+        std::thread watchdog([&] {
+            std::unique_lock lock(mutex);
+            if (!back.wait_for(lock, std::chrono::seconds(5), [&done] { return done; })) {
+                std::fprintf(stderr, "FAIL! the window froze at %s\n", what);
+                std::_Exit(1);
+            }
+        });
+        input();
+        {
+            const std::lock_guard lock(mutex);
+            done = true;
+        }
+        back.notify_one();
+        watchdog.join();
+    }
+
     const std::string m = Music;
 
 private slots:
     void init() {
         stick = std::make_unique<TestStick>();
         sounds = std::make_unique<FakeSoundInspector>();
-        player = std::make_unique<FakeSoundPlayer>();
+        player = std::make_shared<FakeSoundPlayer>();
     }
     void cleanup() { window.reset(); }
 
@@ -319,12 +346,15 @@ private slots:
         stick->files.ShellDelete(m + "b.mp3");
         const int rowA = column(2).indexOf(QString::fromStdString(m + "a.mp3"));
         const int rowB = 1 - rowA;
+        // Each sound plays on a thread of its own: the next input waits until it has begun.
         popupOn(rowA, 4, "mnu_Popup_Anhoeren");
         QVERIFY(window->playback()->isPlaying());
+        QTRY_COMPARE(player->played().size(), std::size_t(1));
         QTest::keyClick(window->grid(), Qt::Key_Space); // again: stops
         QVERIFY(!window->playback()->isPlaying());
         QTest::keyClick(window->grid(), Qt::Key_Space);
         QVERIFY(window->playback()->isPlaying());
+        QTRY_COMPARE(player->played().size(), std::size_t(2));
         // Another row: the sound stops; the one whose source is gone plays from the stick.
         clickCell(window->grid(), rowB, 4);
         QVERIFY(!window->playback()->isPlaying());
@@ -335,7 +365,7 @@ private slots:
         QTest::keyClick(window->grid(), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClick(window->grid(), Qt::Key_Space);
         QCOMPARE(player->played().size(), std::size_t(3));
-        QCOMPARE(player->stopped(), std::vector<bool>({true, true, true}));
+        QTRY_COMPARE(player->stopped(), std::vector<bool>({true, true, true}));
 
         // No audio device: one message, and the window goes on.
         player->error = "Der Sound kann nicht abgespielt werden: keine Tonausgabe.";
@@ -360,6 +390,113 @@ private slots:
         QVERIFY(wasPlaying);
         QVERIFY(!window->playback()->isPlaying()); // closing the dialog ends the sound
         QTRY_COMPARE(player->played(), std::vector<std::string>({m + "a.mp3"}));
+    }
+
+    // libout123's own output. On a machine without a sound device that is OpenAL's, which
+    // takes the sound without complaint and never comes back from its stop: however the
+    // sound is stopped, the window must not wait for it, and no row may be lost.
+    void stoppingASoundNeverWaitsForTheOutput() {
+        TempFolder folder("tonarion-anhoeren-");
+        std::shared_ptr<SoundPlayer> openAl = makeSoundPlayer("openal");
+        const std::atomic<bool> playOut = false;
+        if (!openAl->play(folder.write("kurz.mp3", mpeg1Frames(4)), playOut).empty()) {
+            QSKIP("no OpenAL output for libout123 here (Debian: mpg123)");
+        }
+        const std::string sound = folder.write("lang.mp3", mpeg1Frames(4000)); // two minutes
+        open({"MGM2-0012-00000.mp3;" + sound, "KSM4-0001-00010.mp3;" + sound});
+        window->setSoundPlayer(openAl);
+        struct : StickEjector {
+            EjectResult eject(const std::string&) override { return {EjectOutcome::Busy, {}}; }
+        } busy;
+        window->setStickEjector(busy);
+        SoundGrid* grid = window->grid();
+        QAction* listen = window->popupMenu()->findChild<QAction*>("mnu_Popup_Anhoeren");
+        const auto space = [grid] {
+            QTest::keyClick(grid, Qt::Key_Space);
+        };
+        clickCell(grid, 0, 4);
+        space();
+        QCOMPARE(listen->text(), QString("Anhalten\tLeertaste"));
+        promptly("Space again", space);
+        QCOMPARE(listen->text(), QString("Anhören\tLeertaste"));
+        space();
+        promptly("Down", [grid] { QTest::keyClick(grid, Qt::Key_Down); });
+        space();
+        promptly("a click on another row", [grid] { clickCell(grid, 0, 4); });
+        QString playingCaption;
+        whenDialogOpens<EventDialog>([&playingCaption](EventDialog* dialog) {
+            auto* button = dialog->findChild<QPushButton*>("cmdAnhoeren");
+            QTest::mouseClick(button, Qt::LeftButton);
+            playingCaption = button->text();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        promptly("Abbrechen in the event dialog", [grid] { clickCell(grid, 0, 2); });
+        QCOMPARE(playingCaption, QString("Anhalten"));
+        space();
+        promptly("USB-Stick sicher entfernen", [this] { popupOn(0, 4, "mnu_Popup_Entfernen"); });
+        QVERIFY(window->isVisible()); // the stick was busy
+        space();
+        promptly("Beenden", [this] {
+            QTest::mouseClick(control(window.get(), "cmdBeenden"), Qt::LeftButton);
+        });
+        QVERIFY(!window->isVisible());
+        QVERIFY(stick->index().find("MGM2-0012-00000.mp3;" + sound) != std::string::npos);
+        QVERIFY(stick->index().find("KSM4-0001-00010.mp3;" + sound) != std::string::npos);
+    }
+
+    // Shift-click selects several rows: Delete and "Zeile löschen" delete every one of them,
+    // after one question naming how many; a single row goes without a question, as always.
+    void everySelectedRowIsDeletedAfterOneQuestion() {
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3", "RBM1-0005-00008.mp3;" + m + "b.mp3",
+              "KSM4-0001-00010.mp3;" + m + "c.mp3", "END_-0012-00000.mp3;" + m + "d.mp3"});
+        SoundGrid* grid = window->grid();
+        clickCell(grid, 0, 4);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          grid->visualRect(window->model()->index(2, 1)).center());
+        QTest::keyClick(grid, Qt::Key_Delete); // "Nein"
+        QCOMPARE(stick->ui.texts(),
+                 std::vector<std::string>({"Wollen Sie die 3 markierten Zeilen löschen?"}));
+        QCOMPARE(column(1).size(), 5);
+        stick->ui.setNextAnswer(MessageAnswer::Yes);
+        QTest::mouseClick(control(window.get(), "Command3"), Qt::LeftButton);
+        QCOMPARE(column(1), QStringList({"END_-0012-00000.mp3", ""}));
+        for (const char* gone :
+             {"MGM2-0012-00000.mp3", "RBM1-0005-00008.mp3", "KSM4-0001-00010.mp3"}) {
+            QVERIFY(!stick->files.has(Root + gone));
+            QVERIFY(stick->index().find(gone) == std::string::npos);
+        }
+        QCOMPARE(stick->files.content(Root + "END_-0012-00000.mp3"),
+                 std::string("sound of END_-0012-00000.mp3"));
+        clickCell(grid, 0, 4);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(column(1), QStringList({""}));
+        QCOMPARE(stick->ui.messages.size(), std::size_t(2));
+    }
+
+    // Rows without an event stay off the stick and go with the window: "Beenden" asks first.
+    void beendenAsksBeforeRowsWithoutAnEventAreLost() {
+        open({"MGM2-0012-00000.mp3;" + m + "a.mp3"});
+        drop("file:///m/A.mp3\r\nfile:///m/B.mp3\r\n");
+        QWidget* end = control(window.get(), "cmdBeenden");
+        QTest::mouseClick(end, Qt::LeftButton); // "Nein"
+        QVERIFY(window->isVisible());
+        QCOMPARE(stick->ui.lastText(),
+                 std::string("2 Zeilen haben noch kein Ereignis. Nur Zeilen mit Ereignis kommen "
+                             "auf den USB-Stick; diese gehen beim Beenden verloren.\r\n\r\n"
+                             "Wollen Sie trotzdem beenden?"));
+        QCOMPARE(stick->ui.messages.back().title, std::string("Beenden?"));
+        // "USB-Stick sicher entfernen" ends the window too: the same question, before the eject.
+        popupOn(0, 4, "mnu_Popup_Entfernen"); // "Nein"
+        QVERIFY(window->isVisible());
+        QCOMPARE(stick->ui.messages.size(), std::size_t(2));
+        QCOMPARE(stick->ui.messages[0].text, stick->ui.messages[1].text);
+        QCOMPARE(column(2).size(), 4);
+        stick->ui.setNextAnswer(MessageAnswer::Yes);
+        end->setFocus();
+        QTest::keyClick(end, Qt::Key_Space);
+        QVERIFY(!window->isVisible());
+        QVERIFY(stick->index().find("MGM2-0012-00000.mp3;" + m + "a.mp3") != std::string::npos);
+        QVERIFY(stick->index().find("B.mp3") == std::string::npos);
     }
 
     void resizeMovesTheButtonsOnlyAboveTheMinimumHeight() {

@@ -26,7 +26,7 @@ class StickCheckDialogTest : public QObject {
 private:
     std::unique_ptr<TestStick> stick;
     FakeSoundInspector sounds;
-    FakeSoundPlayer player;
+    std::shared_ptr<FakeSoundPlayer> player = std::make_shared<FakeSoundPlayer>();
     std::unique_ptr<MainWindow> window;
 
     // The report's lines as "finding | file | Bereinigen".

@@ -44,7 +44,7 @@ class StickRemovalTest : public QObject {
 private:
     std::unique_ptr<TestStick> stick;
     std::unique_ptr<FakeSoundInspector> sounds;
-    std::unique_ptr<FakeSoundPlayer> player;
+    std::shared_ptr<FakeSoundPlayer> player;
     std::unique_ptr<FakeEjector> ejector;
     std::unique_ptr<MainWindow> window;
 
@@ -53,7 +53,7 @@ private:
         stick->writeIndexWithSounds({"MGM2-0012-00000.mp3;" + Music + "a.mp3"});
         window = std::make_unique<MainWindow>(stick->workspace, stick->ui);
         window->setSoundInspector(*sounds);
-        window->setSoundPlayer(*player);
+        window->setSoundPlayer(player);
         window->setStickEjector(*ejector);
         QVERIFY(window->load("/opt/tonarion"));
         window->show();
@@ -77,7 +77,7 @@ private slots:
     void init() {
         stick = std::make_unique<TestStick>();
         sounds = std::make_unique<FakeSoundInspector>();
-        player = std::make_unique<FakeSoundPlayer>();
+        player = std::make_shared<FakeSoundPlayer>();
         ejector = std::make_unique<FakeEjector>(*stick);
     }
     void cleanup() { window.reset(); }

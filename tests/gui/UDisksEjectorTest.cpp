@@ -145,11 +145,11 @@ private slots:
             TestStick stick;
             stick.writeIndexWithSounds({"MGM2-0012-00000.mp3;" + Music + "a.mp3"});
             FakeSoundInspector sounds;
-            FakeSoundPlayer player;
+
             UDisksEjector ejector(QDBusConnection::SessionBus);
             MainWindow window(stick.workspace, stick.ui);
             window.setSoundInspector(sounds);
-            window.setSoundPlayer(player);
+            window.setSoundPlayer(std::make_shared<FakeSoundPlayer>());
             window.setStickEjector(ejector);
             QVERIFY(window.load("/opt/tonarion"));
             window.show();

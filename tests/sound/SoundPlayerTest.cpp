@@ -46,5 +46,17 @@ TEST_F(SoundPlayerTest, AStopEndsThePlayingAtOnce) {
     EXPECT_LT(readBytes(heard).size(), 100000u);
 }
 
+// Without a sound device there is nothing to hear, and the user is told so, rather than
+// libout123 falling back on an output that takes the sound without a device.
+TEST_F(SoundPlayerTest, WithoutASoundDeviceTheUserIsTold) {
+    for (const char* output : {"pulse", "alsa", "oss"}) {
+        if (makeSoundPlayer(output)->play(sound, stop).empty()) {
+            GTEST_SKIP() << "this machine has a sound device: " << output;
+        }
+    }
+    const std::string noOutput = "Der Sound kann nicht abgespielt werden: keine Tonausgabe";
+    EXPECT_EQ(makeSoundPlayer()->play(sound, stop).substr(0, noOutput.size()), noOutput);
+}
+
 } // namespace
 } // namespace tonarion
