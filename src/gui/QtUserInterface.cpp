@@ -45,7 +45,7 @@ MessageAnswer QtUserInterface::showMessage(const Message& message) {
     }
     QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(message.defaultAnswer == MessageAnswer::No ? no : yes);
     box.setEscapeButton(no);
     // Closing the box without a button counts as "No".
     box.exec();
