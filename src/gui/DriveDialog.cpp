@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -81,7 +82,8 @@ DriveDialog::DriveDialog(const DriveList& drives, StickWorkspace& workspace, Use
     m_noDriveHint->setWordWrap(true);
     m_noDriveHint->setAlignment(Qt::AlignCenter);
     m_noDriveHint->setForegroundRole(QPalette::PlaceholderText);
-    m_noDriveHint->setGeometry(m_list->viewport()->rect().adjusted(8, 0, -8, 0));
+    auto* hintPlace = new QVBoxLayout(m_list->viewport());
+    hintPlace->addWidget(m_noDriveHint);
     showDrives(drives);
 
     const auto button = [this](const char* name, const char* caption, int top) {

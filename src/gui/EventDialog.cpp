@@ -442,7 +442,9 @@ void EventDialog::showEvent(QShowEvent* event) {
         m_prefilled = true;
         m_neuerEintrag.reset();
         setLayoutfrmAktion();
-        // The focus starts, visibly, on the row's kind, or on the first kind for a new row.
+        // The focus starts, visibly, on the row's kind, or on the first kind for a new row:
+        // the frame a style draws only after a key was pressed is drawn from the start.
+        setAttribute(Qt::WA_KeyboardFocusChange);
         QAbstractButton* kind = m_option1->checkedButton();
         (kind ? kind : m_option1->button(0))->setFocus(Qt::TabFocusReason);
     }
