@@ -16,15 +16,14 @@ bool StartProcedure::start(const std::optional<std::string>& stickFolder) {
     if (stickFolder) {
         return m_workspace.openStartFolder(*stickFolder) && openMainWindow();
     }
-    const auto drives = FindUsbDrives(m_drives, m_ui);
-    if (!drives) {
-        return false;
-    }
-    if (m_workspace.openFirstStickWithIndex(*drives)) {
+    // Without a USB drive the dialog opens all the same, with an empty list: it shows a stick
+    // as soon as one is plugged in, and "manuelle Eingabe" opens a card reader or any folder.
+    const DriveList drives = listUsbDrives(m_drives);
+    if (m_workspace.openFirstStickWithIndex(drives)) {
         return openMainWindow();
     }
     m_driveDialog =
-        std::make_unique<DriveDialog>(*drives, m_workspace, m_ui, m_manualEntry, &m_drives);
+        std::make_unique<DriveDialog>(drives, m_workspace, m_ui, m_manualEntry, &m_drives);
     connect(m_driveDialog.get(), &DriveDialog::driveAccepted, this, [this] {
         if (!openMainWindow()) {
             emit programEnds(1);

@@ -23,8 +23,8 @@ public:
                    DriveDialog::ManualEntry manualEntry = &DriveDialog::askManualRoot);
     ~StartProcedure() override;
 
-    // False when the program ends right away (no USB drive, a stick that is not ready, a
-    // stick folder given on the command line that cannot take an index file).
+    // False when the program ends right away (a stick that is not ready, a stick folder given
+    // on the command line that cannot take an index file).
     // stickFolder opens that folder as if it had been chosen in the drive dialog.
     bool start(const std::optional<std::string>& stickFolder = std::nullopt);
 

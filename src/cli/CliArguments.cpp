@@ -286,17 +286,19 @@ RequestedSettings requestedSettings(const CliArguments& arguments) {
     }
     RequestedSettings wanted;
     wanted.volume = arguments.numberOption("--volume", 1, 31);
-    // The two number fields make a name of one to five digits only; the windows keep the old
-    // value for anything else, which a script would never notice.
-    const auto digits = [&arguments](const std::string& name, Setting setting) {
+    // The text fields take what the dialog's fields take, refused with the dialog's words.
+    const auto field = [&arguments](const std::string& name, Setting setting) {
         const auto text = arguments.option(name);
-        if (text && !numberFieldName(setting, *text)) {
-            throw UsageError(name + " must be one to five digits, not '" + *text + "'");
+        if (text) {
+            if (auto refusal = fieldValueName(setting, *text).refusal; !refusal.empty()) {
+                throw RefusedValue(refusal);
+            }
         }
         return text;
     };
-    wanted.modelTime = digits("--model-time", Setting::ModelTime);
-    wanted.stretch = digits("--stretch", Setting::Stretch);
+    wanted.modelTime = field("--model-time", Setting::ModelTime);
+    wanted.stretch = field("--stretch", Setting::Stretch);
+    wanted.endlessAddress = field("--endless-address", Setting::EndlessAddress);
     if (const auto time = arguments.option("--start-time")) {
         wanted.startTime = quarterHourIndex(*time);
         if (!wanted.startTime) {
@@ -305,18 +307,6 @@ RequestedSettings requestedSettings(const CliArguments& arguments) {
     }
     if (const auto sync = arguments.numberOption("--clock-sync", 0, 1)) {
         wanted.clockSync = *sync == 1;
-    }
-    if (const auto address = arguments.option("--endless-address")) {
-        switch (endlessAddressName(*address).outcome) {
-        case EndlessAddressRule::Outcome::Accepted:
-            wanted.endlessAddress = address;
-            break;
-        case EndlessAddressRule::Outcome::Refused:
-            throw RefusedValue(AddressTooLargeMessage);
-        case EndlessAddressRule::Outcome::Unchanged:
-            throw UsageError("--endless-address must be a number from 0 to 2048, not '" + *address +
-                             "'");
-        }
     }
     return wanted;
 }

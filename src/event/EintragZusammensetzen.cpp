@@ -1,9 +1,10 @@
 #include "event/EintragZusammensetzen.h"
 
 #include "event/EventOptions.h"
+#include "model/AddressRanges.h"
 #include "model/EntryName.h"
 
-#include <algorithm>
+#include <charconv>
 
 namespace tonarion {
 namespace {
@@ -17,27 +18,46 @@ std::string trimBlanks(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-bool isDecimal(std::string_view text, std::size_t maxDigits) {
-    return !text.empty() && text.size() <= maxDigits &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+// A contact list's entry text, "1" to "10".
+int contactNumber(std::string_view text) {
+    int value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
-// The outcome of reading one box: a number, or the message that refuses the entry.
+// The outcome of reading one box: a number, or the message that refuses the entry and why.
 struct NumberOrMessage {
     std::string number;
     const char* message = nullptr;
+    std::string reason;
 };
 
-// A second number typed into a box: "-" means none given (00000).
-NumberOrMessage secondNumber(const std::string& boxText, const char* invalidMessage) {
+// A box the user left as it opened ("-"), or emptied.
+bool notFilledIn(std::string_view boxText) {
     const std::string text = trimBlanks(boxText);
-    if (text == "-") {
-        return {"00000"};
+    return text.empty() || text == "-";
+}
+
+// A second number typed into a box: "-" or 0 means none given (00000), as the pre-fill shows
+// a name's 00000; anything else is an address of its kind, and a "bis" address closes a
+// range that starts at from.
+NumberOrMessage secondNumber(const std::string& boxText, AddressKind kind,
+                             const char* invalidMessage, std::optional<int> from = std::nullopt) {
+    const std::string text = trimBlanks(boxText);
+    if (text == "-" || (!text.empty() && text.find_first_not_of('0') == std::string::npos)) {
+        return {"00000", nullptr, {}};
     }
-    if (!isDecimal(text, 5)) {
-        return {{}, invalidMessage};
+    if (text.empty()) {
+        return {{}, invalidMessage, {}};
     }
-    return {pad5(text)};
+    const TypedAddress address = readAddress(kind, text);
+    if (!address.value) {
+        return {{}, invalidMessage, address.fault};
+    }
+    if (from && *address.value < *from) {
+        return {{}, invalidMessage, reversedRangeFault(*from, *address.value)};
+    }
+    return {pad5(std::to_string(*address.value)), nullptr, {}};
 }
 
 // The mode part shared by every kind but E.
@@ -70,9 +90,14 @@ public:
     std::optional<NeuerEintrag> run();
 
 private:
-    std::optional<NeuerEintrag> refuse(const char* message) {
-        showInformation(m_ui, message);
+    // The message names the choice; the reason, below it, says what is wrong with it.
+    std::optional<NeuerEintrag> refuse(const char* message, const std::string& reason = {}) {
+        showInformation(m_ui,
+                        reason.empty() ? message : message + std::string("\r\n\r\n") + reason);
         return std::nullopt;
+    }
+    std::optional<NeuerEintrag> refuse(const NumberOrMessage& refused) {
+        return refuse(refused.message, refused.reason);
     }
     std::optional<NeuerEintrag> refuseFull(KindGroup group) {
         showCapacityMessage(m_ui, group);
@@ -206,24 +231,36 @@ std::optional<NeuerEintrag> Composer::composeContact() {
     entry.chrEreignis = 'K';
     setStatusAndPriority(entry, m_sel);
     setMode(entry, *m_sel.selModus);
-    entry.strAdr1 = pad4(trimBlanks(*m_sel.selKontaktVon));
+    const std::string first = trimBlanks(*m_sel.selKontaktVon);
     const std::string last = trimBlanks(m_sel.selKontaktBis.value_or(""));
+    if (!last.empty() && contactNumber(last) < contactNumber(first)) {
+        return refuse(ContactMissingMessage, "Der letzte Kontakt (bis " + last +
+                                                 ") ist kleiner als der erste (von " + first +
+                                                 ").");
+    }
+    entry.strAdr1 = pad4(first);
     entry.strAdr2 = !last.empty() && last.size() <= 4 ? pad5(last) : "00000";
     entry.txtEreignis = kindOption(EventKind::Kontakt).codeText;
     return accept(std::move(entry));
 }
 
 std::optional<NeuerEintrag> Composer::composeAddressed(EventKind kind) {
-    const std::string first = trimBlanks(m_sel.selAdr1.value_or(""));
-    if (!isDecimal(first, 4)) {
+    if (!m_sel.selAdr1 || notFilledIn(*m_sel.selAdr1)) {
         return refuse(FirstAddressMessage);
+    }
+    const AddressKind addressKind = kind == EventKind::Magnetartikel  ? AddressKind::Accessory
+                                    : kind == EventKind::Rueckmeldung ? AddressKind::Feedback
+                                                                      : AddressKind::Receiver;
+    const TypedAddress first = readAddress(addressKind, *m_sel.selAdr1);
+    if (!first.value) {
+        return refuse(FirstAddressMessage, first.fault);
     }
     NeuerEintrag entry;
     entry.chrEreignis = kindOption(kind).letter;
     entry.txtEreignis = kindOption(kind).codeText;
     setStatusAndPriority(entry, m_sel);
     setMode(entry, *m_sel.selModus);
-    entry.strAdr1 = pad4(first);
+    entry.strAdr1 = pad4(std::to_string(*first.value));
 
     if (kind == EventKind::Zidas) {
         if (full(KindGroup::MRL)) {
@@ -237,9 +274,9 @@ std::optional<NeuerEintrag> Composer::composeAddressed(EventKind kind) {
         } else if (!m_sel.selAdr2) {
             return refuse(SecondAddressMessage);
         } else {
-            const auto loco = secondNumber(*m_sel.selAdr2, LocoAddressMessage);
+            const auto loco = secondNumber(*m_sel.selAdr2, AddressKind::Loco, LocoAddressMessage);
             if (loco.message) {
-                return refuse(loco.message);
+                return refuse(loco);
             }
             entry.strAdr2 = loco.number;
         }
@@ -252,9 +289,10 @@ std::optional<NeuerEintrag> Composer::composeAddressed(EventKind kind) {
     if (!m_sel.selAdr2) {
         return refuse(SecondAddressMessage);
     }
-    const auto second = secondNumber(*m_sel.selAdr2, SecondAddressMessage);
+    const auto second =
+        secondNumber(*m_sel.selAdr2, addressKind, SecondAddressMessage, *first.value);
     if (second.message) {
-        return refuse(second.message);
+        return refuse(second);
     }
     entry.strAdr2 = second.number;
     if (full(KindGroup::MRL)) {
@@ -272,8 +310,10 @@ std::string Composer::randomNumber() const {
 
 std::optional<NeuerEintrag> Composer::accept(NeuerEintrag entry) {
     // Two rows under one name would overwrite one sound with the other on the stick.
-    if (m_table.rowWithEntryName(entry.entryName(), m_editRow)) {
-        return refuse(DuplicateEventMessage);
+    // The user is told where the other one is, to choose between the two.
+    if (const auto other = m_table.rowWithEntryName(entry.entryName(), m_editRow)) {
+        return refuse(DuplicateEventMessage,
+                      "Zeile " + std::to_string(*other) + ": " + m_table.row(*other).sourcePath);
     }
     m_counters.moveEntry(kindOf(m_oldName), entry.chrEreignis);
     return entry;

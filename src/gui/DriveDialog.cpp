@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -73,26 +74,38 @@ DriveDialog::DriveDialog(const DriveList& drives, StickWorkspace& workspace, Use
     // only from accessibleName, not from its buddy.
     m_label->setBuddy(m_list);
     m_list->setAccessibleName(m_label->text());
+    // Without a stick the empty list says what to do, rather than looking broken.
+    m_noDriveHint = new QLabel(QStringLiteral("Kein USB-Stick gefunden. Stecken Sie einen ein, "
+                                              "oder wählen Sie „manuelle Eingabe“."),
+                               m_list->viewport());
+    m_noDriveHint->setObjectName("NoDriveHint");
+    m_noDriveHint->setWordWrap(true);
+    m_noDriveHint->setAlignment(Qt::AlignCenter);
+    m_noDriveHint->setForegroundRole(QPalette::PlaceholderText);
+    auto* hintPlace = new QVBoxLayout(m_list->viewport());
+    hintPlace->addWidget(m_noDriveHint);
     showDrives(drives);
 
     const auto button = [this](const char* name, const char* caption, int top) {
-        QPushButton* created =
-            pushButton(this, name, caption, twipsRect(ListWidth + 240, top, 1800, 300));
-        created->setAutoDefault(false);
-        return created;
+        return pushButton(this, name, caption, twipsRect(ListWidth + 240, top, 1800, 300));
     };
     QPushButton* choose = button("Command1", "Laufwerk auswählen", 390);
     QPushButton* manual = button("Command3", "manuelle Eingabe", 720);
     QPushButton* end = button("Command2", "Beenden", 1050);
+    // Enter takes the highlighted drive, unless another button has the focus.
+    choose->setDefault(true);
 
-    // The highlighted drive is the chosen one, whether clicked or reached with the keys.
+    // The highlighted drive is the chosen one, whether clicked or reached with the keys, and a
+    // double-click takes it at once.
     connect(m_list, &QListWidget::itemSelectionChanged, this, &DriveDialog::chooseListedDrive);
-    connect(choose, &QPushButton::clicked, this, [this] {
+    const auto takeChosenDrive = [this] {
         chooseListedDrive();
         if (!m_chosenRoot.empty()) {
             acceptStickRoot();
         }
-    });
+    };
+    connect(choose, &QPushButton::clicked, this, takeChosenDrive);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, takeChosenDrive);
     connect(manual, &QPushButton::clicked, this, &DriveDialog::enterDriveByHand);
     connect(end, &QPushButton::clicked, this, &DriveDialog::askToEnd);
 
@@ -126,6 +139,7 @@ void DriveDialog::showDrives(const DriveList& drives) {
         shownEntries << m_list->item(row)->data(EntryRole).toString();
         shownTexts << m_list->item(row)->text();
     }
+    m_noDriveHint->setVisible(entries.isEmpty());
     if (entries == shownEntries && texts == shownTexts) {
         return;
     }
@@ -148,6 +162,12 @@ void DriveDialog::showDrives(const DriveList& drives) {
     if (!highlighted.isEmpty() && !highlightStays &&
         m_chosenRoot == rootOfDriveEntry(highlighted.toStdString())) {
         m_chosenRoot.clear(); // a pulled stick cannot be chosen
+    }
+    // The first stick to appear is highlighted, and so chosen: what looks chosen is, and
+    // Enter takes it. A stick pulled from under the highlight leaves the choice to the user.
+    if (shownEntries.isEmpty() && m_list->count() > 0 && m_chosenRoot.empty()) {
+        m_list->setCurrentRow(0);
+        chooseListedDrive();
     }
 }
 
@@ -176,9 +196,13 @@ void DriveDialog::acceptStickRoot() {
     emit driveAccepted();
 }
 
+void DriveDialog::reject() {
+    askToEnd();
+}
+
 void DriveDialog::askToEnd() {
     if (askYesNo(m_ui, "Wollen Sie das Programm beenden?", "Beenden?")) {
-        reject();
+        QDialog::reject();
     }
 }
 

@@ -37,6 +37,9 @@ public:
     // elsewhere.
     static std::optional<std::string> askManualRoot(QWidget* parent);
 
+    // Escape and closing the dialog ask as "Beenden" does.
+    void reject() override;
+
 signals:
     void driveAccepted();
 
@@ -56,6 +59,7 @@ private:
     ManualEntry m_manualEntry;
     QLabel* m_label = nullptr;     // Label1
     QListWidget* m_list = nullptr; // List1
+    QLabel* m_noDriveHint = nullptr;
     DriveSource* m_polled = nullptr;
     QTimer* m_polling = nullptr;
 };

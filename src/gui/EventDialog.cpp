@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -301,6 +302,9 @@ void EventDialog::connectHandlers() {
     for (QLineEdit* box : {m_text1[0], m_text1[1], m_text2[0], m_text2[1]}) {
         box->installEventFilter(this);
     }
+    for (QAbstractButton* kind : m_option1->buttons()) {
+        kind->installEventFilter(this);
+    }
     for (QLineEdit* box : m_text2) {
         connect(box, &QLineEdit::textChanged, this, [this] {
             m_sel.selAdr1 = m_text2[0];
@@ -314,6 +318,22 @@ void EventDialog::connectHandlers() {
 // has its whole text selected, so that typing replaces the "-" it starts with; the
 // selection waits until a click has placed the cursor.
 bool EventDialog::eventFilter(QObject* watched, QEvent* event) {
+    // The arrow keys choose the next or previous kind, as in any group of options: Qt would
+    // only move the focus while no kind is chosen yet.
+    if (event->type() == QEvent::KeyPress && m_option1->buttons().contains(watched)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                         : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                     : 0;
+        if (step != 0) {
+            const int id = m_option1->id(static_cast<QAbstractButton*>(watched)) + step;
+            if (QAbstractButton* next = m_option1->button(id)) {
+                next->setFocus(Qt::TabFocusReason);
+                next->click();
+            }
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto* box = qobject_cast<QLineEdit*>(watched)) {
             QTimer::singleShot(0, box, &QLineEdit::selectAll);
@@ -422,6 +442,11 @@ void EventDialog::showEvent(QShowEvent* event) {
         m_prefilled = true;
         m_neuerEintrag.reset();
         setLayoutfrmAktion();
+        // The focus starts, visibly, on the row's kind, or on the first kind for a new row:
+        // the frame a style draws only after a key was pressed is drawn from the start.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        QAbstractButton* kind = m_option1->checkedButton();
+        (kind ? kind : m_option1->button(0))->setFocus(Qt::TabFocusReason);
     }
 }
 

@@ -9,6 +9,8 @@
 #include <QThread>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace tonarion {
 namespace {
 
@@ -26,14 +28,35 @@ QMessageBox::Icon iconOf(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The window a message belongs to: the dialog in front, the active window, or, while the
+// system has not yet handed the focus back after a chooser closed, the program's window that
+// is open. A box of its own would be the program's last window while the drive dialog is up,
+// and closing it would end the program.
+QWidget* ownerOfMessages(const QWidget* waitWindow) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    if (QWidget* active = QApplication::activeWindow()) {
+        return active;
+    }
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    const auto open = std::find_if(windows.begin(), windows.end(), [waitWindow](QWidget* window) {
+        const Qt::WindowType type = window->windowType();
+        return window != waitWindow && window->isVisible() &&
+               (type == Qt::Window || type == Qt::Dialog);
+    });
+    return open == windows.end() ? nullptr : *open;
+}
+
 } // namespace
 
 QtUserInterface::QtUserInterface() = default;
 QtUserInterface::~QtUserInterface() = default;
 
 MessageAnswer QtUserInterface::showMessage(const Message& message) {
-    // The box belongs to whichever of the program's windows is active.
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(ownerOfMessages(m_waitWindow.get()));
+    // A message never ends the program, even one shown before any window is open.
+    box.setAttribute(Qt::WA_QuitOnClose, false);
     box.setWindowTitle(QString::fromStdString(message.title));
     box.setIcon(iconOf(message.icon));
     box.setTextFormat(Qt::PlainText);
@@ -45,7 +68,7 @@ MessageAnswer QtUserInterface::showMessage(const Message& message) {
     }
     QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(message.defaultAnswer == MessageAnswer::No ? no : yes);
     box.setEscapeButton(no);
     // Closing the box without a button counts as "No".
     box.exec();

@@ -20,10 +20,10 @@
 namespace tonarion {
 namespace {
 
-// The key filter of the two number fields, applied to the text that would be inserted, not
-// to keys: typed and pasted text keep only digits and "-", while Tab, Escape, Enter, the
-// arrows and shortcuts such as Ctrl+A do what they do everywhere.
-class NumberFieldFilter final : public QValidator {
+// The text fields take digits only, typed or pasted: anything else is dropped, so that what
+// a field shows is a number its setting can store (a length of its own caps how many). Tab,
+// Escape, Enter, the arrows and shortcuts such as Ctrl+A do what they do everywhere.
+class DigitsOnly final : public QValidator {
 public:
     using QValidator::QValidator;
 
@@ -32,7 +32,7 @@ public:
         int keptBeforeCursor = 0;
         for (int i = 0; i < input.size(); ++i) {
             const QChar character = input.at(i);
-            if (character.unicode() >= ' ' && TasteFiltern(character.unicode()) != 0) {
+            if (character >= u'0' && character <= u'9') {
                 kept += character;
                 keptBeforeCursor += i < position ? 1 : 0;
             }
@@ -122,11 +122,13 @@ void SettingsDialog::createControls() {
     QPushButton* ok = pushButton(this, "Command1_0", "OK", twipsRect(90, 2640, 1215, 375));
     QPushButton* cancel =
         pushButton(this, "Command1_1", "Abbrechen", twipsRect(1410, 2640, 1215, 375));
-    // Both buttons only ask the dialog to close; the close decides what happens.
+    // Both buttons only ask the dialog to close; the close decides what happens. Enter in any
+    // field is OK, as in every dialog, even while "Abbrechen" has the focus.
     for (QPushButton* button : {ok, cancel}) {
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, &QWidget::close);
     }
+    ok->setDefault(true);
 }
 
 void SettingsDialog::connectRules() {
@@ -148,13 +150,14 @@ void SettingsDialog::connectRules() {
         connect(m_option1[static_cast<std::size_t>(index)], &QRadioButton::clicked, this,
                 [this, index] { m_form.clockSyncChosen(index == 1); });
     }
-    connect(m_text3, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (const auto shown = m_form.endlessAddressChanged(text.toStdString())) {
-            m_text3->setText(QString::fromStdString(*shown));
-        }
-    });
-    for (QLineEdit* box : {m_text1, m_text2}) {
-        box->setValidator(new NumberFieldFilter(box));
+    connect(m_text3, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_form.endlessAddressChanged(text.toStdString()); });
+    const std::pair<QLineEdit*, Setting> fields[] = {{m_text2, Setting::ModelTime},
+                                                     {m_text1, Setting::Stretch},
+                                                     {m_text3, Setting::EndlessAddress}};
+    for (const auto& [box, setting] : fields) {
+        box->setValidator(new DigitsOnly(box));
+        box->setMaxLength(static_cast<int>(fieldLength(setting)));
     }
 }
 
@@ -205,8 +208,11 @@ void SettingsDialog::reject() {
 
 void SettingsDialog::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
+        if (m_workspace.closeSettings(m_form) == SettingsForm::CloseOutcome::Refused) {
+            event->ignore(); // the message named the field to correct
+            return;
+        }
         m_closed = true;
-        m_workspace.closeSettings(m_form);
     }
     event->accept();
     QDialog::done(QDialog::Accepted);

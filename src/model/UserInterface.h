@@ -20,6 +20,8 @@ struct Message {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     std::string title = ProgramTitle;
+    // The button of a question that Enter presses.
+    MessageAnswer defaultAnswer = MessageAnswer::Yes;
 };
 
 class UserInterface {

@@ -1,5 +1,7 @@
 #include "settings/SettingEntry.h"
 
+#include "model/AddressRanges.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -20,18 +22,6 @@ std::optional<int> parseDigits(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc{} || end != text.data() + text.size()) {
         return std::nullopt;
-    }
-    return value;
-}
-
-// The value a decimal number parser reads from the start of a text: 12x gives 12.
-long long leadingNumber(std::string_view text) {
-    long long value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        value = std::min(value * 10 + (c - '0'), 1'000'000'000LL);
     }
     return value;
 }
@@ -58,7 +48,7 @@ DisplayRule displayRule(Setting setting) {
     case Setting::EndlessAddress:
         break;
     }
-    return {5, 0, 2048};
+    return {5, 0, addressRange(AddressKind::Accessory).highest};
 }
 
 constexpr std::array<const char*, SettingCount> FreshDefaults = {
@@ -100,24 +90,61 @@ std::string clockSyncName(bool on) {
     return settingName(Setting::ClockSync, laenge(on ? "1" : "0"));
 }
 
-std::optional<std::string> numberFieldName(Setting setting, std::string_view text) {
-    if (!isDigits(text) || text.size() > 5) {
-        return std::nullopt;
+const char* settingCaption(Setting setting) {
+    switch (setting) {
+    case Setting::Volume:
+        return "Lautstärke";
+    case Setting::ModelTime:
+        return "Modellzeit für 15 Minuten";
+    case Setting::StartTime:
+        return "Startzeit";
+    case Setting::Stretch:
+        return "Dehnungsfaktor der Zufallszeit";
+    case Setting::ClockSync:
+        return "Uhrensync. auf LocoNet";
+    case Setting::EndlessAddress:
+        break;
     }
-    const std::string field = laenge(text);
-    return settingName(setting, std::string_view(field).substr(field.size() - 5));
+    return "Endlosschleife über folgende Magnetartikeladresse ein- und ausschalten";
 }
 
-EndlessAddressRule endlessAddressName(std::string_view text) {
-    using Outcome = EndlessAddressRule::Outcome;
-    if (text.size() >= 5 || leadingNumber(text) > 2048) {
-        return {Outcome::Refused, {}};
+std::size_t fieldLength(Setting setting) {
+    return setting == Setting::EndlessAddress ? 4 : 5;
+}
+
+FieldValue fieldValueName(Setting setting, std::string_view text) {
+    const std::string field = "„" + std::string(settingCaption(setting)) + "“";
+    const bool address = setting == Setting::EndlessAddress;
+    const AddressRange accessory = addressRange(AddressKind::Accessory);
+    const std::string wanted =
+        address ? "Geben Sie eine Adresse von " + std::to_string(accessory.lowest) + " bis " +
+                      std::to_string(accessory.highest) + " ein, oder 0 für keine."
+                : std::string("Geben Sie eine Zahl von 0 bis 99999 ein.");
+    if (text.empty()) {
+        return {{}, "Für " + field + " ist kein Wert eingegeben.\r\n" + wanted};
     }
-    if (!isDigits(text)) {
-        return {Outcome::Unchanged, {}};
+    if (!isDigits(text) || text.size() > fieldLength(setting)) {
+        const std::string fault =
+            isDigits(text) ? "hat mehr als " + std::to_string(fieldLength(setting)) + " Ziffern"
+                           : std::string("ist keine Zahl");
+        return {{},
+                "Der Wert „" + std::string(text) + "“ für " + field + " " + fault + ".\r\n" +
+                    wanted};
     }
-    const std::string field = std::string(5 - text.size(), '0') + std::string(text);
-    return {Outcome::Accepted, settingName(Setting::EndlessAddress, field)};
+    if (!address) {
+        const std::string value = laenge(text);
+        return {settingName(setting, std::string_view(value).substr(value.size() - 5)), {}};
+    }
+    // 0 switches the loop by no address; anything else is a turnout's address.
+    if (text.find_first_not_of('0') != std::string_view::npos) {
+        const TypedAddress typed = readAddress(AddressKind::Accessory, text);
+        if (!typed.value) {
+            return {{},
+                    std::string(AddressTooLargeMessage) + "\r\n\r\n" + field + ": " + typed.fault +
+                        " 0 steht für keine Adresse."};
+        }
+    }
+    return {settingName(setting, std::string(5 - text.size(), '0') + std::string(text)), {}};
 }
 
 std::optional<int> displayValue(Setting setting, std::string_view name) {
@@ -138,13 +165,6 @@ std::string freshDefaultName(Setting setting) {
 
 std::string missingLineDefaultName(Setting setting) {
     return setting == Setting::Volume ? volumeName(31) : freshDefaultName(setting);
-}
-
-int TasteFiltern(int keyCode) {
-    constexpr int Backspace = 8;
-    const bool allowed =
-        keyCode == Backspace || keyCode == '-' || (keyCode >= '0' && keyCode <= '9');
-    return allowed ? keyCode : 0;
 }
 
 } // namespace tonarion

@@ -2,6 +2,7 @@
 
 #include "model/QuarterHours.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +19,7 @@ enum class Setting {
     StartTime,      // quarter-hour index 0 to 95 of the model clock's start
     Stretch,        // stretch factor of the random time
     ClockSync,      // clock synchronisation on LocoNet, 0 or 1
-    EndlessAddress, // accessory address that switches endless play, 0 to 2048
+    EndlessAddress, // accessory address that switches endless play, 0 for none
 };
 
 inline int settingNumber(Setting setting) {
@@ -40,24 +41,26 @@ std::string volumeName(int sliderValue);
 std::string startTimeName(int index);
 std::string clockSyncName(bool on);
 
-// Settings 2 and 4 take what is typed; only 1 to 5 decimal digits make a name, anything
-// else ("", "-5", "1234567") leaves the setting as it was.
-std::optional<std::string> numberFieldName(Setting setting, std::string_view text);
+// The caption of a setting's control, which a refusal names.
+const char* settingCaption(Setting setting);
 
-// Setting 6, the endless-play address.
+// The three text fields: settings 2 and 4 take a number of one to five digits, setting 6 an
+// accessory address of up to four digits (0 for none). A field takes digits only, and no
+// more of them than this.
+std::size_t fieldLength(Setting setting);
+
+// Setting 6's refusal of an address above the accessory range opens with these words.
 inline constexpr const char* AddressTooLargeMessage =
     "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!";
 
-struct EndlessAddressRule {
-    enum class Outcome {
-        Accepted,  // name holds the new setting name
-        Unchanged, // empty or not a number: the setting keeps its last valid name
-        Refused,   // above 2048 or five characters and more: message, the field shows "-"
-    };
-    Outcome outcome;
+// A text field's value as its setting's rule takes it: the setting's new name, or the message
+// that refuses the text, naming the field and saying why. Nothing is ever cut or padded into
+// another value than the one typed.
+struct FieldValue {
     std::string name;
+    std::string refusal;
 };
-EndlessAddressRule endlessAddressName(std::string_view text);
+FieldValue fieldValueName(Setting setting, std::string_view text);
 
 // The value a control shows for a stored name, or nothing when the name's value field does
 // not hold a value the control can show.
@@ -67,9 +70,5 @@ std::optional<int> displayValue(Setting setting, std::string_view name);
 // existing index file lacks a setting's line (volume 31 there, the others the same).
 std::string freshDefaultName(Setting setting);
 std::string missingLineDefaultName(Setting setting);
-
-// Key filter of the numeric text fields: digits, "-" and backspace pass, any other key
-// becomes 0, which swallows it.
-int TasteFiltern(int keyCode);
 
 } // namespace tonarion

@@ -1,7 +1,5 @@
 #include "settings/SettingsForm.h"
 
-#include "settings/SettingEntry.h"
-
 namespace tonarion {
 
 SettingsForm::SettingsForm(ModuleSettings& settings, UserInterface& ui)
@@ -48,9 +46,7 @@ void SettingsForm::volumeChanged(int value) {
 }
 
 void SettingsForm::modelTimeChanged(std::string_view text) {
-    if (auto name = numberFieldName(Setting::ModelTime, text)) {
-        current()[Setting::ModelTime] = std::move(*name);
-    }
+    fieldChanged(Setting::ModelTime, text);
 }
 
 void SettingsForm::startTimeChosen(int index) {
@@ -58,39 +54,52 @@ void SettingsForm::startTimeChosen(int index) {
 }
 
 void SettingsForm::stretchChanged(std::string_view text) {
-    if (auto name = numberFieldName(Setting::Stretch, text)) {
-        current()[Setting::Stretch] = std::move(*name);
-    }
+    fieldChanged(Setting::Stretch, text);
 }
 
 void SettingsForm::clockSyncChosen(bool on) {
     current()[Setting::ClockSync] = clockSyncName(on);
 }
 
-std::optional<std::string> SettingsForm::endlessAddressChanged(std::string_view text) {
-    const EndlessAddressRule rule = endlessAddressName(text);
-    switch (rule.outcome) {
-    case EndlessAddressRule::Outcome::Accepted:
-        current()[Setting::EndlessAddress] = rule.name;
-        break;
-    case EndlessAddressRule::Outcome::Unchanged:
-        break;
-    case EndlessAddressRule::Outcome::Refused:
-        showCritical(m_ui, AddressTooLargeMessage);
-        return "-";
+void SettingsForm::endlessAddressChanged(std::string_view text) {
+    fieldChanged(Setting::EndlessAddress, text);
+}
+
+void SettingsForm::fieldChanged(Setting setting, std::string_view text) {
+    FieldValue value = fieldValueName(setting, text);
+    auto& refused = m_refused[static_cast<std::size_t>(settingNumber(setting))];
+    refused = std::move(value.refusal);
+    if (refused.empty()) {
+        current()[setting] = std::move(value.name);
+    }
+}
+
+std::optional<std::string> SettingsForm::refusal() const {
+    for (const std::string& refused : m_refused) {
+        if (!refused.empty()) {
+            return refused;
+        }
     }
     return std::nullopt;
 }
 
 SettingsForm::CloseOutcome SettingsForm::closeRequest() {
-    if (!ParameterGeaendert(m_settings)) {
+    if (!refusal() && !ParameterGeaendert(m_settings)) {
         return CloseOutcome::Unchanged;
     }
-    if (askYesNo(m_ui, SaveSettingsQuestion)) {
-        return CloseOutcome::Save;
+    // "Nein" is the default: Enter must not store what the user meant to leave.
+    const Message question{SaveSettingsQuestion, MessageIcon::Question, MessageButtons::YesNo,
+                           ProgramTitle, MessageAnswer::No};
+    if (m_ui.showMessage(question) != MessageAnswer::Yes) {
+        m_settings.CurrentSettings = m_settings.StoredSettings;
+        m_refused = {};
+        return CloseOutcome::Discarded;
     }
-    m_settings.CurrentSettings = m_settings.StoredSettings;
-    return CloseOutcome::Discarded;
+    if (const auto refused = refusal()) {
+        showCritical(m_ui, *refused);
+        return CloseOutcome::Refused;
+    }
+    return CloseOutcome::Save;
 }
 
 } // namespace tonarion

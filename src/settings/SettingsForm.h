@@ -1,8 +1,10 @@
 #pragma once
 
 #include "model/UserInterface.h"
+#include "settings/SettingEntry.h"
 #include "settings/SettingsTable.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,26 +38,34 @@ public:
     SettingsDisplay setFormLayout();
 
     void volumeChanged(int value);
+    // The text fields. A text the field's rule refuses leaves the setting's name as it was
+    // and is remembered as refused until the field holds a value again.
     void modelTimeChanged(std::string_view text);
     void startTimeChosen(int index);
     void stretchChanged(std::string_view text);
     void clockSyncChosen(bool on);
-    // The endless-play address. A refused address is reported; the field then shows "-",
-    // which comes back here.
-    std::optional<std::string> endlessAddressChanged(std::string_view text);
+    void endlessAddressChanged(std::string_view text);
+
+    // Why the first field in the dialog's order that holds a refused text cannot be saved.
+    std::optional<std::string> refusal() const;
 
     enum class CloseOutcome {
         Unchanged, // nothing differs from the stick: no question
         Save,      // "Ja": the caller marks the change and commits
         Discarded, // "Nein": the settings are as they were before the dialog
+        Refused,   // "Ja" with a field the rules refuse: the user was told, the form stays
     };
+    // A refused field counts as a change: what it shows differs from what the stick holds.
     CloseOutcome closeRequest();
 
 private:
     SettingsTable& current() { return m_settings.CurrentSettings; }
+    void fieldChanged(Setting setting, std::string_view text);
 
     ModuleSettings& m_settings;
     UserInterface& m_ui;
+    // Per setting, index 1 to 6: the refusal of what its field shows, empty when it is taken.
+    std::array<std::string, SettingCount + 1> m_refused;
 };
 
 } // namespace tonarion

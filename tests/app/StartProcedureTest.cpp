@@ -1,5 +1,6 @@
 #include "app/StartProcedure.h"
 
+#include "gui/QtUserInterface.h"
 #include "storage/StickSelection.h"
 #include "storage/platform/SystemPlatform.h"
 #include "support/GuiTestMain.h"
@@ -7,8 +8,10 @@
 #include "support/TestStick.h"
 
 #include <QListWidget>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -57,16 +60,52 @@ private slots:
     }
     void cleanup() { start.reset(); }
 
-    void withoutUsbDriveTheProgramEndsUnlessAStickFolderIsGiven() {
-        QVERIFY(!start->start());
-        QCOMPARE(stick->ui.texts(), std::vector<std::string>{NoUsbDriveMessage});
-        QVERIFY(!start->mainWindow() && !start->driveDialog());
-        // The folder made absolute by the system: "C:\card\" on Windows, on drive C:.
-        const std::string card = stickRootOf("/card");
-        stick->files.addFolder(card);
-        QVERIFY(start->start(std::string("/card")));
-        QVERIFY(start->mainWindow()->isVisible() && stick->files.has(card + "tonkat.tkx"));
-        QCOMPARE(stick->ui.messages.size(), std::size_t(1));
+    // Without a USB drive the dialog opens all the same and says why its list is empty; a
+    // stick plugged in appears there chosen, and a double-click takes it.
+    void withoutUsbDriveTheDialogWaitsForAStick() {
+        QVERIFY(start->start());
+        DriveDialog* dialog = start->driveDialog();
+        QVERIFY(dialog->isVisible() && stick->ui.messages.empty());
+        auto* list = dialog->findChild<QListWidget*>("List1");
+        QCOMPARE(list->count(), 0);
+        QVERIFY(control(dialog, "NoDriveHint")->isVisible());
+        addSticks({"/e/"});
+        QMetaObject::invokeMethod(dialog->findChild<QTimer*>("DrivePolling"), "timeout");
+        QVERIFY(!control(dialog, "NoDriveHint")->isVisible());
+        QCOMPARE(list->selectedItems().value(0), list->item(0));
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        clickCell(list, 0, 0); // a double-click's first click, then its second
+        clickCell(list, 0, 0, Qt::LeftButton, QTest::mouseDClick);
+        QVERIFY(!dialog->isVisible() && start->mainWindow()->isVisible());
+        QVERIFY(stick->files.content("/e/tonkat.tkx").starts_with(IndexHeader));
+    }
+
+    // The message of a failed manual entry belongs to the drive dialog, even while no window
+    // is active: a box of its own would be the program's last window, and closing it would
+    // end the program. Enter closes it, and the dialog stays.
+    void aFailedManualEntryReturnsToTheDriveDialog() {
+        addSticks({"/e/"});
+        QtUserInterface windows;
+        Session session;
+        StickWorkspace workspace(session, stick->files, windows);
+        StartProcedure procedure(workspace, drives, windows, "/opt", [](QWidget*) {
+            QApplication::setActiveWindow(nullptr); // the folder chooser has just closed
+            return std::optional<std::string>("/nowhere/");
+        });
+        QVERIFY(procedure.start());
+        QWidget* owner = nullptr;
+        QString text;
+        whenDialogOpens<QMessageBox>([&](QMessageBox* box) {
+            owner = box->parentWidget();
+            text = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        act(procedure.driveDialog(), {"Command3"});
+        QApplication::processEvents();
+        QCOMPARE(text, QString::fromStdString(IndexNotCreatedMessage).replace("\r\n", "\n"));
+        QCOMPARE(owner, procedure.driveDialog());
+        QVERIFY(procedure.driveDialog()->isVisible());
     }
 
     void theFirstStickWithAnIndexFileOpensWithoutADialog() {
@@ -100,8 +139,7 @@ private slots:
         QVERIFY(longEntry->text().startsWith("Pfad – /media/"));
         QVERIFY(longEntry->text().contains("…") && longEntry->text().endsWith("/Pfad/"));
         QCOMPARE(longEntry->toolTip(), QString::fromStdString("USB-Laufwerk " + longMount));
-        act(dialog, {"Command1"}); // nothing chosen yet: nothing happens
-        QVERIFY(dialog->isVisible() && stick->ui.messages.empty());
+        QCOMPARE(list->selectedItems().value(0), list->item(0)); // what looks chosen is
 
         bool dialogShownWithMainWindow = true;
         connect(dialog, &DriveDialog::driveAccepted, this,
@@ -134,6 +172,13 @@ private slots:
                                                " kann nicht geschrieben werden.\r\n"
                                                "Das Programm wird beendet!"}));
         QVERIFY(!start->mainWindow());
+        // The folder made absolute by the system: "C:\card\" on Windows, on drive C:.
+        stick->files.setReadOnly(false);
+        const std::string card = stickRootOf("/card");
+        stick->files.addFolder(card);
+        QVERIFY(start->start(std::string("/card")));
+        QVERIFY(start->mainWindow()->isVisible() && stick->files.has(card + "tonkat.tkx"));
+        QCOMPARE(stick->ui.messages.size(), std::size_t(2));
     }
 
     void theDialogStaysOpenUntilADriveIsTakenOrTheUserEnds() {
@@ -143,8 +188,9 @@ private slots:
         QSignalSpy ends(start.get(), &StartProcedure::programEnds);
         manualAnswer = "/nowhere/";
         act(dialog, {"Command3"});
-        manualAnswer.reset();                  // a cancelled folder choice changes nothing
-        act(dialog, {"Command3", "Command2"}); // "Beenden?" answered "Nein"
+        manualAnswer.reset(); // a cancelled folder choice changes nothing
+        act(dialog, {"Command3"});
+        QTest::keyClick(dialog, Qt::Key_Escape); // "Beenden?" answered "Nein"
         QCOMPARE(stick->ui.texts(), (std::vector<std::string>{IndexNotCreatedMessage,
                                                               "Wollen Sie das Programm beenden?"}));
         QVERIFY(dialog->isVisible() && !start->mainWindow() && ends.isEmpty());

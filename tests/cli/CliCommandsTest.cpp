@@ -139,7 +139,10 @@ TEST_F(CliTest, ExitStatusSaysWhatHappened) {
         // Settings are saved all or none.
         {{"settings", stick, "--endless-address", "9999", "--volume", "5"},
          2,
-         "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!\n"},
+         "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!\n\n"
+         "„Endlosschleife über folgende Magnetartikeladresse ein- und ausschalten“: "
+         "Magnetartikeladressen reichen von 1 bis 2048, 9999 liegt außerhalb. 0 steht für keine "
+         "Adresse.\n"},
         {{"settings", stick, "--volume", "5", "--model-time", "abc"}, 2, ""},
         {{"settings", stick, "--model-time", "-5", "--volume", "5"}, 2, ""},
         {{"settings", stick, "--stretch", "5x", "--volume", "5"}, 2, ""},

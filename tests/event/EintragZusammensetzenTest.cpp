@@ -16,6 +16,11 @@ using enum EventKind;
 
 const ChosenOption Loco{LocoAddressOption, "9999"};
 
+// A refusal: the message that names the choice, and below it what is wrong.
+std::string because(const char* message, const std::string& reason) {
+    return message + std::string("\r\n\r\n") + reason;
+}
+
 // A selection with every choice its kind needs (and some it ignores), as a user would make them.
 EventSelection complete(EventKind kind) {
     EventSelection s;
@@ -73,8 +78,8 @@ TEST_F(CompositionTest, ComposesEachKindOrRefusesWithTheFirstFaultInOrder) {
          "MGM2-0012-00000.mp3|Magnetartikel|GRÜN|MIT ERLAUBNISS|2"},
         {Magnetartikel, [](auto& s) { s.selStatus = optMA[2].codeText; },
          "MXM2-0012-00000.mp3|Magnetartikel|BELIEBIG|MIT ERLAUBNISS|2"},
-        {Rueckmeldung, [](auto& s) { s.selAdr2 = "12345"; },
-         "RBM2-0012-12345.mp3|Rückmeldung|BELEGT|MIT ERLAUBNISS|2"},
+        {Rueckmeldung, [](auto& s) { s.selAdr2 = "4096"; },
+         "RBM2-0012-04096.mp3|Rückmeldung|BELEGT|MIT ERLAUBNISS|2"},
         {Zidas, [](auto& s) { s.selStatus = optZID[1].codeText; },
          "L1M2-0012-20002.mp3|ZIDAS Empfänger|S1 nach S2|MIT ERLAUBNISS|2"},
         {Zidas, [](auto& s) { s.selAdresse = Loco, s.selAdr2 = "1234"; }, "LXM2-0012-01234.mp3"},
@@ -105,16 +110,44 @@ TEST_F(CompositionTest, ComposesEachKindOrRefusesWithTheFirstFaultInOrder) {
         {Uhrzeit, [](auto& s) { s.selModus.reset(); }, ModeMissingMessage},
         {Endlos, [](auto& s) { s.selWert.reset(); }, PositionMissingMessage},
         {Magnetartikel, [](auto& s) { s.selEreignis.reset(); }, ""},
-        // Addresses are decimal numbers that fit the name; "-" is a second address not given.
-        {Zidas, [](auto& s) { s.selAdr1 = "12345"; }, FirstAddressMessage},
-        {Magnetartikel, [](auto& s) { s.selAdr1 = "1a"; }, FirstAddressMessage},
+        // Each kind's addresses lie in its range, and the message says so below its own words.
+        // "-" and 0 are a second address not given; a range runs upwards.
+        {Zidas, [](auto& s) { s.selAdr1 = "12345"; },
+         because(FirstAddressMessage,
+                 "Empfängeradressen reichen von 1 bis 4096, 12345 liegt außerhalb.")},
+        {Magnetartikel, [](auto& s) { s.selAdr1 = "1a"; },
+         because(FirstAddressMessage,
+                 "„1a“ ist keine Zahl. Magnetartikeladressen reichen von 1 bis 2048.")},
+        {Magnetartikel, [](auto& s) { s.selAdr1 = "0"; },
+         because(FirstAddressMessage,
+                 "Magnetartikeladressen reichen von 1 bis 2048, 0 liegt außerhalb.")},
+        {Magnetartikel, [](auto& s) { s.selAdr1 = "2049"; },
+         because(FirstAddressMessage,
+                 "Magnetartikeladressen reichen von 1 bis 2048, 2049 liegt außerhalb.")},
+        {Magnetartikel, [](auto& s) { s.selAdr1 = "2048", s.selAdr2 = "0"; },
+         "MRM2-2048-00000.mp3"},
         {Magnetartikel, [](auto& s) { s.selAdr1 = " 0012 "; }, "MRM2-0012-00000.mp3"},
         {Magnetartikel, [](auto& s) { s.selAdr2 = ""; }, SecondAddressMessage},
-        {Rueckmeldung, [](auto& s) { s.selAdr2 = "123456"; }, SecondAddressMessage},
-        {Rueckmeldung, [](auto& s) { s.selAdr2 = "1/2"; }, SecondAddressMessage},
-        {Zidas, [](auto& s) { s.selAdresse = Loco, s.selAdr2 = "123456"; }, LocoAddressMessage},
+        {Rueckmeldung, [](auto& s) { s.selAdr1 = "105", s.selAdr2 = "100"; },
+         because(SecondAddressMessage,
+                 "Die 2. Adresse (bis 100) ist kleiner als die 1. Adresse (von 105); ein Bereich "
+                 "reicht von der kleineren zur größeren Adresse.")},
+        {Rueckmeldung, [](auto& s) { s.selAdr1 = "4096", s.selAdr2 = "4096"; },
+         "RBM2-4096-04096.mp3"},
+        {Rueckmeldung, [](auto& s) { s.selAdr2 = "4097"; },
+         because(SecondAddressMessage,
+                 "Rückmeldeadressen reichen von 1 bis 4096, 4097 liegt außerhalb.")},
+        {Rueckmeldung, [](auto& s) { s.selAdr2 = "1/2"; },
+         because(SecondAddressMessage,
+                 "„1/2“ ist keine Zahl. Rückmeldeadressen reichen von 1 bis 4096.")},
+        {Zidas, [](auto& s) { s.selAdresse = Loco, s.selAdr2 = "10000"; },
+         because(LocoAddressMessage, "Lokadressen reichen von 1 bis 9999, 10000 liegt außerhalb.")},
+        {Zidas, [](auto& s) { s.selAdresse = Loco, s.selAdr2 = "9999"; }, "LXM2-0012-09999.mp3"},
         {Zidas, [](auto& s) { s.selAdresse = Loco, s.selAdr2 = ""; }, LocoAddressMessage},
         {Zidas, [](auto& s) { s.selAdresse = Loco; }, "LXM2-0012-00000.mp3"},
+        {Kontakt, [](auto& s) { s.selKontaktVon = "5", s.selKontaktBis = "3"; },
+         because(ContactMissingMessage,
+                 "Der letzte Kontakt (bis 3) ist kleiner als der erste (von 5).")},
     };
     for (const auto& c : cases) {
         table = SoundTable{};
@@ -247,7 +280,8 @@ TEST_F(CompositionTest, AnEventAlreadyBoundToAnotherRowIsRefused) {
     for (const int row : {own, 0}) { // the other row comes after this one, then before
         ui.messages.clear();
         EXPECT_FALSE(row ? compose(green, row) : composeNew(green));
-        EXPECT_EQ(ui.texts(), std::vector<std::string>{DuplicateEventMessage});
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{because(DuplicateEventMessage,
+                                                               "Zeile 2: /s/MGM2-0012-00000.mp3")});
     }
     EXPECT_EQ(counters.cntMRL(), 2);
 

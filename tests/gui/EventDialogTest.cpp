@@ -119,9 +119,18 @@ private slots:
     void theKeyboardReachesEveryControlInReadingOrderAndEnterPressesOk() {
         open("", "", "C:\\Musik\\pfiff.mp3");
         QCOMPARE(dialog->windowTitle(), QString("Ereignis auswählen... – pfiff.mp3"));
+        QApplication::setActiveWindow(dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
         QTest::keyClick(dialog.get(), Qt::Key_Return); // OK is not enabled yet
         QVERIFY(dialog->isVisible());
-        act(dialog.get(), {"Option1_0"});
+        // The focus starts on the first kind; the arrow keys choose as in any group of options.
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("Option1_0"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(dialog->selection().selEreignis, std::optional<int>(1));
+        QVERIFY(control(dialog.get(), "Frame3_1")->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("Option1_0"));
+        QCOMPARE(dialog->selection().selEreignis, std::optional<int>(0));
         // Down the kind column, then each column of frames top to bottom, then the buttons.
         QCOMPARE(tabChain(control(dialog.get(), "Option1_0")),
                  QStringList({"Option1_0", "optMA_0", "Combo2", "Text2_0", "Text2_1", "Option2_0",
@@ -130,11 +139,23 @@ private slots:
         QTest::mouseClick(control(dialog.get(), "Text2_0"), Qt::LeftButton, {}, QPoint(40, 8));
         QApplication::processEvents();
         QTest::keyClicks(control(dialog.get(), "Text2_0"), "12");
+        QTest::keyClick(control(dialog.get(), "Text2_0"), Qt::Key_Tab);
+        QApplication::processEvents();
+        QTest::keyClicks(control(dialog.get(), "Text2_1"), "5");
         act(dialog.get(), {"optMA_1", "Option2_1", "Combo2=2"});
-        QCOMPARE(states(dialog.get(), {"Text2_0"}), QStringList({"Text2_0=12"}));
-        QTest::keyClick(control(dialog.get(), "Text2_0"), Qt::Key_Return);
+        QCOMPARE(states(dialog.get(), {"Text2_0", "Text2_1"}),
+                 QStringList({"Text2_0=12", "Text2_1=5"}));
+        // A range that runs backwards is refused, saying so; Enter then takes the corrected one.
+        QTest::keyClick(control(dialog.get(), "Text2_1"), Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(ui.texts(), std::vector<std::string>{"Bitte geben Sie die 2. Adresse ein!\r\n\r\n"
+                                                      "Die 2. Adresse (bis 5) ist kleiner als die "
+                                                      "1. Adresse (von 12); ein Bereich reicht von "
+                                                      "der kleineren zur größeren Adresse."});
+        QTest::keyClicks(control(dialog.get(), "Text2_1"), "0");
+        QTest::keyClick(control(dialog.get(), "Text2_1"), Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(dialog->neuerEintrag().value().entryName(), std::string("MGM2-0012-00000.mp3"));
+        QCOMPARE(dialog->neuerEintrag().value().entryName(), std::string("MGM2-0012-00050.mp3"));
     }
 
     void theSelectionFollowsTheControlsFinalStateAndNeedsTheFirstContact() {
