@@ -176,8 +176,13 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
 }
 
 bool isWorkingFileName(std::string_view name) {
+    // A lock file is written under its name and the holder's process id before it takes its
+    // place; a crash at that instant leaves it.
+    const std::string lockCandidate = std::string(LockFileName) + ".";
     return name.ends_with(CopySuffix) || name.ends_with(MoveSuffix) ||
-           sameFileName(name, JournalName) || sameFileName(name, JournalTempName);
+           sameFileName(name, JournalName) || sameFileName(name, JournalTempName) ||
+           (name.size() > lockCandidate.size() &&
+            sameFileName(name.substr(0, lockCandidate.size()), lockCandidate));
 }
 
 StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, std::string plannedIndex,
