@@ -233,9 +233,13 @@ FileResult StickChangeRun::announce(const std::string& indexName) {
     // The journal names the planned index file by its stamp: it must stand complete before
     // the journal does. A run cut short before that finishes nothing.
     if (!m_announced) {
-        const auto path = m_stick.pathOf(indexName);
-        m_change.startIndex = stampOf(
-            path ? m_stick.operations().readFile(*path).value_or(std::string()) : std::string());
+        // Read only when this run does not know what it last wrote there: on a slow stick
+        // every look costs.
+        auto start = m_stick.knownContent(indexName);
+        if (const auto path = m_stick.pathOf(indexName); !start && path) {
+            start = m_stick.operations().readFile(*path).value_or(std::string());
+        }
+        m_change.startIndex = stampOf(start.value_or(std::string()));
         if (m_stick.exists(IndexTempName)) {
             m_stick.deleteFile(IndexTempName); // fusefat refuses to truncate a file
         }

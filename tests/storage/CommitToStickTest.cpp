@@ -1,5 +1,6 @@
 #include "storage/CommitToStick.h"
 
+#include "storage/StickChange.h"
 #include "support/StickFixture.h"
 
 #include <gtest/gtest.h>
@@ -142,8 +143,12 @@ public:
         log.push_back("flush");
         return FakeFileOperations::flushMedium(folder);
     }
+    std::string journal; // as last written
     FileResult writeFileDurably(const std::string& path, const std::string& bytes) override {
         log.push_back("write " + path.substr(Root.size()));
+        if (path == Root + JournalName) {
+            journal = bytes;
+        }
         return FakeFileOperations::writeFileDurably(path, bytes);
     }
     FileResult renameFile(const std::string& from, const std::string& to) override {
@@ -210,7 +215,15 @@ TEST(CommitOrderTest, TheJournalIsOnTheMediumBeforeTheFirstNameChangesAndGoesOrI
         EXPECT_EQ(ui.texts().size(), journalStays ? 1u : 0u);
         if (journalStays) {
             EXPECT_NE(ui.lastText().find(std::string(JournalName) + ": "), std::string::npos);
+            continue;
         }
+        // The next change's journal names the index file the first one left, known without
+        // reading it again.
+        const IndexStamp left = stampOf(files.content(Root + IndexFileName));
+        EXPECT_EQ(workspace.deleteRow(1), CommitResult::Written);
+        ASSERT_TRUE(parseJournal(files.journal));
+        EXPECT_EQ(parseJournal(files.journal)->startIndex, left);
+        EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "random 3");
     }
 }
 
