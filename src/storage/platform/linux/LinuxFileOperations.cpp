@@ -502,6 +502,15 @@ FileValue<std::unique_ptr<FolderLock>> LinuxFileOperations::lockFolder(const std
     // Another program may take or leave the lock between two looks: a few rounds settle it.
     for (int attempt = 0; attempt < 8; ++attempt) {
         Descriptor existing(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (!existing.valid() && errno == ELOOP) {
+            // A link under the lock file's name, as a stick made on Linux may hold, locks
+            // nothing: it goes, and never the file it points at.
+            struct stat link {};
+            if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+                ::unlink(path.c_str());
+            }
+            continue;
+        }
         if (!existing.valid() && errno != ENOENT) {
             return unowned();
         }
