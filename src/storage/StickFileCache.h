@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace tonarion {
@@ -29,7 +28,7 @@ public:
     void forget(std::string_view name);
     void clear();
 
-    // The bytes of the file last written whole under name (the index file) while nothing has
+    // The bytes of a file last written whole under name (the index file) while nothing has
     // touched it since: a commit names the index file it starts from without reading it.
     std::optional<std::string> content(std::string_view name) const;
     void rememberContent(std::string_view name, std::string bytes);
@@ -44,8 +43,9 @@ private:
     // Keyed by the name in lower case: the stick's file system ignores letter case.
     std::map<std::string, Known, std::less<>> m_files;
     bool m_listed = false;
-    // One file's name, in lower case, and its bytes.
-    std::optional<std::pair<std::string, std::string>> m_content;
+    // The bytes of files written whole (the index file, its temporary file, the journal),
+    // keyed like m_files.
+    std::map<std::string, std::string, std::less<>> m_contents;
 };
 
 } // namespace tonarion
