@@ -528,9 +528,6 @@ FileValue<std::unique_ptr<FolderLock>> LinuxFileOperations::lockFolder(const std
         }
         LockCandidate candidate = writeCandidate(path, owner);
         if (candidate.error) {
-            if (vanished(candidate.error)) {
-                continue;
-            }
             return unowned();
         }
         const std::error_code moved =
