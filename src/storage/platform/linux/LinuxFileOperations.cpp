@@ -47,6 +47,7 @@ public:
     bool valid() const { return m_fd >= 0; }
     // Hands the descriptor on to whoever keeps it open from now on.
     int release() { return std::exchange(m_fd, -1); }
+    void swap(Descriptor& other) noexcept { std::swap(m_fd, other.m_fd); }
     // Closes now and reports a failure of the final write-back.
     std::error_code close() {
         const int fd = m_fd;
@@ -395,10 +396,23 @@ public:
     LinuxFolderLock(const LinuxFolderLock&) = delete;
     LinuxFolderLock& operator=(const LinuxFolderLock&) = delete;
 
-    // The very file, or on a stick mounted anew, a file with our text.
+    // The very file, or on a stick pulled and mounted anew, a file with our text: the kernel's
+    // lock stayed with the old mount, so the file is locked again.
     bool isShownInFolder() const override {
-        return m_file.valid() && (sameFile(m_file.get(), m_path) ||
-                                  (!m_owner.empty() && readLockOwner(m_path) == m_owner));
+        if (!m_file.valid() || sameFile(m_file.get(), m_path)) {
+            return m_file.valid();
+        }
+        if (m_owner.empty() || readLockOwner(m_path) != m_owner) {
+            return false;
+        }
+        auto again =
+            std::make_unique<Descriptor>(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (!again->valid() || ::flock(again->get(), LOCK_EX | LOCK_NB) != 0 ||
+            !sameFile(again->get(), m_path)) {
+            return false;
+        }
+        m_file.swap(*again);
+        return true;
     }
 
     static std::string readLockOwner(const std::string& path) {
@@ -411,7 +425,7 @@ public:
 private:
     std::string m_path;
     std::string m_owner;
-    Descriptor m_file;
+    mutable Descriptor m_file;
 };
 
 std::string hostName() {
