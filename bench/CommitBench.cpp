@@ -209,9 +209,12 @@ void copyFile(const std::string& source, const std::string& target) {
 }
 
 // The least file work of an action: unlinks, then renames that each move a file one name
-// down as the random renumbering does, the index rewritten, one flush. The files are laid
-// out untimed beforehand and removed afterwards; they stand in the stick's root beside the
-// program's files, since the cost of a name depends on the folder it is in.
+// down as the random renumbering does, the index rewritten, one flush. A change that renames
+// must first have its plan on the medium, since a stick that loses power keeps unflushed
+// writes in any order: a small file written and flushed before the first rename, two flushes
+// in all. The files are laid out untimed beforehand and removed afterwards; they stand in the
+// stick's root beside the program's files, since the cost of a name depends on the folder it
+// is in.
 double floorSeconds(const BenchStick& stick, int unlinks, int renames, std::size_t soundBytes,
                     Calls* calls) {
     const std::string root = stick.root();
@@ -229,6 +232,10 @@ double floorSeconds(const BenchStick& stick, int unlinks, int renames, std::size
     flushFolder(root);
     const auto before = stick.calls();
     const double seconds = secondsOf([&] {
+        if (renames > 0) {
+            writeFile(root + "floor-plan", 100);
+            flushFolder(root);
+        }
         for (int i = 0; i < unlinks; ++i) {
             check(::unlink((root + "floor-gone-" + std::to_string(i) + ".bin").c_str()) == 0,
                   "floor unlink");
@@ -248,6 +255,7 @@ double floorSeconds(const BenchStick& stick, int unlinks, int renames, std::size
         fs::remove(name(i));
     }
     fs::remove(root + "floor-index");
+    fs::remove(root + "floor-plan");
     return seconds;
 }
 

@@ -165,6 +165,10 @@ bool CommandRunner::loadForReading() {
     if (!loadStick(m_preview)) {
         return false;
     }
+    if (m_workspace->isStickLockedByAnother()) {
+        m_env.err << "tonarion-cli: another Tonarion window or tonarion-cli works on the stick "
+                     "right now; this shows the stick as it stood when read.\n";
+    }
     if (m_preview.wouldHaveWritten()) {
         m_env.err << "tonarion-cli: the stick needs a repair, shown here but not stored; the "
                      "next writing command, or 'tonarion-cli repair', stores it.\n";

@@ -11,7 +11,7 @@ namespace tonarion {
 // The stick as it would be after writing, without writing: every write lands in memory and
 // every later read sees it. Commands that only read load the stick through this, so that
 // they show what loading repairs (a relative source path, an interrupted commit, a lost
-// index file) while the stick itself stays byte for byte as it was.
+// index file) while the stick itself stays byte for byte as it was, without even a lock file.
 class UnwrittenFiles final : public FileOperations {
 public:
     explicit UnwrittenFiles(FileOperations& stick);
@@ -30,8 +30,12 @@ public:
     FileResult replaceFile(const std::string& from, const std::string& to) override;
     FileValue<FileStatus> status(const std::string& path) override;
     FileValue<FileIdentity> identity(const std::string& path) override;
+    // Reading takes no lock: it writes nothing, and reads beside a program that holds one.
     FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override {
-        return m_stick.lockFolder(folder);
+        return {folder, std::make_unique<FolderLock>()};
+    }
+    bool isLockedByAnother(const std::string& folder) override {
+        return m_stick.isLockedByAnother(folder);
     }
     FileValue<FreeSpace> freeSpace(const std::string& folder) override {
         return m_stick.freeSpace(folder);

@@ -136,6 +136,10 @@ QString StickCheckDialog::findingText(const StickProblem& problem) {
                    : QStringLiteral("Rest eines unterbrochenen Speichervorgangs, wird beim "
                                     "nächsten Speichern gebraucht");
     }
+    if (kind == ProblemKind::ForeignJournal) {
+        return QStringLiteral("Plan eines Speichervorgangs, der nicht zu diesem USB-Stick "
+                              "gehört; er wird nicht ausgeführt");
+    }
     if (kind == ProblemKind::MacLeftover) {
         return QStringLiteral("Überbleibsel von macOS");
     }

@@ -132,7 +132,8 @@ void CommitRun::writeToStick() {
         const bool needsJournal =
             createsNames(copies) || !change.change().moves.empty() || m_stick.exists(JournalName);
         if (needsJournal) {
-            if (const auto announced = change.announce(); announced.failed()) {
+            if (const auto announced = change.announce(m_session.indexFileName);
+                announced.failed()) {
                 fail(announced.namedAs(JournalName));
             }
         }

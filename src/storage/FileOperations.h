@@ -141,6 +141,14 @@ public:
     // stick) is taken without one; nobody can change it anyway.
     virtual FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) = 0;
 
+    // Whether another program holds the folder as lockFolder takes it, told without taking
+    // the lock or writing anything: a command that only reads the stick reads it beside a
+    // program that works on it, and says so. False where the platform cannot tell.
+    virtual bool isLockedByAnother(const std::string& folder) {
+        (void)folder;
+        return false;
+    }
+
     // The identity of a file or folder, or nothing when there is none at path.
     virtual FileValue<FileIdentity> identity(const std::string& path) = 0;
 

@@ -16,6 +16,7 @@ constexpr std::string_view CopyWord = "kopieren";
 constexpr std::string_view ParkedWord = "geparkt";
 constexpr std::string_view DeleteWord = "loeschen";
 constexpr std::string_view IndexWord = "index";
+constexpr std::string_view StartWord = "von";
 // Tabs separate the words: no plain file name holds one.
 constexpr char Separator = '\t';
 
@@ -35,17 +36,34 @@ std::vector<std::string_view> split(std::string_view line) {
     return words;
 }
 
+std::string stampText(std::string_view word, const IndexStamp& stamp) {
+    char checksum[9] = {};
+    std::to_chars(checksum, checksum + 8, stamp.checksum, 16);
+    return std::string(word) + Separator + std::to_string(stamp.size) + Separator + checksum + "\n";
+}
+
 bool allPlain(const std::vector<std::string_view>& words) {
     return std::all_of(words.begin() + 1, words.end(), isPlainFileName);
 }
 
-std::optional<std::uintmax_t> number(std::string_view digits) {
-    std::uintmax_t value = 0;
-    const auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+template <typename Number = std::uintmax_t>
+std::optional<Number> number(std::string_view digits, int base = 10) {
+    Number value = 0;
+    const auto [last, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
     if (error != std::errc{} || last != digits.data() + digits.size()) {
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<IndexStamp> stampFrom(const std::vector<std::string_view>& words) {
+    const auto size = number(words[1]);
+    const auto checksum = number<std::uint32_t>(words[2], 16);
+    if (!size || !checksum) {
+        return std::nullopt;
+    }
+    return IndexStamp{*size, *checksum};
 }
 
 // The renames of a change as chains in which each file takes the name the one before it
@@ -106,6 +124,18 @@ renameChains(const std::vector<StickMove>& moves) {
 
 } // namespace
 
+IndexStamp stampOf(std::string_view bytes) {
+    // CRC-32 as zip and PNG have it; an index file is small enough to go bit by bit.
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= static_cast<unsigned char>(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return {bytes.size(), ~crc};
+}
+
 std::string composeJournal(const StickChange& change) {
     std::string out = std::string(JournalHeader) + "\n";
     for (const auto& file : change.newFiles) {
@@ -122,7 +152,8 @@ std::string composeJournal(const StickChange& change) {
     for (const auto& name : change.deletions) {
         out += std::string(DeleteWord) + Separator + name + "\n";
     }
-    out += std::string(IndexWord) + Separator + std::to_string(change.plannedIndexSize) + "\n";
+    out += stampText(StartWord, change.startIndex);
+    out += stampText(IndexWord, change.plannedIndex);
     out += std::string(JournalEnd) + "\n";
     return out;
 }
@@ -130,6 +161,7 @@ std::string composeJournal(const StickChange& change) {
 std::optional<StickChange> parseJournal(std::string_view bytes) {
     StickChange change;
     bool first = true;
+    bool started = false;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
         if (end == std::string_view::npos) {
@@ -145,7 +177,7 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
             continue;
         }
         const auto words = split(line);
-        if (!allPlain(words) && words[0] != IndexWord) {
+        if (!allPlain(words) && words[0] != IndexWord && words[0] != StartWord) {
             return std::nullopt;
         }
         if (words[0] == NewWord && words.size() == 3) {
@@ -161,12 +193,11 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
             change.movesParked = true;
         } else if (words[0] == DeleteWord && words.size() == 2) {
             change.deletions.emplace_back(words[1]);
-        } else if (words[0] == IndexWord && words.size() == 2) {
-            const auto size = number(words[1]);
-            if (!size) {
-                return std::nullopt;
-            }
-            change.plannedIndexSize = *size;
+        } else if (words[0] == StartWord && words.size() == 3 && stampFrom(words)) {
+            change.startIndex = *stampFrom(words);
+            started = true;
+        } else if (words[0] == IndexWord && words.size() == 3 && stampFrom(words) && started) {
+            change.plannedIndex = *stampFrom(words);
             return bytes == std::string(JournalEnd) + "\n" ? std::optional(change) : std::nullopt;
         } else {
             return std::nullopt;
@@ -176,8 +207,13 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
 }
 
 bool isWorkingFileName(std::string_view name) {
+    // A lock file is written under its name and the holder's process id before it takes its
+    // place; a crash at that instant leaves it.
+    const std::string lockCandidate = std::string(LockFileName) + ".";
     return name.ends_with(CopySuffix) || name.ends_with(MoveSuffix) ||
-           sameFileName(name, JournalName) || sameFileName(name, JournalTempName);
+           sameFileName(name, JournalName) || sameFileName(name, JournalTempName) ||
+           (name.size() > lockCandidate.size() &&
+            sameFileName(name.substr(0, lockCandidate.size()), lockCandidate));
 }
 
 StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, std::string plannedIndex,
@@ -189,14 +225,21 @@ StickChangeRun::StickChangeRun(StickFiles& stick, StickChange change, std::strin
     , m_resumedAfterParking(announced && m_change.movesParked) {
     // A resumed run keeps the journal's word, even when the planned index took effect.
     if (!announced) {
-        m_change.plannedIndexSize = m_plannedIndex.size();
+        m_change.plannedIndex = stampOf(m_plannedIndex);
     }
 }
 
-FileResult StickChangeRun::announce() {
-    // The journal names the planned index file only by its size: it must stand complete
-    // before the journal does. A run cut short before that finishes nothing.
+FileResult StickChangeRun::announce(const std::string& indexName) {
+    // The journal names the planned index file by its stamp: it must stand complete before
+    // the journal does. A run cut short before that finishes nothing.
     if (!m_announced) {
+        // Read only when this run does not know what it last wrote there: on a slow stick
+        // every look costs.
+        auto start = m_stick.knownContent(indexName);
+        if (const auto path = m_stick.pathOf(indexName); !start && path) {
+            start = m_stick.operations().readFile(*path).value_or(std::string());
+        }
+        m_change.startIndex = stampOf(start.value_or(std::string()));
         if (m_stick.exists(IndexTempName)) {
             m_stick.deleteFile(IndexTempName); // fusefat refuses to truncate a file
         }
@@ -206,14 +249,19 @@ FileResult StickChangeRun::announce() {
         }
     }
     m_announced = true;
-    return writeJournal();
+    if (auto written = writeJournal(); written.failed()) {
+        return written;
+    }
+    // Both reach the medium before the first name changes: renames that arrive without the
+    // journal that explains them could not be finished.
+    return m_stick.flush();
 }
 
 FileResult StickChangeRun::writeJournal() {
     const std::string journal = composeJournal(m_change);
-    // The journal is not flushed on its own: the one flush of the change, before the index
-    // file takes effect, carries it to the medium with everything written since.
-    // A journal cut short reads as none, so the first one is written in place.
+    // The journal is not flushed on its own: whoever writes it flushes before anything it
+    // speaks of changes. A journal cut short reads as none, so the first one is written in
+    // place.
     if (!m_stick.exists(JournalName)) {
         auto written = m_stick.write(JournalName, journal);
         if (written.failed()) {
@@ -330,8 +378,14 @@ std::vector<FileResult> StickChangeRun::moveOverParkingNames() {
             }
         }
         m_change.movesParked = true;
+        // From here on a file under an old name is one that arrived there: the journal must
+        // say so on the medium before any file leaves its parking name.
         if (anyRename && m_announced) {
-            if (const auto journal = writeJournal(); journal.failed()) {
+            auto journal = writeJournal();
+            if (journal.ok()) {
+                journal = m_stick.flush();
+            }
+            if (journal.failed()) {
                 failures.push_back(journal.namedAs(JournalName));
                 return failures;
             }
@@ -399,9 +453,13 @@ std::vector<FileResult> StickChangeRun::finish(const std::string& indexName,
             failures.emplace_back(name, std::make_error_code(std::errc::permission_denied));
         }
     }
-    // With a deletion left undone the journal stays, and the next start tries again.
+    // With a deletion left undone the journal stays, and the next start tries again. A journal
+    // that cannot go is reported: the stick refuses changes.
     if (failures.empty() && m_announced) {
-        m_stick.deleteFile(JournalName);
+        if (const auto removed = m_stick.deleteFile(JournalName);
+            removed.failed() && m_stick.exists(JournalName)) {
+            failures.push_back(removed.namedAs(JournalName));
+        }
     }
     return failures;
 }
@@ -411,7 +469,17 @@ std::vector<FileResult> StickChangeRun::finish(const std::string& indexName,
 // place. An index file that differs from the plan, when a move failed, is written anew.
 FileResult StickChangeRun::putIndexInPlace(const std::string& indexName,
                                            const std::string& indexBytes) {
-    if (!m_announced || indexBytes != m_plannedIndex) {
+    if (!m_announced) {
+        return replaceIndexFile(m_stick, indexName, indexBytes);
+    }
+    if (indexBytes != m_plannedIndex) {
+        // The journal heads for the index file that takes effect, so that a run cut short
+        // after it still makes the deletions.
+        m_change.plannedIndex = stampOf(indexBytes);
+        m_plannedIndex = indexBytes;
+        if (auto journal = writeJournal(); journal.failed()) {
+            return journal;
+        }
         return replaceIndexFile(m_stick, indexName, indexBytes);
     }
     if (auto flushed = m_stick.flush(); flushed.failed()) {
@@ -429,33 +497,80 @@ bool StickChangeRun::isListed(const std::string& name, const IndexContent& conte
            });
 }
 
-bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
-    const auto bytes = stick.operations().readFile(*stick.pathOf(JournalName));
+namespace {
+
+// The journal on the stick with what it needs to go on, as journalStateOf tells it.
+struct JournalOnStick {
+    JournalState state = JournalState::None;
+    std::optional<StickChange> change;
+    std::optional<std::string> plannedIndex;
+};
+
+JournalOnStick readJournal(StickFiles& stick, const std::string& indexName) {
+    JournalOnStick found;
+    FileOperations& files = stick.operations();
+    const auto bytes = files.readFile(*stick.pathOf(JournalName));
     if (!bytes) {
-        return false;
+        return found;
     }
-    const auto change = parseJournal(*bytes);
-    if (!change) {
-        // Cut short while it was written: nothing on the stick had changed yet but the
-        // planned index file.
+    found.change = parseJournal(*bytes);
+    if (!found.change) {
+        found.state = JournalState::CutShort;
+        return found;
+    }
+    const auto indexPath = stick.pathOf(indexName);
+    const IndexStamp index =
+        stampOf(indexPath ? files.readFile(*indexPath).value_or(std::string()) : std::string());
+    auto planned = files.readFile(*stick.pathOf(IndexTempName));
+    const bool waiting = planned && stampOf(*planned) == found.change->plannedIndex;
+    if (index == found.change->startIndex && waiting) {
+        found.state = JournalState::Waiting;
+        found.plannedIndex = std::move(planned).optional();
+    } else if (index == found.change->plannedIndex) {
+        found.state = JournalState::InEffect;
+    } else if (index == found.change->startIndex) {
+        found.state = JournalState::NotBegun;
+    } else {
+        found.state = JournalState::Foreign;
+    }
+    return found;
+}
+
+} // namespace
+
+JournalState journalStateOf(StickFiles& stick, const std::string& indexName) {
+    return readJournal(stick, indexName).state;
+}
+
+bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
+    const JournalOnStick journal = readJournal(stick, indexName);
+    switch (journal.state) {
+    case JournalState::None:
+    case JournalState::Foreign:
+        return false;
+    case JournalState::CutShort:
+    case JournalState::NotBegun:
+        // Nothing on the stick had changed yet but the planned index file: the journal and
+        // the planned index file reach the medium together before the first change.
         stick.deleteFile(IndexTempName);
         stick.deleteFile(JournalName);
         return false;
+    case JournalState::Waiting:
+    case JournalState::InEffect:
+        break;
     }
+    const StickChange& change = *journal.change;
     // A sound cut short while it was copied goes; the next commit copies it again.
-    for (const auto& file : change->newFiles) {
+    for (const auto& file : change.newFiles) {
         if (const auto status = stick.status(file.name); status && status->size != file.size) {
             stick.deleteFile(file.name);
         }
     }
-    // The planned index file still waits under its temporary name unless it took effect.
-    const auto planned = stick.operations().readFile(*stick.pathOf(IndexTempName));
-    const bool waiting = planned && planned->size() == change->plannedIndexSize;
-    StickChangeRun run(stick, *change, waiting ? *planned : std::string(), true);
+    StickChangeRun run(stick, change, journal.plannedIndex.value_or(std::string()), true);
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.
     if (run.renamesDone()) {
-        run.finish(indexName, waiting ? planned.optional() : std::nullopt);
+        run.finish(indexName, journal.plannedIndex);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include "storage/IndexFile.h"
 #include "storage/StickFiles.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,14 +40,25 @@ struct NewStickFile {
     bool operator==(const NewStickFile&) const = default;
 };
 
+// What tells one index file from another: its size and a CRC-32 of its bytes.
+struct IndexStamp {
+    std::uintmax_t size = 0;
+    std::uint32_t checksum = 0;
+    bool operator==(const IndexStamp&) const = default;
+};
+IndexStamp stampOf(std::string_view bytes);
+
 struct StickChange {
     std::vector<NewStickFile> newFiles;
     std::vector<StickMove> moves;
     // Names that go once the planned index file is in place.
     std::vector<std::string> deletions;
-    // The size of the index file the change heads for. Its bytes wait under IndexTempName,
-    // written before the journal, so that the journal stays small.
-    std::uintmax_t plannedIndexSize = 0;
+    // The index file the change was planned from, and the one it heads for: a journal is
+    // carried out only on the stick whose index file is one of them, never on another stick
+    // that a user copied it to. The planned bytes wait under IndexTempName, written before
+    // the journal, so that the journal stays small. A missing index file counts as empty.
+    IndexStamp startIndex;
+    IndexStamp plannedIndex;
     // Set once every moving file waits under its parking name: from then on a file under a
     // move's old name is one that already arrived there.
     bool movesParked = false;
@@ -62,8 +74,22 @@ std::optional<StickChange> parseJournal(std::string_view bytes);
 // place, or the journal.
 bool isWorkingFileName(std::string_view name);
 
+// How the journal on a stick stands to the index file there.
+enum class JournalState {
+    None,     // there is no journal
+    CutShort, // written only in part: nothing had begun
+    NotBegun, // complete, but the planned index file is not: the first flush never came
+    Waiting,  // the planned index file waits under its temporary name
+    InEffect, // the planned index file took effect; deletions may be left
+    Foreign,  // neither index file it names is the stick's: it is never carried out
+};
+JournalState journalStateOf(StickFiles& stick, const std::string& indexName);
+
 // Carries out a change in the order that keeps it finishable: journal, parking, the moves,
-// and at the end the index file and the deletions.
+// and at the end the index file and the deletions. A stick that loses power keeps unflushed
+// writes in any order, so the journal and the planned index file are flushed before the
+// first name changes, the parked state before any file leaves its parking name, and
+// everything before the index file takes effect.
 class StickChangeRun {
 public:
     // announced: the journal and the planned index file are on the stick already, as when an
@@ -71,9 +97,10 @@ public:
     StickChangeRun(StickFiles& stick, StickChange change, std::string plannedIndex,
                    bool announced = false);
 
-    // Writes the planned index file under its temporary name, then the journal. Nothing may
-    // change on the stick before this succeeded.
-    FileResult announce();
+    // Writes the planned index file under its temporary name, then the journal, naming the
+    // index file indexName as it stands, and flushes both. Nothing may change on the stick
+    // before this succeeded.
+    FileResult announce(const std::string& indexName = IndexFileName);
     // Makes the copies and gives every moving file its new name. Each failure names the file
     // that did not get its name.
     std::vector<FileResult> moveFiles();
@@ -81,8 +108,9 @@ public:
     bool renamesDone();
     // Whether the i-th move reached its new name in moveFiles.
     bool arrived(std::size_t i) const { return i < m_arrived.size() && m_arrived[i]; }
-    // Puts the index file in place, deletes what has to go and then the journal. Nothing for
-    // indexBytes: the index file took effect before an interruption.
+    // Puts the index file in place, deletes what has to go and then the journal; a journal
+    // that cannot go is a failure too. Nothing for indexBytes: the index file took effect
+    // before an interruption.
     std::vector<FileResult> finish(const std::string& indexName,
                                    const std::optional<std::string>& indexBytes);
 
@@ -107,7 +135,8 @@ private:
 
 // Finishes the change an interrupted run left on the stick, if any: the moves are completed,
 // the planned index file is put in place and the deletions made. True when there was one;
-// the next commit then copies what only the computer still holds.
+// the next commit then copies what only the computer still holds. A journal of another
+// index file is left as it is, for the stick check to report.
 bool finishInterruptedChange(StickFiles& stick, const std::string& indexName);
 
 } // namespace tonarion

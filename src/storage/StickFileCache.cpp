@@ -47,16 +47,28 @@ std::optional<std::optional<FileStatus>> StickFileCache::status(std::string_view
 
 void StickFileCache::remember(std::string_view name, std::optional<FileStatus> status) {
     m_files[key(name)] = Known{status.has_value(), status};
+    m_contents.erase(key(name));
 }
 
 void StickFileCache::forget(std::string_view name) {
     // Once listed, a name missing from the map reads as absent: it stays, as unknown.
     m_files[key(name)] = Known{};
+    m_contents.erase(key(name));
 }
 
 void StickFileCache::clear() {
     m_files.clear();
     m_listed = false;
+    m_contents.clear();
+}
+
+std::optional<std::string> StickFileCache::content(std::string_view name) const {
+    const auto found = m_contents.find(key(name));
+    return found == m_contents.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+void StickFileCache::rememberContent(std::string_view name, std::string bytes) {
+    m_contents[key(name)] = std::move(bytes);
 }
 
 } // namespace tonarion

@@ -28,6 +28,11 @@ public:
     void forget(std::string_view name);
     void clear();
 
+    // The bytes of a file last written whole under name (the index file) while nothing has
+    // touched it since: a commit names the index file it starts from without reading it.
+    std::optional<std::string> content(std::string_view name) const;
+    void rememberContent(std::string_view name, std::string bytes);
+
 private:
     struct Known {
         std::optional<bool> present; // nothing: not known
@@ -38,6 +43,9 @@ private:
     // Keyed by the name in lower case: the stick's file system ignores letter case.
     std::map<std::string, Known, std::less<>> m_files;
     bool m_listed = false;
+    // The bytes of files written whole (the index file, its temporary file, the journal),
+    // keyed like m_files.
+    std::map<std::string, std::string, std::less<>> m_contents;
 };
 
 } // namespace tonarion

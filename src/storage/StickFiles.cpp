@@ -202,13 +202,22 @@ FileResult StickFiles::rename(std::string_view from, std::string_view to) {
 
 FileResult StickFiles::writeDurably(std::string_view name, const std::string& bytes) {
     forget(name);
-    return change({name},
-                  [&](const auto& paths) { return m_files.writeFileDurably(paths[0], bytes); });
+    const auto result = change(
+        {name}, [&](const auto& paths) { return m_files.writeFileDurably(paths[0], bytes); });
+    if (m_cache && result.ok()) {
+        m_cache->rememberContent(name, bytes);
+    }
+    return result;
 }
 
 FileResult StickFiles::write(std::string_view name, const std::string& bytes) {
     forget(name);
-    return change({name}, [&](const auto& paths) { return m_files.writeFile(paths[0], bytes); });
+    const auto result =
+        change({name}, [&](const auto& paths) { return m_files.writeFile(paths[0], bytes); });
+    if (m_cache && result.ok()) {
+        m_cache->rememberContent(name, bytes);
+    }
+    return result;
 }
 
 FileResult StickFiles::replace(std::string_view from, std::string_view to) {
@@ -228,12 +237,16 @@ void StickFiles::moved(std::string_view from, std::string_view to, bool succeede
         m_cache->forget(to);
         return;
     }
+    auto content = m_cache->content(from);
     if (const auto known = m_cache->status(from); known && *known) {
         m_cache->remember(to, *known);
     } else {
         m_cache->forget(to);
     }
     m_cache->remember(from, std::nullopt);
+    if (content) {
+        m_cache->rememberContent(to, std::move(*content));
+    }
 }
 
 FileValue<FileStatus> StickFiles::status(std::string_view name) {

@@ -63,6 +63,10 @@ public:
     FileResult flush() { return m_files.flushMedium(m_root); }
     FileResult replace(std::string_view from, std::string_view to);
     FileValue<FileStatus> status(std::string_view name);
+    // The bytes of a file as this run last wrote it whole, when the cache still knows them.
+    std::optional<std::string> knownContent(std::string_view name) const {
+        return m_cache ? m_cache->content(name) : std::nullopt;
+    }
 
     // Whether the root is still there, and the stick it was when taken.
     bool isStillTheStick();

@@ -44,7 +44,8 @@ bool isCompleteIndexFile(std::string_view bytes) {
            (bytes.ends_with('\r') || bytes.ends_with('\n'));
 }
 
-std::optional<std::string> findIndexFile(FileOperations& files, const std::string& root) {
+std::optional<std::string> findIndexFile(FileOperations& files, const std::string& root,
+                                         bool repair) {
     if (root.empty()) {
         return std::nullopt;
     }
@@ -56,6 +57,12 @@ std::optional<std::string> findIndexFile(FileOperations& files, const std::strin
     // An interrupted change that left its journal heads for the temporary index file: opening
     // the stick finishes it.
     if (const auto temp = named(*names, IndexTempName); temp && !named(*names, JournalName)) {
+        if (!repair) {
+            const auto bytes = files.readFile(root + *temp);
+            return index || !bytes || !isCompleteIndexFile(*bytes)
+                       ? index
+                       : std::optional<std::string>(IndexFileName);
+        }
         if (const auto recovered = recoverTemporaryIndex(files, root, *temp, index.has_value())) {
             return recovered;
         }
@@ -91,7 +98,7 @@ IndexContent takeOverStickFiles(const std::vector<std::string>& names, const std
 std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOperations& files) {
     for (const auto& entry : drives) {
         const std::string root = rootOfDriveEntry(entry);
-        if (findIndexFile(files, root)) {
+        if (findIndexFile(files, root, false)) {
             return root;
         }
     }

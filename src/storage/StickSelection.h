@@ -27,8 +27,11 @@ inline constexpr const char* TakenOverMessageEnd = " Sounddateien gefunden und Ã
 // new index file under its temporary name and moving it over the old one is finished here:
 // a complete temporary file becomes the index file when there is none, and any other
 // temporary file is deleted. Start-up, the drive dialog and every command of tonarion-cli
-// look for the index file through this.
-std::optional<std::string> findIndexFile(FileOperations& files, const std::string& root);
+// look for the index file through this. Only a program that holds the stick repairs: one
+// that merely looks (repair false) would otherwise take away the temporary file of another
+// program's commit; it is told the name the index file will have once repaired.
+std::optional<std::string> findIndexFile(FileOperations& files, const std::string& root,
+                                         bool repair = true);
 
 // Whether index-file bytes were written to their end: the header line first, a line end last.
 bool isCompleteIndexFile(std::string_view bytes);

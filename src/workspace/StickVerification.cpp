@@ -115,10 +115,15 @@ private:
         auto names = m_files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{});
         std::sort(names.begin(), names.end());
         // While a journal stands, its plan waits for the next commit, and every file it names
-        // with it: none of them may go.
+        // with it: none of them may go. One of another index file is never carried out; it
+        // may go itself, but what it names stays, as it may be what this stick's own
+        // interrupted commit left.
         const bool planPending = std::any_of(names.begin(), names.end(), [](const auto& name) {
             return sameFileName(name, JournalName);
         });
+        const bool foreignJournal =
+            planPending &&
+            journalStateOf(m_stick, m_session.indexFileName) == JournalState::Foreign;
         const bool indexPresent = std::any_of(names.begin(), names.end(), [&](const auto& name) {
             return sameFileName(name, m_session.indexFileName);
         });
@@ -131,6 +136,8 @@ private:
             } else if (sameFileName(name, IndexTempName)) {
                 // Without its index file, the stick is opened from this one.
                 add(ProblemKind::TemporaryFile, name, !planPending && indexPresent);
+            } else if (foreignJournal && sameFileName(name, JournalName)) {
+                add(ProblemKind::ForeignJournal, name, true);
             } else if (isWorkingFileName(name)) {
                 add(ProblemKind::TemporaryFile, name, !planPending);
             } else if (isSettingName(name) && !isListed(name)) {

@@ -29,6 +29,9 @@ inline constexpr std::string_view ChangedSetting = "changed setting";
 inline constexpr std::string_view NotInIndex = "not in index";
 inline constexpr std::string_view SecondSettingFile = "second setting file";
 inline constexpr std::string_view TemporaryFile = "temporary file";
+// A journal planned from an index file this stick does not have, as when a user copied it
+// from another stick: it is never carried out, and the clean-up may delete it.
+inline constexpr std::string_view ForeignJournal = "journal of another index";
 inline constexpr std::string_view MacLeftover = "macOS leftover";
 // About the medium, not its files: the stick can still be what its index says.
 inline constexpr std::string_view WrongFileSystem = "wrong file system";

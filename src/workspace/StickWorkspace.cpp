@@ -50,7 +50,8 @@ bool StickWorkspace::openFirstStickWithIndex(const DriveList& drives) {
         return false;
     }
     m_session.stickRoot = *root;
-    m_session.indexFileName = findIndexFile(m_files, *root).value_or(m_session.indexFileName);
+    m_session.indexFileName =
+        findIndexFile(m_files, *root, false).value_or(m_session.indexFileName);
     return true;
 }
 
@@ -65,7 +66,7 @@ bool StickWorkspace::openFolder(const std::string& folder) {
 
 StickWorkspace::ExistingStick StickWorkspace::openExistingStick(const std::string& folder) {
     m_session.stickRoot = stickRootOf(folder);
-    if (const auto indexName = findIndexFile(m_files, m_session.stickRoot)) {
+    if (const auto indexName = findIndexFile(m_files, m_session.stickRoot, false)) {
         m_session.indexFileName = *indexName;
         return ExistingStick::Opened;
     }
@@ -84,6 +85,10 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     if (!claimStick(m_session, m_files, m_ui)) {
         return IndexReadResult::StickInUse;
     }
+    // What an interrupted commit left is repaired only now that this program holds the
+    // stick, never while another one may be writing it.
+    m_session.indexFileName =
+        findIndexFile(m_files, m_session.stickRoot).value_or(m_session.indexFileName);
     m_session.clearForLoading();
     // Work that an earlier run began on the stick and could not finish is finished first, so
     // that the index file read is the one that run was heading for.

@@ -52,6 +52,9 @@ public:
     ExistingStick openExistingStick(const std::string& folder);
 
     const std::string& stickRoot() const { return m_session.stickRoot; }
+    // For a workspace that reads the stick without taking it: whether another Tonarion
+    // window or tonarion-cli works on it meanwhile, so that what is read may change.
+    bool isStickLockedByAnother() const { return m_files.isLockedByAnother(m_session.stickRoot); }
     const SoundTable& table() const { return m_session.table; }
     bool commitRunning() const { return m_session.commitRunning; }
 

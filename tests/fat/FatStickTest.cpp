@@ -40,6 +40,15 @@ protected:
         ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
         ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
     }
+    // The stick pulled and put back with its write protection switched. The system lets go
+    // of a pulled stick's files, the program's lock among them; in place of that, the program
+    // lets go here, since a mounted file system with a file open is not unmounted. It takes
+    // the stick anew, as the main window does.
+    void putBack(FatImage::Mount mount) {
+        session.stickLock.reset();
+        m_image.remount(mount);
+        ASSERT_TRUE(claimStick(session, files, ui));
+    }
     // Drops a sound made long ago with these bytes and binds it to the green turnout at this
     // address. (A copy stamped with the time of copying would differ from such a sound.)
     std::optional<std::string> bindSound(const std::string& file, const std::string& bytes,
@@ -85,7 +94,7 @@ TEST_F(FatStickTest, AReadOnlyStickKeepsEverythingAndCatchesUpOnceWritable) {
     openStick();
     bindSound("a.mp3", "a", "12");
     const std::string before = readBytes(stick("tonkat.tkx"));
-    m_image.remount(FatImage::Mount::ReadOnly);
+    putBack(FatImage::Mount::ReadOnly);
 
     EXPECT_EQ(bindSound("b.mp3", "b", "13"), "MGM2-0013-00000.mp3");
     workspace.deleteRow(1);
@@ -102,7 +111,7 @@ TEST_F(FatStickTest, AReadOnlyStickKeepsEverythingAndCatchesUpOnceWritable) {
     EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "a");
     EXPECT_TRUE(session.SaveNeeded());
 
-    m_image.remount(FatImage::Mount::ReadWrite);
+    putBack(FatImage::Mount::ReadWrite);
     EXPECT_EQ(workspace.commit(), CommitResult::Written);
     EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3")));
     EXPECT_FALSE(fs::exists(stick("SET_-0001-00021.mp3")));

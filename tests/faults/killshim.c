@@ -18,6 +18,12 @@
  *                             happens ("op K NAME PATH [PATH]", "write N PATH BYTES"), and
  *                             every operation that changes something outside the root and
  *                             outside /dev, /proc and /sys ("outside NAME PATH").
+ *
+ * It can also slow a process down instead of killing it, to widen a window between two steps
+ * that another process might slip into:
+ *
+ *   TONARION_DELAY_WRITES_TO=TEXT  every write into a file below the root whose path holds
+ *   TONARION_DELAY_MS=MS           TEXT waits MS milliseconds before it is made.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -43,6 +49,8 @@ static long g_killWriteAt;
 static long g_operations;
 static long g_writes;
 static int g_logFd = -1;
+static const char* g_delayedPath;
+static long g_delayMs;
 static const char* g_countFile;
 /* The shim's own calls (realpath, the log) must neither count nor recurse. */
 static __thread int t_inside;
@@ -86,6 +94,8 @@ __attribute__((constructor)) static void startShim(void) {
     g_killAfter = when && strcmp(when, "after") == 0;
     g_killWriteAt = numberFrom("TONARION_KILL_WRITE_AT");
     g_countFile = getenv("TONARION_KILL_COUNT");
+    g_delayedPath = getenv("TONARION_DELAY_WRITES_TO");
+    g_delayMs = numberFrom("TONARION_DELAY_MS");
     const char* log = getenv("TONARION_KILL_LOG");
     if (log && *log) {
         g_logFd = REAL(open)(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -206,6 +216,20 @@ static void countWrite(int fd, ssize_t written) {
     t_inside = 0;
 }
 
+static void delayWrite(int fd) {
+    if (t_inside || !g_delayedPath || !*g_delayedPath || g_delayMs <= 0) {
+        return;
+    }
+    t_inside = 1;
+    const int savedErrno = errno;
+    char path[PATH_MAX];
+    if (fdPath(fd, path, sizeof path) && belowRoot(path) && strstr(path, g_delayedPath)) {
+        usleep((useconds_t)(g_delayMs * 1000));
+    }
+    errno = savedErrno;
+    t_inside = 0;
+}
+
 static int fopenChanges(const char* mode) {
     return mode && strpbrk(mode, "wa+") != NULL;
 }
@@ -296,6 +320,7 @@ WRAP(int, posix_fallocate, (int fd, off_t offset, off_t length), (fd, offset, le
 /* A write of name into the file out. */
 #define WRAP_WRITE(name, params, args, out)                                                        \
     ssize_t name params {                                                                          \
+        delayWrite(out);                                                                           \
         const ssize_t written = REAL(name) args;                                                   \
         countWrite(out, written);                                                                  \
         return written;                                                                            \

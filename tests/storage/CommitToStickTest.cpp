@@ -1,8 +1,11 @@
 #include "storage/CommitToStick.h"
 
+#include "storage/StickChange.h"
 #include "support/StickFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tonarion {
 namespace {
@@ -127,6 +130,101 @@ TEST_F(CommitTest, AFailureIsReportedWithItsCauseAndTheChangesStayPending) {
     // Each message opened only once the wait window and the hourglass were gone.
     EXPECT_EQ(ui.messagesUnderWaitWindow, 0);
     EXPECT_EQ(ui.waitWindowShown, 2);
+}
+
+// The stick's changes in the order they are made, flushes included; a journal that cannot be
+// deleted, as on a stick that turned write-protected at the last moment.
+class OrderedStick final : public FakeFileOperations {
+public:
+    std::vector<std::string> log;
+    bool journalStays = false;
+
+    FileResult flushMedium(const std::string& folder) override {
+        log.push_back("flush");
+        return FakeFileOperations::flushMedium(folder);
+    }
+    std::string journal; // as last written
+    FileResult writeFileDurably(const std::string& path, const std::string& bytes) override {
+        log.push_back("write " + path.substr(Root.size()));
+        if (path == Root + JournalName) {
+            journal = bytes;
+        }
+        return FakeFileOperations::writeFileDurably(path, bytes);
+    }
+    FileResult renameFile(const std::string& from, const std::string& to) override {
+        log.push_back("rename " + from.substr(Root.size()));
+        return FakeFileOperations::renameFile(from, to);
+    }
+    FileResult replaceFile(const std::string& from, const std::string& to) override {
+        log.push_back("replace " + to.substr(Root.size()));
+        return FakeFileOperations::replaceFile(from, to);
+    }
+    FileResult ShellDelete(const std::string& path) override {
+        if (journalStays && path == Root + JournalName) {
+            return FileResult(path, std::make_error_code(std::errc::read_only_file_system));
+        }
+        log.push_back("delete " + path.substr(Root.size()));
+        return FakeFileOperations::ShellDelete(path);
+    }
+};
+
+TEST(CommitOrderTest, TheJournalIsOnTheMediumBeforeTheFirstNameChangesAndGoesOrIsReported) {
+    for (const bool journalStays : {false, true}) {
+        OrderedStick files;
+        files.addFolder(Root);
+        std::vector<std::string> lines;
+        for (const std::string number : {"1", "2", "3"}) {
+            const std::string name = "ZUM_-000" + number + "-00000.mp3";
+            files.addFile(Root + name, "random " + number);
+            lines.push_back(name + ";" + Root + name);
+        }
+        for (const auto& line : DefaultSettingLines) {
+            files.addFile(Root + line);
+        }
+        lines.insert(lines.end(), DefaultSettingLines.begin(), DefaultSettingLines.end());
+        files.addFile(Root + IndexFileName, indexWith(lines));
+        Session session;
+        session.stickRoot = Root;
+        RecordingUserInterface ui;
+        StickWorkspace workspace(session, files, ui);
+        ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
+        files.journalStays = journalStays;
+        files.log.clear();
+
+        // Random 1 goes; 2 and 3 move down one.
+        EXPECT_EQ(workspace.deleteRow(1),
+                  journalStays ? CommitResult::Failed : CommitResult::Written);
+        EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "random 2");
+        EXPECT_EQ(files.content(Root + "ZUM_-0002-00000.mp3"), "random 3");
+        const auto at = [&](const std::string& entry) {
+            return std::find(files.log.begin(), files.log.end(), entry) - files.log.begin();
+        };
+        const auto firstChange = std::find_if(files.log.begin(), files.log.end(), [](auto& e) {
+            return e.starts_with("rename ZUM_") || e.starts_with("delete ZUM_");
+        });
+        const auto indexInPlace = at("replace " + std::string(IndexFileName));
+        ASSERT_NE(firstChange, files.log.end());
+        EXPECT_LT(at("write " + std::string(JournalName)), at("flush"));
+        EXPECT_LT(at("write " + std::string(IndexTempName)), at("flush"));
+        EXPECT_LT(at("flush"), firstChange - files.log.begin());
+        EXPECT_EQ(files.log[static_cast<std::size_t>(indexInPlace) - 1], "flush");
+        EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "flush"), 2);
+        // A journal left behind is told, and the change stays pending until it goes.
+        EXPECT_EQ(files.has(Root + JournalName), journalStays);
+        EXPECT_EQ(session.SaveNeeded(), journalStays);
+        EXPECT_EQ(ui.texts().size(), journalStays ? 1u : 0u);
+        if (journalStays) {
+            EXPECT_NE(ui.lastText().find(std::string(JournalName) + ": "), std::string::npos);
+            continue;
+        }
+        // The next change's journal names the index file the first one left, known without
+        // reading it again.
+        const IndexStamp left = stampOf(files.content(Root + IndexFileName));
+        EXPECT_EQ(workspace.deleteRow(1), CommitResult::Written);
+        ASSERT_TRUE(parseJournal(files.journal));
+        EXPECT_EQ(parseJournal(files.journal)->startIndex, left);
+        EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "random 3");
+    }
 }
 
 } // namespace

@@ -48,9 +48,12 @@ TEST(IndexRecoveryTest, ATemporaryIndexIsUsedOnlyWhenItIsCompleteAndTheIndexIsMi
     files.setReadOnly(true);
     EXPECT_FALSE(findIndexFile(files, Root));
     EXPECT_TRUE(files.has(Root + IndexTempName));
-    // Start-up looks for it on every drive.
+    // Start-up looks for it on every drive, but repairs only the stick it takes: on another
+    // one, another program may be in the middle of a commit.
     files.setReadOnly(false);
     EXPECT_EQ(firstStickWithIndex({driveEntry("/e/"), driveEntry(Root)}, files), Root);
+    EXPECT_EQ(files.filesIn(Root), std::vector<std::string>{IndexTempName});
+    EXPECT_TRUE(findIndexFile(files, Root));
     EXPECT_EQ(files.content(Root + IndexFileName), Complete);
 }
 

@@ -63,6 +63,9 @@ public:
     FileValue<FileIdentity> identity(const std::string& path) override;
     // One process's locks: a second lock of a held folder is refused until the first goes.
     FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override;
+    bool isLockedByAnother(const std::string& folder) override {
+        return m_locked->contains(folder);
+    }
     FileValue<FreeSpace> freeSpace(const std::string& folder) override;
     FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
     FileValue<VolumeInfo> volumeInfo(const std::string& folder) override;

@@ -113,6 +113,16 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
          {{"temporary file", "MGM1-0001-00000.mp3.tonarion-mv", false},
           {"temporary file", "tonkat.jnl", false},
           {"temporary file", "tonkat.tkx.tmp", false}}},
+        {"a journal copied from another stick, which is never carried out",
+         [&] {
+             StickChange other;
+             other.moves = {{"MGM1-0001-00000.mp3", Pfiff}};
+             other.startIndex = stampOf("another stick's index");
+             files.addFile(Root + JournalName, composeJournal(other));
+             files.addFile(Root + "MGM1-0001-00000.mp3" + MoveSuffix, "parked");
+         },
+         {{"temporary file", "MGM1-0001-00000.mp3.tonarion-mv", false},
+          {"journal of another index", "tonkat.jnl", true}}},
         {"a temporary index file the stick would be opened from",
          [&] {
              files.addFile(Root + IndexTempName, index());

@@ -11,9 +11,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace tonarion {
@@ -43,6 +45,9 @@ public:
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    // Hands the descriptor on to whoever keeps it open from now on.
+    int release() { return std::exchange(m_fd, -1); }
+    void swap(Descriptor& other) noexcept { std::swap(m_fd, other.m_fd); }
     // Closes now and reports a failure of the final write-back.
     std::error_code close() {
         const int fd = m_fd;
@@ -363,25 +368,51 @@ FileValue<FileStatus> LinuxFileOperations::status(const std::string& path) {
 
 namespace {
 
-// The lock file names its holder, "process id host name". No descriptor stays open on the
-// stick, so that the desktop can still unmount it; a lock whose process is gone, or that
-// another computer left on the stick, is taken over.
+bool sameFile(int fd, const std::string& path) {
+    struct stat open {};
+    struct stat named {};
+    return fd >= 0 && ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+// The lock is the kernel's: the holder keeps the lock file open with an advisory lock on it
+// (flock), which the kernel lets go of whenever the process ends, however it ends. A lock file
+// that nobody keeps locked is left over and taken over, whatever process id it names: after a
+// reboot that id may well belong to another living process. The file's text names the holder,
+// "process id host name", for the message and for whoever looks at the stick by hand.
 class LinuxFolderLock final : public FolderLock {
 public:
-    LinuxFolderLock(std::string path, std::string owner)
+    LinuxFolderLock(std::string path, std::string owner, int fd)
         : m_path(std::move(path))
-        , m_owner(std::move(owner)) {}
+        , m_owner(std::move(owner))
+        , m_file(fd) {}
     ~LinuxFolderLock() override {
         // Only our own: a stick pulled and put back may hold another program's lock by now.
-        if (!m_owner.empty() && readLockOwner(m_path) == m_owner) {
+        // Closing lets go of the kernel's lock.
+        if (isShownInFolder()) {
             ::unlink(m_path.c_str());
         }
     }
     LinuxFolderLock(const LinuxFolderLock&) = delete;
     LinuxFolderLock& operator=(const LinuxFolderLock&) = delete;
 
+    // The very file, or on a stick pulled and mounted anew, a file with our text: the kernel's
+    // lock stayed with the old mount, so the file is locked again.
     bool isShownInFolder() const override {
-        return !m_owner.empty() && readLockOwner(m_path) == m_owner;
+        if (!m_file.valid() || sameFile(m_file.get(), m_path)) {
+            return m_file.valid();
+        }
+        if (m_owner.empty() || readLockOwner(m_path) != m_owner) {
+            return false;
+        }
+        auto again =
+            std::make_unique<Descriptor>(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (!again->valid() || ::flock(again->get(), LOCK_EX | LOCK_NB) != 0 ||
+            !sameFile(again->get(), m_path)) {
+            return false;
+        }
+        m_file.swap(*again);
+        return true;
     }
 
     static std::string readLockOwner(const std::string& path) {
@@ -394,6 +425,7 @@ public:
 private:
     std::string m_path;
     std::string m_owner;
+    mutable Descriptor m_file;
 };
 
 std::string hostName() {
@@ -401,8 +433,9 @@ std::string hostName() {
     return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
 }
 
-// Whether a lock file's owner still works on the stick: a live process on this computer.
-bool isHeld(const std::string& owner) {
+// Whether a process of this computer named as a lock file's holder still runs: the rule where
+// the file system keeps no locks (some network shares).
+bool ownerIsAlive(const std::string& owner) {
     const auto blank = owner.find(' ');
     if (blank == std::string::npos) {
         return false;
@@ -412,29 +445,133 @@ bool isHeld(const std::string& owner) {
     return host == hostName() && pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
+// Gives the complete file at from the name to, unless a file holds that name: in one step
+// where the file system can refuse to replace, else by a link, else after a look (fusefat
+// offers neither, and there two programs started within the same instant could both pass).
+std::error_code moveUnlessTaken(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return {};
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return lastError();
+    }
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return {};
+    }
+    if (errno == EEXIST) {
+        return lastError();
+    }
+    return renameUnlessTaken(from, to);
+}
+
+// The lock file of this process, locked, under a name of its own beside the lock file, so that
+// nobody sees the lock file before it names its holder. On a stick too full for the text the
+// file stays empty: the kernel's lock is what counts.
+struct LockCandidate {
+    std::string path;
+    std::string owner;
+    std::unique_ptr<Descriptor> file;
+    std::error_code error;
+};
+
+LockCandidate writeCandidate(const std::string& lockPath, const std::string& owner) {
+    LockCandidate candidate;
+    candidate.path = lockPath + "." + std::to_string(::getpid());
+    ::unlink(candidate.path.c_str()); // what this process id left after an earlier crash
+    candidate.file = std::make_unique<Descriptor>(
+        ::open(candidate.path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+    if (!candidate.file->valid()) {
+        candidate.error = lastError();
+        return candidate;
+    }
+    // Nobody else knows this file yet; where the file system keeps no locks, the text decides.
+    ::flock(candidate.file->get(), LOCK_EX | LOCK_NB);
+    if (!writeAll(candidate.file->get(), owner.data(), owner.size())) {
+        candidate.owner = owner;
+    } else {
+        [[maybe_unused]] const int emptied = ::ftruncate(candidate.file->get(), 0);
+    }
+    return candidate;
+}
+
+// The name of a file that another program took away meanwhile: the lock is looked at anew.
+bool vanished(std::error_code error) {
+    return error == std::errc::no_such_file_or_directory;
+}
+
 } // namespace
 
 FileValue<std::unique_ptr<FolderLock>> LinuxFileOperations::lockFolder(const std::string& folder) {
     const std::string path = (folder.ends_with('/') ? folder : folder + "/") + LockFileName;
     const std::string owner = std::to_string(::getpid()) + " " + hostName() + "\n";
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        Descriptor file(
-            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-        if (file.valid()) {
-            const bool written =
-                writeAll(file.get(), owner.data(), owner.size()) == std::error_code{};
-            return {path, std::make_unique<LinuxFolderLock>(path, written ? owner : std::string())};
+    const auto taken = [&path](LockCandidate& candidate) -> FileValue<std::unique_ptr<FolderLock>> {
+        return {path, std::make_unique<LinuxFolderLock>(path, candidate.owner,
+                                                        candidate.file->release())};
+    };
+    // A stick that takes no file (write-protected) can be changed by nobody.
+    const auto unowned = [&path]() -> FileValue<std::unique_ptr<FolderLock>> {
+        return {path, std::make_unique<LinuxFolderLock>(path, std::string(), -1)};
+    };
+    // Another program may take or leave the lock between two looks: a few rounds settle it.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        Descriptor existing(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (!existing.valid() && errno == ELOOP) {
+            // A link under the lock file's name, as a stick made on Linux may hold, locks
+            // nothing: it goes, and never the file it points at.
+            struct stat link {};
+            if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+                ::unlink(path.c_str());
+            }
+            continue;
         }
-        if (errno != EEXIST) {
-            // A stick that takes no file (write-protected) can be changed by nobody.
-            return {path, std::make_unique<LinuxFolderLock>(path, std::string())};
+        if (!existing.valid() && errno != ENOENT) {
+            return unowned();
         }
-        if (isHeld(LinuxFolderLock::readLockOwner(path))) {
-            break;
+        if (existing.valid()) {
+            // A lock file nobody holds is left over. Holding its kernel lock keeps any other
+            // program from taking it over at the same time; it is replaced only while it
+            // still stands under the name.
+            if (::flock(existing.get(), LOCK_EX | LOCK_NB) != 0 &&
+                (errno == EWOULDBLOCK || ownerIsAlive(LinuxFolderLock::readLockOwner(path)))) {
+                break;
+            }
+            if (!sameFile(existing.get(), path)) {
+                continue;
+            }
         }
-        ::unlink(path.c_str()); // left by a program that ended without removing it
+        LockCandidate candidate = writeCandidate(path, owner);
+        if (candidate.error) {
+            return unowned();
+        }
+        const std::error_code moved =
+            existing.valid()
+                ? (::rename(candidate.path.c_str(), path.c_str()) == 0 ? std::error_code{}
+                                                                       : lastError())
+                : moveUnlessTaken(candidate.path, path);
+        if (!moved) {
+            return taken(candidate);
+        }
+        ::unlink(candidate.path.c_str());
+        // Another program was quicker, or took the file away: is it still there?
+        if (moved != std::errc::file_exists && !vanished(moved)) {
+            return unowned();
+        }
     }
     return {path, std::make_error_code(std::errc::device_or_resource_busy)};
+}
+
+bool LinuxFileOperations::isLockedByAnother(const std::string& folder) {
+    const std::string path = (folder.ends_with('/') ? folder : folder + "/") + LockFileName;
+    Descriptor existing(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!existing.valid()) {
+        return false;
+    }
+    // A shared lock is had only while nobody holds the file; it goes again at once.
+    if (::flock(existing.get(), LOCK_SH | LOCK_NB) == 0) {
+        return false;
+    }
+    return errno == EWOULDBLOCK || ownerIsAlive(LinuxFolderLock::readLockOwner(path));
 }
 
 FileValue<FreeSpace> LinuxFileOperations::freeSpace(const std::string& folder) {

@@ -290,6 +290,20 @@ WindowsFileOperations::lockFolder(const std::string& folder) {
     return {path, std::make_unique<WindowsFolderLock>(handle)};
 }
 
+bool WindowsFileOperations::isLockedByAnother(const std::string& folder) {
+    std::string path = folder;
+    if (!path.ends_with('\\') && !path.ends_with('/')) {
+        path += '\\';
+    }
+    path += LockFileName;
+    // The holder keeps the lock file open without sharing it: any other open of it fails so.
+    // Opened for nothing but its attributes, it stays as it is.
+    const FileHandle probe(CreateFileW(toWide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    return probe.get() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 FileValue<FreeSpace> WindowsFileOperations::freeSpace(const std::string& folder) {
     ULARGE_INTEGER available{};
     DWORD sectorsPerCluster = 0;

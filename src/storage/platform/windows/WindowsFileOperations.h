@@ -25,6 +25,7 @@ public:
     FileValue<FreeSpace> freeSpace(const std::string& folder) override;
     FileValue<VolumeInfo> volumeInfo(const std::string& folder) override;
     FileValue<std::unique_ptr<FolderLock>> lockFolder(const std::string& folder) override;
+    bool isLockedByAnother(const std::string& folder) override;
     FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
 };
 
