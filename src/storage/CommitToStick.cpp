@@ -171,6 +171,7 @@ void CommitRun::writeToStick() {
 // Which rows' sounds come from the computer, and which stick files take another name: those
 // of rows whose source is a stick file under another EntryName, and the pending renames.
 std::vector<PlannedCopy> CommitRun::planMoves() {
+    takeBackOwnSounds(m_session, m_files);
     const SoundTable& table = m_session.table;
     std::vector<PlannedCopy> copies;
     std::vector<PlannedMove> moves;
@@ -598,6 +599,21 @@ CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
     planned.table.setObserver(nullptr);
     Unheard unheard;
     return CommitRun(planned, files, unheard).plannedSpace();
+}
+
+bool takeBackOwnSounds(Session& session, FileOperations& files) {
+    const StickFiles stick(files, session.stickRoot, session.stickIdentity);
+    bool changed = false;
+    for (int row = 1; row < session.table.nextRow(); ++row) {
+        const SoundEntry& entry = session.table.row(row);
+        if (const auto own = stick.ownFileMountedElsewhere(entry.sourcePath, entry.entryName)) {
+            SoundEntry moved = entry;
+            moved.sourcePath = session.stickRoot + *own;
+            session.table.replaceRow(row, std::move(moved));
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 const char* causeOf(const std::vector<FileResult>& failures) {

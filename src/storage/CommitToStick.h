@@ -46,6 +46,11 @@ enum class CommitResult {
 // complete; stale stick files go last. Afterwards it checks that everything arrived.
 CommitResult CommitToStick(Session& session, FileOperations& files, UserInterface& ui);
 
+// Rows whose source is this stick's own file, recorded while the stick was mounted at another
+// folder that now holds another stick, name the file where the stick is now. True when a row
+// changed.
+bool takeBackOwnSounds(Session& session, FileOperations& files);
+
 // What the next commit writes to the stick beside what it holds, in whole allocation units,
 // and what the stick has free: nothing free when it cannot tell.
 struct CommitSpace {

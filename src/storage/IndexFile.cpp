@@ -141,6 +141,12 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
                 onStick ? session.stickRoot + *onStick : underProgramFolder(programFolder, source);
             pathChanged = true;
         }
+        // A sound the stick took over from itself while it was mounted elsewhere is its own
+        // wherever it is mounted now: the path names it here.
+        if (const auto own = stick.ownFileMountedElsewhere(source, line.entryName)) {
+            source = session.stickRoot + *own;
+            pathChanged = true;
+        }
         session.table.appendEntry(loadEntry(line.entryName, source, session.counters, report));
     }
     for (const Setting setting : AllSettings) {

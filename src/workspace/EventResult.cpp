@@ -13,6 +13,7 @@ void applyEventResult(Session& session, FileOperations& files, UserInterface& ui
         return;
     }
     const std::string newName = entry.entryName();
+    takeBackOwnSounds(session, files);
     SoundEntry row = entry.boundTo(session.table.row(editRow));
     StickFiles stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles);
     const bool renamed = !oldName.empty() && !sameFileName(oldName, newName);

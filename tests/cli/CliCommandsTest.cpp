@@ -70,10 +70,10 @@ protected:
         return bound.out.empty() ? "" : bound.out.substr(0, bound.out.size() - 1);
     }
 
-    // Every file of the stick with its bytes.
-    std::map<std::string, std::string> stickBytes() const {
+    // Every file of the stick (or of another folder of the work) with its bytes.
+    std::map<std::string, std::string> stickBytes(const std::string& folder = "stick") const {
         std::map<std::string, std::string> bytes;
-        for (const auto& entry : fs::directory_iterator(m_work.root / "stick")) {
+        for (const auto& entry : fs::directory_iterator(m_work.root / folder)) {
             bytes[entry.path().filename().string()] = readBytes(entry.path().string());
         }
         return bytes;
@@ -248,6 +248,37 @@ TEST_F(CliTest, DeleteTakesTheRowNumbersOfTheTableBeforeIt) {
     EXPECT_EQ(files.at("ZUO_-0001-00000.mp3"), readBytes(music("fourth random.mp3")));
     EXPECT_EQ(files.size(), 2u + 6u + 1u);
     EXPECT_EQ(run({"verify", stick}).status, 0);
+}
+
+// Sounds taken over from the stick itself are recorded under the stick's path. When the stick
+// comes back under another path and a second stick sits at the old one, each keeps its own
+// sounds, through a commit, a deletion that renames and a re-bind.
+TEST_F(CliTest, AStickKeepsItsOwnSoundsWhenAnotherStickTakesItsPath) {
+    const std::string second = m_work.path("second");
+    const std::string moved = m_work.path("moved");
+    fs::create_directories(second);
+    for (const auto& [folder, text] : {std::pair{stick, "one"}, {second, "number two"}}) {
+        writeBytes(folder + "/MGM2-0012-00000.mp3", std::string("turnout of stick ") + text);
+        writeBytes(folder + "/ZUM_-0001-00000.mp3", std::string("random 1 of stick ") + text);
+        writeBytes(folder + "/ZUM_-0002-00000.mp3", std::string("random 2 of stick ") + text);
+        ASSERT_EQ(run({"init", folder}).status, 0);
+    }
+    fs::rename(stick, moved);
+    fs::rename(second, stick);
+    const auto secondStick = stickBytes();
+    ASSERT_EQ(run({"settings", moved, "--volume", "25"}).status, 0);
+    ASSERT_EQ(run({"delete", moved, "2"}).status, 0);
+    const Outcome rebound = run({"bind", moved, "--row", "1", "--adr1", "13"});
+    ASSERT_EQ(rebound.status, 0) << rebound.err;
+    const auto movedStick = stickBytes("moved");
+    EXPECT_EQ(movedStick.at("MGM2-0013-00000.mp3"), "turnout of stick one");
+    EXPECT_EQ(movedStick.at("ZUM_-0001-00000.mp3"), "random 2 of stick one");
+    EXPECT_FALSE(movedStick.contains("MGM2-0012-00000.mp3"));
+    EXPECT_FALSE(movedStick.contains("ZUM_-0002-00000.mp3"));
+    EXPECT_EQ(stickBytes(), secondStick);
+    EXPECT_EQ(run({"verify", moved}).status, 0);
+    EXPECT_NE(movedStick.at("tonkat.tkx").find(";" + moved + "/ZUM_-0001-00000.mp3"),
+              std::string::npos);
 }
 
 TEST_F(CliTest, SettingsSaveTheValuesGiven) {
