@@ -380,10 +380,18 @@ void CommitRun::takeMovesIntoRows(const StickChangeRun& change) {
             m_session.table.replaceRow(row, std::move(entry));
         }
     }
-    // A rename that arrived is done, whatever becomes of the rest of the run.
+    // A rename that arrived is done, whatever becomes of the rest of the run; so is a setting
+    // file that took its new name, which the next run must not look for under the old one.
+    ModuleSettings& settings = m_session.settings;
     for (std::size_t i = 0; i < m_moves.size(); ++i) {
         if (change.arrived(i)) {
-            m_session.forgetRenameFrom(m_moves[i].move.from);
+            const StickMove& move = m_moves[i].move;
+            m_session.forgetRenameFrom(move.from);
+            const auto setting = settingOfName(move.to);
+            if (setting && !move.copy &&
+                sameFileName(settings.CurrentSettings[*setting], move.to)) {
+                settings.StoredSettings[*setting] = settings.CurrentSettings[*setting];
+            }
         }
         reportProgress();
     }

@@ -21,17 +21,6 @@ std::optional<int> runningNumber(std::string_view entryName) {
     return value;
 }
 
-// The stick file that holds the sound of this name: the one a pending rename has yet to give
-// it that name, if any.
-std::string fileOfName(const Session& session, std::string_view name) {
-    for (const auto& rename : session.pendingRenames()) {
-        if (sameFileName(rename.to, name)) {
-            return rename.from;
-        }
-    }
-    return std::string(name);
-}
-
 // Gives the random entry in row its new running number. Its stick file takes the new name at
 // the next commit, by a rename: the sound stays the same, and nothing is copied again.
 void renumberRandomEntry(Session& session, int row, int number) {
@@ -77,7 +66,7 @@ void deleteRow(Session& session, int row) {
     if (!name.empty()) {
         // Another row under the same name still needs the file.
         if (!table.rowWithEntryName(name, row)) {
-            const std::string file = fileOfName(session, name);
+            const std::string file = session.stickFileOf(name);
             session.forgetRenameTo(name);
             session.rememberStaleFile(file);
         }

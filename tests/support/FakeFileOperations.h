@@ -25,9 +25,17 @@ public:
     // stickRoot fails, as on a stick that was pulled out. The computer's files stay readable.
     void pullStickAt(int k, const std::string& stickRoot) {
         m_pullAt = k;
+        m_refuseAt = std::numeric_limits<int>::max();
+        m_refusing = false;
         m_stickRoot = stickRoot;
         operations = 0;
         pulled = false;
+    }
+    // The same with a stick that can still be read but refuses every change from the k-th
+    // operation on, as a write-protected one does.
+    void refuseWritesAt(int k, const std::string& stickRoot) {
+        pullStickAt(std::numeric_limits<int>::max(), stickRoot);
+        m_refuseAt = k;
     }
     int operations = 0;  // since pullStickAt
     bool pulled = false; // whether an operation failed because the stick was gone
@@ -83,6 +91,11 @@ private:
     bool m_readOnly = false;
     std::size_t m_capacity = std::size_t(-1);
     int m_pullAt = std::numeric_limits<int>::max();
+    int m_refuseAt = std::numeric_limits<int>::max();
+    bool m_refusing = false;
+    bool readOnly(const std::string& path) const {
+        return m_readOnly || (m_refusing && path.starts_with(m_stickRoot));
+    }
     std::string m_stickRoot;
     std::shared_ptr<std::set<std::string>> m_locked = std::make_shared<std::set<std::string>>();
 };
