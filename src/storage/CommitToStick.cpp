@@ -50,6 +50,8 @@ private:
     std::vector<PlannedCopy> planMoves();
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
+    void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
+                         const std::vector<PlannedCopy>& copies);
     std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit);
     bool createsNames(const std::vector<PlannedCopy>& copies) const;
     StickChange plannedChange(const std::vector<PlannedCopy>& copies) const;
@@ -122,8 +124,10 @@ void CommitRun::writeToStick() {
     std::vector<int> waitingCopies;
     m_total = static_cast<int>(copies.size() + m_moves.size());
     if (fitsOnStick(copies)) {
-        StickChangeRun change(m_stick, plannedChange(copies),
-                              indexFileBytes(rowsAfterMoves([](std::size_t) { return true; })));
+        const std::string plannedIndex =
+            indexFileBytes(rowsAfterMoves([](std::size_t) { return true; }));
+        StickChangeRun change(m_stick, plannedChange(copies), plannedIndex);
+        makeRoomToWrite(change.change(), plannedIndex, copies);
         // A change that only replaces files in one step, rewrites the index file and then
         // deletes leaves nothing to finish: a file the index no longer lists is taken back as
         // a row at the next start, as before the change. Everything else is announced first.
@@ -254,6 +258,37 @@ bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
     }
     fail("", std::make_error_code(std::errc::no_space_on_device));
     return false;
+}
+
+// Every commit writes its index file beside the old one, and a journal, before anything
+// goes. On a stick too full for them, the files that go are deleted first, so that a change
+// that frees room is never refused for want of it. Cut short after that, the old index file
+// lists sounds the user had deleted: they show as missing, or come back from the computer.
+void CommitRun::makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
+                                const std::vector<PlannedCopy>& copies) {
+    const auto space = m_files.freeSpace(m_session.stickRoot);
+    if (!space || change.deletions.empty()) {
+        return;
+    }
+    const std::uintmax_t unit = std::max<std::uintmax_t>(space->unit, 1);
+    const std::uintmax_t bookkeeping =
+        2 * ((plannedIndex.size() + unit - 1) / unit * unit) + bytesNeeded(copies, unit);
+    if (space->bytes >= bookkeeping) {
+        return;
+    }
+    const IndexContent planned = parseIndexFile(plannedIndex);
+    for (const std::string& name : change.deletions) {
+        // A name the planned index lists stays, unless a file moves there and replaces it.
+        const bool listed = std::any_of(
+            planned.entries.begin(), planned.entries.end(),
+            [&](const IndexEntryLine& line) { return sameFileName(line.entryName, name); });
+        const bool replaced =
+            std::any_of(change.moves.begin(), change.moves.end(),
+                        [&](const StickMove& move) { return sameFileName(move.to, name); });
+        if (!listed || replaced) {
+            m_stick.deleteFile(name);
+        }
+    }
 }
 
 std::uintmax_t CommitRun::bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {

@@ -58,5 +58,29 @@ TEST_F(RowDeletionTest, RenumberingGoesInNumberOrderAndCopiesOnlyWhatTheStickLac
     EXPECT_EQ(session.counters.cntZufall(), 3);
 }
 
+// On a stick full to its last byte, deleting makes room: the files that go are deleted before
+// the new index file is written, also when the random sounds above move down.
+TEST_F(RowDeletionTest, AFullStickCanAlwaysBeMadeEmptier) {
+    std::vector<std::string> lines;
+    for (const char* name : {"MGM2-0012-00000.mp3", "ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3",
+                             "ZUM_-0003-00000.mp3"}) {
+        files.addFile(Root + name, std::string(name) + std::string(4000, '.'));
+        lines.push_back(std::string(name) + ";/gone/" + name);
+    }
+    loadStick(lines);
+    const auto deleteOnFullStick = [this](int row) {
+        files.setFreeSpace(0);
+        EXPECT_EQ(workspace.deleteRow(row), CommitResult::Written) << ui.lastText();
+    };
+    deleteOnFullStick(1);
+    EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
+    deleteOnFullStick(1);
+    EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3").substr(0, 19), "ZUM_-0002-00000.mp3");
+    EXPECT_EQ(files.content(Root + "ZUM_-0002-00000.mp3").substr(0, 19), "ZUM_-0003-00000.mp3");
+    EXPECT_FALSE(files.has(Root + "ZUM_-0003-00000.mp3"));
+    EXPECT_EQ(parseIndexFile(index()).entries.size(), 2u);
+    EXPECT_EQ(files.filesIn(Root).size(), 2u + 6u + 1u);
+}
+
 } // namespace
 } // namespace tonarion
