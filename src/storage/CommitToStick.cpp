@@ -77,6 +77,7 @@ private:
     void checkEverythingArrived();
     void reportFailures();
     bool reportSoundsNotFound();
+    bool reportUnreadableSources();
     // In thousandths of a sound, so that the bar moves within a large file too.
     void reportProgress() { m_ui.reportProgress(++m_done * PerSound, m_total * PerSound); }
     void reportProgressWithin(std::uintmax_t copied, std::uintmax_t size) {
@@ -96,6 +97,8 @@ private:
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
     std::vector<FileResult> m_failures;
+    // Rows whose changed source could not be read, with what reading it met.
+    std::vector<std::pair<int, FileResult>> m_unreadable;
     int m_done = 0;
     int m_total = 0;
     int m_lastPart = -1; // of the sound being copied, in thousandths
@@ -111,7 +114,9 @@ CommitResult CommitRun::run() {
     }
     m_session.settings.StoredSettings = m_session.settings.CurrentSettings;
     m_session.committed();
-    return reportSoundsNotFound() ? CommitResult::SoundsNotFound : CommitResult::Written;
+    const bool unreadable = reportUnreadableSources();
+    return reportSoundsNotFound() || unreadable ? CommitResult::SoundsNotFound
+                                                : CommitResult::Written;
 }
 
 void CommitRun::writeToStick() {
@@ -471,6 +476,16 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
     auto copied = copy || !announced ? m_stick.copyIn(entry.sourcePath, entry.entryName, progress)
                                      : m_stick.copyNew(entry.sourcePath, entry.entryName, progress);
     if (copied.failed()) {
+        // A source that cannot be read (its permissions, a share that went away) is this row's
+        // trouble alone: the stick keeps its last copy, and every other change goes through.
+        if (auto read = m_files.readFile(entry.sourcePath); read.failed()) {
+            if (!copy) {
+                m_stick.deleteFile(entry.entryName); // what a new copy left
+            }
+            markNotFound(row, !copy);
+            m_unreadable.emplace_back(row, FileResult(entry.sourcePath, read.error()));
+            return;
+        }
         fail(std::move(copied));
     } else if (!copy) {
         m_created.push_back(entry.entryName);
@@ -595,7 +610,7 @@ void CommitRun::reportFailures() {
     for (const auto& failure : m_failures) {
         // A refusal before anything was written concerns no single file.
         if (!failure.file().empty() && listed++ < MaxListedFailures) {
-            text += failure.file() + ": " + failure.error().message() + "\r\n";
+            text += failure.file() + ": " + causeInGerman(failure.error()) + "\r\n";
         }
     }
     if (listed > MaxListedFailures) {
@@ -608,6 +623,25 @@ void CommitRun::reportFailures() {
     showCritical(m_ui, text);
 }
 
+bool CommitRun::reportUnreadableSources() {
+    if (m_unreadable.empty()) {
+        return false;
+    }
+    std::string text = std::string(SourcesUnreadableMessage) + "\r\n\r\n";
+    std::size_t listed = 0;
+    for (const auto& [row, failure] : m_unreadable) {
+        if (listed++ < MaxListedFailures) {
+            text += "Zeile " + std::to_string(row) + ": " + failure.file() + ": " +
+                    causeInGerman(failure.error()) + "\r\n";
+        }
+    }
+    if (listed > MaxListedFailures) {
+        text += "...\r\n";
+    }
+    showCritical(m_ui, text + "\r\n" + SourcesUnreadableAdvice);
+    return true;
+}
+
 // Tells the user which rows lack their sound; true when there are any.
 bool CommitRun::reportSoundsNotFound() {
     std::string text = std::string(SoundsNotFoundMessage) + "\r\n\r\n";
@@ -615,7 +649,10 @@ bool CommitRun::reportSoundsNotFound() {
     const SoundTable& table = m_session.table;
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
-        if (!entry.soundNotFound) {
+        const bool toldUnreadable =
+            std::any_of(m_unreadable.begin(), m_unreadable.end(),
+                        [row](const auto& unreadable) { return unreadable.first == row; });
+        if (!entry.soundNotFound || toldUnreadable) {
             continue;
         }
         if (listed++ < MaxListedFailures) {
@@ -678,6 +715,38 @@ const char* causeOf(const std::vector<FileResult>& failures) {
         return WriteProtectedMessage;
     }
     return nullptr;
+}
+
+std::string causeInGerman(std::error_code error) {
+    static const std::pair<std::errc, const char*> known[] = {
+        {std::errc::no_such_file_or_directory, "Datei oder Ordner nicht gefunden"},
+        {std::errc::permission_denied, "Zugriff verweigert"},
+        {std::errc::operation_not_permitted, "Vorgang nicht erlaubt"},
+        {std::errc::no_space_on_device, "kein Platz mehr auf dem Datenträger"},
+        {std::errc::file_too_large, "Datei zu groß für den Datenträger"},
+        {std::errc::read_only_file_system, "Datenträger ist schreibgeschützt"},
+        {std::errc::io_error, "Ein-/Ausgabefehler beim Lesen oder Schreiben"},
+        {std::errc::no_such_device, "Datenträger nicht vorhanden"},
+        {std::errc::no_such_device_or_address, "Datenträger nicht vorhanden"},
+        {std::errc::file_exists, "Datei existiert bereits"},
+        {std::errc::is_a_directory, "ist ein Ordner"},
+        {std::errc::not_a_directory, "ist kein Ordner"},
+        {std::errc::filename_too_long, "Dateiname zu lang"},
+        {std::errc::invalid_argument, "ungültiger Dateiname"},
+        {std::errc::device_or_resource_busy, "Datei wird von einem anderen Programm benutzt"},
+        {std::errc::text_file_busy, "Datei wird von einem anderen Programm benutzt"},
+        {std::errc::timed_out, "Zeitüberschreitung, das Netzlaufwerk antwortet nicht"},
+        {std::errc::host_unreachable, "Netzlaufwerk nicht erreichbar"},
+        {std::errc::network_unreachable, "Netzlaufwerk nicht erreichbar"},
+        {std::errc::connection_aborted, "Verbindung zum Netzlaufwerk abgebrochen"},
+        {std::errc::too_many_files_open, "zu viele offene Dateien"},
+    };
+    for (const auto& [code, text] : known) {
+        if (error == std::make_error_condition(code)) {
+            return text;
+        }
+    }
+    return error.message();
 }
 
 bool isSameFileVersion(const FileStatus& source, const FileStatus& copy) {

@@ -95,6 +95,9 @@ FileResult FakeFileOperations::CopyFileReplace(const std::string& source, const 
     if (source == target) {
         return FileResult(target, errorOf(std::errc::file_exists));
     }
+    if (m_unreadable.contains(source)) {
+        return FileResult(target, errorOf(std::errc::permission_denied));
+    }
     if (const auto error = canWrite(target, found->second.content.size())) {
         return FileResult(target, error);
     }
@@ -164,6 +167,9 @@ FileValue<std::string> FakeFileOperations::readFile(const std::string& path) {
     const auto found = m_files.find(path);
     if (gone(path) || found == m_files.end()) {
         return {path, errorOf(std::errc::no_such_file_or_directory)};
+    }
+    if (m_unreadable.contains(path)) {
+        return {path, errorOf(std::errc::permission_denied)};
     }
     return {path, found->second.content};
 }

@@ -44,6 +44,8 @@ public:
     void setVolumeInfo(VolumeInfo volume) { m_volume = std::move(volume); }
 
     void addFile(const std::string& path, const std::string& content = "", double modified = 0);
+    // A file that is there but cannot be read, as under a user without the right to.
+    void makeUnreadable(const std::string& path) { m_unreadable.insert(path); }
     bool has(const std::string& path) const { return m_files.contains(path); }
     std::string content(const std::string& path) const;
     std::vector<std::string> filesIn(const std::string& folder) const;
@@ -87,6 +89,7 @@ private:
 
     std::map<std::string, File> m_files;
     std::set<std::string> m_folders;
+    std::set<std::string> m_unreadable;
     std::optional<VolumeInfo> m_volume;
     bool m_readOnly = false;
     std::size_t m_capacity = std::size_t(-1);
