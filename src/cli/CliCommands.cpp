@@ -566,9 +566,10 @@ int CommandRunner::repair() {
     if (!loadStick(m_env.files)) {
         return Refused;
     }
+    const bool mended = m_workspace->takeUpRepairs();
     const int committed = closeAndCommit();
     if (committed == Success) {
-        m_env.out << (needed ? "repaired" : "nothing to repair") << '\n';
+        m_env.out << (needed || mended ? "repaired" : "nothing to repair") << '\n';
     }
     return committed;
 }

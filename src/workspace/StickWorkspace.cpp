@@ -208,6 +208,22 @@ std::vector<StickProblem> StickWorkspace::verify(FileOperations& stickAsItIs) co
     return verifyStick(m_session, stickAsItIs);
 }
 
+bool StickWorkspace::takeUpRepairs() {
+    const auto problems = checkStick();
+    const bool mendable = std::any_of(problems.begin(), problems.end(), [](const auto& problem) {
+        return problem.kind == ProblemKind::MissingSound ||
+               problem.kind == ProblemKind::ChangedSound ||
+               problem.kind == ProblemKind::MissingSetting ||
+               problem.kind == ProblemKind::ChangedSetting;
+    });
+    if (mendable) {
+        // The commit looks at every file afresh.
+        m_session.stickFiles.clear();
+        m_session.markChanged();
+    }
+    return mendable;
+}
+
 CleanUpResult StickWorkspace::cleanUpStick() {
     return tonarion::cleanUpStick(m_session, m_files, m_ui, checkStick());
 }

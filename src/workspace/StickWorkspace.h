@@ -99,6 +99,9 @@ public:
     // The stick as it stands on stickAsItIs against the table loaded here: tonarion-cli loads
     // through a preview that repairs in memory and checks the real stick.
     std::vector<StickProblem> verify(FileOperations& stickAsItIs) const;
+    // What the check finds and a commit mends (a sound or setting file missing or changed
+    // while its source is there) is marked for the next commit; true when there is any.
+    bool takeUpRepairs();
     // "USB-Stick prüfen..." on the stick this workspace works on.
     std::vector<StickProblem> checkStick() const { return verify(m_files); }
     // "Bereinigen": checks the stick afresh, names what may go, asks, and deletes it.

@@ -348,6 +348,24 @@ TEST_F(CliTest, ReadingCommandsNeverWriteAndRepairDoes) {
     }
 }
 
+// A fresh stick passes its own check, and repair stores everything the check finds that the
+// computer's files can mend.
+TEST_F(CliTest, AFreshStickPassesItsCheckAndRepairMendsWhatItFinds) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    EXPECT_EQ(run({"verify", stick}).status, 0) << run({"verify", stick}).out;
+    const std::string name =
+        bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "1"});
+    const auto bound = stickBytes();
+    fs::remove(onStick(name));
+    fs::remove(onStick("SET_-0002-00180.mp3"));
+    writeBytes(onStick("SET_-0003-00028.mp3"), "not empty");
+    EXPECT_EQ(run({"verify", stick}).status, 1);
+    const Outcome repaired = run({"repair", stick});
+    EXPECT_EQ(repaired.out, "repaired\n") << repaired.err;
+    EXPECT_EQ(run({"verify", stick}).status, 0);
+    EXPECT_EQ(stickBytes(), bound);
+}
+
 TEST_F(CliTest, VerifyFindsWhatTheIndexDoesNotSay) {
     ASSERT_EQ(run({"init", stick}).status, 0);
     bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "1"});
