@@ -127,6 +127,10 @@ QString StickCheckDialog::findingText(const StickProblem& problem) {
     if (kind == ProblemKind::NotInIndex) {
         return QStringLiteral("Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem");
     }
+    if (kind == ProblemKind::RandomGap) {
+        return QStringLiteral("Zufallsnummern nicht lückenlos von 1 an, das nächste Speichern "
+                              "schließt die Lücke");
+    }
     if (kind == ProblemKind::SecondSettingFile) {
         return QStringLiteral("Zweite Datei für dieselbe Einstellung");
     }

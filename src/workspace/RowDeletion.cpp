@@ -36,21 +36,26 @@ void renumberRandomEntry(Session& session, int row, int number) {
     session.table.replaceRow(row, std::move(entry));
 }
 
-void closeRandomGap(Session& session, int deletedNumber) {
-    std::vector<std::pair<int, int>> numbered; // running number, row
+// The random entries numbered from on, in the order of their numbers: running number, row.
+std::vector<std::pair<int, int>> randomEntriesFrom(const Session& session, int from) {
+    std::vector<std::pair<int, int>> numbered;
     for (int row = 1; row < session.table.nextRow(); ++row) {
         const std::string& name = session.table.row(row).entryName;
         if (kindOf(name) != 'Z') {
             continue;
         }
-        if (const auto number = runningNumber(name); number && *number >= deletedNumber) {
+        if (const auto number = runningNumber(name); number && *number >= from) {
             numbered.emplace_back(*number, row);
         }
     }
     std::stable_sort(numbered.begin(), numbered.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    return numbered;
+}
+
+void closeRandomGap(Session& session, int deletedNumber) {
     int next = deletedNumber;
-    for (const auto& [number, row] : numbered) {
+    for (const auto& [number, row] : randomEntriesFrom(session, deletedNumber)) {
         renumberRandomEntry(session, row, next++);
     }
 }
@@ -84,6 +89,19 @@ void closeRandomGapAfter(Session& session, std::string_view leavingName) {
     if (const auto number = runningNumber(leavingName)) {
         closeRandomGap(session, *number);
     }
+}
+
+bool closeRandomGaps(Session& session) {
+    int next = 1;
+    bool changed = false;
+    for (const auto& [number, row] : randomEntriesFrom(session, 0)) {
+        if (number != next) {
+            renumberRandomEntry(session, row, next);
+            changed = true;
+        }
+        ++next;
+    }
+    return changed;
 }
 
 } // namespace tonarion

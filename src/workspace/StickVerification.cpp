@@ -66,8 +66,20 @@ private:
             bytes = m_files.readFile(root + IndexTempName);
         }
         const IndexContent index = parseIndexFile(bytes.value_or(std::string()));
+        std::vector<std::pair<std::string, std::string>> random; // number, name
         for (const auto& line : index.entries) {
             m_listed.push_back(line.entryName);
+            if (kindOf(line.entryName) == 'Z') {
+                random.emplace_back(parseEntryName(line.entryName).number1, line.entryName);
+            }
+        }
+        std::stable_sort(random.begin(), random.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (std::size_t i = 0; i < random.size(); ++i) {
+            if (random[i].first != pad4(std::to_string(i + 1))) {
+                add(ProblemKind::RandomGap, random[i].second);
+                break;
+            }
         }
         for (const Setting setting : AllSettings) {
             m_listed.push_back(index.settings[setting]);
@@ -178,7 +190,8 @@ private:
 SoundState soundStateOf(const Session& session, FileOperations& files, const SoundEntry& entry) {
     StickFiles stick(files, session.stickRoot);
     SoundState state;
-    const auto copy = stick.status(entry.entryName);
+    // A sound that a pending rename brings to its name is there already.
+    const auto copy = stick.status(session.stickFileOf(entry.entryName));
     state.present = copy.has_value();
     // A source on the stick itself (a taken-over stick) is its own copy.
     if (entry.sourcePath.empty() || stick.nameInRoot(entry.sourcePath)) {

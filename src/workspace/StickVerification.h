@@ -27,6 +27,8 @@ inline constexpr std::string_view MissingSetting = "missing setting";
 // A setting file is empty: the module reads the value from its name alone.
 inline constexpr std::string_view ChangedSetting = "changed setting";
 inline constexpr std::string_view NotInIndex = "not in index";
+// The random sounds the index lists are not numbered 1 to N: the one out of its place.
+inline constexpr std::string_view RandomGap = "random gap";
 inline constexpr std::string_view SecondSettingFile = "second setting file";
 inline constexpr std::string_view TemporaryFile = "temporary file";
 inline constexpr std::string_view MacLeftover = "macOS leftover";

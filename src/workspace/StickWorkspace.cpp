@@ -93,6 +93,9 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     m_session.stickFiles.clear();
     if (result == IndexReadResult::Read) {
         reconcileWithStick(m_session, m_files, m_ui);
+        // The module plays random sounds numbered 1 to N: a stick with gaps (or a number
+        // twice) gets them closed at its next commit.
+        closeRandomGaps(m_session);
         // The sounds that run had yet to copy come with the next commit.
         if (finished) {
             m_session.markChanged();
@@ -212,6 +215,7 @@ bool StickWorkspace::takeUpRepairs() {
     const auto problems = checkStick();
     const bool mendable = std::any_of(problems.begin(), problems.end(), [](const auto& problem) {
         return problem.kind == ProblemKind::MissingSound ||
+               problem.kind == ProblemKind::RandomGap ||
                problem.kind == ProblemKind::ChangedSound ||
                problem.kind == ProblemKind::MissingSetting ||
                problem.kind == ProblemKind::ChangedSetting;

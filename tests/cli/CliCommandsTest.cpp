@@ -366,6 +366,24 @@ TEST_F(CliTest, AFreshStickPassesItsCheckAndRepairMendsWhatItFinds) {
     EXPECT_EQ(stickBytes(), bound);
 }
 
+// Random sounds copied by hand keep their numbers, 1 and 3: verify reports the gap, and the
+// next writing command closes it as deleting a random row does.
+TEST_F(CliTest, RandomSoundsAreNumberedOneToNOnEveryStick) {
+    for (const char* name : {"ZUM_-0001-00000.mp3", "ZUM_-0003-00000.mp3"}) {
+        writeBytes(onStick(name), std::string("copied ") + name);
+    }
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    const Outcome found = run({"verify", stick});
+    EXPECT_EQ(found.status, 1);
+    EXPECT_NE(found.out.find("random gap: ZUM_-0003-00000.mp3\n"), std::string::npos) << found.out;
+    EXPECT_EQ(bindFile({"--event", "Z", "--mode", "O"}), "ZUO_-0003-00000.mp3");
+    const auto files = stickBytes();
+    EXPECT_EQ(files.at("ZUM_-0002-00000.mp3"), "copied ZUM_-0003-00000.mp3");
+    EXPECT_EQ(files.at("ZUO_-0003-00000.mp3"), readBytes(music("--eventZ--modeO.mp3")));
+    EXPECT_FALSE(files.contains("ZUM_-0003-00000.mp3"));
+    EXPECT_EQ(run({"verify", stick}).status, 0);
+}
+
 TEST_F(CliTest, VerifyFindsWhatTheIndexDoesNotSay) {
     ASSERT_EQ(run({"init", stick}).status, 0);
     bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "1"});
