@@ -7,6 +7,7 @@
 #include "storage/StickFiles.h"
 #include "storage/StickReconciliation.h"
 #include "storage/StickSelection.h"
+#include "storage/Windows1252.h"
 #include "storage/platform/SystemPlatform.h"
 #include "workspace/EventResult.h"
 #include "workspace/RowDeletion.h"
@@ -118,7 +119,21 @@ int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fil
     const auto isSoundFile = [this](const std::string& path) {
         return m_files.status(path).has_value() || !m_files.identity(path);
     };
-    const int added = DropFiles(m_session.table, fileList, m_ui, isSoundFile);
+    std::optional<std::vector<std::string>> storable = fileList;
+    std::string unstorable;
+    if (storable) {
+        std::erase_if(*storable, [&](const std::string& path) {
+            const bool spelt = windows1252ToUtf8(utf8ToWindows1252(path)) == path;
+            if (!spelt) {
+                unstorable += "\r\n" + path;
+            }
+            return !spelt;
+        });
+    }
+    const int added = DropFiles(m_session.table, storable, m_ui, isSoundFile);
+    if (!unstorable.empty()) {
+        showInformation(m_ui, UnstorablePathMessage + ("\r\n" + unstorable));
+    }
     if (m_inspector && added > 0) {
         std::vector<std::string> paths;
         for (int row = firstNewRow; row < firstNewRow + added; ++row) {

@@ -21,6 +21,10 @@
 
 namespace tonarion {
 
+inline constexpr const char* UnstorablePathMessage =
+    "Der Pfad dieser Dateien enthält Zeichen, die tonkat.tkx nicht speichern kann. Benennen Sie "
+    "die Datei oder ihren Ordner um und ziehen Sie sie erneut in die Tabelle:";
+
 // The work the user does on a stick, in one place for both front ends: the windows and
 // tonarion-cli reach the stick through exactly these operations and nothing else. They read
 // the table through its const view and hear of its changes through its observer.
@@ -65,6 +69,8 @@ public:
 
     // Dropped files; nothing for data without a file list. With an inspector set, the added
     // files are looked into at once and those that would not play are named in one message.
+    // A path the index file's Windows-1252 cannot spell is not added: it would be stored as
+    // the path of another file. The user hears which.
     int dropFiles(const std::optional<std::vector<std::string>>& fileList);
     // The front end that checks on a worker thread of its own sets none.
     void setSoundInspector(SoundInspector* inspector) { m_inspector = inspector; }

@@ -384,6 +384,24 @@ TEST_F(CliTest, RandomSoundsAreNumberedOneToNOnEveryStick) {
     EXPECT_EQ(run({"verify", stick}).status, 0);
 }
 
+// The index file is Windows-1252: a path it cannot spell is refused with its name, never
+// stored as the path of another file. One it can spell goes in as it is.
+TEST_F(CliTest, APathTheIndexCannotSpellIsRefusedByName) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    const std::string index = readBytes(onStick("tonkat.tkx"));
+    fs::create_directories(m_work.path("music/Łódź"));
+    const std::string polish = m_work.path("music/Łódź/pfiff€.mp3");
+    writeBytes(polish, "pfiff");
+    const Outcome refused = run({"bind", stick, "--file", polish, "--event", "Z", "--mode", "M"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(polish), std::string::npos) << refused.err;
+    EXPECT_EQ(readBytes(onStick("tonkat.tkx")), index);
+    const std::string german = music("Grüße €.mp3");
+    EXPECT_EQ(bindFile({"--event", "Z", "--mode", "M"}), "ZUM_-0001-00000.mp3");
+    ASSERT_EQ(run({"bind", stick, "--file", german, "--event", "Z", "--mode", "O"}).status, 0);
+    EXPECT_NE(run({"show", stick}).out.find(german), std::string::npos);
+}
+
 TEST_F(CliTest, VerifyFindsWhatTheIndexDoesNotSay) {
     ASSERT_EQ(run({"init", stick}).status, 0);
     bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "1"});
