@@ -445,8 +445,12 @@ int CommandRunner::verify() {
     }
     m_env.out << (found.empty() ? "OK" : "FAILED") << ": " << listed - missing << " of " << listed
               << " files on the stick";
+    // Every line above is counted: the medium's findings as warnings.
     if (!found.empty()) {
         m_env.out << ", " << found.size() << (found.size() == 1 ? " problem" : " problems");
+    }
+    if (!warnings.empty()) {
+        m_env.out << ", " << warnings.size() << (warnings.size() == 1 ? " warning" : " warnings");
     }
     m_env.out << '\n';
     return found.empty() ? Success : Refused;
