@@ -131,6 +131,10 @@ QString StickCheckDialog::findingText(const StickProblem& problem) {
         return QStringLiteral("Zufallsnummern nicht lückenlos von 1 an, das nächste Speichern "
                               "schließt die Lücke");
     }
+    if (kind == ProblemKind::SecondIndexLine) {
+        return QStringLiteral("In tonkat.tkx ein zweites Mal mit anderer Quelle verzeichnet, es "
+                              "gilt die erste Zeile");
+    }
     if (kind == ProblemKind::SecondSettingFile) {
         return QStringLiteral("Zweite Datei für dieselbe Einstellung");
     }

@@ -189,10 +189,15 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
         if (!entry.isBound() || entry.sourcePath.empty()) {
             continue;
         }
+        // Rows under one name share one stick file: the first row's sound holds it, so that
+        // the stick does not change its sound at every commit.
+        const auto firstOfName = table.rowWithEntryName(entry.entryName, 0);
+        const bool soundOfEarlierRow = firstOfName && *firstOfName < row &&
+                                       table.row(*firstOfName).sourcePath != entry.sourcePath;
         if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
             from && !sameFileName(*from, entry.entryName)) {
             moves.push_back({row, {*from, entry.entryName}});
-        } else {
+        } else if (!soundOfEarlierRow) {
             copies.push_back({row, m_files.status(entry.sourcePath).optional(),
                               m_stick.status(entry.entryName).optional()});
         }

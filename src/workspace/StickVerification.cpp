@@ -73,6 +73,9 @@ private:
                 random.emplace_back(parseEntryName(line.entryName).number1, line.entryName);
             }
         }
+        for (const auto& line : secondIndexLines(index.entries)) {
+            add(ProblemKind::SecondIndexLine, line.entryName);
+        }
         std::stable_sort(random.begin(), random.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (std::size_t i = 0; i < random.size(); ++i) {

@@ -29,6 +29,8 @@ inline constexpr std::string_view ChangedSetting = "changed setting";
 inline constexpr std::string_view NotInIndex = "not in index";
 // The random sounds the index lists are not numbered 1 to N: the one out of its place.
 inline constexpr std::string_view RandomGap = "random gap";
+// The index lists the EntryName a line above lists, with another source: the first one holds.
+inline constexpr std::string_view SecondIndexLine = "second index line";
 inline constexpr std::string_view SecondSettingFile = "second setting file";
 inline constexpr std::string_view TemporaryFile = "temporary file";
 inline constexpr std::string_view MacLeftover = "macOS leftover";
