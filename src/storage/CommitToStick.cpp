@@ -307,10 +307,22 @@ std::uintmax_t CommitRun::bytesNeeded(const std::vector<PlannedCopy>& copies, st
     };
     std::uintmax_t needed = 0;
     for (const auto& planned : copies) {
-        if (planned.isNeeded()) {
-            // A replaced sound is written beside the old one before it takes its place.
-            needed += units(planned.source->size);
+        if (!planned.isNeeded()) {
+            continue;
         }
+        // A renumbered sound gets its name by a rename, and is then this version already.
+        const std::string& name = m_session.table.row(planned.row).entryName;
+        const auto arriving = std::find_if(m_moves.begin(), m_moves.end(), [&](const auto& m) {
+            return !m.move.copy && sameFileName(m.move.to, name);
+        });
+        if (arriving != m_moves.end()) {
+            const auto file = m_stick.status(arriving->move.from);
+            if (file && isSameFileVersion(*planned.source, *file)) {
+                continue;
+            }
+        }
+        // A replaced sound is written beside the old one before it takes its place.
+        needed += units(planned.source->size);
     }
     for (const auto& planned : m_moves) {
         if (planned.move.copy) {

@@ -67,6 +67,11 @@ TEST_F(RowDeletionTest, AFullStickCanAlwaysBeMadeEmptier) {
         files.addFile(Root + name, std::string(name) + std::string(4000, '.'));
         lines.push_back(std::string(name) + ";/gone/" + name);
     }
+    // One sound the computer still has as the stick has it: it moves down by a rename too.
+    const std::string third = files.content(Root + "ZUM_-0003-00000.mp3");
+    files.addFile(Root + "ZUM_-0003-00000.mp3", third, 5000);
+    files.addFile(Music + "3.mp3", third, 5000);
+    lines.back() = "ZUM_-0003-00000.mp3;" + Music + "3.mp3";
     loadStick(lines);
     const auto deleteOnFullStick = [this](int row) {
         files.setFreeSpace(0);
