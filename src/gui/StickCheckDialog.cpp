@@ -109,6 +109,9 @@ void StickCheckDialog::cleanUp() {
 
 QString StickCheckDialog::findingText(const StickProblem& problem) {
     const std::string_view kind = problem.kind;
+    if (kind == ProblemKind::StickUnreadable) {
+        return QStringLiteral("Der USB-Stick wurde entfernt oder kann nicht gelesen werden");
+    }
     if (kind == ProblemKind::MissingSound) {
         return QStringLiteral("Sound fehlt auf dem USB-Stick");
     }

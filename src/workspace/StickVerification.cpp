@@ -41,6 +41,13 @@ public:
         , m_stick(files, session.stickRoot) {}
 
     std::vector<StickProblem> run() {
+        // A stick pulled out lacks nothing: it cannot be read, and its bare mount point says
+        // nothing about the files on it.
+        if (!m_files.listFiles(m_session.stickRoot) ||
+            !StickFiles(m_files, m_session.stickRoot, m_session.stickIdentity).isStillTheStick()) {
+            add(ProblemKind::StickUnreadable, m_session.stickRoot);
+            return std::move(m_found);
+        }
         readIndex();
         checkRows();
         checkSettings();

@@ -34,6 +34,8 @@ inline constexpr std::string_view SecondIndexLine = "second index line";
 inline constexpr std::string_view SecondSettingFile = "second setting file";
 inline constexpr std::string_view TemporaryFile = "temporary file";
 inline constexpr std::string_view MacLeftover = "macOS leftover";
+// The stick cannot be read (pulled while it is checked): nothing is told about its files.
+inline constexpr std::string_view StickUnreadable = "stick unreadable";
 // About the medium, not its files: the stick can still be what its index says.
 inline constexpr std::string_view WrongFileSystem = "wrong file system";
 inline constexpr std::string_view NotEnoughSpace = "not enough space";

@@ -146,6 +146,9 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
              files.setVolumeInfo({"", "vfat", 4'000'000, 3'000'000});
          },
          {}},
+        {"a stick pulled while it is checked",
+         [&] { files.pullStickAt(0, Root); },
+         {{"stick unreadable", Root, false}}},
         {"a changed sound too large for the room left",
          [&] {
              files.addFile(Music + "pfiff.mp3", std::string(300, 'p'), 5000);
