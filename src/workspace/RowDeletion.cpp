@@ -94,12 +94,20 @@ void closeRandomGapAfter(Session& session, std::string_view leavingName) {
 bool closeRandomGaps(Session& session) {
     int next = 1;
     bool changed = false;
+    // Rows under one name share one stick file and so one number.
+    std::vector<std::pair<std::string, int>> given; // old name, its number
     for (const auto& [number, row] : randomEntriesFrom(session, 0)) {
-        if (number != next) {
-            renumberRandomEntry(session, row, next);
+        const std::string name = session.table.row(row).entryName;
+        const auto shared = std::find_if(given.begin(), given.end(),
+                                         [&](const auto& known) { return known.first == name; });
+        const int wanted = shared != given.end() ? shared->second : next++;
+        if (shared == given.end()) {
+            given.emplace_back(name, wanted);
+        }
+        if (number != wanted) {
+            renumberRandomEntry(session, row, wanted);
             changed = true;
         }
-        ++next;
     }
     return changed;
 }

@@ -87,5 +87,22 @@ TEST_F(RowDeletionTest, AFullStickCanAlwaysBeMadeEmptier) {
     EXPECT_EQ(files.filesIn(Root).size(), 2u + 6u + 1u);
 }
 
+// Random sounds copied by hand keep their numbers; loading numbers them 1 to N again, rows
+// under one name (one stick file) alike.
+TEST_F(RowDeletionTest, LoadingClosesGapsInTheRandomNumbers) {
+    files.addFile(Root + "ZUM_-0002-00000.mp3", "two");
+    files.addFile(Root + "ZUO_-0005-00000.mp3", "five");
+    loadStick({"ZUO_-0005-00000.mp3;/gone/5.mp3", "ZUM_-0002-00000.mp3;/gone/2.mp3",
+               "ZUM_-0002-00000.mp3;/gone/2.mp3"});
+    EXPECT_EQ(row(1).entryName, "ZUO_-0002-00000.mp3");
+    EXPECT_EQ(row(2).entryName, "ZUM_-0001-00000.mp3");
+    EXPECT_EQ(row(3).entryName, "ZUM_-0001-00000.mp3");
+    EXPECT_EQ(workspace.commit(), CommitResult::Written) << ui.lastText();
+    EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "two");
+    EXPECT_EQ(files.content(Root + "ZUO_-0002-00000.mp3"), "five");
+    EXPECT_FALSE(files.has(Root + "ZUM_-0002-00000.mp3"));
+    EXPECT_FALSE(files.has(Root + "ZUO_-0005-00000.mp3"));
+}
+
 } // namespace
 } // namespace tonarion
