@@ -449,8 +449,12 @@ int CommandRunner::verify() {
     }
     m_env.out << (found.empty() ? "OK" : "FAILED") << ": " << listed - missing << " of " << listed
               << " files on the stick";
+    // Every line above is counted: the medium's findings as warnings.
     if (!found.empty()) {
         m_env.out << ", " << found.size() << (found.size() == 1 ? " problem" : " problems");
+    }
+    if (!warnings.empty()) {
+        m_env.out << ", " << warnings.size() << (warnings.size() == 1 ? " warning" : " warnings");
     }
     m_env.out << '\n';
     return found.empty() ? Success : Refused;
@@ -570,9 +574,10 @@ int CommandRunner::repair() {
     if (!loadStick(m_env.files)) {
         return Refused;
     }
+    const bool mended = m_workspace->takeUpRepairs();
     const int committed = closeAndCommit();
     if (committed == Success) {
-        m_env.out << (needed ? "repaired" : "nothing to repair") << '\n';
+        m_env.out << (needed || mended ? "repaired" : "nothing to repair") << '\n';
     }
     return committed;
 }

@@ -95,14 +95,19 @@ const std::array<CommandText, 11> Commands = {{
      "stick's copy is not the source's version), sound not found (neither at its source nor\n"
      "on the stick), missing setting, not in index (a sound or setting file the module plays\n"
      "but the index does not list), second setting file, changed setting (a setting file\n"
-     "that is not empty), temporary file (left by an interrupted commit), macOS leftover\n"
+     "that is not empty), random gap (the random sounds the index lists are not numbered 1 to\n"
+     "N; the next writing command closes the gap), second index line (an EntryName listed\n"
+     "again with another source; the first line holds), temporary file (left by an\n"
+     "interrupted commit), macOS leftover\n"
      "(._ files, .DS_Store, and the folders .Trashes, .Spotlight-V100 and .fseventsd, which\n"
      "end in \"/\"). Temporary files and macOS leftovers are what \"Bereinigen\" in the\n"
      "window's stick check removes; a temporary file that an unfinished commit still needs\n"
-     "stays. Two more lines tell about the medium without failing: \"wrong file system: FS\"\n"
+     "stays. A stick that cannot be read gives the one line \"stick unreadable: STICK\". Two\n"
+     "more lines tell about the medium without failing: \"wrong file system: FS\"\n"
      "(the module reads FAT32 and FAT16) and \"not enough space: N bytes needed, M bytes\n"
-     "free\" (for the copies the next commit makes). --json prints what show --json does,\n"
-     "the problems and the warnings, each with its kind, file, folder and removable.\n"},
+     "free\" (for the copies the next commit makes). The last line counts the problems and\n"
+     "the warnings. --json prints what show --json does, the problems and the warnings, each\n"
+     "with its kind, file, folder and removable.\n"},
     {"repair", "repair STICK", "store what loading the stick repairs", ""},
     {"check", "check FILE... [--json]",
      "decode sound files to the end and print what they hold; exit\n"

@@ -109,6 +109,9 @@ void StickCheckDialog::cleanUp() {
 
 QString StickCheckDialog::findingText(const StickProblem& problem) {
     const std::string_view kind = problem.kind;
+    if (kind == ProblemKind::StickUnreadable) {
+        return QStringLiteral("Der USB-Stick wurde entfernt oder kann nicht gelesen werden");
+    }
     if (kind == ProblemKind::MissingSound) {
         return QStringLiteral("Sound fehlt auf dem USB-Stick");
     }
@@ -126,6 +129,14 @@ QString StickCheckDialog::findingText(const StickProblem& problem) {
     }
     if (kind == ProblemKind::NotInIndex) {
         return QStringLiteral("Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem");
+    }
+    if (kind == ProblemKind::RandomGap) {
+        return QStringLiteral("Zufallsnummern nicht lückenlos von 1 an, das nächste Speichern "
+                              "schließt die Lücke");
+    }
+    if (kind == ProblemKind::SecondIndexLine) {
+        return QStringLiteral("In tonkat.tkx ein zweites Mal mit anderer Quelle verzeichnet, es "
+                              "gilt die erste Zeile");
     }
     if (kind == ProblemKind::SecondSettingFile) {
         return QStringLiteral("Zweite Datei für dieselbe Einstellung");

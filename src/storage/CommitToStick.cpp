@@ -50,6 +50,8 @@ private:
     std::vector<PlannedCopy> planMoves();
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
+    void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
+                         const std::vector<PlannedCopy>& copies);
     std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit);
     bool createsNames(const std::vector<PlannedCopy>& copies) const;
     StickChange plannedChange(const std::vector<PlannedCopy>& copies) const;
@@ -75,6 +77,7 @@ private:
     void checkEverythingArrived();
     void reportFailures();
     bool reportSoundsNotFound();
+    bool reportUnreadableSources();
     // In thousandths of a sound, so that the bar moves within a large file too.
     void reportProgress() { m_ui.reportProgress(++m_done * PerSound, m_total * PerSound); }
     void reportProgressWithin(std::uintmax_t copied, std::uintmax_t size) {
@@ -94,6 +97,8 @@ private:
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
     std::vector<FileResult> m_failures;
+    // Rows whose changed source could not be read, with what reading it met.
+    std::vector<std::pair<int, FileResult>> m_unreadable;
     int m_done = 0;
     int m_total = 0;
     int m_lastPart = -1; // of the sound being copied, in thousandths
@@ -109,7 +114,9 @@ CommitResult CommitRun::run() {
     }
     m_session.settings.StoredSettings = m_session.settings.CurrentSettings;
     m_session.committed();
-    return reportSoundsNotFound() ? CommitResult::SoundsNotFound : CommitResult::Written;
+    const bool unreadable = reportUnreadableSources();
+    return reportSoundsNotFound() || unreadable ? CommitResult::SoundsNotFound
+                                                : CommitResult::Written;
 }
 
 void CommitRun::writeToStick() {
@@ -122,8 +129,10 @@ void CommitRun::writeToStick() {
     std::vector<int> waitingCopies;
     m_total = static_cast<int>(copies.size() + m_moves.size());
     if (fitsOnStick(copies)) {
-        StickChangeRun change(m_stick, plannedChange(copies),
-                              indexFileBytes(rowsAfterMoves([](std::size_t) { return true; })));
+        const std::string plannedIndex =
+            indexFileBytes(rowsAfterMoves([](std::size_t) { return true; }));
+        StickChangeRun change(m_stick, plannedChange(copies), plannedIndex);
+        makeRoomToWrite(change.change(), plannedIndex, copies);
         // A change that only replaces files in one step, rewrites the index file and then
         // deletes leaves nothing to finish: a file the index no longer lists is taken back as
         // a row at the next start, as before the change. Everything else is announced first.
@@ -172,6 +181,7 @@ void CommitRun::writeToStick() {
 // Which rows' sounds come from the computer, and which stick files take another name: those
 // of rows whose source is a stick file under another EntryName, and the pending renames.
 std::vector<PlannedCopy> CommitRun::planMoves() {
+    takeBackOwnSounds(m_session, m_files);
     const SoundTable& table = m_session.table;
     std::vector<PlannedCopy> copies;
     std::vector<PlannedMove> moves;
@@ -180,10 +190,15 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
         if (!entry.isBound() || entry.sourcePath.empty()) {
             continue;
         }
+        // Rows under one name share one stick file: the first row's sound holds it, so that
+        // the stick does not change its sound at every commit.
+        const auto firstOfName = table.rowWithEntryName(entry.entryName, 0);
+        const bool soundOfEarlierRow = firstOfName && *firstOfName < row &&
+                                       table.row(*firstOfName).sourcePath != entry.sourcePath;
         if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
             from && !sameFileName(*from, entry.entryName)) {
             moves.push_back({row, {*from, entry.entryName}});
-        } else {
+        } else if (!soundOfEarlierRow) {
             copies.push_back({row, m_files.status(entry.sourcePath).optional(),
                               m_stick.status(entry.entryName).optional()});
         }
@@ -256,16 +271,59 @@ bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
     return false;
 }
 
+// Every commit writes its index file beside the old one, and a journal, before anything
+// goes. On a stick too full for them, the files that go are deleted first, so that a change
+// that frees room is never refused for want of it. Cut short after that, the old index file
+// lists sounds the user had deleted: they show as missing, or come back from the computer.
+void CommitRun::makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
+                                const std::vector<PlannedCopy>& copies) {
+    const auto space = m_files.freeSpace(m_session.stickRoot);
+    if (!space || change.deletions.empty()) {
+        return;
+    }
+    const std::uintmax_t unit = std::max<std::uintmax_t>(space->unit, 1);
+    const std::uintmax_t bookkeeping =
+        2 * ((plannedIndex.size() + unit - 1) / unit * unit) + bytesNeeded(copies, unit);
+    if (space->bytes >= bookkeeping) {
+        return;
+    }
+    const IndexContent planned = parseIndexFile(plannedIndex);
+    for (const std::string& name : change.deletions) {
+        // A name the planned index lists stays, unless a file moves there and replaces it.
+        const bool listed = std::any_of(
+            planned.entries.begin(), planned.entries.end(),
+            [&](const IndexEntryLine& line) { return sameFileName(line.entryName, name); });
+        const bool replaced =
+            std::any_of(change.moves.begin(), change.moves.end(),
+                        [&](const StickMove& move) { return sameFileName(move.to, name); });
+        if (!listed || replaced) {
+            m_stick.deleteFile(name);
+        }
+    }
+}
+
 std::uintmax_t CommitRun::bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
     const auto units = [unit](std::uintmax_t bytes) {
         return (bytes + unit - 1) / unit * unit;
     };
     std::uintmax_t needed = 0;
     for (const auto& planned : copies) {
-        if (planned.isNeeded()) {
-            // A replaced sound is written beside the old one before it takes its place.
-            needed += units(planned.source->size);
+        if (!planned.isNeeded()) {
+            continue;
         }
+        // A renumbered sound gets its name by a rename, and is then this version already.
+        const std::string& name = m_session.table.row(planned.row).entryName;
+        const auto arriving = std::find_if(m_moves.begin(), m_moves.end(), [&](const auto& m) {
+            return !m.move.copy && sameFileName(m.move.to, name);
+        });
+        if (arriving != m_moves.end()) {
+            const auto file = m_stick.status(arriving->move.from);
+            if (file && isSameFileVersion(*planned.source, *file)) {
+                continue;
+            }
+        }
+        // A replaced sound is written beside the old one before it takes its place.
+        needed += units(planned.source->size);
     }
     for (const auto& planned : m_moves) {
         if (planned.move.copy) {
@@ -380,10 +438,18 @@ void CommitRun::takeMovesIntoRows(const StickChangeRun& change) {
             m_session.table.replaceRow(row, std::move(entry));
         }
     }
-    // A rename that arrived is done, whatever becomes of the rest of the run.
+    // A rename that arrived is done, whatever becomes of the rest of the run; so is a setting
+    // file that took its new name, which the next run must not look for under the old one.
+    ModuleSettings& settings = m_session.settings;
     for (std::size_t i = 0; i < m_moves.size(); ++i) {
         if (change.arrived(i)) {
-            m_session.forgetRenameFrom(m_moves[i].move.from);
+            const StickMove& move = m_moves[i].move;
+            m_session.forgetRenameFrom(move.from);
+            const auto setting = settingOfName(move.to);
+            if (setting && !move.copy &&
+                sameFileName(settings.CurrentSettings[*setting], move.to)) {
+                settings.StoredSettings[*setting] = settings.CurrentSettings[*setting];
+            }
         }
         reportProgress();
     }
@@ -428,6 +494,16 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
     auto copied = copy || !announced ? m_stick.copyIn(entry.sourcePath, entry.entryName, progress)
                                      : m_stick.copyNew(entry.sourcePath, entry.entryName, progress);
     if (copied.failed()) {
+        // A source that cannot be read (its permissions, a share that went away) is this row's
+        // trouble alone: the stick keeps its last copy, and every other change goes through.
+        if (auto read = m_files.readFile(entry.sourcePath); read.failed()) {
+            if (!copy) {
+                m_stick.deleteFile(entry.entryName); // what a new copy left
+            }
+            markNotFound(row, !copy);
+            m_unreadable.emplace_back(row, FileResult(entry.sourcePath, read.error()));
+            return;
+        }
         fail(std::move(copied));
     } else if (!copy) {
         m_created.push_back(entry.entryName);
@@ -552,7 +628,7 @@ void CommitRun::reportFailures() {
     for (const auto& failure : m_failures) {
         // A refusal before anything was written concerns no single file.
         if (!failure.file().empty() && listed++ < MaxListedFailures) {
-            text += failure.file() + ": " + failure.error().message() + "\r\n";
+            text += failure.file() + ": " + causeInGerman(failure.error()) + "\r\n";
         }
     }
     if (listed > MaxListedFailures) {
@@ -565,6 +641,25 @@ void CommitRun::reportFailures() {
     showCritical(m_ui, text);
 }
 
+bool CommitRun::reportUnreadableSources() {
+    if (m_unreadable.empty()) {
+        return false;
+    }
+    std::string text = std::string(SourcesUnreadableMessage) + "\r\n\r\n";
+    std::size_t listed = 0;
+    for (const auto& [row, failure] : m_unreadable) {
+        if (listed++ < MaxListedFailures) {
+            text += "Zeile " + std::to_string(row) + ": " + failure.file() + ": " +
+                    causeInGerman(failure.error()) + "\r\n";
+        }
+    }
+    if (listed > MaxListedFailures) {
+        text += "...\r\n";
+    }
+    showCritical(m_ui, text + "\r\n" + SourcesUnreadableAdvice);
+    return true;
+}
+
 // Tells the user which rows lack their sound; true when there are any.
 bool CommitRun::reportSoundsNotFound() {
     std::string text = std::string(SoundsNotFoundMessage) + "\r\n\r\n";
@@ -572,7 +667,10 @@ bool CommitRun::reportSoundsNotFound() {
     const SoundTable& table = m_session.table;
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
-        if (!entry.soundNotFound) {
+        const bool toldUnreadable =
+            std::any_of(m_unreadable.begin(), m_unreadable.end(),
+                        [row](const auto& unreadable) { return unreadable.first == row; });
+        if (!entry.soundNotFound || toldUnreadable) {
             continue;
         }
         if (listed++ < MaxListedFailures) {
@@ -601,6 +699,21 @@ CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
     return CommitRun(planned, files, unheard).plannedSpace();
 }
 
+bool takeBackOwnSounds(Session& session, FileOperations& files) {
+    const StickFiles stick(files, session.stickRoot, session.stickIdentity);
+    bool changed = false;
+    for (int row = 1; row < session.table.nextRow(); ++row) {
+        const SoundEntry& entry = session.table.row(row);
+        if (const auto own = stick.ownFileMountedElsewhere(entry.sourcePath, entry.entryName)) {
+            SoundEntry moved = entry;
+            moved.sourcePath = session.stickRoot + *own;
+            session.table.replaceRow(row, std::move(moved));
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 const char* causeOf(const std::vector<FileResult>& failures) {
     const auto any = [&](std::initializer_list<std::errc> codes) {
         return std::any_of(failures.begin(), failures.end(), [&](const FileResult& failure) {
@@ -620,6 +733,38 @@ const char* causeOf(const std::vector<FileResult>& failures) {
         return WriteProtectedMessage;
     }
     return nullptr;
+}
+
+std::string causeInGerman(std::error_code error) {
+    static const std::pair<std::errc, const char*> known[] = {
+        {std::errc::no_such_file_or_directory, "Datei oder Ordner nicht gefunden"},
+        {std::errc::permission_denied, "Zugriff verweigert"},
+        {std::errc::operation_not_permitted, "Vorgang nicht erlaubt"},
+        {std::errc::no_space_on_device, "kein Platz mehr auf dem Datenträger"},
+        {std::errc::file_too_large, "Datei zu groß für den Datenträger"},
+        {std::errc::read_only_file_system, "Datenträger ist schreibgeschützt"},
+        {std::errc::io_error, "Ein-/Ausgabefehler beim Lesen oder Schreiben"},
+        {std::errc::no_such_device, "Datenträger nicht vorhanden"},
+        {std::errc::no_such_device_or_address, "Datenträger nicht vorhanden"},
+        {std::errc::file_exists, "Datei existiert bereits"},
+        {std::errc::is_a_directory, "ist ein Ordner"},
+        {std::errc::not_a_directory, "ist kein Ordner"},
+        {std::errc::filename_too_long, "Dateiname zu lang"},
+        {std::errc::invalid_argument, "ungültiger Dateiname"},
+        {std::errc::device_or_resource_busy, "Datei wird von einem anderen Programm benutzt"},
+        {std::errc::text_file_busy, "Datei wird von einem anderen Programm benutzt"},
+        {std::errc::timed_out, "Zeitüberschreitung, das Netzlaufwerk antwortet nicht"},
+        {std::errc::host_unreachable, "Netzlaufwerk nicht erreichbar"},
+        {std::errc::network_unreachable, "Netzlaufwerk nicht erreichbar"},
+        {std::errc::connection_aborted, "Verbindung zum Netzlaufwerk abgebrochen"},
+        {std::errc::too_many_files_open, "zu viele offene Dateien"},
+    };
+    for (const auto& [code, text] : known) {
+        if (error == std::make_error_condition(code)) {
+            return text;
+        }
+    }
+    return error.message();
 }
 
 bool isSameFileVersion(const FileStatus& source, const FileStatus& copy) {

@@ -4,6 +4,8 @@
 #include "model/WaitIndicator.h"
 #include "storage/Windows1252.h"
 
+#include <algorithm>
+
 namespace tonarion {
 namespace {
 
@@ -129,6 +131,7 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
     }
     const IndexContent content = parseIndexFile(*bytes);
     const StickFiles stick(files, session.stickRoot);
+    const auto seconds = secondIndexLines(content.entries);
     bool pathChanged = false;
     LoadReport report(ui);
     for (const auto& line : content.entries) {
@@ -141,6 +144,12 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
                 onStick ? session.stickRoot + *onStick : underProgramFolder(programFolder, source);
             pathChanged = true;
         }
+        // A sound the stick took over from itself while it was mounted elsewhere is its own
+        // wherever it is mounted now: the path names it here.
+        if (const auto own = stick.ownFileMountedElsewhere(source, line.entryName)) {
+            source = session.stickRoot + *own;
+            pathChanged = true;
+        }
         session.table.appendEntry(loadEntry(line.entryName, source, session.counters, report));
     }
     for (const Setting setting : AllSettings) {
@@ -149,10 +158,30 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
             session.settings.CurrentSettings[setting] = content.settings[setting];
         }
     }
+    if (!seconds.empty()) {
+        std::string text = std::string(SecondIndexLineMessage) + "\r\n";
+        for (const auto& line : seconds) {
+            text += "\r\n" + line.entryName + ";" + line.sourcePath;
+        }
+        showInformation(ui, text);
+    }
     if (pathChanged) {
         IndexSchreiben(session, files, ui);
     }
     return IndexReadResult::Read;
+}
+
+std::vector<IndexEntryLine> secondIndexLines(const std::vector<IndexEntryLine>& entries) {
+    std::vector<IndexEntryLine> seconds;
+    for (auto line = entries.begin(); line != entries.end(); ++line) {
+        const auto first = std::find_if(entries.begin(), line, [&](const IndexEntryLine& known) {
+            return sameFileName(known.entryName, line->entryName);
+        });
+        if (first != line && first->sourcePath != line->sourcePath) {
+            seconds.push_back(*line);
+        }
+    }
+    return seconds;
 }
 
 void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) {

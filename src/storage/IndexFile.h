@@ -21,6 +21,10 @@ inline constexpr const char* IndexHeader = "Tonarion-Inhalt - Veltrako Ruzirovuz
 // The new index file is written completely under this name before it replaces the old one.
 inline constexpr const char* IndexTempName = "tonkat.tkx.tmp";
 
+inline constexpr const char* SecondIndexLineMessage =
+    "Diese Zeilen von tonkat.tkx nennen eine Sounddatei ein zweites Mal, mit einer anderen "
+    "Quelle. Auf dem USB-Stick gilt die erste Zeile mit diesem Namen:";
+
 inline constexpr const char* WrongDriveMessage =
     "Falsches Laufwerk ausgewählt.\r\n\r\nDas Programm wird beendet!";
 
@@ -63,9 +67,14 @@ enum class IndexReadResult {
 
 // Fills the session's table, counters and settings from the stick's index file. Relative
 // source paths that name a stick file become its path on the stick; the others are put
-// behind the program's folder; the file is then written anew.
+// behind the program's folder; the file is then written anew. A line that names an EntryName
+// a line above it names with another source is told: the stick file can hold only one of the
+// two sounds, and the commit keeps the first one's.
 IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterface& ui,
                            const std::string& programFolder);
+
+// The lines of an index that name an EntryName a line above names with another source.
+std::vector<IndexEntryLine> secondIndexLines(const std::vector<IndexEntryLine>& entries);
 
 // Rewrites the index file from the session without touching any sound file; silent.
 void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui);

@@ -35,6 +35,15 @@ void Session::forgetRenameTo(std::string_view to) {
                   [&](const PendingRename& rename) { return sameFileName(rename.to, to); });
 }
 
+std::string Session::stickFileOf(std::string_view name) const {
+    for (const auto& rename : m_pendingRenames) {
+        if (sameFileName(rename.to, name)) {
+            return rename.from;
+        }
+    }
+    return std::string(name);
+}
+
 void Session::committed() {
     m_staleStickFiles.clear();
     m_pendingRenames.clear();

@@ -67,6 +67,9 @@ public:
     // The file that moves from this name has arrived, or the row that wanted it is gone.
     void forgetRenameFrom(std::string_view from);
     void forgetRenameTo(std::string_view to);
+    // The stick file that holds the sound of this name: the one a pending rename has yet to
+    // give it that name, if any.
+    std::string stickFileOf(std::string_view name) const;
 
     // The stick holds everything held here: nothing is pending any more.
     void committed();

@@ -2,6 +2,7 @@
 
 #include "model/EntryName.h"
 #include "model/SoundFileDrop.h"
+#include "storage/IndexFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -88,6 +89,26 @@ std::optional<std::string> StickFiles::nameInRoot(std::string_view path) const {
 std::optional<std::string> StickFiles::entryFileInRoot(std::string_view path) const {
     auto name = nameInRoot(path);
     return name && looksLikeEntryName(*name) ? name : std::nullopt;
+}
+
+std::optional<std::string> StickFiles::ownFileMountedElsewhere(std::string_view path,
+                                                               std::string_view entryName) const {
+    const std::size_t separator = path.find_last_of("/\\");
+    if (separator == std::string_view::npos || !looksLikeEntryName(entryName) ||
+        !sameFileName(path.substr(separator + 1), entryName)) {
+        return std::nullopt;
+    }
+    const std::string folder(path.substr(0, separator + 1));
+    if (isRootFolder(folder)) {
+        return std::nullopt;
+    }
+    const auto known = m_folderIsOtherStick.find(folder);
+    const bool otherStick =
+        known != m_folderIsOtherStick.end()
+            ? known->second
+            : m_folderIsOtherStick.emplace(folder, m_files.status(folder + IndexFileName).ok())
+                  .first->second;
+    return otherStick ? std::optional<std::string>(entryName) : std::nullopt;
 }
 
 bool StickFiles::isRootFolder(const std::string& folder) const {

@@ -48,6 +48,15 @@ public:
     // user's own name in the root is a source like any other, to be copied, never renamed.
     std::optional<std::string> entryFileInRoot(std::string_view path) const;
 
+    // The stick's own sound recorded while the stick was mounted elsewhere: a path that names
+    // entryName itself, directly in a folder that is not this stick's root but holds an index
+    // file of its own. Another Tonarion stick sits where this one was (Windows hands out the
+    // drive letter anew, Linux mounts a second stick of the same label under the old name);
+    // its sound under that name is not ours and is never copied over ours. The name in this
+    // stick's root, or nothing.
+    std::optional<std::string> ownFileMountedElsewhere(std::string_view path,
+                                                       std::string_view entryName) const;
+
     FileResult deleteFile(std::string_view name);
     bool exists(std::string_view name);
     FileResult ensureFile(std::string_view name);
@@ -92,6 +101,7 @@ private:
     // Looked up once per folder: a commit asks about every row's path, most in one folder.
     mutable std::optional<std::optional<FileIdentity>> m_rootIdentity;
     mutable std::map<std::string, bool> m_folderIsRoot;
+    mutable std::map<std::string, bool> m_folderIsOtherStick;
 };
 
 } // namespace tonarion

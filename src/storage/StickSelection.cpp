@@ -143,6 +143,11 @@ bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui)
         showCritical(ui, IndexNotCreatedMessage);
         return false;
     }
+    // The module reads its settings from the files' names: a fresh stick gets them at once,
+    // so that it is what its index file says from the start.
+    for (const Setting setting : AllSettings) {
+        stick.ensureFile(found.settings[setting]);
+    }
     // Setting files alone are taken over without a word: the settings dialog shows them, and
     // a message about zero sounds would only puzzle.
     if (!found.entries.empty()) {

@@ -21,17 +21,6 @@ std::optional<int> runningNumber(std::string_view entryName) {
     return value;
 }
 
-// The stick file that holds the sound of this name: the one a pending rename has yet to give
-// it that name, if any.
-std::string fileOfName(const Session& session, std::string_view name) {
-    for (const auto& rename : session.pendingRenames()) {
-        if (sameFileName(rename.to, name)) {
-            return rename.from;
-        }
-    }
-    return std::string(name);
-}
-
 // Gives the random entry in row its new running number. Its stick file takes the new name at
 // the next commit, by a rename: the sound stays the same, and nothing is copied again.
 void renumberRandomEntry(Session& session, int row, int number) {
@@ -47,21 +36,26 @@ void renumberRandomEntry(Session& session, int row, int number) {
     session.table.replaceRow(row, std::move(entry));
 }
 
-void closeRandomGap(Session& session, int deletedNumber) {
-    std::vector<std::pair<int, int>> numbered; // running number, row
+// The random entries numbered from on, in the order of their numbers: running number, row.
+std::vector<std::pair<int, int>> randomEntriesFrom(const Session& session, int from) {
+    std::vector<std::pair<int, int>> numbered;
     for (int row = 1; row < session.table.nextRow(); ++row) {
         const std::string& name = session.table.row(row).entryName;
         if (kindOf(name) != 'Z') {
             continue;
         }
-        if (const auto number = runningNumber(name); number && *number >= deletedNumber) {
+        if (const auto number = runningNumber(name); number && *number >= from) {
             numbered.emplace_back(*number, row);
         }
     }
     std::stable_sort(numbered.begin(), numbered.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    return numbered;
+}
+
+void closeRandomGap(Session& session, int deletedNumber) {
     int next = deletedNumber;
-    for (const auto& [number, row] : numbered) {
+    for (const auto& [number, row] : randomEntriesFrom(session, deletedNumber)) {
         renumberRandomEntry(session, row, next++);
     }
 }
@@ -77,7 +71,7 @@ void deleteRow(Session& session, int row) {
     if (!name.empty()) {
         // Another row under the same name still needs the file.
         if (!table.rowWithEntryName(name, row)) {
-            const std::string file = fileOfName(session, name);
+            const std::string file = session.stickFileOf(name);
             session.forgetRenameTo(name);
             session.rememberStaleFile(file);
         }
@@ -95,6 +89,27 @@ void closeRandomGapAfter(Session& session, std::string_view leavingName) {
     if (const auto number = runningNumber(leavingName)) {
         closeRandomGap(session, *number);
     }
+}
+
+bool closeRandomGaps(Session& session) {
+    int next = 1;
+    bool changed = false;
+    // Rows under one name share one stick file and so one number.
+    std::vector<std::pair<std::string, int>> given; // old name, its number
+    for (const auto& [number, row] : randomEntriesFrom(session, 0)) {
+        const std::string name = session.table.row(row).entryName;
+        const auto shared = std::find_if(given.begin(), given.end(),
+                                         [&](const auto& known) { return known.first == name; });
+        const int wanted = shared != given.end() ? shared->second : next++;
+        if (shared == given.end()) {
+            given.emplace_back(name, wanted);
+        }
+        if (number != wanted) {
+            renumberRandomEntry(session, row, wanted);
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 } // namespace tonarion

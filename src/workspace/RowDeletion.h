@@ -18,4 +18,9 @@ void deleteRow(Session& session, int row);
 // names do nothing.
 void closeRandomGapAfter(Session& session, std::string_view leavingName);
 
+// Random sounds copied by hand or taken over may leave numbers out or repeat one: they are
+// numbered 1 to N again in the order of their numbers, as deleting one does. True when a
+// number changed.
+bool closeRandomGaps(Session& session);
+
 } // namespace tonarion

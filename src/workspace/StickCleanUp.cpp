@@ -38,7 +38,7 @@ std::string listOf(const std::vector<StickProblem>& items, bool withErrors,
         }
         text += items[i].file + (items[i].folder ? " (Ordner)" : "");
         if (withErrors) {
-            text += ": " + failures[i].error().message();
+            text += ": " + causeInGerman(failures[i].error());
         }
         text += "\r\n";
     }

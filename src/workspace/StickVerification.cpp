@@ -41,6 +41,13 @@ public:
         , m_stick(files, session.stickRoot) {}
 
     std::vector<StickProblem> run() {
+        // A stick pulled out lacks nothing: it cannot be read, and its bare mount point says
+        // nothing about the files on it.
+        if (!m_files.listFiles(m_session.stickRoot) ||
+            !StickFiles(m_files, m_session.stickRoot, m_session.stickIdentity).isStillTheStick()) {
+            add(ProblemKind::StickUnreadable, m_session.stickRoot);
+            return std::move(m_found);
+        }
         readIndex();
         checkRows();
         checkSettings();
@@ -66,8 +73,23 @@ private:
             bytes = m_files.readFile(root + IndexTempName);
         }
         const IndexContent index = parseIndexFile(bytes.value_or(std::string()));
+        std::vector<std::pair<std::string, std::string>> random; // number, name
         for (const auto& line : index.entries) {
             m_listed.push_back(line.entryName);
+            if (kindOf(line.entryName) == 'Z') {
+                random.emplace_back(parseEntryName(line.entryName).number1, line.entryName);
+            }
+        }
+        for (const auto& line : secondIndexLines(index.entries)) {
+            add(ProblemKind::SecondIndexLine, line.entryName);
+        }
+        std::stable_sort(random.begin(), random.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (std::size_t i = 0; i < random.size(); ++i) {
+            if (random[i].first != pad4(std::to_string(i + 1))) {
+                add(ProblemKind::RandomGap, random[i].second);
+                break;
+            }
         }
         for (const Setting setting : AllSettings) {
             m_listed.push_back(index.settings[setting]);
@@ -185,7 +207,8 @@ private:
 SoundState soundStateOf(const Session& session, FileOperations& files, const SoundEntry& entry) {
     StickFiles stick(files, session.stickRoot);
     SoundState state;
-    const auto copy = stick.status(entry.entryName);
+    // A sound that a pending rename brings to its name is there already.
+    const auto copy = stick.status(session.stickFileOf(entry.entryName));
     state.present = copy.has_value();
     // A source on the stick itself (a taken-over stick) is its own copy.
     if (entry.sourcePath.empty() || stick.nameInRoot(entry.sourcePath)) {

@@ -27,12 +27,18 @@ inline constexpr std::string_view MissingSetting = "missing setting";
 // A setting file is empty: the module reads the value from its name alone.
 inline constexpr std::string_view ChangedSetting = "changed setting";
 inline constexpr std::string_view NotInIndex = "not in index";
+// The random sounds the index lists are not numbered 1 to N: the one out of its place.
+inline constexpr std::string_view RandomGap = "random gap";
+// The index lists the EntryName a line above lists, with another source: the first one holds.
+inline constexpr std::string_view SecondIndexLine = "second index line";
 inline constexpr std::string_view SecondSettingFile = "second setting file";
 inline constexpr std::string_view TemporaryFile = "temporary file";
 // A journal planned from an index file this stick does not have, as when a user copied it
 // from another stick: it is never carried out, and the clean-up may delete it.
 inline constexpr std::string_view ForeignJournal = "journal of another index";
 inline constexpr std::string_view MacLeftover = "macOS leftover";
+// The stick cannot be read (pulled while it is checked): nothing is told about its files.
+inline constexpr std::string_view StickUnreadable = "stick unreadable";
 // About the medium, not its files: the stick can still be what its index says.
 inline constexpr std::string_view WrongFileSystem = "wrong file system";
 inline constexpr std::string_view NotEnoughSpace = "not enough space";

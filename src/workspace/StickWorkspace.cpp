@@ -7,6 +7,7 @@
 #include "storage/StickFiles.h"
 #include "storage/StickReconciliation.h"
 #include "storage/StickSelection.h"
+#include "storage/Windows1252.h"
 #include "storage/platform/SystemPlatform.h"
 #include "workspace/EventResult.h"
 #include "workspace/RowDeletion.h"
@@ -98,6 +99,9 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     m_session.stickFiles.clear();
     if (result == IndexReadResult::Read) {
         reconcileWithStick(m_session, m_files, m_ui);
+        // The module plays random sounds numbered 1 to N: a stick with gaps (or a number
+        // twice) gets them closed at its next commit.
+        closeRandomGaps(m_session);
         // The sounds that run had yet to copy come with the next commit.
         if (finished) {
             m_session.markChanged();
@@ -120,7 +124,21 @@ int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fil
     const auto isSoundFile = [this](const std::string& path) {
         return m_files.status(path).has_value() || !m_files.identity(path);
     };
-    const int added = DropFiles(m_session.table, fileList, m_ui, isSoundFile);
+    std::optional<std::vector<std::string>> storable = fileList;
+    std::string unstorable;
+    if (storable) {
+        std::erase_if(*storable, [&](const std::string& path) {
+            const bool spelt = windows1252ToUtf8(utf8ToWindows1252(path)) == path;
+            if (!spelt) {
+                unstorable += "\r\n" + path;
+            }
+            return !spelt;
+        });
+    }
+    const int added = DropFiles(m_session.table, storable, m_ui, isSoundFile);
+    if (!unstorable.empty()) {
+        showInformation(m_ui, UnstorablePathMessage + ("\r\n" + unstorable));
+    }
     if (m_inspector && added > 0) {
         std::vector<std::string> paths;
         for (int row = firstNewRow; row < firstNewRow + added; ++row) {
@@ -211,6 +229,23 @@ bool StickWorkspace::stickHolds(const std::string& name) const {
 
 std::vector<StickProblem> StickWorkspace::verify(FileOperations& stickAsItIs) const {
     return verifyStick(m_session, stickAsItIs);
+}
+
+bool StickWorkspace::takeUpRepairs() {
+    const auto problems = checkStick();
+    const bool mendable = std::any_of(problems.begin(), problems.end(), [](const auto& problem) {
+        return problem.kind == ProblemKind::MissingSound ||
+               problem.kind == ProblemKind::RandomGap ||
+               problem.kind == ProblemKind::ChangedSound ||
+               problem.kind == ProblemKind::MissingSetting ||
+               problem.kind == ProblemKind::ChangedSetting;
+    });
+    if (mendable) {
+        // The commit looks at every file afresh.
+        m_session.stickFiles.clear();
+        m_session.markChanged();
+    }
+    return mendable;
 }
 
 CleanUpResult StickWorkspace::cleanUpStick() {

@@ -21,6 +21,10 @@
 
 namespace tonarion {
 
+inline constexpr const char* UnstorablePathMessage =
+    "Der Pfad dieser Dateien enthält Zeichen, die tonkat.tkx nicht speichern kann. Benennen Sie "
+    "die Datei oder ihren Ordner um und ziehen Sie sie erneut in die Tabelle:";
+
 // The work the user does on a stick, in one place for both front ends: the windows and
 // tonarion-cli reach the stick through exactly these operations and nothing else. They read
 // the table through its const view and hear of its changes through its observer.
@@ -68,6 +72,8 @@ public:
 
     // Dropped files; nothing for data without a file list. With an inspector set, the added
     // files are looked into at once and those that would not play are named in one message.
+    // A path the index file's Windows-1252 cannot spell is not added: it would be stored as
+    // the path of another file. The user hears which.
     int dropFiles(const std::optional<std::vector<std::string>>& fileList);
     // The front end that checks on a worker thread of its own sets none.
     void setSoundInspector(SoundInspector* inspector) { m_inspector = inspector; }
@@ -102,6 +108,9 @@ public:
     // The stick as it stands on stickAsItIs against the table loaded here: tonarion-cli loads
     // through a preview that repairs in memory and checks the real stick.
     std::vector<StickProblem> verify(FileOperations& stickAsItIs) const;
+    // What the check finds and a commit mends (a sound or setting file missing or changed
+    // while its source is there) is marked for the next commit; true when there is any.
+    bool takeUpRepairs();
     // "USB-Stick prüfen..." on the stick this workspace works on.
     std::vector<StickProblem> checkStick() const { return verify(m_files); }
     // "Bereinigen": checks the stick afresh, names what may go, asks, and deletes it.

@@ -70,10 +70,10 @@ protected:
         return bound.out.empty() ? "" : bound.out.substr(0, bound.out.size() - 1);
     }
 
-    // Every file of the stick with its bytes.
-    std::map<std::string, std::string> stickBytes() const {
+    // Every file of the stick (or of another folder of the work) with its bytes.
+    std::map<std::string, std::string> stickBytes(const std::string& folder = "stick") const {
         std::map<std::string, std::string> bytes;
-        for (const auto& entry : fs::directory_iterator(m_work.root / "stick")) {
+        for (const auto& entry : fs::directory_iterator(m_work.root / folder)) {
             bytes[entry.path().filename().string()] = readBytes(entry.path().string());
         }
         return bytes;
@@ -253,6 +253,37 @@ TEST_F(CliTest, DeleteTakesTheRowNumbersOfTheTableBeforeIt) {
     EXPECT_EQ(run({"verify", stick}).status, 0);
 }
 
+// Sounds taken over from the stick itself are recorded under the stick's path. When the stick
+// comes back under another path and a second stick sits at the old one, each keeps its own
+// sounds, through a commit, a deletion that renames and a re-bind.
+TEST_F(CliTest, AStickKeepsItsOwnSoundsWhenAnotherStickTakesItsPath) {
+    const std::string second = m_work.path("second");
+    const std::string moved = m_work.path("moved");
+    fs::create_directories(second);
+    for (const auto& [folder, text] : {std::pair{stick, "one"}, {second, "number two"}}) {
+        writeBytes(folder + "/MGM2-0012-00000.mp3", std::string("turnout of stick ") + text);
+        writeBytes(folder + "/ZUM_-0001-00000.mp3", std::string("random 1 of stick ") + text);
+        writeBytes(folder + "/ZUM_-0002-00000.mp3", std::string("random 2 of stick ") + text);
+        ASSERT_EQ(run({"init", folder}).status, 0);
+    }
+    fs::rename(stick, moved);
+    fs::rename(second, stick);
+    const auto secondStick = stickBytes();
+    ASSERT_EQ(run({"settings", moved, "--volume", "25"}).status, 0);
+    ASSERT_EQ(run({"delete", moved, "2"}).status, 0);
+    const Outcome rebound = run({"bind", moved, "--row", "1", "--adr1", "13"});
+    ASSERT_EQ(rebound.status, 0) << rebound.err;
+    const auto movedStick = stickBytes("moved");
+    EXPECT_EQ(movedStick.at("MGM2-0013-00000.mp3"), "turnout of stick one");
+    EXPECT_EQ(movedStick.at("ZUM_-0001-00000.mp3"), "random 2 of stick one");
+    EXPECT_FALSE(movedStick.contains("MGM2-0012-00000.mp3"));
+    EXPECT_FALSE(movedStick.contains("ZUM_-0002-00000.mp3"));
+    EXPECT_EQ(stickBytes(), secondStick);
+    EXPECT_EQ(run({"verify", moved}).status, 0);
+    EXPECT_NE(movedStick.at("tonkat.tkx").find(";" + moved + "/ZUM_-0001-00000.mp3"),
+              std::string::npos);
+}
+
 TEST_F(CliTest, SettingsSaveTheValuesGiven) {
     ASSERT_EQ(run({"init", stick}).status, 0);
     const Outcome saved = run({"settings", stick, "--volume", "5", "--stretch", "7", "--start-time",
@@ -318,6 +349,60 @@ TEST_F(CliTest, ReadingCommandsNeverWriteAndRepairDoes) {
         EXPECT_EQ(run({"repair", stick}).out, "nothing to repair\n") << c.what;
         fs::remove(onStick("tonkat.tkx.tmp"));
     }
+}
+
+// A fresh stick passes its own check, and repair stores everything the check finds that the
+// computer's files can mend.
+TEST_F(CliTest, AFreshStickPassesItsCheckAndRepairMendsWhatItFinds) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    EXPECT_EQ(run({"verify", stick}).status, 0) << run({"verify", stick}).out;
+    const std::string name =
+        bindFile({"--event", "M", "--status", "G", "--mode", "M", "--prio", "2", "--adr1", "1"});
+    const auto bound = stickBytes();
+    fs::remove(onStick(name));
+    fs::remove(onStick("SET_-0002-00180.mp3"));
+    writeBytes(onStick("SET_-0003-00028.mp3"), "not empty");
+    EXPECT_EQ(run({"verify", stick}).status, 1);
+    const Outcome repaired = run({"repair", stick});
+    EXPECT_EQ(repaired.out, "repaired\n") << repaired.err;
+    EXPECT_EQ(run({"verify", stick}).status, 0);
+    EXPECT_EQ(stickBytes(), bound);
+}
+
+// Random sounds copied by hand keep their numbers, 1 and 3: verify reports the gap, and the
+// next writing command closes it as deleting a random row does.
+TEST_F(CliTest, RandomSoundsAreNumberedOneToNOnEveryStick) {
+    for (const char* name : {"ZUM_-0001-00000.mp3", "ZUM_-0003-00000.mp3"}) {
+        writeBytes(onStick(name), std::string("copied ") + name);
+    }
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    const Outcome found = run({"verify", stick});
+    EXPECT_EQ(found.status, 1);
+    EXPECT_NE(found.out.find("random gap: ZUM_-0003-00000.mp3\n"), std::string::npos) << found.out;
+    EXPECT_EQ(bindFile({"--event", "Z", "--mode", "O"}), "ZUO_-0003-00000.mp3");
+    const auto files = stickBytes();
+    EXPECT_EQ(files.at("ZUM_-0002-00000.mp3"), "copied ZUM_-0003-00000.mp3");
+    EXPECT_EQ(files.at("ZUO_-0003-00000.mp3"), readBytes(music("--eventZ--modeO.mp3")));
+    EXPECT_FALSE(files.contains("ZUM_-0003-00000.mp3"));
+    EXPECT_EQ(run({"verify", stick}).status, 0);
+}
+
+// The index file is Windows-1252: a path it cannot spell is refused with its name, never
+// stored as the path of another file. One it can spell goes in as it is.
+TEST_F(CliTest, APathTheIndexCannotSpellIsRefusedByName) {
+    ASSERT_EQ(run({"init", stick}).status, 0);
+    const std::string index = readBytes(onStick("tonkat.tkx"));
+    fs::create_directories(m_work.path("music/Łódź"));
+    const std::string polish = m_work.path("music/Łódź/pfiff€.mp3");
+    writeBytes(polish, "pfiff");
+    const Outcome refused = run({"bind", stick, "--file", polish, "--event", "Z", "--mode", "M"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(polish), std::string::npos) << refused.err;
+    EXPECT_EQ(readBytes(onStick("tonkat.tkx")), index);
+    const std::string german = music("Grüße €.mp3");
+    EXPECT_EQ(bindFile({"--event", "Z", "--mode", "M"}), "ZUM_-0001-00000.mp3");
+    ASSERT_EQ(run({"bind", stick, "--file", german, "--event", "Z", "--mode", "O"}).status, 0);
+    EXPECT_NE(run({"show", stick}).out.find(german), std::string::npos);
 }
 
 TEST_F(CliTest, VerifyFindsWhatTheIndexDoesNotSay) {

@@ -76,10 +76,12 @@ check "a half-written temporary index goes" "$cli" repair "$stick" >/dev/null
 check "and the index stays" cmp -s "$work/index" "$stick/tonkat.tkx"
 check "without the temporary one" test ! -e "$stick/tonkat.tkx.tmp"
 
+check "repair brought back the missing file" cmp -s "$music/pfiff.mp3" "$stick/RFO1-0005-00008.mp3"
+
 # A lost index: init lists what the stick holds.
 rm "$stick/tonkat.tkx"
 "$cli" init "$stick" 2>"$work/err"
-check "init tells how many sounds it took over" grep -qx "Auf dem USB-Stick wurden 2 Sounddateien gefunden und übernommen." "$work/err"
+check "init tells how many sounds it took over" grep -qx "Auf dem USB-Stick wurden 3 Sounddateien gefunden und übernommen." "$work/err"
 check "and lists them with their stick paths" grep -qx "ZUM_-0001-00000.mp3;$stick/ZUM_-0001-00000.mp3"$'\r' "$stick/tonkat.tkx"
 check "and keeps the module's volume" grep -qx "SET_-0001-00025.mp3"$'\r' "$stick/tonkat.tkx"
 check "the taken-over stick verifies" "$cli" verify "$stick"

@@ -83,7 +83,7 @@ check "and its index line" cmp -s <(grep -av '^MGM2-0012-00000.mp3;' "$work/befo
 check "keeps the other sounds" cmp -s "$music/Grüße/Ärger.mp3" "$stick/ZUM_-0001-00000.mp3"
 
 check "verify passes" succeeds verify 'T:\'
-check "and counts every file" grep -qx "OK: 8 of 8 files on the stick" "$work/out"
+check "and counts every file" grep -qE "^OK: 8 of 8 files on the stick(, 1 warning)?$" "$work/out"
 rm "$stick/SET_-0003-00028.mp3"
 check "verify finds a missing setting file" test "$(status_of verify 'T:\')" = 1
 check "and names it" grep -qx "missing setting: SET_-0003-00028.mp3" "$work/out"

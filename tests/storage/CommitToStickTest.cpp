@@ -123,9 +123,8 @@ TEST_F(CommitTest, AFailureIsReportedWithItsCauseAndTheChangesStayPending) {
     files.setReadOnly(true);
     EXPECT_EQ(commit(), CommitResult::Failed);
     EXPECT_EQ(ui.lastText(), std::string(CommitFailedMessage) + "\r\n\r\n" + WriteProtectedMessage +
-                                 "\r\n\r\ntonkat.jnl: " +
-                                 std::make_error_code(std::errc::read_only_file_system).message() +
-                                 "\r\n\r\n" + CommitFailedAdvice);
+                                 "\r\n\r\ntonkat.jnl: Datenträger ist schreibgeschützt\r\n\r\n" +
+                                 CommitFailedAdvice);
     EXPECT_EQ(index(), oldIndex);
     // Each message opened only once the wait window and the hourglass were gone.
     EXPECT_EQ(ui.messagesUnderWaitWindow, 0);
@@ -225,6 +224,31 @@ TEST(CommitOrderTest, TheJournalIsOnTheMediumBeforeTheFirstNameChangesAndGoesOrI
         EXPECT_EQ(parseJournal(files.journal)->startIndex, left);
         EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "random 3");
     }
+}
+
+// A changed source that cannot be read is told as what it is, with its cause: the stick keeps
+// its last copy, and every other change goes through.
+TEST_F(CommitTest, AnUnreadableSourceBlocksNothingElse) {
+    files.addFile(Root + "MGM2-0012-00000.mp3", "old a", 1000);
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "a.mp3"});
+    files.addFile(Music + "a.mp3", "a, edited", 5000);
+    files.addFile(Music + "b.mp3", "b");
+    files.addFile(Music + "n.mp3", "new, unreadable");
+    files.makeUnreadable(Music + "a.mp3");
+    files.makeUnreadable(Music + "n.mp3");
+    bindRow("MRM2-0013-00000.mp3", Music + "b.mp3");
+    bindRow("KSM4-0001-00010.mp3", Music + "n.mp3");
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
+    EXPECT_EQ(commit(), CommitResult::SoundsNotFound);
+    EXPECT_FALSE(session.SaveNeeded());
+    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "old a");
+    EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "b");
+    EXPECT_FALSE(files.has(Root + "KSM4-0001-00010.mp3"));
+    EXPECT_TRUE(files.has(Root + "SET_-0001-00025.mp3"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastText(), std::string(SourcesUnreadableMessage) + "\r\n\r\nZeile 1: " + Music +
+                                 "a.mp3: Zugriff verweigert\r\nZeile 3: " + Music +
+                                 "n.mp3: Zugriff verweigert\r\n\r\n" + SourcesUnreadableAdvice);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tonarion {
 namespace {
 
@@ -94,6 +96,30 @@ TEST_F(IndexReadTest, OnlyRelativePathsArePutBehindTheProgramFolder) {
                                   "SET_-0002-00180.mp3", "", "", "", ""}));
     EXPECT_FALSE(files.has(Root + IndexTempName));
     EXPECT_FALSE(session.SaveNeeded());
+}
+
+// An index that names one EntryName twice with different sources would have the stick file
+// change its sound at every commit: both rows stay, the first one's sound holds the file, and
+// the second line is told at loading and by the check.
+TEST_F(IndexReadTest, AnEntryNameListedAgainWithAnotherSourceKeepsTheFirstSound) {
+    files.addFile("/a.mp3", "sound a", 1000);
+    files.addFile("/b.mp3", "sound b", 2000);
+    const std::vector<std::string> lines = {"MGM2-0012-00000.mp3;/a.mp3",
+                                            "mgm2-0012-00000.mp3;/b.mp3"};
+    loadStick(lines);
+    EXPECT_EQ(session.table.entryCount(), 2);
+    EXPECT_EQ(ui.lastText(),
+              std::string(SecondIndexLineMessage) + "\r\n\r\nmgm2-0012-00000.mp3;/b.mp3");
+    const auto problems = workspace.checkStick();
+    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [](const StickProblem& problem) {
+        return problem.kind == ProblemKind::SecondIndexLine &&
+               problem.file == "mgm2-0012-00000.mp3";
+    }));
+    for (int commit = 0; commit < 2; ++commit) {
+        session.markChanged();
+        workspace.commit();
+        EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "sound a");
+    }
 }
 
 TEST_F(IndexReadTest, AFullGroupIsReportedOnceAndRowsGoBeyondSixteenBits) {

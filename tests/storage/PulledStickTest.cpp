@@ -72,6 +72,49 @@ protected:
         }
     }
 
+    // The user goes on after a commit that failed at its k-th file operation, for every k,
+    // with the stick pulled or refusing writes: the next action while the stick still fails,
+    // or once it is back. Then one commit must leave the stick exactly as the same two actions
+    // leave it undisturbed.
+    void failThenGoOn(const std::function<void()>& first, const std::function<void()>& then) {
+        const FakeFileOperations before = files;
+        const Session pending = session;
+        files.pullStickAt(Never, Root);
+        first();
+        const int operations = files.operations;
+        then();
+        ASSERT_FALSE(session.SaveNeeded()) << ui.lastText();
+        const auto expected = stickContent();
+        for (int k = 0; k < operations; ++k) {
+            for (const bool pull : {true, false}) {
+                for (const bool backBeforeThen : {false, true}) {
+                    SCOPED_TRACE(std::string(pull ? "pulled" : "refusing") + " at operation " +
+                                 std::to_string(k) + (backBeforeThen ? ", back before" : ""));
+                    files = before;
+                    session = pending;
+                    pull ? files.pullStickAt(k, Root) : files.refuseWritesAt(k, Root);
+                    first();
+                    if (backBeforeThen) {
+                        files.pullStickAt(Never, Root);
+                    }
+                    then();
+                    files.pullStickAt(Never, Root);
+                    ui.messages.clear();
+                    CommitToStick(session, files, ui);
+                    EXPECT_FALSE(session.SaveNeeded()) << ui.lastText();
+                    EXPECT_EQ(stickContent(), expected);
+                }
+            }
+        }
+    }
+
+    void rebind(int row, const EventSelection& selection) {
+        const std::string oldName = session.table.row(row).entryName;
+        const auto entry = workspace.compose(row, selection);
+        ASSERT_TRUE(entry) << ui.lastText();
+        applyEventResult(session, files, ui, row, oldName, *entry);
+    }
+
     // Puts sound files and an index file listing them on a fresh stick, and loads it. A
     // source in the music folder is given the stick file's content and time, as a commit
     // leaves them.
@@ -139,6 +182,45 @@ TEST_F(PulledStickTest, DeletingARandomEntryThatRenumbersTheOthers) {
         }
         loadSounds(sounds);
         pullAtEveryOperation([&, row = deletedRow] { workspace.deleteRow(row); });
+    }
+}
+
+TEST_F(PulledStickTest, GoingOnAfterAFailedCommit) {
+    const auto loadRandomSounds = [this] {
+        loadSounds({{"ZUM_-0001-00000.mp3", Music + "1.mp3"},
+                    {"ZUM_-0002-00000.mp3", Root + "ZUM_-0002-00000.mp3"},
+                    {"ZUM_-0003-00000.mp3", Music + "3.mp3"},
+                    {"ZUM_-0004-00000.mp3", "/gone/4.mp3"},
+                    {"KAM1-0001-00000.mp3", Music + "k.mp3"}});
+    };
+    {
+        SCOPED_TRACE("deleting a random sound, then re-binding one that moved down");
+        loadRandomSounds();
+        failThenGoOn([this] { workspace.deleteRow(2); }, [this] { rebind(3, randomSelection(0)); });
+        loadRandomSounds();
+        failThenGoOn([this] { workspace.deleteRow(2); },
+                     [this] { rebind(2, clockSelection(1, 4)); });
+    }
+    {
+        SCOPED_TRACE("a contact becomes random, loses its source and is bound to the clock");
+        loadRandomSounds();
+        failThenGoOn([this] { rebind(5, randomSelection(1)); },
+                     [this] {
+                         files.ShellDelete(Music + "k.mp3");
+                         rebind(5, clockSelection(1, 7));
+                     });
+    }
+    {
+        SCOPED_TRACE("two new volumes");
+        const auto volume = [this](const char* name) {
+            return [this, name] {
+                session.settings.CurrentSettings[Setting::Volume] = name;
+                session.markChanged();
+                CommitToStick(session, files, ui);
+            };
+        };
+        loadRandomSounds();
+        failThenGoOn(volume("SET_-0001-00008.mp3"), volume("SET_-0001-00003.mp3"));
     }
 }
 

@@ -47,6 +47,7 @@ std::vector<std::string> FakeFileOperations::filesIn(const std::string& folder) 
 
 bool FakeFileOperations::gone(const std::string& path, const std::string& other) {
     const bool onStick = path.starts_with(m_stickRoot) || other.starts_with(m_stickRoot);
+    m_refusing = m_refusing || (operations >= m_refuseAt && onStick);
     const bool failed = operations++ >= m_pullAt && onStick;
     pulled = pulled || failed;
     return failed;
@@ -56,7 +57,7 @@ std::error_code FakeFileOperations::canWrite(const std::string& path, std::size_
     if (!m_folders.contains(folderOf(path))) {
         return errorOf(std::errc::no_such_file_or_directory);
     }
-    if (m_readOnly) {
+    if (readOnly(path)) {
         return errorOf(std::errc::read_only_file_system);
     }
     const auto existing = m_files.find(path);
@@ -75,7 +76,7 @@ FileResult FakeFileOperations::ShellDelete(const std::string& path) {
     if (gone(path)) {
         return FileResult(path, errorOf(std::errc::no_such_device));
     }
-    if (m_readOnly) {
+    if (readOnly(path)) {
         return FileResult(path, errorOf(std::errc::read_only_file_system));
     }
     if (!m_files.erase(path)) {
@@ -93,6 +94,9 @@ FileResult FakeFileOperations::CopyFileReplace(const std::string& source, const 
     }
     if (source == target) {
         return FileResult(target, errorOf(std::errc::file_exists));
+    }
+    if (m_unreadable.contains(source)) {
+        return FileResult(target, errorOf(std::errc::permission_denied));
     }
     if (const auto error = canWrite(target, found->second.content.size())) {
         return FileResult(target, error);
@@ -115,7 +119,7 @@ FileResult FakeFileOperations::deleteFolder(const std::string& path) {
         return FileResult(path, errorOf(has(path) ? std::errc::not_a_directory
                                                   : std::errc::no_such_file_or_directory));
     }
-    if (m_readOnly) {
+    if (readOnly(path)) {
         return FileResult(path, errorOf(std::errc::read_only_file_system));
     }
     std::erase_if(m_files, [&](const auto& file) { return file.first.starts_with(folder); });
@@ -163,6 +167,9 @@ FileValue<std::string> FakeFileOperations::readFile(const std::string& path) {
     const auto found = m_files.find(path);
     if (gone(path) || found == m_files.end()) {
         return {path, errorOf(std::errc::no_such_file_or_directory)};
+    }
+    if (m_unreadable.contains(path)) {
+        return {path, errorOf(std::errc::permission_denied)};
     }
     return {path, found->second.content};
 }

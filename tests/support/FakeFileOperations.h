@@ -25,9 +25,17 @@ public:
     // stickRoot fails, as on a stick that was pulled out. The computer's files stay readable.
     void pullStickAt(int k, const std::string& stickRoot) {
         m_pullAt = k;
+        m_refuseAt = std::numeric_limits<int>::max();
+        m_refusing = false;
         m_stickRoot = stickRoot;
         operations = 0;
         pulled = false;
+    }
+    // The same with a stick that can still be read but refuses every change from the k-th
+    // operation on, as a write-protected one does.
+    void refuseWritesAt(int k, const std::string& stickRoot) {
+        pullStickAt(std::numeric_limits<int>::max(), stickRoot);
+        m_refuseAt = k;
     }
     int operations = 0;  // since pullStickAt
     bool pulled = false; // whether an operation failed because the stick was gone
@@ -36,6 +44,8 @@ public:
     void setVolumeInfo(VolumeInfo volume) { m_volume = std::move(volume); }
 
     void addFile(const std::string& path, const std::string& content = "", double modified = 0);
+    // A file that is there but cannot be read, as under a user without the right to.
+    void makeUnreadable(const std::string& path) { m_unreadable.insert(path); }
     bool has(const std::string& path) const { return m_files.contains(path); }
     std::string content(const std::string& path) const;
     std::vector<std::string> filesIn(const std::string& folder) const;
@@ -82,10 +92,16 @@ private:
 
     std::map<std::string, File> m_files;
     std::set<std::string> m_folders;
+    std::set<std::string> m_unreadable;
     std::optional<VolumeInfo> m_volume;
     bool m_readOnly = false;
     std::size_t m_capacity = std::size_t(-1);
     int m_pullAt = std::numeric_limits<int>::max();
+    int m_refuseAt = std::numeric_limits<int>::max();
+    bool m_refusing = false;
+    bool readOnly(const std::string& path) const {
+        return m_readOnly || (m_refusing && path.starts_with(m_stickRoot));
+    }
     std::string m_stickRoot;
     std::shared_ptr<std::set<std::string>> m_locked = std::make_shared<std::set<std::string>>();
 };

@@ -21,4 +21,19 @@ inline EventSelection turnoutSelection(int statusIndex, const std::string& addre
     return sel;
 }
 
+// A random sound ("Zufällige Wiedergabe"), or one of the model clock at a quarter hour
+// (0 is 00:00), that may (mode 1) or may not (mode 0) be interrupted.
+inline EventSelection randomSelection(int mode) {
+    EventSelection sel;
+    sel.selEreignis = static_cast<int>(EventKind::Zufall);
+    sel.selModus = Option2[static_cast<std::size_t>(mode)].codeText;
+    return sel;
+}
+inline EventSelection clockSelection(int mode, int quarterHour) {
+    EventSelection sel = randomSelection(mode);
+    sel.selEreignis = static_cast<int>(EventKind::Uhrzeit);
+    sel.selWert = ChosenListEntry{quarterHour, ""};
+    return sel;
+}
+
 } // namespace tonarion::testing

@@ -58,5 +58,51 @@ TEST_F(RowDeletionTest, RenumberingGoesInNumberOrderAndCopiesOnlyWhatTheStickLac
     EXPECT_EQ(session.counters.cntZufall(), 3);
 }
 
+// On a stick full to its last byte, deleting makes room: the files that go are deleted before
+// the new index file is written, also when the random sounds above move down.
+TEST_F(RowDeletionTest, AFullStickCanAlwaysBeMadeEmptier) {
+    std::vector<std::string> lines;
+    for (const char* name : {"MGM2-0012-00000.mp3", "ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3",
+                             "ZUM_-0003-00000.mp3"}) {
+        files.addFile(Root + name, std::string(name) + std::string(4000, '.'));
+        lines.push_back(std::string(name) + ";/gone/" + name);
+    }
+    // One sound the computer still has as the stick has it: it moves down by a rename too.
+    const std::string third = files.content(Root + "ZUM_-0003-00000.mp3");
+    files.addFile(Root + "ZUM_-0003-00000.mp3", third, 5000);
+    files.addFile(Music + "3.mp3", third, 5000);
+    lines.back() = "ZUM_-0003-00000.mp3;" + Music + "3.mp3";
+    loadStick(lines);
+    const auto deleteOnFullStick = [this](int row) {
+        files.setFreeSpace(0);
+        EXPECT_EQ(workspace.deleteRow(row), CommitResult::Written) << ui.lastText();
+    };
+    deleteOnFullStick(1);
+    EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
+    deleteOnFullStick(1);
+    EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3").substr(0, 19), "ZUM_-0002-00000.mp3");
+    EXPECT_EQ(files.content(Root + "ZUM_-0002-00000.mp3").substr(0, 19), "ZUM_-0003-00000.mp3");
+    EXPECT_FALSE(files.has(Root + "ZUM_-0003-00000.mp3"));
+    EXPECT_EQ(parseIndexFile(index()).entries.size(), 2u);
+    EXPECT_EQ(files.filesIn(Root).size(), 2u + 6u + 1u);
+}
+
+// Random sounds copied by hand keep their numbers; loading numbers them 1 to N again, rows
+// under one name (one stick file) alike.
+TEST_F(RowDeletionTest, LoadingClosesGapsInTheRandomNumbers) {
+    files.addFile(Root + "ZUM_-0002-00000.mp3", "two");
+    files.addFile(Root + "ZUO_-0005-00000.mp3", "five");
+    loadStick({"ZUO_-0005-00000.mp3;/gone/5.mp3", "ZUM_-0002-00000.mp3;/gone/2.mp3",
+               "ZUM_-0002-00000.mp3;/gone/2.mp3"});
+    EXPECT_EQ(row(1).entryName, "ZUO_-0002-00000.mp3");
+    EXPECT_EQ(row(2).entryName, "ZUM_-0001-00000.mp3");
+    EXPECT_EQ(row(3).entryName, "ZUM_-0001-00000.mp3");
+    EXPECT_EQ(workspace.commit(), CommitResult::Written) << ui.lastText();
+    EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "two");
+    EXPECT_EQ(files.content(Root + "ZUO_-0002-00000.mp3"), "five");
+    EXPECT_FALSE(files.has(Root + "ZUM_-0002-00000.mp3"));
+    EXPECT_FALSE(files.has(Root + "ZUO_-0005-00000.mp3"));
+}
+
 } // namespace
 } // namespace tonarion

@@ -40,7 +40,7 @@ TEST_F(SoundListTest, EachEntryReadsAsAnOperatorWouldSayIt) {
          "keine.mp3"},
         {"KSM4-0001-00010.mp3;/m/k.mp3",
          "Kontakt 1 bis 10, schließen, Priorität 4, unterbrechbar – k.mp3"},
-        {"ZUO_-0003-00000.mp3;/m/z.mp3", "Zufällige Wiedergabe 3, nicht unterbrechbar – z.mp3"},
+        {"ZUO_-0001-00000.mp3;/m/z.mp3", "Zufällige Wiedergabe 1, nicht unterbrechbar – z.mp3"},
         {"UZM_-0005-00000.mp3;/m/u.mp3", "Zeitgesteuerte Wiedergabe 01:00, unterbrechbar – u.mp3"},
         {"UZO_-0096-00000.mp3;/m/sp\xE4t.mp3",
          "Zeitgesteuerte Wiedergabe 23:45, nicht unterbrechbar – spät.mp3"},

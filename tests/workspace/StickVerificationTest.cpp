@@ -156,6 +156,9 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
              files.setVolumeInfo({"", "vfat", 4'000'000, 3'000'000});
          },
          {}},
+        {"a stick pulled while it is checked",
+         [&] { files.pullStickAt(0, Root); },
+         {{"stick unreadable", Root, false}}},
         {"a changed sound too large for the room left",
          [&] {
              files.addFile(Music + "pfiff.mp3", std::string(300, 'p'), 5000);
@@ -279,14 +282,14 @@ TEST(StickVerificationCliTest, VerifyTellsTheNewKindsAndFailsOnlyForTheFiles) {
     const std::vector<Case> cases = {
         {"only the medium",
          false,
-         {"wrong file system: exFAT\n", "OK: 7 of 7 files on the stick\n"},
+         {"wrong file system: exFAT\n", "OK: 7 of 7 files on the stick, 1 warning\n"},
          0},
         {"the medium and the files",
          true,
          {"changed sound: " + Pfiff + "\n", "macOS leftover: ._" + Pfiff + "\n",
           "macOS leftover: .Trashes/\n", "wrong file system: exFAT\n",
           "not enough space: 300 bytes needed, 100 bytes free\n",
-          "FAILED: 7 of 7 files on the stick, 3 problems\n"},
+          "FAILED: 7 of 7 files on the stick, 3 problems, 2 warnings\n"},
          1},
     };
     for (const Case& c : cases) {
