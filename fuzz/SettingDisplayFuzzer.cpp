@@ -23,13 +23,11 @@ std::optional<std::string> nameShowing(Setting setting, int value) {
         return clockSyncName(value == 1);
     case Setting::ModelTime:
     case Setting::Stretch:
-        return numberFieldName(setting, std::to_string(value));
     case Setting::EndlessAddress:
         break;
     }
-    const auto rule = endlessAddressName(std::to_string(value));
-    return rule.outcome == EndlessAddressRule::Outcome::Accepted ? std::optional(rule.name)
-                                                                 : std::nullopt;
+    const FieldValue field = fieldValueName(setting, std::to_string(value));
+    return field.refusal.empty() ? std::optional(field.name) : std::nullopt;
 }
 
 } // namespace
