@@ -46,7 +46,11 @@ struct TempFolder {
     }
     ~TempFolder() { std::filesystem::remove_all(root); }
 
-    std::string path(const std::string& name) const { return (root / name).string(); }
+    // UTF-8, as the program's paths are.
+    std::string path(const std::string& name) const {
+        const std::u8string utf8 = (root / std::u8string(name.begin(), name.end())).u8string();
+        return {utf8.begin(), utf8.end()};
+    }
     // The file's path, after writing these bytes into it.
     std::string write(const std::string& name, const std::string& bytes) const {
         writeBytes(path(name), bytes);
