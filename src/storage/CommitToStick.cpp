@@ -133,13 +133,18 @@ void CommitRun::writeToStick() {
             indexFileBytes(rowsAfterMoves([](std::size_t) { return true; }));
         StickChangeRun change(m_stick, plannedChange(copies), plannedIndex);
         makeRoomToWrite(change.change(), plannedIndex, copies);
-        // A change that only replaces files in one step, rewrites the index file and then
-        // deletes leaves nothing to finish: a file the index no longer lists is taken back as
-        // a row at the next start, as before the change. Everything else is announced first.
-        // So is every change after a run that left its journal: the next start must not
-        // finish that older plan.
-        const bool needsJournal =
-            createsNames(copies) || !change.change().moves.empty() || m_stick.exists(JournalName);
+        // A change that only rewrites the index file and then deletes leaves nothing to
+        // finish: a file the index no longer lists is taken back as a row at the next start,
+        // as before the change. Everything else is announced first, a sound copied over
+        // another one too: cut short, the old index file would list the new sound under the
+        // old one's source, and no later commit would notice. So is every change after a run
+        // that left its journal: the next start must not finish that older plan.
+        const bool replacesSounds =
+            std::any_of(copies.begin(), copies.end(), [](const PlannedCopy& planned) {
+                return planned.copy && planned.isNeeded();
+            });
+        const bool needsJournal = createsNames(copies) || replacesSounds ||
+                                  !change.change().moves.empty() || m_stick.exists(JournalName);
         if (needsJournal) {
             if (const auto announced = change.announce(m_session.indexFileName);
                 announced.failed()) {

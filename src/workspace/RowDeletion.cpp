@@ -75,6 +75,23 @@ void deleteRow(Session& session, int row) {
             session.forgetRenameTo(name);
             session.rememberStaleFile(file);
         }
+        // A sound whose file still stands on the stick under an older name, for a rename
+        // the commit has yet to make, leaves with the row: left there, the next start would
+        // take it back as a row.
+        const std::string& source = table.row(row).sourcePath;
+        const std::string waiting =
+            source.starts_with(session.stickRoot) ? source.substr(session.stickRoot.size()) : "";
+        const auto needed = [&](int other) {
+            return other != row && (table.row(other).sourcePath == source ||
+                                    sameFileName(table.row(other).entryName, waiting));
+        };
+        bool neededElsewhere = false;
+        for (int other = 1; other < table.nextRow(); ++other) {
+            neededElsewhere = neededElsewhere || needed(other);
+        }
+        if (looksLikeEntryName(waiting) && !sameFileName(waiting, name) && !neededElsewhere) {
+            session.rememberStaleFile(waiting);
+        }
         session.counters.removeEntry(kindOf(name));
         session.markChanged();
     }

@@ -1,0 +1,370 @@
+// Generated sequences of what users do with a stick: adding sounds, binding rows to turnout,
+// random and clock events, binding them anew, deleting rows, changing the volume, starting
+// anew on the same stick, and any commit of these with the stick pulled or refusing writes
+// from its k-th file operation on. After every step the table must be what the steps made
+// of it and the random sounds numbered 1 to N; whenever the session holds nothing unsaved,
+// the stick must hold exactly the files the index file lists, each with the bytes of its
+// row's sound, and the setting files of the settings. A start after a failure finds each
+// binding as one of the states the stick went through, and one commit completes it.
+
+#include "model/EntryName.h"
+#include "settings/SettingEntry.h"
+#include "support/Selections.h"
+#include "support/TestStick.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <ostream>
+#include <rapidcheck/gtest.h>
+#include <set>
+
+namespace tonarion {
+namespace {
+
+using namespace testing;
+
+constexpr int Never = std::numeric_limits<int>::max();
+
+enum class Op { Add, Bind, Delete, Volume, Start, Commit };
+enum class Fault { None, Pulled, Refusing };
+
+struct Step {
+    Op op = Op::Add;
+    int row = 0;   // which row, modulo the rows there are
+    int kind = 0;  // Bind: turnout, random or clock; Add: how many files
+    int value = 0; // address, mode, quarter hour or volume
+    std::vector<int> rows;
+    Fault fault = Fault::None;
+    int k = 0; // the file operation the fault starts at
+};
+
+std::ostream& operator<<(std::ostream& os, const Step& step) {
+    static const char* const ops[] = {"Add", "Bind", "Delete", "Volume", "Start", "Commit"};
+    os << ops[static_cast<int>(step.op)] << "(row " << step.row << ", kind " << step.kind
+       << ", value " << step.value << ", rows";
+    for (const int row : step.rows) {
+        os << ' ' << row;
+    }
+    os << ")";
+    if (step.fault != Fault::None) {
+        os << (step.fault == Fault::Pulled ? " pulled at " : " refusing at ") << step.k;
+    }
+    return os;
+}
+
+rc::Gen<Step> stepGen() {
+    using namespace rc;
+    const auto op = gen::weightedElement<Op>({{3, Op::Add},
+                                              {6, Op::Bind},
+                                              {2, Op::Delete},
+                                              {2, Op::Volume},
+                                              {2, Op::Start},
+                                              {1, Op::Commit}});
+    const auto fault =
+        gen::weightedElement<Fault>({{4, Fault::None}, {1, Fault::Pulled}, {1, Fault::Refusing}});
+    return gen::map(gen::tuple(op, gen::inRange(0, 16), gen::inRange(0, 3), gen::inRange(0, 96),
+                               gen::container<std::vector<int>>(gen::inRange(0, 16)), fault,
+                               gen::inRange(0, 40)),
+                    [](const auto& t) {
+                        const auto& [op, row, kind, value, rows, fault, k] = t;
+                        return Step{op, row, kind, value, rows, fault, k};
+                    });
+}
+
+// A row as the test follows it: the bytes of its sound, wherever its file stands, and its
+// EntryName with a random sound's running number left out, since that follows from the other
+// rows. Every sound the test adds has bytes of its own.
+struct Row {
+    std::string sound;
+    std::string binding;
+    bool operator==(const Row&) const = default;
+};
+struct Model {
+    std::vector<Row> rows;
+    std::string volume = DefaultSettingLines[0];
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& row) {
+    return os << row.sound << " as " << (row.binding.empty() ? "-" : row.binding);
+}
+
+std::string bindingOf(const std::string& name) {
+    return kindOf(name) == 'Z' ? name.substr(0, 5) + name.substr(9) : name;
+}
+
+// The stick, and the program's session on it; a start is a new session on the same files.
+struct Program {
+    Program() {
+        files.addFolder(Root);
+        files.addFolder(Music);
+        for (const auto& line : DefaultSettingLines) {
+            files.addFile(Root + line);
+        }
+        files.addFile(Root + IndexFileName, indexWith(DefaultSettingLines));
+        start();
+    }
+    void start() {
+        workspace.reset();
+        session = std::make_unique<Session>(); // lets go of the stick first
+        session->stickRoot = Root;
+        workspace = std::make_unique<StickWorkspace>(*session, files, ui);
+        RC_ASSERT(workspace->load("/opt/tonarion") == IndexReadResult::Read);
+    }
+    const SoundTable& table() const { return session->table; }
+    const SettingsTable& settings() const { return session->settings.CurrentSettings; }
+
+    FakeFileOperations files;
+    RecordingUserInterface ui;
+    std::unique_ptr<Session> session;
+    std::unique_ptr<StickWorkspace> workspace;
+    int sounds = 0;
+};
+
+std::vector<Row> rowsOf(const Program& program) {
+    std::vector<Row> rows;
+    for (int r = 1; r < program.table().nextRow(); ++r) {
+        const SoundEntry& row = program.table().row(r);
+        rows.push_back({program.files.content(row.sourcePath), bindingOf(row.entryName)});
+    }
+    return rows;
+}
+
+void checkTable(const Program& program, const Model& model) {
+    RC_ASSERT(rowsOf(program) == model.rows);
+    RC_ASSERT(program.settings()[Setting::Volume] == model.volume);
+    std::set<std::string> random;
+    for (int r = 1; r < program.table().nextRow(); ++r) {
+        if (const std::string& name = program.table().row(r).entryName; kindOf(name) == 'Z') {
+            random.insert(name);
+        }
+    }
+    std::vector<long long> numbers;
+    for (const auto& name : random) {
+        numbers.push_back(leadingNumber(parseEntryName(name).number1));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        RC_ASSERT(numbers[i] == static_cast<long long>(i + 1));
+    }
+}
+
+void checkStick(const Program& program) {
+    const FakeFileOperations& files = program.files;
+    const IndexContent index = parseIndexFile(files.content(Root + IndexFileName));
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const auto& line : index.entries) {
+        listed.emplace_back(line.entryName, line.sourcePath);
+    }
+    std::vector<std::pair<std::string, std::string>> bound;
+    std::set<std::string> expected = {IndexFileName};
+    for (int r = 1; r < program.table().nextRow(); ++r) {
+        const SoundEntry& row = program.table().row(r);
+        if (!row.entryName.empty()) {
+            bound.emplace_back(row.entryName, row.sourcePath);
+            RC_ASSERT(files.content(Root + row.entryName) == files.content(row.sourcePath));
+            expected.insert(row.entryName);
+        }
+    }
+    RC_ASSERT(listed == bound);
+    for (const Setting setting : AllSettings) {
+        RC_ASSERT(index.settings[setting] == program.settings()[setting]);
+        expected.insert(program.settings()[setting]);
+    }
+    const auto onStick = files.filesIn(Root);
+    RC_ASSERT(std::set<std::string>(onStick.begin(), onStick.end()) == expected);
+}
+
+// After a start, each row's binding is one of those the states since the last complete
+// commit gave it, and a row all of them bound the same way is there.
+void checkStartAfter(const Program& program, const std::vector<Model>& states) {
+    const std::vector<Row> rows = rowsOf(program);
+    std::set<std::string> sounds;
+    for (const auto& state : states) {
+        for (const auto& row : state.rows) {
+            sounds.insert(row.sound);
+        }
+    }
+    for (const auto& row : rows) {
+        RC_ASSERT(sounds.contains(row.sound));
+    }
+    for (const auto& sound : sounds) {
+        const auto found = std::find_if(rows.begin(), rows.end(),
+                                        [&](const Row& row) { return row.sound == sound; });
+        const std::string now = found == rows.end() ? "" : found->binding;
+        RC_ASSERT(std::any_of(states.begin(), states.end(), [&](const Model& state) {
+            const auto was = std::find_if(state.rows.begin(), state.rows.end(),
+                                          [&](const Row& row) { return row.sound == sound; });
+            return (was == state.rows.end() ? "" : was->binding) == now;
+        }));
+    }
+    RC_ASSERT(std::any_of(states.begin(), states.end(), [&](const Model& state) {
+        return state.volume == program.settings()[Setting::Volume];
+    }));
+}
+
+EventSelection selectionFor(const Step& step) {
+    switch (step.kind) {
+    case 0:
+        return turnoutSelection(step.value % 2, std::to_string(1 + step.value % 5));
+    case 1:
+        return randomSelection(step.value % 2);
+    default:
+        return clockSelection(step.value % 2, step.value);
+    }
+}
+
+// Runs one step on the program and the model; true when it committed.
+bool run(const Step& step, Program& program, Model& model, std::vector<Model>& states) {
+    StickWorkspace& workspace = *program.workspace;
+    const int rowCount = static_cast<int>(model.rows.size());
+    switch (step.op) {
+    case Op::Add: {
+        std::vector<std::string> paths;
+        for (int i = 0; i <= step.kind; ++i) {
+            const std::string name = "ton" + std::to_string(++program.sounds);
+            paths.push_back(Music + name + ".mp3");
+            // Sounds of one size made within two seconds count as one version (FAT keeps
+            // times to two seconds), so each has a minute of its own.
+            program.files.addFile(paths.back(), "sound " + name, 60.0 * program.sounds);
+            model.rows.push_back({"sound " + name, ""});
+        }
+        RC_ASSERT(workspace.dropFiles(paths) == step.kind + 1);
+        return false;
+    }
+    case Op::Bind:
+        if (rowCount > 0) {
+            const int row = 1 + step.row % rowCount;
+            if (const auto name = workspace.bind(row, selectionFor(step))) {
+                model.rows[static_cast<std::size_t>(row - 1)].binding = bindingOf(*name);
+                return true;
+            }
+        }
+        return false;
+    case Op::Delete: {
+        std::set<int> rows;
+        for (const int row : step.rows) {
+            rows.insert(rowCount > 0 ? 1 + row % rowCount : 1);
+        }
+        workspace.deleteRows({rows.begin(), rows.end()});
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+            if (*row <= rowCount) {
+                model.rows.erase(model.rows.begin() + (*row - 1));
+            }
+        }
+        return true;
+    }
+    case Op::Volume: {
+        SettingsForm form = workspace.openSettings();
+        form.setFormLayout();
+        const int volume = 1 + step.value % 31;
+        form.volumeChanged(volume);
+        // The dialog asks whenever the volume differs from the stick's, which a failed
+        // commit may have left behind; the user saves.
+        const bool changed =
+            volumeName(volume) != program.session->settings.StoredSettings[Setting::Volume];
+        if (changed) {
+            program.ui.setNextAnswer(MessageAnswer::Yes);
+        }
+        workspace.closeSettings(form);
+        model.volume = volumeName(volume);
+        return changed;
+    }
+    case Op::Start:
+        program.start();
+        checkStartAfter(program, states);
+        program.workspace->commit();
+        model.rows = rowsOf(program);
+        model.volume = program.settings()[Setting::Volume];
+        return true;
+    case Op::Commit:
+        workspace.commit();
+        return true;
+    }
+    return false;
+}
+
+void runSteps(const std::vector<Step>& steps) {
+    Program program;
+    Model model;
+    std::vector<Model> states = {model}; // what the stick may hold for each binding
+    for (const Step& step : steps) {
+        const bool faulty = step.fault != Fault::None && step.op != Op::Add &&
+                            step.op != Op::Start && step.op != Op::Commit;
+        if (faulty) {
+            step.fault == Fault::Pulled ? program.files.pullStickAt(step.k, Root)
+                                        : program.files.refuseWritesAt(step.k, Root);
+        }
+        const bool committed = run(step, program, model, states);
+        program.files.pullStickAt(Never, Root); // the stick is back, and takes writes
+        checkTable(program, model);
+        if (committed && !faulty) {
+            RC_ASSERT(!program.session->SaveNeeded());
+        }
+        if (!program.session->SaveNeeded() && !faulty) {
+            checkStick(program);
+            states = {model};
+        } else {
+            states.push_back(model);
+        }
+    }
+}
+
+RC_GTEST_PROP(WorkspacePropertyTest, TheStickHoldsWhatTheTableSaysThroughFaultsAndStarts, ()) {
+    // Ten sequences a case: faults that need several random sounds renumbered at once show
+    // within the hundred cases of a run, in about a second.
+    const auto sequences = *rc::gen::container<std::vector<std::vector<Step>>>(
+        10, rc::gen::container<std::vector<Step>>(stepGen()));
+    for (const auto& steps : sequences) {
+        runSteps(steps);
+    }
+}
+
+Step step(Op op, int kind = 0, int value = 0, Fault fault = Fault::None, int k = 0) {
+    return {op, 0, kind, value, {0}, fault, k};
+}
+
+// Sequences that found faults, shrunk; each reproduces with its RC_PARAMS at the time.
+TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
+    const std::vector<std::vector<Step>> found = {
+        // A sound copied over the file of a deleted row that the stick had refused to delete;
+        // cut short, the old index file listed it under the old sound's source.
+        // RC_PARAMS="max_success=2000 seed=980407051136419915"
+        {step(Op::Add), step(Op::Bind, 1), step(Op::Delete, 0, 0, Fault::Refusing, 0),
+         step(Op::Add), step(Op::Bind, 1, 0, Fault::Pulled, 10), step(Op::Start)},
+        // A row whose sound is its own stick file, bound anew while the stick refused writes
+        // and then deleted, left that file under its old name: the next start took it back.
+        // RC_PARAMS="max_success=3000 seed=10806428056567107230"
+        {step(Op::Add), step(Op::Bind), step(Op::Delete, 0, 0, Fault::Pulled, 6), step(Op::Start),
+         step(Op::Bind, 0, 1, Fault::Refusing, 0), step(Op::Delete)},
+    };
+    for (const auto& steps : found) {
+        try {
+            runSteps(steps);
+        } catch (const rc::detail::CaseResult& result) {
+            ADD_FAILURE() << result.description;
+        }
+    }
+}
+
+// Still open: a commit that the stick refuses after the one before was cut short during a
+// rename deletes the planned index file the old journal names and cannot write the new one;
+// the next start cannot finish that journal and takes the renamed file back as a second
+// row. RC_PARAMS="seed=6267380701711929500"; to be enabled with the repair.
+TEST(WorkspacePropertyTest, DISABLED_ARefusedCommitAfterACutRenameLeavesNoSecondRow) {
+    try {
+        runSteps({step(Op::Add), step(Op::Bind), step(Op::Bind, 0, 0, Fault::Pulled, 0),
+                  step(Op::Bind, 0, 1, Fault::Pulled, 19),
+                  step(Op::Bind, 0, 0, Fault::Refusing, 14), step(Op::Start),
+                  Step{Op::Bind, 3, 0, 2, {}, Fault::Refusing, 0},
+                  step(Op::Bind, 0, 0, Fault::Refusing, 18),
+                  step(Op::Bind, 0, 3, Fault::Refusing, 16), step(Op::Start)});
+    } catch (const rc::detail::CaseResult& result) {
+        ADD_FAILURE() << result.description;
+    }
+}
+
+} // namespace
+} // namespace tonarion
