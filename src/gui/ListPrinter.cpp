@@ -192,7 +192,8 @@ void ListPrinter::printList() {
 }
 
 void ListPrinter::exportList() {
-    if (const auto target = m_chooseTarget(m_window)) {
+    if (const auto target = m_chooseTarget(m_window, m_lastFolder)) {
+        m_lastFolder = QFileInfo(target->file).absolutePath();
         exportTo(*target);
     }
 }
@@ -213,20 +214,25 @@ bool ListPrinter::exportTo(const ExportTarget& target) {
         writer.setCreator(QStringLiteral("Tonarion"));
         written = pages().paint(writer);
     }
-    if (!written) {
-        showCritical(m_ui, "Die Liste konnte nicht geschrieben werden:\r\n" +
-                               QDir::toNativeSeparators(target.file).toStdString());
+    const std::string file = QDir::toNativeSeparators(target.file).toStdString();
+    if (written) {
+        showInformation(m_ui, "Die Liste wurde gespeichert:\r\n" + file);
+    } else {
+        showCritical(m_ui, "Die Liste konnte nicht geschrieben werden:\r\n" + file);
     }
     return written;
 }
 
-std::optional<ListPrinter::ExportTarget> ListPrinter::askForExportTarget(QWidget* parent) {
+std::optional<ListPrinter::ExportTarget> ListPrinter::askForExportTarget(QWidget* parent,
+                                                                         const QString& folder) {
     const QString pdf = QStringLiteral("PDF-Dokument (*.pdf)");
     const QString csv = QStringLiteral("CSV-Datei für Tabellenkalkulation (*.csv)");
     QString chosenFilter = pdf;
-    QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("Liste exportieren"),
-                                                QStringLiteral("Soundliste.pdf"), pdf + ";;" + csv,
-                                                &chosenFilter);
+    QString file =
+        QFileDialog::getSaveFileName(parent, QStringLiteral("Liste exportieren"),
+                                     folder.isEmpty() ? QStringLiteral("Soundliste.pdf")
+                                                      : folder + QStringLiteral("/Soundliste.pdf"),
+                                     pdf + ";;" + csv, &chosenFilter);
     if (file.isEmpty()) {
         return std::nullopt;
     }

@@ -54,20 +54,22 @@ public:
         QString file;
         Format format;
     };
-    // Asks where to export to; nothing when the user cancels.
-    using ExportChooser = std::function<std::optional<ExportTarget>(QWidget* parent)>;
+    // Asks where to export to, starting in the given folder; nothing when the user cancels.
+    using ExportChooser =
+        std::function<std::optional<ExportTarget>(QWidget* parent, const QString& folder)>;
 
     ListPrinter(StickWorkspace& workspace, UserInterface& ui, QMenu& popup, QWidget* window);
 
     // The file dialog of "Liste exportieren..."; tests answer it themselves.
     void setExportChooser(ExportChooser chooser) { m_chooseTarget = std::move(chooser); }
-    static std::optional<ExportTarget> askForExportTarget(QWidget* parent);
+    static std::optional<ExportTarget> askForExportTarget(QWidget* parent, const QString& folder);
 
     // The print preview of the list as it stands, not yet shown; its print button prints.
     QPrintPreviewDialog* createPreview(QPrinter& printer);
     void printList();
     void exportList();
-    // Writes the list; false after telling the user that the file could not be written.
+    // Writes the list and says where; false after telling the user that the file could not be
+    // written.
     bool exportTo(const ExportTarget& target);
 
 private:
@@ -77,6 +79,9 @@ private:
     UserInterface& m_ui;
     QWidget* m_window;
     ExportChooser m_chooseTarget = &ListPrinter::askForExportTarget;
+    // The folder of the last export: the next one starts there. The working folder is
+    // usually the program's, where nobody looks for a list.
+    QString m_lastFolder;
 };
 
 } // namespace tonarion

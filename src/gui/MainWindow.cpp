@@ -135,7 +135,7 @@ void MainWindow::createControls() {
     addEntry->setShortcut(QKeySequence::Open);
     // The menu is hidden most of the time; the window carries the shortcut.
     addAction(addEntry);
-    QAction* deleteEntry = m_popup->addAction(QStringLiteral("Zeile löschen"));
+    QAction* deleteEntry = m_popup->addAction(QStringLiteral("Zeile löschen\tEntf"));
     deleteEntry->setObjectName("mnu_Popup_Entry2");
     // The key is only named here: the grid takes Space itself, and a shortcut of the menu
     // would catch the Space that chooses the menu's highlighted entry.
@@ -363,6 +363,7 @@ void MainWindow::openModuleSettings() {
 void MainWindow::sortByColumn(int gridColumn) {
     m_grid->setUpdatesEnabled(false);
     m_workspace.sortByColumn(static_cast<Column>(gridColumn));
+    m_grid->showSortIndicator(gridColumn, m_workspace.table().lastSortDescending());
     m_grid->setUpdatesEnabled(true);
 }
 

@@ -39,8 +39,12 @@ SoundGrid::SoundGrid(QWidget* parent)
     // view by name, which a disconnect naming the slot does not match: drop every tie.
     disconnect(header, &QHeaderView::sectionPressed, this, nullptr);
     disconnect(header, &QHeaderView::sectionEntered, this, nullptr);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int logicalIndex) {
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(m_sortSection, m_sortOrder);
+    connect(header, &QHeaderView::sectionClicked, this, [this, header](int logicalIndex) {
         emit cellClicked({0, logicalIndex + 1});
+        // The header turned its arrow to the clicked column itself; only a sort moves it.
+        header->setSortIndicator(m_sortSection, m_sortOrder);
     });
     connect(header, &QHeaderView::sectionDoubleClicked, this, &SoundGrid::doubleClickedAnywhere);
     header->viewport()->installEventFilter(this);
@@ -75,6 +79,12 @@ std::vector<int> SoundGrid::selectedGridRows() const {
 
 QWidget* SoundGrid::cornerButton() const {
     return findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void SoundGrid::showSortIndicator(int gridColumn, bool descending) {
+    m_sortSection = gridColumn - 1;
+    m_sortOrder = descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    horizontalHeader()->setSortIndicator(m_sortSection, m_sortOrder);
 }
 
 void SoundGrid::makeRowCurrent(int modelRow) {

@@ -30,12 +30,17 @@ public:
 
     // What the grid shows in its empty area while the table holds no entry. Rows wait in
     // the table until they have an event; the user must know that the stick gets only those.
-    static inline const char* const EmptyHint = "MP3-Dateien hierher ziehen\n"
-                                                "Nur Zeilen mit Ereignis kommen auf den USB-Stick.";
+    static inline const char* const EmptyHint =
+        "MP3-Dateien hierher ziehen oder mit Strg+O hinzufügen\n"
+        "Weitere Befehle über die rechte Maustaste\n"
+        "Nur Zeilen mit Ereignis kommen auf den USB-Stick.";
 
     // The tooltip of a cell: its whole text where the column shows only part of it, and
     // whatever the model has to say about the cell.
     QString cellToolTip(const QModelIndex& index) const;
+
+    // The arrow in the header of the column the rows were last sorted by (none for NR).
+    void showSortIndicator(int gridColumn, bool descending);
 
 signals:
     void cellClicked(tonarion::SoundGrid::Cell cell);
@@ -67,6 +72,9 @@ protected:
 private:
     void paintNrHeader(QWidget* corner);
     QWidget* cornerButton() const;
+    // The header's arrow under the column of the last sort; -1 while none was sorted.
+    int m_sortSection = -1;
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
     // Makes a row current, keeping the column of the current cell.
     void makeRowCurrent(int modelRow);
     bool handleNrColumnMouse(QMouseEvent* event);

@@ -187,7 +187,21 @@ void SoundTableModel::orderAboutToChange() {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void SoundTableModel::orderChanged() {
+void SoundTableModel::orderChanged(const std::vector<int>& oldRows) {
+    // The current cell and the selection stay with their sounds, as a sort must not turn
+    // Delete or Enter onto another sound than the one the user chose.
+    std::vector<int> newRowOf(oldRows.size(), 0);
+    for (std::size_t newRow = 0; newRow < oldRows.size(); ++newRow) {
+        newRowOf[static_cast<std::size_t>(oldRows[newRow] - 1)] = static_cast<int>(newRow);
+    }
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& cell : before) {
+        const auto row = static_cast<std::size_t>(cell.row());
+        after.push_back(row < newRowOf.size() ? index(newRowOf[row], cell.column()) : cell);
+    }
+    changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

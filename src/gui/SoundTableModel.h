@@ -54,7 +54,7 @@ private:
     void rowsRemoved() override;
     void rowsChanged(int first, int last) override;
     void orderAboutToChange() override;
-    void orderChanged() override;
+    void orderChanged(const std::vector<int>& oldRows) override;
     void aboutToReset() override;
     void resetDone() override;
 

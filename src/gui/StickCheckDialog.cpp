@@ -128,7 +128,10 @@ QString StickCheckDialog::findingText(const StickProblem& problem) {
         return QStringLiteral("Einstellungsdatei ist nicht leer");
     }
     if (kind == ProblemKind::NotInIndex) {
-        return QStringLiteral("Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem");
+        // Loading takes such a sound over as a row; the user must not clean it up by hand
+        // believing it lost.
+        return QStringLiteral("Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem; "
+                              "der nächste Start übernimmt sie als Zeile");
     }
     if (kind == ProblemKind::RandomGap) {
         return QStringLiteral("Zufallsnummern nicht lückenlos von 1 an, das nächste Speichern "

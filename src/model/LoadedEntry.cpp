@@ -15,10 +15,14 @@ void LoadReport::groupOverflowed(KindGroup group) {
 
 SoundEntry loadEntry(std::string_view entryName, std::string sourcePath, KindCounters& counters,
                      LoadReport& report) {
-    const EntryNameParts parts = parseEntryName(entryName);
-    if (const auto overflow = counters.countLoadedEntry(parts.kind)) {
+    if (const auto overflow = counters.countLoadedEntry(parseEntryName(entryName).kind)) {
         report.groupOverflowed(*overflow);
     }
+    return decodedEntry(entryName, std::move(sourcePath));
+}
+
+SoundEntry decodedEntry(std::string_view entryName, std::string sourcePath) {
+    const EntryNameParts parts = parseEntryName(entryName);
     return SoundEntry{
         .entryName = std::string(entryName),
         .sourcePath = std::move(sourcePath),

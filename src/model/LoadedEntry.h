@@ -25,6 +25,9 @@ private:
     std::array<bool, KindGroupCount> m_reported{};
 };
 
+// The row an EntryName makes, its texts decoded from the name's letters as loading shows them.
+SoundEntry decodedEntry(std::string_view entryName, std::string sourcePath);
+
 // Turns an entry of the index file into a row of the table: the letters of its EntryName are
 // decoded into the display texts, the numbers are shown as they stand, and the entry is
 // counted into its group. A group over its limit is reported; the row is loaded all the same.

@@ -76,20 +76,28 @@ void SoundTable::sortByColumn(Column column) {
     if (m_observer) {
         m_observer->orderAboutToChange();
     }
-    std::vector<std::pair<std::string, SoundEntry>> keyed;
+    struct Keyed {
+        std::string key;
+        int oldRow;
+        SoundEntry entry;
+    };
+    std::vector<Keyed> keyed;
     keyed.reserve(m_entries.size());
     for (int row = 1; row < nextRow(); ++row) {
-        keyed.emplace_back(foldCase(cellText(row, column)), std::move(m_entries[index(row)]));
+        keyed.push_back({foldCase(cellText(row, column)), row, std::move(m_entries[index(row)])});
     }
     const bool descending = m_lastSort == SortOrder::Descending;
-    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
-        return descending ? b.first < a.first : a.first < b.first;
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
+        return descending ? b.key < a.key : a.key < b.key;
     });
+    std::vector<int> oldRows;
+    oldRows.reserve(keyed.size());
     for (std::size_t i = 0; i < keyed.size(); ++i) {
-        m_entries[i] = std::move(keyed[i].second);
+        m_entries[i] = std::move(keyed[i].entry);
+        oldRows.push_back(keyed[i].oldRow);
     }
     if (m_observer) {
-        m_observer->orderChanged();
+        m_observer->orderChanged(oldRows);
     }
 }
 

@@ -20,7 +20,8 @@ public:
     virtual void rowsRemoved() = 0;
     virtual void rowsChanged(int first, int last) = 0;
     virtual void orderAboutToChange() = 0;
-    virtual void orderChanged() = 0;
+    // oldRows[i] is the row that row i + 1 was before, so that a view can follow its rows.
+    virtual void orderChanged(const std::vector<int>& oldRows) = 0;
     virtual void aboutToReset() = 0;
     virtual void resetDone() = 0;
 };
@@ -51,6 +52,8 @@ public:
     // alternates with every call, whichever column: descending first. The empty row stays
     // last and rows of equal text keep their order.
     void sortByColumn(Column column);
+    // The direction of the last sort, for the view's sort indicator.
+    bool lastSortDescending() const { return m_lastSort == SortOrder::Descending; }
 
     // Another row than exceptRow that carries this EntryName.
     std::optional<int> rowWithEntryName(std::string_view entryName, int exceptRow) const;

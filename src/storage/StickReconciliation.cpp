@@ -73,7 +73,7 @@ void reconcileWithStick(Session& session, FileOperations& files, UserInterface& 
     }
     if (adopted > 0) {
         session.markChanged();
-        showInformation(ui, TakenOverMessageStart + std::to_string(adopted) + TakenOverMessageEnd);
+        showInformation(ui, takenOverMessage(static_cast<std::size_t>(adopted)));
     }
     std::set<std::string> onStick;
     for (const auto& name : *names) {

@@ -151,10 +151,15 @@ bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui)
     // Setting files alone are taken over without a word: the settings dialog shows them, and
     // a message about zero sounds would only puzzle.
     if (!found.entries.empty()) {
-        showInformation(ui, TakenOverMessageStart + std::to_string(found.entries.size()) +
-                                TakenOverMessageEnd);
+        showInformation(ui, takenOverMessage(found.entries.size()));
     }
     return true;
+}
+
+std::string takenOverMessage(std::size_t sounds) {
+    return sounds == 1 ? "Auf dem USB-Stick wurde 1 Sounddatei gefunden und übernommen."
+                       : "Auf dem USB-Stick wurden " + std::to_string(sounds) +
+                             " Sounddateien gefunden und übernommen.";
 }
 
 bool endsManualDriveEntry(std::string_view answer) {

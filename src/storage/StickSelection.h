@@ -19,8 +19,8 @@ inline constexpr const char* IndexNotCreatedMessage =
 inline constexpr const char* StickInUseMessage =
     "Der USB-Stick wird bereits von einem anderen Tonarion-Fenster bearbeitet.";
 
-inline constexpr const char* TakenOverMessageStart = "Auf dem USB-Stick wurden ";
-inline constexpr const char* TakenOverMessageEnd = " Sounddateien gefunden und übernommen.";
+// "Auf dem USB-Stick wurden 3 Sounddateien gefunden und übernommen.", in the singular for one.
+std::string takenOverMessage(std::size_t sounds);
 
 // The index file's name in a root, found whatever its letter case (FAT sticks and the
 // Windows search ignore case), or nothing. A commit that was interrupted between writing the

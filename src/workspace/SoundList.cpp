@@ -2,6 +2,7 @@
 
 #include "event/EventOptions.h"
 #include "model/EntryName.h"
+#include "model/LoadedEntry.h"
 #include "model/QuarterHours.h"
 
 #include <algorithm>
@@ -178,7 +179,11 @@ SoundList soundListOf(const SoundTable& table) {
     };
     std::vector<Placed> placed;
     for (int row = 1; row < table.nextRow(); ++row) {
-        const SoundEntry& entry = table.row(row);
+        // The grid spells some texts one way after binding and another after loading; the
+        // list goes by the codes, so that the window and tonarion-cli print the same bytes.
+        const SoundEntry& shown = table.row(row);
+        const SoundEntry entry =
+            shown.isBound() ? decodedEntry(shown.entryName, shown.sourcePath) : shown;
         const EntryNameParts parts = parseEntryName(entry.entryName);
         placed.push_back({kindIndex(entry).value_or(NoEventGroup),
                           leadingNumber(parts.number1),

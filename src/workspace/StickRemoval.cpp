@@ -21,10 +21,12 @@ std::string refusalText(const EjectResult& result, const std::string& stickRoot)
     case EjectOutcome::Failed:
         break;
     }
-    // The system's own words, untranslated, help whoever the user asks next.
-    return "Das System hat den USB-Stick nicht ausgeworfen." +
-           (result.reason.empty() ? std::string() : "\r\n" + result.reason) +
-           "\r\nWerfen Sie den USB-Stick bitte über die Dateiverwaltung aus.";
+    // The system's own words, untranslated, come last and only as a detail: they help
+    // whoever the user asks next, but the message must be understood without them.
+    return "Das System kann den USB-Stick nicht auswerfen.\r\n"
+           "Werfen Sie den USB-Stick bitte über die Dateiverwaltung aus." +
+           (result.reason.empty() ? std::string()
+                                  : "\r\n\r\nMeldung des Systems: " + result.reason);
 }
 
 } // namespace

@@ -29,6 +29,7 @@ private:
     std::unique_ptr<FakeSoundInspector> sounds;
     std::unique_ptr<MainWindow> window;
     QTemporaryDir folder;
+    QStringList startFolders; // where each export's chooser was asked to start
 
     // A stick with this many turnout and feedback entries, in the main window.
     void open(int entries) {
@@ -59,7 +60,8 @@ private:
     // Exports through the popup into the test's folder; the file's bytes.
     QByteArray exported(const QString& name, ListPrinter::Format format) {
         const QString file = folder.filePath(name);
-        printer()->setExportChooser([file, format](QWidget*) {
+        printer()->setExportChooser([this, file, format](QWidget*, const QString& start) {
+            startFolders << start;
             return std::optional<ListPrinter::ExportTarget>({file, format});
         });
         popup("mnu_Popup_ListeExportieren");
@@ -72,6 +74,7 @@ private:
 
 private slots:
     void init() {
+        startFolders.clear();
         stick = std::make_unique<TestStick>();
         sounds = std::make_unique<FakeSoundInspector>();
     }
@@ -92,7 +95,12 @@ private slots:
         const QByteArray pdf = exported("liste.pdf", ListPrinter::Format::Pdf);
         QVERIFY2(pdf.startsWith("%PDF-"), pdf.left(20).constData());
         QCOMPARE(pagesOf(pdf), pages);
-        QVERIFY(stick->ui.messages.empty());
+        QCOMPARE(stick->ui.texts(),
+                 std::vector<std::string>{"Die Liste wurde gespeichert:\r\n" +
+                                          folder.filePath("liste.pdf").toStdString()});
+        // The next export starts in the folder of the last one.
+        exported("liste.pdf", ListPrinter::Format::Pdf);
+        QCOMPARE(startFolders, QStringList({"", folder.path()}));
     }
 
     void csvExportWritesTheCoresBytes() {
@@ -141,7 +149,7 @@ private slots:
             name->setText(folder.filePath(typed));
             QTest::keyClick(name, Qt::Key_Return);
         });
-        const auto target = ListPrinter::askForExportTarget(nullptr);
+        const auto target = ListPrinter::askForExportTarget(nullptr, folder.path());
         QVERIFY(target);
         QCOMPARE(target->file, folder.filePath(file));
         QCOMPARE(target->format == ListPrinter::Format::Csv, csv);

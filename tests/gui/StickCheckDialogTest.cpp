@@ -63,7 +63,8 @@ private:
     }
 
     // The findings in the report's order: the stick's files by name, its folders, the medium.
-    const QString unlisted = "Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem | "
+    const QString unlisted = "Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem; der "
+                             "nächste Start übernimmt sie als Zeile | "
                              "KAM1-0001-00002.mp3 | nein";
     const QString exFat = "Dateisystem exFAT: das Soundmodul liest nur FAT32 oder FAT16 |  | nein";
     const QStringList everything = {

@@ -106,7 +106,9 @@ private slots:
             << "Das System kennt unter /stick/ kein Laufwerk";
         QTest::newRow("refused otherwise, in the system's words")
             << int(EjectOutcome::Failed) << "Not authorized to perform operation"
-            << "nicht ausgeworfen.\r\nNot authorized to perform operation";
+            << "Das System kann den USB-Stick nicht auswerfen.\r\nWerfen Sie den USB-Stick "
+               "bitte über die Dateiverwaltung aus.\r\n\r\nMeldung des Systems: Not authorized "
+               "to perform operation";
     }
     void aRefusalIsExplainedAndTheWindowKeepsTheStick() {
         QFETCH(int, outcome);

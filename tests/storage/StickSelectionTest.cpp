@@ -80,6 +80,7 @@ TEST_F(LostIndexTest, TheFreshIndexListsTheSoundsAndSettingsOnTheStick) {
     EXPECT_EQ(ui.messages[0].text,
               "Auf dem USB-Stick wurden 3 Sounddateien gefunden und übernommen.");
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(takenOverMessage(1), "Auf dem USB-Stick wurde 1 Sounddatei gefunden und übernommen.");
 }
 
 TEST_F(LostIndexTest, AnInterruptedCommitIsFinishedAndSettingFilesAloneAreTakenOverSilently) {

@@ -123,5 +123,22 @@ TEST_F(SoundListTest, CsvIsWhatGermanSpreadsheetsOpen) {
     EXPECT_EQ(soundListCsv(soundListOf(SoundTable())), header);
 }
 
+TEST_F(SoundListTest, ARowBoundNowListsAsTheSameRowLoaded) {
+    // The event dialog's spellings, which the grid keeps until the next start.
+    SoundTable bound;
+    bound.appendEntry({.entryName = "L1M3-0007-20002.mp3",
+                       .sourcePath = "/m/zug.mp3",
+                       .eventText = "ZIDAS Empfänger",
+                       .statusText = "S1 NACH S2",
+                       .modeText = "MIT ERLAUBNISS",
+                       .prioText = "3",
+                       .address1 = "0007",
+                       .address2 = "20002"});
+    loadStick({"L1M3-0007-20002.mp3;/m/zug.mp3"});
+    const std::string loaded = soundListCsv(workspace.soundList());
+    EXPECT_NE(loaded.find(";MIT ERLAUBNIS;"), std::string::npos) << loaded;
+    EXPECT_EQ(soundListCsv(soundListOf(bound)), loaded);
+}
+
 } // namespace
 } // namespace tonarion

@@ -10,6 +10,7 @@
 #include "gui/ProgramLook.h"
 #include "gui/QtUserInterface.h"
 #include "gui/SettingsDialog.h"
+#include "gui/SoundPlayback.h"
 #include "gui/SoundTableModel.h"
 #include "gui/StickCheckDialog.h"
 #include "storage/platform/SystemPlatform.h"
@@ -17,17 +18,22 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QToolTip>
 
+#include <deque>
 #include <fstream>
+#include <functional>
 #include <iostream>
 
 using namespace tonarion;
@@ -156,6 +162,116 @@ QPixmap withToolTip(MainWindow& window, const QModelIndex& cell) {
     return picture;
 }
 
+// The windows painted on one picture as they lie on the screen, the last one on top.
+QPixmap stacked(const std::vector<QWidget*>& windows) {
+    QRect area;
+    for (QWidget* window : windows) {
+        area |= QRect(window->mapToGlobal(QPoint()), window->size());
+    }
+    QPixmap picture(area.size());
+    picture.fill(Qt::darkGray);
+    QPainter painter(&picture);
+    for (QWidget* window : windows) {
+        painter.drawPixmap(window->mapToGlobal(QPoint()) - area.topLeft(), window->grab());
+    }
+    return picture;
+}
+
+// Runs a step that opens modal windows (message boxes, dialogs) and hands the one in front to
+// the next handler until that handler takes it (returns true), and then must close it.
+using ModalHandler = std::function<bool(QWidget&)>;
+void answerModals(std::deque<ModalHandler> handlers, const std::function<void()>& step) {
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&handlers] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible() || handlers.empty()) {
+            return;
+        }
+        QApplication::processEvents();
+        if (handlers.front()(*modal)) {
+            handlers.pop_front();
+        }
+    });
+    timer.start(20);
+    step();
+}
+
+// A handler for answerModals: the message box over the given windows goes into a picture of
+// its own when named, and is closed with the button of the given text.
+ModalHandler messageShot(Shooter& shooter, std::vector<QWidget*> behind, QString name,
+                         QString button) {
+    return [&shooter, behind, name, button](QWidget& modal) -> bool {
+        auto* box = qobject_cast<QMessageBox*>(&modal);
+        if (box == nullptr) {
+            return false; // the dialog that is to open the box
+        }
+        if (!name.isEmpty()) {
+            std::vector<QWidget*> windows = behind;
+            windows.push_back(box);
+            shooter.save(stacked(windows), name);
+        }
+        for (QAbstractButton* candidate : box->buttons()) {
+            if (candidate->text() == button) {
+                candidate->click();
+                return true;
+            }
+        }
+        box->close();
+        return true;
+    };
+}
+
+// The messages of the window's own steps go to the message boxes a user sees only where a
+// picture shows them; everywhere else they go to the console.
+class ShownUserInterface final : public UserInterface {
+public:
+    explicit ShownUserInterface(UserInterface& console)
+        : m_console(console)
+        , m_target(&console) {}
+    void showBoxes(bool on) { m_target = on ? static_cast<UserInterface*>(&m_boxes) : &m_console; }
+
+    MessageAnswer showMessage(const Message& message) override {
+        return m_target->showMessage(message);
+    }
+    void setBusyPointer(bool busy) override { m_target->setBusyPointer(busy); }
+    void showWaitWindow() override { m_target->showWaitWindow(); }
+    void hideWaitWindow() override { m_target->hideWaitWindow(); }
+    void reportProgress(int done, int total) override { m_target->reportProgress(done, total); }
+    void processPendingEvents() override { m_target->processPendingEvents(); }
+
+private:
+    QtUserInterface m_boxes;
+    UserInterface& m_console;
+    UserInterface* m_target;
+};
+
+// A sound that plays until it is stopped, whether or not the machine has a sound device.
+class EndlessPlayer final : public SoundPlayer {
+public:
+    std::string play(const std::string&, const std::atomic<bool>& stop) override {
+        while (!stop) {
+            QThread::msleep(5);
+        }
+        return {};
+    }
+};
+
+// The window with its popup menu, opened by a right click on a cell of the given row.
+QPixmap withPopup(MainWindow& window, int row) {
+    QWidget* cells = window.grid()->viewport();
+    const QPoint at = window.grid()->visualRect(window.model()->index(row, 3)).center();
+    QMouseEvent rightPress(QEvent::MouseButtonPress, at, cells->mapToGlobal(at), Qt::RightButton,
+                           Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(cells, &rightPress);
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(window.mapFromGlobal(window.popupMenu()->pos()), window.popupMenu()->grab());
+    painter.end();
+    window.popupMenu()->hide();
+    return picture;
+}
+
 void writeStick(const QString& folder, bool withEntries) {
     std::ofstream index((folder + "/tonkat.tkx").toStdString(), std::ios::binary);
     index << "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
@@ -184,7 +300,8 @@ int main(int argc, char** argv) {
     applyProgramLook(app);
     Shooter shooter(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
     const auto files = makeSystemFileOperations();
-    CliUserInterface ui(std::cerr);
+    CliUserInterface console(std::cerr);
+    ShownUserInterface ui(console);
 
     {
         // Mount points as udisks makes them: long, and alike up to their last folder.
@@ -197,6 +314,14 @@ int main(int argc, char** argv) {
                            workspace, ui, [](QWidget*) { return std::nullopt; });
         dialog.findChild<QListWidget*>("List1")->setCurrentRow(1);
         shooter.save(dialog, "drive-dialog");
+    }
+    {
+        // No stick plugged in: the list waits for one, "manuelle Eingabe" is there already.
+        Session session;
+        ShownMedia media;
+        StickWorkspace workspace(session, media, ui);
+        DriveDialog dialog({}, workspace, ui, [](QWidget*) { return std::nullopt; });
+        shooter.save(dialog, "drive-dialog-no-stick");
     }
     {
         // The wait window as a commit shows it: painted before the slow work begins.
@@ -232,19 +357,28 @@ int main(int argc, char** argv) {
         shooter.save(window, "main-window-dozen-rows");
 
         // A right click on row 8: that row becomes current and the popup opens over it.
-        QWidget* cells = window.grid()->viewport();
-        const QPoint at = window.grid()->visualRect(window.model()->index(7, 3)).center();
-        QMouseEvent rightPress(QEvent::MouseButtonPress, at, cells->mapToGlobal(at),
-                               Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(cells, &rightPress);
-        QApplication::processEvents();
-        QPixmap withMenu = window.grab();
-        QPainter painter(&withMenu);
-        painter.drawPixmap(window.mapFromGlobal(window.popupMenu()->pos()),
-                           window.popupMenu()->grab());
-        painter.end();
-        shooter.save(withMenu, "main-window-popup-menu");
-        window.popupMenu()->hide();
+        shooter.save(withPopup(window, 7), "main-window-popup-menu");
+
+        // While row 8's sound plays, its popup entry and the event dialog's button stop it.
+        window.setSoundPlayer(std::make_shared<EndlessPlayer>());
+        window.listenToCurrentRow();
+        shooter.save(withPopup(window, 7), "main-window-popup-playing");
+        window.playback()->stop();
+        answerModals({[&shooter, &window](QWidget& dialog) -> bool {
+                         dialog.findChild<QAbstractButton*>("cmdAnhoeren")->click();
+                         QApplication::processEvents();
+                         shooter.save(stacked({&window, &dialog}), "event-dialog-playing");
+                         dialog.close();
+                         return true;
+                     }},
+                     [&window] { emit window.grid()->bindRequested(); });
+        window.playback()->stop();
+
+        // "Beenden" with the two dropped rows still unbound asks first; "Nein" keeps the window.
+        ui.showBoxes(true);
+        answerModals({messageShot(shooter, {&window}, "main-window-end-question", "Nein")},
+                     [&window] { window.findChild<QAbstractButton*>("cmdBeenden")->click(); });
+        ui.showBoxes(false);
 
         window.fitColumnWidths();
         shooter.save(window, "main-window-fitted");
@@ -266,6 +400,25 @@ int main(int argc, char** argv) {
         SettingsDialog settings(workspace, &window);
         shooter.save(settings, "settings-dialog");
         settings.hide();
+        {
+            // An emptied Modellzeit, confirmed with "Ja": the refusal names the field, and the
+            // dialog stays open behind it.
+            SettingsDialog refused(workspace, &window);
+            refused.show();
+            QApplication::processEvents();
+            refused.findChild<QLineEdit*>("Text2")->clear();
+            ui.showBoxes(true);
+            answerModals(
+                {messageShot(shooter, {}, "", "Ja"),
+                 messageShot(shooter, {&window, &refused}, "settings-dialog-refused", "OK"),
+                 messageShot(shooter, {}, "", "Nein")},
+                [&refused] {
+                    refused.findChild<QAbstractButton*>("Command1_0")->click();
+                    QApplication::processEvents();
+                    refused.close();
+                });
+            ui.showBoxes(false);
+        }
 
         // What a Mac and a pulled stick leave, beside the lost sound, for the stick check.
         const std::string root = workspace.stickRoot();
