@@ -60,6 +60,15 @@ void closeRandomGap(Session& session, int deletedNumber) {
     }
 }
 
+bool isSourceOfAnotherRow(const SoundTable& table, int row, const std::string& source) {
+    for (int other = 1; other < table.nextRow(); ++other) {
+        if (other != row && table.row(other).sourcePath == source) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void deleteRow(Session& session, int row) {
@@ -74,6 +83,17 @@ void deleteRow(Session& session, int row) {
             const std::string file = session.stickFileOf(name);
             session.forgetRenameTo(name);
             session.rememberStaleFile(file);
+        }
+        // A sound that a failed commit could not give its new name yet still lies under the
+        // stick file the row names as its source; unless another row needs that file, it goes
+        // too, or it would stay on the stick unlisted and play.
+        const std::string& source = table.row(row).sourcePath;
+        const std::string sourceFile =
+            source.starts_with(session.stickRoot) ? source.substr(session.stickRoot.size()) : "";
+        if (looksLikeEntryName(sourceFile) && isPlainFileName(sourceFile) &&
+            !sameFileName(sourceFile, name) && !table.rowWithEntryName(sourceFile, 0) &&
+            !isSourceOfAnotherRow(table, row, source)) {
+            session.rememberStaleFile(sourceFile);
         }
         session.counters.removeEntry(kindOf(name));
         session.markChanged();

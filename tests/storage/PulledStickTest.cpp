@@ -211,6 +211,12 @@ TEST_F(PulledStickTest, GoingOnAfterAFailedCommit) {
                      });
     }
     {
+        SCOPED_TRACE("a sound that lives only on the stick is bound anew, then deleted");
+        loadRandomSounds();
+        failThenGoOn([this] { rebind(4, clockSelection(1, 8)); },
+                     [this] { workspace.deleteRow(4); });
+    }
+    {
         SCOPED_TRACE("two new volumes");
         const auto volume = [this](const char* name) {
             return [this, name] {
