@@ -48,6 +48,7 @@ private:
     // Everything the commit writes, under the wait window; the failures it meets are kept.
     void writeToStick();
     std::vector<PlannedCopy> planMoves();
+    void takeOverParkedFiles(std::vector<PlannedMove>& moves);
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
     void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
@@ -94,6 +95,9 @@ private:
     UserInterface& m_ui;
     StickFiles m_stick;
     std::vector<PlannedMove> m_moves;
+    // What an earlier, failed run was to delete, and the files it parked for a name nobody
+    // wants any more.
+    std::vector<std::string> m_parkedToDelete;
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
     std::vector<FileResult> m_failures;
@@ -226,6 +230,7 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
             moves.push_back({0, {stored, current}});
         }
     }
+    takeOverParkedFiles(moves);
     for (auto& planned : moves) {
         const std::string& from = planned.move.from;
         if (!m_stick.exists(from) && !m_stick.exists(from + MoveSuffix) && stickLacks(from)) {
@@ -256,6 +261,53 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
         m_moves.push_back(planned);
     }
     return copies;
+}
+
+// A run that failed after parking leaves files under their parking names, and its journal is
+// the only record of where they go. This run's journal replaces it, so it takes over every
+// such move that it does not plan itself, and the deletions: a parked file still goes to its
+// name when a row or a setting wants that name and nothing else brings it there, and goes
+// with the stale files otherwise. Left out, it would wait under its parking name for good.
+void CommitRun::takeOverParkedFiles(std::vector<PlannedMove>& moves) {
+    if (!m_stick.exists(JournalName)) {
+        return;
+    }
+    const auto journal = m_files.readFile(*m_stick.pathOf(JournalName));
+    const auto earlier = journal ? parseJournal(*journal) : std::nullopt;
+    if (!earlier) {
+        return;
+    }
+    const auto planned = [&](auto&& matches) {
+        return std::any_of(moves.begin(), moves.end(),
+                           [&](const PlannedMove& m) { return matches(m.move); });
+    };
+    // What it was to delete goes all the same, its parked files among them.
+    for (const std::string& name : earlier->deletions) {
+        if (m_stick.exists(name)) {
+            m_parkedToDelete.push_back(name);
+        }
+    }
+    for (const StickMove& move : earlier->moves) {
+        const std::string parking = move.from + MoveSuffix;
+        if (move.copy || !m_stick.exists(parking) ||
+            planned([&](const StickMove& m) { return sameFileName(m.from, move.from); })) {
+            continue;
+        }
+        const SoundTable& table = m_session.table;
+        const bool wanted =
+            (table.rowWithEntryName(move.to, 0) ||
+             std::any_of(AllSettings.begin(), AllSettings.end(),
+                         [&](Setting setting) {
+                             return sameFileName(m_session.settings.CurrentSettings[setting],
+                                                 move.to);
+                         })) &&
+            !planned([&](const StickMove& m) { return sameFileName(m.to, move.to); });
+        if (wanted) {
+            moves.push_back({0, {move.from, move.to}});
+        } else {
+            m_parkedToDelete.push_back(parking);
+        }
+    }
 }
 
 bool CommitRun::isMoveTarget(const std::string& name) const {
@@ -389,6 +441,7 @@ StickChange CommitRun::plannedChange(const std::vector<PlannedCopy>& copies) con
 // them any more.
 std::vector<std::string> CommitRun::namesToDelete() const {
     std::vector<std::string> names = m_session.staleStickFiles();
+    names.insert(names.end(), m_parkedToDelete.begin(), m_parkedToDelete.end());
     const ModuleSettings& settings = m_session.settings;
     for (const Setting setting : AllSettings) {
         const std::string& current = settings.CurrentSettings[setting];

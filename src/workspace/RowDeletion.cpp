@@ -60,6 +60,15 @@ void closeRandomGap(Session& session, int deletedNumber) {
     }
 }
 
+bool isSourceOfAnotherRow(const SoundTable& table, int row, const std::string& source) {
+    for (int other = 1; other < table.nextRow(); ++other) {
+        if (other != row && table.row(other).sourcePath == source) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void deleteRow(Session& session, int row) {
@@ -75,22 +84,16 @@ void deleteRow(Session& session, int row) {
             session.forgetRenameTo(name);
             session.rememberStaleFile(file);
         }
-        // A sound whose file still stands on the stick under an older name, for a rename
-        // the commit has yet to make, leaves with the row: left there, the next start would
-        // take it back as a row.
+        // A sound that a failed commit could not give its new name yet still lies under the
+        // stick file the row names as its source; unless another row needs that file, it goes
+        // too, or it would stay on the stick unlisted and play.
         const std::string& source = table.row(row).sourcePath;
-        const std::string waiting =
+        const std::string sourceFile =
             source.starts_with(session.stickRoot) ? source.substr(session.stickRoot.size()) : "";
-        const auto needed = [&](int other) {
-            return other != row && (table.row(other).sourcePath == source ||
-                                    sameFileName(table.row(other).entryName, waiting));
-        };
-        bool neededElsewhere = false;
-        for (int other = 1; other < table.nextRow(); ++other) {
-            neededElsewhere = neededElsewhere || needed(other);
-        }
-        if (looksLikeEntryName(waiting) && !sameFileName(waiting, name) && !neededElsewhere) {
-            session.rememberStaleFile(waiting);
+        if (looksLikeEntryName(sourceFile) && isPlainFileName(sourceFile) &&
+            !sameFileName(sourceFile, name) && !table.rowWithEntryName(sourceFile, 0) &&
+            !isSourceOfAnotherRow(table, row, source)) {
+            session.rememberStaleFile(sourceFile);
         }
         session.counters.removeEntry(kindOf(name));
         session.markChanged();

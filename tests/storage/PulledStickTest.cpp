@@ -74,8 +74,8 @@ protected:
 
     // The user goes on after a commit that failed at its k-th file operation, for every k,
     // with the stick pulled or refusing writes: the next action while the stick still fails,
-    // or once it is back. Then one commit must leave the stick exactly as the same two actions
-    // leave it undisturbed.
+    // once it is back, or failing again at each of its own operations. Then one commit must
+    // leave the stick exactly as the same two actions leave it undisturbed.
     void failThenGoOn(const std::function<void()>& first, const std::function<void()>& then) {
         const FakeFileOperations before = files;
         const Session pending = session;
@@ -87,17 +87,20 @@ protected:
         const auto expected = stickContent();
         for (int k = 0; k < operations; ++k) {
             for (const bool pull : {true, false}) {
-                for (const bool backBeforeThen : {false, true}) {
+                // Where the stick fails in the second action: from its start, never, or at
+                // each of the operations it reaches.
+                int thenOperations = 1;
+                for (int then_k = Never; then_k == Never || then_k < thenOperations;
+                     then_k = then_k == Never ? 0 : then_k + 1) {
                     SCOPED_TRACE(std::string(pull ? "pulled" : "refusing") + " at operation " +
-                                 std::to_string(k) + (backBeforeThen ? ", back before" : ""));
+                                 std::to_string(k) + ", then at " + std::to_string(then_k));
                     files = before;
                     session = pending;
                     pull ? files.pullStickAt(k, Root) : files.refuseWritesAt(k, Root);
                     first();
-                    if (backBeforeThen) {
-                        files.pullStickAt(Never, Root);
-                    }
+                    pull ? files.pullStickAt(then_k, Root) : files.refuseWritesAt(then_k, Root);
                     then();
+                    thenOperations = std::max(thenOperations, files.operations);
                     files.pullStickAt(Never, Root);
                     ui.messages.clear();
                     CommitToStick(session, files, ui);
@@ -211,6 +214,12 @@ TEST_F(PulledStickTest, GoingOnAfterAFailedCommit) {
                      });
     }
     {
+        SCOPED_TRACE("a sound that lives only on the stick is bound anew, then deleted");
+        loadRandomSounds();
+        failThenGoOn([this] { rebind(4, clockSelection(1, 8)); },
+                     [this] { workspace.deleteRow(4); });
+    }
+    {
         SCOPED_TRACE("two new volumes");
         const auto volume = [this](const char* name) {
             return [this, name] {
@@ -220,6 +229,10 @@ TEST_F(PulledStickTest, GoingOnAfterAFailedCommit) {
             };
         };
         loadRandomSounds();
+        failThenGoOn(volume("SET_-0001-00008.mp3"), volume("SET_-0001-00003.mp3"));
+        // Two sounds that swap their names wait under parking names, with the setting file.
+        loadSounds({{"ZUM_-0001-00000.mp3", Root + "ZUM_-0002-00000.mp3"},
+                    {"ZUM_-0002-00000.mp3", Root + "ZUM_-0001-00000.mp3"}});
         failThenGoOn(volume("SET_-0001-00008.mp3"), volume("SET_-0001-00003.mp3"));
     }
 }

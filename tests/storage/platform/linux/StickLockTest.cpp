@@ -87,5 +87,32 @@ TEST(StickLockTest, ASecondProgramIsRefusedUntilTheHolderIsGone) {
     fs::remove_all(folder);
 }
 
+// A stick pulled and mounted anew shows the lock file with the holder's text, but the kernel's
+// lock stayed with the old mount: until the holder locks it again, anyone may take it over.
+TEST(StickLockTest, AStickPutBackIsLockedAgain) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("tonarion-relock-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const std::string root = folder.string() + "/";
+    LinuxFileOperations files;
+    auto lock = files.lockFolder(root);
+    ASSERT_TRUE(lock);
+    ASSERT_TRUE(files.isLockedByAnother(root));
+    const std::string text = readBytes(root + LockFileName);
+    fs::remove(root + LockFileName);
+    writeBytes(root + LockFileName, text);
+    EXPECT_FALSE(files.isLockedByAnother(root));
+    EXPECT_TRUE((*lock)->isShownInFolder());
+    EXPECT_TRUE(files.isLockedByAnother(root));
+    EXPECT_EQ(readBytes(root + LockFileName), text);
+    // Another program's text in its place is not this lock.
+    fs::remove(root + LockFileName);
+    writeBytes(root + LockFileName, "1 elsewhere\n");
+    EXPECT_FALSE((*lock)->isShownInFolder());
+    (*lock).reset();
+    fs::remove_all(folder);
+}
+
 } // namespace
 } // namespace tonarion
