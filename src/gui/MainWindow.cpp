@@ -408,7 +408,7 @@ void MainWindow::deleteSelectedRows() {
     if (rows.size() > 1 &&
         !askYesNo(m_ui,
                   "Wollen Sie die " + std::to_string(rows.size()) + " markierten Zeilen löschen?",
-                  DeleteRowsTitle)) {
+                  DeleteRowsTitle, MessageAnswer::No)) {
         return;
     }
     m_workspace.deleteRows(rows);
@@ -420,7 +420,8 @@ bool MainWindow::userAgreesToEnd() {
     for (int row = 1; row < table.nextRow(); ++row) {
         unbound += table.row(row).entryName.empty() ? 1 : 0;
     }
-    return unbound == 0 || askYesNo(m_ui, unboundRowsQuestion(unbound), EndTitle);
+    return unbound == 0 ||
+           askYesNo(m_ui, unboundRowsQuestion(unbound), EndTitle, MessageAnswer::No);
 }
 
 void MainWindow::removeStick() {

@@ -53,9 +53,14 @@ inline MessageAnswer showInformation(UserInterface& ui, std::string text) {
 inline MessageAnswer showCritical(UserInterface& ui, std::string text) {
     return ui.showMessage({std::move(text), MessageIcon::Critical, MessageButtons::Ok});
 }
-inline bool askYesNo(UserInterface& ui, std::string text, std::string title = ProgramTitle) {
-    return ui.showMessage({std::move(text), MessageIcon::Question, MessageButtons::YesNo,
-                           std::move(title)}) == MessageAnswer::Yes;
+// A question whose "Ja" loses the user's work defaults to "Nein", so that an Enter pressed
+// in passing keeps it.
+inline bool askYesNo(UserInterface& ui, std::string text, std::string title = ProgramTitle,
+                     MessageAnswer defaultAnswer = MessageAnswer::Yes) {
+    Message question{std::move(text), MessageIcon::Question, MessageButtons::YesNo,
+                     std::move(title)};
+    question.defaultAnswer = defaultAnswer;
+    return ui.showMessage(question) == MessageAnswer::Yes;
 }
 
 } // namespace tonarion
