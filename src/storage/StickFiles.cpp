@@ -108,7 +108,11 @@ std::optional<std::string> StickFiles::ownFileMountedElsewhere(std::string_view 
             ? known->second
             : m_folderIsOtherStick.emplace(folder, m_files.status(folder + IndexFileName).ok())
                   .first->second;
-    return otherStick ? std::optional<std::string>(entryName) : std::nullopt;
+    // A folder without an index of its own may still be another stick (one never opened with
+    // Tonarion, or whose index was lost): while this stick holds the file itself, the file
+    // there is never copied over it.
+    const bool heldHere = otherStick || m_files.status(m_root + std::string(entryName)).ok();
+    return heldHere ? std::optional<std::string>(entryName) : std::nullopt;
 }
 
 bool StickFiles::isRootFolder(const std::string& folder) const {

@@ -50,10 +50,10 @@ public:
 
     // The stick's own sound recorded while the stick was mounted elsewhere: a path that names
     // entryName itself, directly in a folder that is not this stick's root but holds an index
-    // file of its own. Another Tonarion stick sits where this one was (Windows hands out the
-    // drive letter anew, Linux mounts a second stick of the same label under the old name);
-    // its sound under that name is not ours and is never copied over ours. The name in this
-    // stick's root, or nothing.
+    // file of its own, or while this stick holds a file of that name. Another stick sits where
+    // this one was (Windows hands out the drive letter anew, Linux mounts a second stick of
+    // the same label under the old name); its sound under that name is not ours and is never
+    // copied over ours. The name in this stick's root, or nothing.
     std::optional<std::string> ownFileMountedElsewhere(std::string_view path,
                                                        std::string_view entryName) const;
 

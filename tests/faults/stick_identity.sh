@@ -6,7 +6,7 @@
 # - A changed source that its user may not read (run as nobody): the other changes go through,
 #   the stick keeps that sound's last copy, and the message names the file and the cause.
 # - A file whose name Windows-1252 cannot spell is refused by name, and nothing is stored.
-# (A stick mounted where another stick was is CliTest.AStickKeepsItsOwnSoundsWhenAnother...)
+# - A stick mounted elsewhere while another stick takes its old path keeps its own sounds.
 #   stick_identity.sh PATH/TO/tonarion-cli       needs root for the tmpfs and for nobody
 set -euo pipefail
 cli=$1
@@ -112,6 +112,23 @@ status=0
 grep -qF "$polish" "$work/err" || fail "the refusal does not name the file: $(cat "$work/err")"
 [ "$(cd "$stick" && find . -type f -print0 | sort -z | xargs -0 sha256sum)" = "$before" ] ||
     fail "the refused bind changed the stick"
+
+# Two sticks swapped under one path, as a second stick of the same label or drive letter does:
+# each keeps its own sound, whatever the index's paths of the first one say.
+mkdir -p "$work/swap/STICK" "$work/swap/OTHER"
+printf 'stick one' >"$work/swap/STICK/MGM2-0012-00000.mp3"
+"$cli" init "$work/swap/STICK" >/dev/null 2>&1 || fail "init of the first stick"
+printf 'stick two, other' >"$work/swap/OTHER/MGM2-0012-00000.mp3"
+mv "$work/swap/STICK" "$work/swap/STICK1"
+mv "$work/swap/OTHER" "$work/swap/STICK"
+printf 'stick one' >"$work/stick-one.mp3"
+printf 'stick two, other' >"$work/stick-two.mp3"
+"$cli" settings "$work/swap/STICK1" --volume 25 >/dev/null 2>&1 || fail "settings on STICK1"
+cmp -s "$work/swap/STICK1/MGM2-0012-00000.mp3" "$work/stick-one.mp3" ||
+    fail "STICK1's sound was overwritten by the other stick's"
+cmp -s "$work/swap/STICK/MGM2-0012-00000.mp3" "$work/stick-two.mp3" ||
+    fail "the other stick's sound changed"
+is_as_listed "$work/swap/STICK1" MGM2-0012-00000.mp3="$work/stick-one.mp3"
 
 [ $failures -eq 0 ] && echo "the stick as its index says: all checks passed"
 exit $((failures > 0))
