@@ -52,24 +52,6 @@ std::optional<int> decimal(std::string_view digits) {
     return value;
 }
 
-const char* settingLabel(Setting setting) {
-    switch (setting) {
-    case Setting::Volume:
-        return "Lautstärke";
-    case Setting::ModelTime:
-        return "Modellzeit für 15 Minuten";
-    case Setting::StartTime:
-        return "Startzeit";
-    case Setting::Stretch:
-        return "Dehnungsfaktor der Zufallszeit";
-    case Setting::ClockSync:
-        return "Uhrensync. auf LocoNet";
-    case Setting::EndlessAddress:
-        return "Endlosschleife über folgende Magnetartikeladresse ein- und ausschalten";
-    }
-    return "";
-}
-
 // How a row's sound stands on the stick.
 class CommandRunner {
 public:
@@ -370,15 +352,15 @@ int CommandRunner::settings() {
         const auto value = [](const std::optional<int>& number) {
             return number ? std::to_string(*number) : std::string("-");
         };
-        m_env.out << settingLabel(Setting::Volume) << ": " << value(shown.volume) << '\n'
-                  << settingLabel(Setting::ModelTime) << ": " << value(shown.modelTime)
+        m_env.out << settingCaption(Setting::Volume) << ": " << value(shown.volume) << '\n'
+                  << settingCaption(Setting::ModelTime) << ": " << value(shown.modelTime)
                   << " Sekunden\n"
-                  << settingLabel(Setting::StartTime) << ": "
+                  << settingCaption(Setting::StartTime) << ": "
                   << (shown.startTime ? quarterHourText(*shown.startTime) : "-") << '\n'
-                  << settingLabel(Setting::Stretch) << ": " << value(shown.stretch) << '\n'
-                  << settingLabel(Setting::ClockSync) << ": "
+                  << settingCaption(Setting::Stretch) << ": " << value(shown.stretch) << '\n'
+                  << settingCaption(Setting::ClockSync) << ": "
                   << (shown.clockSync ? (*shown.clockSync ? "Ein" : "Aus") : "-") << '\n'
-                  << settingLabel(Setting::EndlessAddress) << ": " << value(shown.endlessAddress)
+                  << settingCaption(Setting::EndlessAddress) << ": " << value(shown.endlessAddress)
                   << '\n';
         return Success;
     }
@@ -528,7 +510,7 @@ void CommandRunner::writeJson(const std::vector<StickProblem>* found,
     for (const Setting setting : AllSettings) {
         const std::string& name = m_workspace->currentSettings()[setting];
         json.beginObject().key("number").value(settingNumber(setting));
-        json.key("label").value(settingLabel(setting)).key("name").value(name);
+        json.key("label").value(settingCaption(setting)).key("name").value(name);
         json.key("value");
         if (const auto value = displayValue(setting, name)) {
             json.value(*value);
