@@ -6,6 +6,7 @@
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -96,8 +97,9 @@ private slots:
         QVERIFY2(pdf.startsWith("%PDF-"), pdf.left(20).constData());
         QCOMPARE(pagesOf(pdf), pages);
         QCOMPARE(stick->ui.texts(),
-                 std::vector<std::string>{"Die Liste wurde gespeichert:\r\n" +
-                                          folder.filePath("liste.pdf").toStdString()});
+                 std::vector<std::string>{
+                     "Die Liste wurde gespeichert:\r\n" +
+                     QDir::toNativeSeparators(folder.filePath("liste.pdf")).toStdString()});
         // The next export starts in the folder of the last one.
         exported("liste.pdf", ListPrinter::Format::Pdf);
         QCOMPARE(startFolders, QStringList({"", folder.path()}));
