@@ -2,7 +2,9 @@
 
 #include "TonarionVersion.h"
 #include "cli/JsonWriter.h"
+#include "storage/IndexFile.h"
 #include "storage/platform/SystemPlatform.h"
+#include "support/FakeDrives.h"
 #include "support/FakeSoundInspector.h"
 #include "support/FileBytes.h"
 #include "support/SoundFiles.h"
@@ -25,11 +27,6 @@ struct Outcome {
     int status;
     std::string out;
     std::string err;
-};
-
-class NoDrives final : public DriveSource {
-public:
-    std::vector<std::string> usbDriveRoots() override { return {}; }
 };
 
 // tonarion-cli on a stick folder and a music folder in a fresh temporary folder.
@@ -72,11 +69,7 @@ protected:
 
     // Every file of the stick (or of another folder of the work) with its bytes.
     std::map<std::string, std::string> stickBytes(const std::string& folder = "stick") const {
-        std::map<std::string, std::string> bytes;
-        for (const auto& entry : fs::directory_iterator(m_work.root / folder)) {
-            bytes[entry.path().filename().string()] = readBytes(entry.path().string());
-        }
-        return bytes;
+        return m_work.filesIn(folder);
     }
 
     testing::TempFolder m_work{std::string("tonarion-cli-") +
@@ -86,7 +79,7 @@ protected:
 
 private:
     std::unique_ptr<FileOperations> m_files = makeSystemFileOperations();
-    NoDrives m_drives;
+    testing::FakeDrives m_drives;
 };
 
 TEST_F(CliTest, ExitStatusSaysWhatHappened) {
@@ -304,7 +297,7 @@ TEST_F(CliTest, ReadingCommandsNeverWriteAndRepairDoes) {
     ASSERT_EQ(run({"init", stick}).status, 0);
     bindFile({"--event", "Z", "--mode", "M"});
     const std::string index = readBytes(onStick("tonkat.tkx"));
-    const std::string header = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
+    const std::string header = std::string(IndexHeader) + "\r\n";
     struct Case {
         const char* what;
         std::function<void()> spoil;
