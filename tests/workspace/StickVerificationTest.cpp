@@ -1,10 +1,7 @@
 #include "workspace/StickVerification.h"
 
-#include "cli/CliCommands.h"
 #include "storage/StickChange.h"
 #include "storage/platform/SystemPlatform.h"
-#include "support/FakeDrives.h"
-#include "support/FakeSoundInspector.h"
 #include "support/SoundFiles.h"
 #include "support/StickFixture.h"
 #include "workspace/StickCleanUp.h"
@@ -12,7 +9,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <tuple>
 
 namespace tonarion::testing {
@@ -131,6 +127,13 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
           {"macOS leftover", "._" + Pfiff, true},
           {"macOS leftover", ".Spotlight-V100/", true},
           {"macOS leftover", ".fseventsd/", true}}},
+        {"random sounds the index numbers with a gap",
+         [&] {
+             writeIndexWithSounds({Pfiff + ";" + Music + "pfiff.mp3",
+                                   "ZUM_-0001-00000.mp3;" + Music + "z1.mp3",
+                                   "ZUM_-0003-00000.mp3;" + Music + "z3.mp3"});
+         },
+         {{"random gap", "ZUM_-0003-00000.mp3", false}}},
         {"an exFAT stick",
          [&] {
              files.setVolumeInfo({"SOUNDS", "exFAT", 4'000'000'000, 3'000'000'000});
@@ -252,73 +255,6 @@ TEST(StickCleanUpOnDiskTest, AMacFolderGoesWithWhatItHoldsButNotWhatItLinksTo) {
     EXPECT_EQ(readBytes(work.path("elsewhere/keep.mp3")), "keep");
     EXPECT_TRUE(fs::exists(work.path("stick/tonkat.tkx")));
 }
-#endif
-
-#ifndef _WIN32
-// The command line makes the stick's folder absolute, which on Windows puts a drive letter
-// before the test stick's "/stick/"; cli_on_wine runs verify on a real Windows drive.
-TEST(StickVerificationCliTest, VerifyTellsTheNewKindsAndFailsOnlyForTheFiles) {
-    struct Case {
-        const char* what;
-        bool withFiles; // the leftovers and a changed sound
-        std::vector<std::string> lines;
-        int status;
-    };
-    const std::vector<Case> cases = {
-        {"only the medium",
-         false,
-         {"wrong file system: exFAT\n", "OK: 7 of 7 files on the stick, 1 warning\n"},
-         0},
-        {"the medium and the files",
-         true,
-         {"changed sound: " + Pfiff + "\n", "macOS leftover: ._" + Pfiff + "\n",
-          "macOS leftover: .Trashes/\n", "wrong file system: exFAT\n",
-          "not enough space: 300 bytes needed, 100 bytes free\n",
-          "FAILED: 7 of 7 files on the stick, 3 problems, 2 warnings\n"},
-         1},
-    };
-    for (const Case& c : cases) {
-        TestStick stick;
-        stick.writeIndexWithSounds({Pfiff + ";" + Music + "pfiff.mp3"});
-        stick.files.setVolumeInfo({"SOUNDS", "exFAT", 4'000'000'000, 3'000'000'000});
-        if (c.withFiles) {
-            stick.files.addFile(Root + "._" + Pfiff, "AppleDouble");
-            stick.files.addFolder(Root + ".Trashes/");
-            stick.files.addFile(Music + "pfiff.mp3", std::string(300, 'p'), 5000);
-            stick.files.setFreeSpace(100);
-        }
-        FakeDrives drives;
-        FakeSoundInspector sounds;
-        for (const bool json : {false, true}) {
-            std::ostringstream out;
-            std::ostringstream err;
-            CliEnvironment environment{stick.files, drives, "/opt/tonarion", out, err, sounds};
-            std::vector<std::string> words = {"verify", "/stick"};
-            if (json) {
-                words.push_back("--json");
-            }
-            EXPECT_EQ(runCli(words, environment), c.status) << c.what << err.str();
-            if (!json) {
-                std::string expected;
-                for (const auto& line : c.lines) {
-                    expected += line;
-                }
-                EXPECT_EQ(out.str(), expected) << c.what;
-            } else {
-                EXPECT_NE(
-                    out.str().find(R"("warnings":[{"kind":"wrong file system","file":"exFAT")"),
-                    std::string::npos)
-                    << c.what << out.str();
-                EXPECT_EQ(
-                    out.str().find(R"({"kind":"macOS leftover","file":".Trashes","folder":true,)"
-                                   R"("removable":true})") != std::string::npos,
-                    c.withFiles)
-                    << c.what << out.str();
-            }
-        }
-    }
-}
-
 #endif
 
 } // namespace
