@@ -87,6 +87,7 @@ TEST_F(CompositionTest, ComposesEachKindOrRefusesWithTheFirstFaultInOrder) {
         {Zidas, [](auto& s) { s.selAdr2 = "99x"; }, "LXM2-0012-20002.mp3"},
         {Kontakt, [](auto& s) { s.selStatus = optKON[1].codeText; }, "KSM2-0001-00010.mp3"},
         {Kontakt, [](auto& s) { s.selKontaktBis = ""; }, "KOM2-0001-00000.mp3"},
+        {Kontakt, [](auto& s) { s.selKontaktBis = "0010"; }, "KOM2-0001-00010.mp3"},
         {Zufall, [](auto& s) { s.selModus = Option2[0].codeText; },
          "ZUO_-0001-00000.mp3|Zufällige Wiedergabe|_|OHNE ERLAUBNISS|_"},
         {Uhrzeit, [](auto&) {}, "UZM_-0005-00000.mp3|Uhrzeit|_|MIT ERLAUBNISS|_"},

@@ -53,15 +53,18 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
         std::vector<Finding> expected;
     };
     const std::string settingFile = Root + DefaultSettingLines[0];
+    const std::string Parked = "MGM1-0001-00000.mp3" + std::string(MoveSuffix);
+    const auto add = [&](const std::vector<std::string>& names) {
+        for (const auto& name : names) {
+            files.addFile(Root + name);
+        }
+    };
     const std::vector<Case> cases = {
         {"a sound gone from the stick",
          [&] { files.ShellDelete(Root + Pfiff); },
          {{"missing sound", Pfiff, false}}},
         {"a sound gone from the stick and the computer",
-         [&] {
-             files.ShellDelete(Root + Pfiff);
-             files.ShellDelete(Music + "pfiff.mp3");
-         },
+         [&] { files.ShellDelete(Root + Pfiff), files.ShellDelete(Music + "pfiff.mp3"); },
          {{"sound not found", Pfiff, false}}},
         {"a source changed since the copy",
          [&] { files.addFile(Music + "pfiff.mp3", "a newer pfiff", 5000); },
@@ -74,17 +77,13 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
          {{"changed setting", DefaultSettingLines[0], false}}},
         {"a sound and a setting the index does not list",
          [&] {
-             files.addFile(Root + "KAM1-0001-00002.mp3");
-             files.addFile(Root + "SET_-0001-00030.mp3");
+             add({"KAM1-0001-00002.mp3", "SET_-0001-00030.mp3"});
          },
          {{"not in index", "KAM1-0001-00002.mp3", false},
           {"second setting file", "SET_-0001-00030.mp3", false}}},
         {"what an interrupted commit left without its journal",
          [&] {
-             files.addFile(Root + Pfiff + CopySuffix, "half");
-             files.addFile(Root + IndexTempName, "index");
-             files.addFile(Root + "tonkat.prb");
-             files.addFile(Root + "MGM1-0001-00000.mp3" + MoveSuffix, "parked");
+             add({Pfiff + CopySuffix, IndexTempName, "tonkat.prb", Parked});
          },
          {{"temporary file", "MGM1-0001-00000.mp3.tonarion-mv", true},
           {"temporary file", Pfiff + ".tonarion-new", true},
@@ -92,9 +91,7 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
           {"temporary file", "tonkat.tkx.tmp", true}}},
         {"a journal's plan that waits for the next commit",
          [&] {
-             files.addFile(Root + JournalName, "plan");
-             files.addFile(Root + IndexTempName, "index");
-             files.addFile(Root + "MGM1-0001-00000.mp3" + MoveSuffix, "parked");
+             add({JournalName, IndexTempName, Parked});
          },
          {{"temporary file", "MGM1-0001-00000.mp3.tonarion-mv", false},
           {"temporary file", "tonkat.jnl", false},
@@ -105,7 +102,7 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
              other.moves = {{"MGM1-0001-00000.mp3", Pfiff}};
              other.startIndex = stampOf("another stick's index");
              files.addFile(Root + JournalName, composeJournal(other));
-             files.addFile(Root + "MGM1-0001-00000.mp3" + MoveSuffix, "parked");
+             add({Parked});
          },
          {{"temporary file", "MGM1-0001-00000.mp3.tonarion-mv", false},
           {"journal of another index", "tonkat.jnl", true}}},
@@ -117,11 +114,8 @@ TEST_F(StickVerificationTest, ReportsEveryKindOfFindingAndWhatMayGo) {
          {{"temporary file", "tonkat.tkx.tmp", false}}},
         {"what a Mac leaves",
          [&] {
-             files.addFile(Root + "._" + Pfiff, "AppleDouble");
-             files.addFile(Root + ".DS_Store");
-             files.addFile(Root + ".Spotlight-V100/Store-V2/index");
-             files.addFolder(Root + ".Spotlight-V100/");
-             files.addFolder(Root + ".fseventsd/");
+             add({"._" + Pfiff, ".DS_Store", ".Spotlight-V100/Store-V2/index"});
+             files.addFolder(Root + ".Spotlight-V100/"), files.addFolder(Root + ".fseventsd/");
          },
          {{"macOS leftover", ".DS_Store", true},
           {"macOS leftover", "._" + Pfiff, true},
