@@ -87,6 +87,7 @@ TEST_F(CompositionTest, ComposesEachKindOrRefusesWithTheFirstFaultInOrder) {
         {Zidas, [](auto& s) { s.selAdr2 = "99x"; }, "LXM2-0012-20002.mp3"},
         {Kontakt, [](auto& s) { s.selStatus = optKON[1].codeText; }, "KSM2-0001-00010.mp3"},
         {Kontakt, [](auto& s) { s.selKontaktBis = ""; }, "KOM2-0001-00000.mp3"},
+        {Kontakt, [](auto& s) { s.selKontaktBis = "0010"; }, "KOM2-0001-00010.mp3"},
         {Zufall, [](auto& s) { s.selModus = Option2[0].codeText; },
          "ZUO_-0001-00000.mp3|Zufällige Wiedergabe|_|OHNE ERLAUBNISS|_"},
         {Uhrzeit, [](auto&) {}, "UZM_-0005-00000.mp3|Uhrzeit|_|MIT ERLAUBNISS|_"},
@@ -168,63 +169,27 @@ TEST_F(CompositionTest, ComposesEachKindOrRefusesWithTheFirstFaultInOrder) {
     }
 }
 
-struct CapacityCase {
-    const char* existing;
-    EventKind kind;
+struct FullGroupCase {
+    const char* existing; // "####" takes the numbers 1 to the group's limit
     int limit;
+    EventKind editTo;                           // a kind of the same group
+    int editedRow;                              // whose new name is its own or free
+    const char* other;                          // an entry of another group
     std::function<void(EventSelection&)> spoil; // a missing choice
     const char* firstWhenFullAndSpoilt;         // nullptr: the limit is checked first
 };
 
-TEST_F(CompositionTest, TheLimitOfEachGroupIsCheckedAtItsPlaceInTheOrder) {
-    const CapacityCase cases[] = {
-        {"END_-0001-00000.mp3", Endlos, 127, [](auto& s) { s.selWert.reset(); }, nullptr},
-        {"ZUM_-0001-00000.mp3", Zufall, 127, [](auto& s) { s.selModus.reset(); }, nullptr},
-        {"UZM_-0001-00000.mp3", Uhrzeit, 96, [](auto& s) { s.selWert.reset(); }, nullptr},
-        {"KOM1-0001-00000.mp3", Kontakt, 63, [](auto& s) { s.selWert.reset(); },
-         PriorityMissingMessage},
-        {"LXM1-0001-20000.mp3", Zidas, 255, [](auto& s) { s.selAdr1 = "-"; }, FirstAddressMessage},
-        {"LXM1-0001-20000.mp3", Zidas, 255, [](auto& s) { s.selAdresse.reset(); }, nullptr},
-        {"MGM1-0001-00000.mp3", Magnetartikel, 255, [](auto& s) { s.selAdr2 = ""; },
-         SecondAddressMessage},
-    };
-    for (const auto& c : cases) {
-        table = SoundTable{};
-        counters = KindCounters{};
-        for (int i = 1; i < c.limit; ++i) {
-            addEntry(std::string(c.existing).replace(5, 4, std::to_string(1000 + i)));
-        }
-        EXPECT_TRUE(composeNew(complete(c.kind))) << c.existing << ": " << ui.lastText();
-
-        EventSelection spoilt = complete(c.kind);
-        c.spoil(spoilt);
-        const std::string full =
-            "Maximale Anzahl (" + std::to_string(c.limit) + ") an Samples erreicht";
-        EXPECT_FALSE(composeNew(spoilt));
-        EXPECT_EQ(ui.lastText(), c.firstWhenFullAndSpoilt ? c.firstWhenFullAndSpoilt : full);
-
-        ui.messages.clear();
-        EXPECT_FALSE(composeNew(complete(c.kind)));
-        EXPECT_EQ(ui.texts(), std::vector<std::string>{full});
-        EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-    }
-}
-
-struct FullGroupCase {
-    const char* existing; // "####" takes the numbers 1 to the group's limit
-    int limit;
-    EventKind editTo;  // a kind of the same group
-    int editedRow;     // whose new name is its own or free
-    const char* other; // an entry of another group
-};
-
+// Each group's limit is pinned where the index file is loaded; here, how a full group meets
+// the dialog: an edit within the group is no addition, and the limit has its place among the
+// checks of the choices.
 TEST_F(CompositionTest, AtTheLimitAnEditWithinTheGroupIsNoAddition) {
     const FullGroupCase cases[] = {
-        {"MGM1-####-00000.mp3", 255, Zidas, 1, "KOM1-0001-00000.mp3"},
-        {"KOM1-####-00000.mp3", 63, Kontakt, 1, "MGM1-0001-00000.mp3"},
-        {"ZUM_-####-00000.mp3", 127, Zufall, 1, "UZM_-0001-00000.mp3"},
-        {"UZM_-####-00000.mp3", 96, Uhrzeit, 5, "END_-0001-00000.mp3"},
-        {"END_-####-00000.mp3", 127, Endlos, 12, "ZUM_-0001-00000.mp3"},
+        {"MGM1-####-00000.mp3", 255, Zidas, 1, "KOM1-0001-00000.mp3",
+         [](auto& s) { s.selAdr1 = "-"; }, FirstAddressMessage},
+        {"KOM1-####-00000.mp3", 63, Kontakt, 1, "MGM1-0001-00000.mp3",
+         [](auto& s) { s.selWert.reset(); }, PriorityMissingMessage},
+        {"END_-####-00000.mp3", 127, Endlos, 12, "ZUM_-0001-00000.mp3",
+         [](auto& s) { s.selWert.reset(); }, nullptr},
     };
     for (const auto& c : cases) {
         table = SoundTable{};
@@ -235,41 +200,26 @@ TEST_F(CompositionTest, AtTheLimitAnEditWithinTheGroupIsNoAddition) {
         }
         const int otherRow = addEntry(c.other);
         const KindGroup group = *groupOfKind(c.existing[0]);
-        const KindGroup otherGroup = *groupOfKind(c.other[0]);
         const std::string full = capacityMessage(group);
 
         EventSelection changed = complete(c.editTo);
         if (c.editTo != Endlos) {
             changed.selModus = Option2[0].codeText;
         }
-        const auto edited = compose(changed, c.editedRow);
-        EXPECT_TRUE(edited) << c.existing << ": " << ui.lastText();
+        EXPECT_TRUE(compose(changed, c.editedRow)) << c.existing << ": " << ui.lastText();
         EXPECT_TRUE(ui.messages.empty()) << c.existing << ": " << ui.lastText();
-        EXPECT_EQ(counters.count(group), c.limit) << c.existing;
 
+        EventSelection spoilt = complete(c.editTo);
+        c.spoil(spoilt);
+        EXPECT_FALSE(composeNew(spoilt));
         EXPECT_FALSE(composeNew(complete(c.editTo))) << c.existing;
         EXPECT_FALSE(compose(complete(c.editTo), otherRow)) << c.existing;
-        EXPECT_EQ(ui.texts(), (std::vector<std::string>{full, full})) << c.existing;
+        const std::string first = c.firstWhenFullAndSpoilt ? c.firstWhenFullAndSpoilt : full;
+        EXPECT_EQ(ui.texts(), (std::vector<std::string>{first, full, full})) << c.existing;
+        EXPECT_EQ(ui.messages[1].icon, MessageIcon::Critical);
         EXPECT_EQ(counters.count(group), c.limit) << c.existing;
-        EXPECT_EQ(counters.count(otherGroup), 1) << c.existing;
+        EXPECT_EQ(counters.count(*groupOfKind(c.other[0])), 1) << c.existing;
     }
-}
-
-TEST_F(CompositionTest, RandomEntriesAreNumberedWithoutGapsOrRepeatsAndEditsMoveTheCount) {
-    for (const char* name : {"ZUM_-0001-00000.mp3", "ZUM_-0002-00000.mp3", "ZUM_-0003-00000.mp3"}) {
-        addEntry(name);
-    }
-    EXPECT_EQ(composeNew(complete(Zufall)).value().strAdr1, "0004");
-    // An edited random entry that stays random keeps its own number.
-    EventSelection notInterrupted = complete(Zufall);
-    notInterrupted.selModus = Option2[0].codeText;
-    EXPECT_EQ(compose(notInterrupted, 2).value().entryName(), "ZUO_-0002-00000.mp3");
-    EXPECT_EQ(counters.cntZufall(), 4);
-
-    // An edit into another group moves the row's count there.
-    ASSERT_TRUE(compose(complete(Kontakt), 3));
-    EXPECT_EQ(counters.cntZufall(), 3);
-    EXPECT_EQ(counters.cntKontakt(), 1);
 }
 
 TEST_F(CompositionTest, AnEventAlreadyBoundToAnotherRowIsRefused) {
@@ -283,8 +233,6 @@ TEST_F(CompositionTest, AnEventAlreadyBoundToAnotherRowIsRefused) {
         EXPECT_EQ(ui.texts(), std::vector<std::string>{because(DuplicateEventMessage,
                                                                "Zeile 2: /s/MGM2-0012-00000.mp3")});
     }
-    EXPECT_EQ(counters.cntMRL(), 2);
-
     // Re-confirming a row's own name is no duplicate.
     ui.messages.clear();
     EXPECT_TRUE(compose(complete(Magnetartikel), own));

@@ -34,5 +34,20 @@ TEST(EntryNameTest, ComposesAndParsesAtFixedPositions) {
     EXPECT_EQ(parseEntryName("MGM2-00"), (EntryNameParts{'M', 'G', 'M', '2', "00", ""}));
 }
 
+// What the stick's files are taken for: every kind the module plays, the extension in either
+// case; a setting file, another kind or extension and a misplaced separator are no EntryName.
+TEST(EntryNameTest, LooksLikeAnEntryNameByKindSeparatorsAndExtension) {
+    for (const char* name : {"MGM2-0012-00000.mp3", "RFO1-0005-00008.MP3", "L1M2-0012-20002.mp3",
+                             "KSM4-0001-00010.mp3", "ZUM_-0001-00000.mp3", "UZM_-0005-00000.mp3",
+                             "END_-0012-00000.Mp3"}) {
+        EXPECT_TRUE(looksLikeEntryName(name)) << name;
+    }
+    for (const char* name : {"SET_-0001-00021.mp3", "XGM2-0012-00000.mp3", "mGM2-0012-00000.mp3",
+                             "MGM2-0012-00000.wav", "MGM2x0012-00000.mp3", "MGM2-0012x00000.mp3",
+                             "MGM2-0012-00000.mp3.tonarion-new", "MGM2-0012-0000.mp3"}) {
+        EXPECT_FALSE(looksLikeEntryName(name)) << name;
+    }
+}
+
 } // namespace
 } // namespace tonarion

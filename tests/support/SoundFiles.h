@@ -1,11 +1,9 @@
 #pragma once
 
-#include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace tonarion::testing {
 
@@ -36,29 +34,6 @@ inline std::string mpeg1Frames(int count, Channels channels = Channels::Stereo, 
 inline std::string mpeg2Frames(int count) {
     return silentFrames(std::string("\xff\xf3\x80\xc0", 4), 72 * 64000 / 22050, count);
 }
-
-// A fresh folder of this process for real files, gone with the object.
-struct TempFolder {
-    explicit TempFolder(const std::string& prefix)
-        : root(std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root);
-    }
-    ~TempFolder() { std::filesystem::remove_all(root); }
-
-    // UTF-8, as the program's paths are.
-    std::string path(const std::string& name) const {
-        const std::u8string utf8 = (root / std::u8string(name.begin(), name.end())).u8string();
-        return {utf8.begin(), utf8.end()};
-    }
-    // The file's path, after writing these bytes into it.
-    std::string write(const std::string& name, const std::string& bytes) const {
-        writeBytes(path(name), bytes);
-        return path(name);
-    }
-
-    const std::filesystem::path root;
-};
 
 inline std::string littleEndian(std::uint32_t value, int bytes) {
     std::string text;

@@ -5,6 +5,7 @@
 #include "support/RecordingUserInterface.h"
 #include "workspace/StickWorkspace.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,18 @@ struct TestStick {
     }
 
     std::string index() const { return files.content(Root + IndexFileName); }
+    // Every file in the stick's root and in these folders of it ("a/"), by its path from the
+    // root, with its bytes.
+    std::map<std::string, std::string> stickBytes(std::vector<std::string> folders = {}) const {
+        std::map<std::string, std::string> bytes;
+        folders.insert(folders.begin(), "");
+        for (const auto& folder : folders) {
+            for (const auto& name : files.filesIn(Root + folder)) {
+                bytes[folder + name] = files.content(Root + folder + name);
+            }
+        }
+        return bytes;
+    }
     const SoundEntry& row(int r) const { return session.table.row(r); }
 
     FakeFileOperations files;

@@ -1,5 +1,6 @@
 #include "workspace/RowDeletion.h"
 
+#include "support/Selections.h"
 #include "support/StickFixture.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,29 @@ TEST_F(RowDeletionTest, AFileGoesWithTheLastRowThatCarriesItsName) {
     workspace.deleteRow(2);
     EXPECT_EQ(session.table.nextRow(), 2);
     EXPECT_FALSE(session.SaveNeeded());
+}
+
+// Binding anew as deleting: the old file goes once no row carries its name, and only after the
+// new one arrived.
+TEST_F(RowDeletionTest, ReBindingDeletesTheOldFileOnceNoRowCarriesItsName) {
+    files.addFile(Music + "pfiff.mp3", "tuut");
+    files.addFile(Root + "MGM2-0012-00000.mp3", "tuut");
+    files.addFile(Root + "MRM2-0013-00000.mp3", "other");
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "pfiff.mp3",
+               "MRM2-0013-00000.mp3;" + Music + "other.mp3",
+               "MGM2-0012-00000.mp3;" + Music + "pfiff.mp3"});
+    EXPECT_EQ(workspace.bind(1, turnoutSelection(2, "12")), "MXM2-0012-00000.mp3");
+    EXPECT_EQ(files.content(Root + "MXM2-0012-00000.mp3"), "tuut");
+    EXPECT_TRUE(files.has(Root + "MGM2-0012-00000.mp3")) << "row 3 still carries it";
+    EXPECT_EQ(workspace.bind(3, turnoutSelection(0, "12")), "MRM2-0012-00000.mp3");
+    EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
+    EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "other");
+
+    files.addFile(Music + "pfiff.mp3", std::string(5000, 'n'), 5000);
+    files.setFreeSpace(100);
+    EXPECT_EQ(workspace.bind(3, turnoutSelection(1, "12")), "MGM2-0012-00000.mp3");
+    EXPECT_EQ(files.content(Root + "MRM2-0012-00000.mp3"), "tuut");
+    EXPECT_TRUE(session.SaveNeeded());
 }
 
 TEST_F(RowDeletionTest, RenumberingGoesInNumberOrderAndCopiesOnlyWhatTheStickLacks) {

@@ -118,8 +118,10 @@ TEST_F(SoundListTest, CsvIsWhatGermanSpreadsheetsOpen) {
     // A line break in a field stays inside its quotes; an empty table is the header alone.
     SoundTable table;
     table.appendEntry({.sourcePath = "/m/zwei\r\nZeilen.mp3"});
-    EXPECT_NE(soundListCsv(soundListOf(table)).find(";\"/m/zwei\r\nZeilen.mp3\";"),
-              std::string::npos);
+    table.appendEntry({.sourcePath = "/m/\"laut\".mp3"}); // a quote mark alone is quoted too
+    const std::string csv = soundListCsv(soundListOf(table));
+    EXPECT_NE(csv.find(";\"/m/zwei\r\nZeilen.mp3\";"), std::string::npos);
+    EXPECT_NE(csv.find(";\"/m/\"\"laut\"\".mp3\";"), std::string::npos) << csv;
     EXPECT_EQ(soundListCsv(soundListOf(SoundTable())), header);
 }
 
