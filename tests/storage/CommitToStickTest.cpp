@@ -81,26 +81,32 @@ TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     EXPECT_EQ(commit(), CommitResult::NothingToDo);
 }
 
-// Two stick files that swap their names wait under parking names; a stick pulled at any of
-// the commit's operations is finished by the next commit. A sound in a folder of the stick is
-// copied, never moved.
-TEST_F(CommitTest, StickFilesUnderOlderNamesAreRenamedOnlyFromTheRoot) {
+// Two stick files that swap their names wait under parking names, a sound in a folder of the
+// stick is copied, never moved, a sound edited on the computer replaces its copy, and a new
+// volume its setting file; a stick pulled at any of the commit's operations is finished by
+// the next commit.
+TEST_F(CommitTest, AStickPulledAtAnyOperationIsFinishedByTheNextCommit) {
     files.addFile(Root + "MGM2-0012-00000.mp3", "a");
     files.addFile(Root + "MRM2-0013-00000.mp3", "b");
+    files.addFile(Root + "KSM4-0001-00010.mp3", "old k", 1000);
     files.addFolder(Root + "sub/");
     files.addFile(Root + "sub/MRM1-0001-00000.mp3", "in a folder");
     loadStick({"MRM2-0013-00000.mp3;/stick/MGM2-0012-00000.mp3",
                "MGM2-0012-00000.mp3;/stick/MRM2-0013-00000.mp3",
-               "MXM1-0001-00000.mp3;/stick/sub/MRM1-0001-00000.mp3"});
+               "MXM1-0001-00000.mp3;/stick/sub/MRM1-0001-00000.mp3",
+               "KSM4-0001-00010.mp3;" + Music + "k.mp3"});
+    files.addFile(Music + "k.mp3", "k, edited", 5000);
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
     session.markChanged();
     const FakeFileOperations before = files;
     const Session pending = session;
-    for (int k = 0; k < 30; ++k) {
+    for (int k = 0, pulled = true; pulled; ++k) { // up to the first k the commit never reaches
         SCOPED_TRACE("stick pulled at operation " + std::to_string(k));
         files = before;
         session = pending;
         files.pullStickAt(k, Root);
         commit();
+        pulled = files.pulled;
         files.pullStickAt(std::numeric_limits<int>::max(), Root);
         commit();
         EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "a");
@@ -109,7 +115,10 @@ TEST_F(CommitTest, StickFilesUnderOlderNamesAreRenamedOnlyFromTheRoot) {
         EXPECT_EQ(files.content(Root + "MXM1-0001-00000.mp3"), "in a folder");
         EXPECT_EQ(files.content(Root + "sub/MRM1-0001-00000.mp3"), "in a folder");
         EXPECT_EQ(row(3).sourcePath, Root + "sub/MRM1-0001-00000.mp3");
-        EXPECT_EQ(files.filesIn(Root).size(), 10u) << "three sounds, six settings, the index";
+        EXPECT_EQ(files.content(Root + "KSM4-0001-00010.mp3"), "k, edited");
+        EXPECT_TRUE(files.has(Root + "SET_-0001-00025.mp3"));
+        EXPECT_FALSE(session.SaveNeeded());
+        EXPECT_EQ(files.filesIn(Root).size(), 11u) << "four sounds, six settings, the index";
     }
 }
 
