@@ -4,12 +4,15 @@
 #include "storage/CommitToStick.h"
 
 #include "storage/StickChange.h"
+#include "support/Selections.h"
 #include "support/StickFixture.h"
+#include "workspace/EventResult.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
 namespace tonarion {
 namespace {
@@ -120,6 +123,75 @@ TEST_F(CommitTest, AStickPulledAtAnyOperationIsFinishedByTheNextCommit) {
         EXPECT_FALSE(session.SaveNeeded());
         EXPECT_EQ(files.filesIn(Root).size(), 11u) << "four sounds, six settings, the index";
     }
+}
+
+// A sound bound anew with the stick pulled, or refusing writes, from each of the operations
+// on: its source gone, on the computer, or the stick file itself (the generated sequences keep
+// every source in place). Once the stick is back, one commit leaves it as the undisturbed
+// re-binding does.
+TEST_F(CommitTest, ABindingThatFailedAtAnyOperationIsFinishedByTheNextCommit) {
+    const auto stickContent = [this] {
+        std::map<std::string, std::string> content;
+        for (const auto& name : files.filesIn(Root)) {
+            content[name] = files.content(Root + name);
+        }
+        return content;
+    };
+    constexpr int Never = std::numeric_limits<int>::max();
+    for (const std::string& source :
+         {std::string("/gone/a.mp3"), Music + "a.mp3", Root + "MGM2-0012-00000.mp3"}) {
+        files = FakeFileOperations{};
+        files.addFolder(Root);
+        files.addFile(Root + "MGM2-0012-00000.mp3", "stick a", 100);
+        files.addFile(Root + "MRM2-0013-00000.mp3", "stick b", 200);
+        files.addFile(Music + "a.mp3", "stick a", 100);
+        loadStick({"MGM2-0012-00000.mp3;" + source, "MRM2-0013-00000.mp3;/gone/b.mp3"});
+        const auto entry = workspace.compose(1, turnoutSelection(2, "14"));
+        ASSERT_TRUE(entry);
+        const FakeFileOperations before = files;
+        const Session pending = session;
+        std::map<std::string, std::string> expected;
+        for (int k = -1, reached = true; reached; ++k) { // up to the first k no longer reached
+            reached = k < 0;
+            for (const bool pull : {true, false}) {
+                SCOPED_TRACE(source + (pull ? " pulled" : " refusing") + " at " +
+                             std::to_string(k));
+                files = before;
+                session = pending;
+                pull ? files.pullStickAt(k < 0 ? Never : k, Root)
+                     : files.refuseWritesAt(k < 0 ? Never : k, Root);
+                applyEventResult(session, files, ui, 1, "MGM2-0012-00000.mp3", *entry);
+                reached = reached || files.operations > k;
+                files.pullStickAt(Never, Root);
+                CommitToStick(session, files, ui);
+                EXPECT_FALSE(session.SaveNeeded()) << ui.lastText();
+                if (k < 0) {
+                    expected = stickContent();
+                } else {
+                    EXPECT_EQ(stickContent(), expected);
+                }
+            }
+        }
+    }
+    // Bound anew twice while the stick is gone, its source deleted in between: the stick's
+    // file is the only copy left, and ends up under the last name.
+    files = FakeFileOperations{};
+    files.addFolder(Root);
+    files.addFile(Root + "MGM2-0012-00000.mp3", "stick a", 100);
+    files.addFile(Music + "a.mp3", "stick a", 100);
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "a.mp3"});
+    const auto first = workspace.compose(1, turnoutSelection(2, "14"));
+    ASSERT_TRUE(first);
+    files.pullStickAt(0, Root);
+    applyEventResult(session, files, ui, 1, "MGM2-0012-00000.mp3", *first);
+    files.ShellDelete(Music + "a.mp3");
+    const std::string name = row(1).entryName;
+    const auto last = workspace.compose(1, clockSelection(1, 7));
+    ASSERT_TRUE(last);
+    applyEventResult(session, files, ui, 1, name, *last);
+    files.pullStickAt(Never, Root);
+    CommitToStick(session, files, ui);
+    EXPECT_EQ(files.content(Root + row(1).entryName), "stick a");
 }
 
 TEST_F(CommitTest, CopiesOnlyWhatChanged) {
