@@ -20,6 +20,7 @@ using namespace tonarion::testing;
 
 namespace {
 
+// TODO(lead): shared TempFolder/FakeDrives
 class FixedDrives final : public DriveSource {
 public:
     std::vector<std::string> roots;

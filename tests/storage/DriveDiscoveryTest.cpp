@@ -58,6 +58,7 @@ TEST(DriveDiscoveryTest, ADriveIsNamedByLabelRootSizesAndFileSystem) {
 }
 
 TEST(DriveDiscoveryTest, ListingAgainSaysNothingWhenTheDrivesAreGone) {
+    // TODO(lead): shared TempFolder/FakeDrives
     struct Drives final : DriveSource {
         std::vector<std::string> roots;
         std::vector<std::string> usbDriveRoots() override { return roots; }
