@@ -16,13 +16,10 @@ using namespace tonarion::testing;
 
 namespace {
 
-constexpr std::uintmax_t MiB = 1024 * 1024;
-constexpr std::uintmax_t GiB = 1024 * MiB;
+constexpr std::uintmax_t GiB = 1024 * 1024 * 1024;
+const std::string Sounds = "/mnt/SOUNDS/", Card = "/mnt/KARTE/", Fresh = "/mnt/3A5F/";
 
-const std::string Sounds = "/mnt/SOUNDS/";
-const std::string Card = "/mnt/KARTE/";
-const std::string Fresh = "/mnt/3A5F/";
-
+// TODO(lead): FakeDrives
 class PluggedDrives final : public DriveSource {
 public:
     std::vector<std::string> roots;
@@ -56,7 +53,6 @@ QStringList lines(const QListWidget* list) {
 class DriveDialogTest : public QObject {
     Q_OBJECT
 
-private:
     Media media;
     RecordingUserInterface ui;
     Session session;
@@ -91,7 +87,7 @@ private slots:
 
         // A fresh stick comes first in the system's order; the card stays highlighted.
         drives.roots = {Fresh, Sounds, Card};
-        media.volumes[Fresh] = {"", "FAT16", GiB, 512 * MiB};
+        media.volumes[Fresh] = {"", "FAT16", GiB, GiB / 2};
         media.volumes[Sounds].freeBytes = GiB * 29 / 10; // written to from elsewhere
         poll(polling);
         QCOMPARE(lines(list), QStringList({"3A5F (/mnt/3A5F/) – 1,0 GB, 512 MB frei, FAT16",
@@ -99,7 +95,7 @@ private slots:
                                            "KARTE – /mnt/KARTE/"}));
         QCOMPARE(list->selectedItems().size(), 1);
         QCOMPARE(list->selectedItems().front()->toolTip(),
-                 QString::fromStdString("USB-Laufwerk " + Card));
+                 QString::fromStdString(DriveEntryPrefix + Card));
 
         // The card is pulled: nothing is chosen any more, and "Laufwerk auswählen" waits.
         drives.roots = {Fresh, Sounds};
