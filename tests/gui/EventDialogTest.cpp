@@ -102,12 +102,10 @@ private slots:
             {"UZM_-0005-00000.mp3",
              "Uhrzeit",
              {"Option1_5=true", "Option2_1=true", "Combo1=01:00"}},
-            {"l1m3-0012-20003.mp3", "ZIDAS-Empfänger", {"optADR_3=true", "Text1_0=12"}},
             {"KSS9-0002-00007.mp3",
              "Kontakt",
              {"optKON_1=true", "Option2_0=false", "Option2_1=false", "Combo2=", "Combo3_0=2",
               "Combo3_1=7"}},
-            {"MGM2-0012-00000.mp3", "Magnetartikel", {"Text2_0=12", "Text2_1=0"}},
             {"MGM2-0012-00000.mp3", "", {"Option1_0=false"}}, // no event text: no pre-fill
             {"L1M3-0012-00042.mp3", "ZIDAS-Empfänger", {"optADR_5=true", "Text1_1=42", "Combo2=3"}},
         };
