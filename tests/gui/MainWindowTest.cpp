@@ -412,7 +412,7 @@ private slots:
         answer(Qt::Key_Return);
         QTest::mouseClick(control(window.get(), "cmdBeenden"), Qt::LeftButton);
         QVERIFY(window->isVisible());
-        window->grid()->setCurrentIndex(window->model()->index(2, 0));
+        clickCell(window->grid(), 2, 0);
         QTest::keyClick(window->grid(), Qt::Key_Delete);
         answer(Qt::Key_Escape);
         popupOn(0, 4, "mnu_Popup_Entfernen");
