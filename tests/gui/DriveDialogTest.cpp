@@ -1,6 +1,7 @@
 #include "gui/DriveDialog.h"
 
 #include "gui/ProgramLook.h"
+#include "support/FakeDrives.h"
 #include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
@@ -16,13 +17,6 @@ namespace {
 
 constexpr std::uintmax_t GiB = 1024 * 1024 * 1024;
 const std::string Sounds = "/mnt/SOUNDS/", Card = "/mnt/KARTE/", Fresh = "/mnt/3A5F/";
-
-// TODO(lead): FakeDrives
-class PluggedDrives final : public DriveSource {
-public:
-    std::vector<std::string> roots;
-    std::vector<std::string> usbDriveRoots() override { return roots; }
-};
 
 QStringList lines(const QListWidget* list) {
     QStringList texts;
@@ -41,7 +35,7 @@ class DriveDialogTest : public QObject {
     RecordingUserInterface ui;
     Session session;
     StickWorkspace workspace{session, media, ui};
-    PluggedDrives drives;
+    FakeDrives drives;
 
     // One round of the dialog's polling, as its timer would run it.
     static void poll(QTimer* polling) { QMetaObject::invokeMethod(polling, "timeout"); }
