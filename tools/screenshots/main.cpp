@@ -487,7 +487,9 @@ int main(int argc, char** argv) {
         // A recording saved as WAV and renamed to .mp3, added as a drop adds it: the look into
         // it finds no MPEG audio, and the message names it once the look is done.
         QTemporaryDir music;
-        const std::string renamed = (music.path() + "/aufnahme.mp3").toStdString();
+        // With the system's separators, as a drop hands it over.
+        const std::string renamed =
+            QDir::toNativeSeparators(music.path() + "/aufnahme.mp3").toStdString();
         std::ofstream(renamed, std::ios::binary) << wavRecording();
         window.setSoundFileChooser(
             [&renamed](QWidget*) { return std::vector<std::string>{renamed}; });
