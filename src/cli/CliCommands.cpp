@@ -7,8 +7,8 @@
 #include "cli/CliUserInterface.h"
 #include "cli/JsonWriter.h"
 #include "cli/UnwrittenFiles.h"
+#include "event/EventForm.h"
 #include "event/EventOptions.h"
-#include "event/EventPrefill.h"
 #include "model/EntryName.h"
 #include "settings/SettingEntry.h"
 #include "storage/platform/SystemPlatform.h"
@@ -271,24 +271,11 @@ int CommandRunner::bind() {
             throw UsageError("row " + std::to_string(editRow) + " holds no sound file");
         }
         // The dialog opens with the row's choices; what the command line names replaces them.
-        CliArguments chosen = m_args;
-        const auto prefill = prefillFromEntryName(entry.entryName);
-        if (prefill) {
-            auto options = prefillOptions(*prefill);
-            const auto event = m_args.option("--event");
-            if (!event || *event == options["--event"]) {
-                for (const auto& [name, value] : m_args.options) {
-                    options[name] = value;
-                }
-                // A first contact given anew starts the contact choice afresh.
-                if (m_args.option("--contact-from") && !m_args.option("--contact-to")) {
-                    options.erase("--contact-to");
-                }
-                chosen.options = options;
-            }
-        }
-        // The row brings only choices its kind offers: an option refused now was typed.
-        selection = selectionFromOptions(chosen);
+        // The command line reads them from the name itself, whatever the Ereigniss cell shows.
+        EventForm form(entry.entryName, true);
+        form.setLayoutfrmAktion();
+        chooseFromOptions(m_args, form);
+        selection = form.selection();
     }
     if (editRow > 0) {
         const char oldKind = kindOf(table().row(editRow).entryName);
