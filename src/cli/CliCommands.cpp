@@ -402,13 +402,14 @@ int CommandRunner::verify() {
         listed += m_workspace->currentSettings()[setting].empty() ? 0 : 1;
     }
     for (const StickProblem& problem : found) {
-        m_env.out << problem.kind << ": " << problem.file << (problem.folder ? "/" : "") << '\n';
-        if (problem.kind.starts_with("missing") || problem.kind == "sound not found") {
+        m_env.out << problemWord(problem.kind) << ": " << problem.file
+                  << (problem.folder ? "/" : "") << '\n';
+        if (problem.isLacking()) {
             ++missing;
         }
     }
     for (const StickProblem& warning : warnings) {
-        m_env.out << warning.kind << ": ";
+        m_env.out << problemWord(warning.kind) << ": ";
         if (warning.kind == ProblemKind::NotEnoughSpace) {
             m_env.out << warning.neededBytes << " bytes needed, " << warning.freeBytes
                       << " bytes free\n";
@@ -511,7 +512,7 @@ void CommandRunner::writeJson(const std::vector<StickProblem>* found,
         json.key("ok").value(found->empty());
         json.key("problems").beginArray();
         const auto write = [&json](const StickProblem& problem) {
-            json.beginObject().key("kind").value(problem.kind);
+            json.beginObject().key("kind").value(problemWord(problem.kind));
             json.key("file").value(problem.file).key("folder").value(problem.folder);
             json.key("removable").value(problem.removable);
             if (problem.kind == ProblemKind::NotEnoughSpace) {
