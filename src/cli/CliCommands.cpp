@@ -10,6 +10,7 @@
 #include "event/EventForm.h"
 #include "event/EventOptions.h"
 #include "model/EntryName.h"
+#include "model/Trimmed.h"
 #include "settings/SettingEntry.h"
 #include "storage/platform/SystemPlatform.h"
 #include "workspace/SoundList.h"
@@ -27,12 +28,6 @@ namespace {
 constexpr int Success = 0;
 constexpr int Refused = 1;
 constexpr int UsageFailure = 2;
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
-}
 
 // The absolute form of a path typed on the command line. std::filesystem reads and writes a
 // std::string in the system's narrow code page, which on Windows is not UTF-8 and lacks most

@@ -3,6 +3,7 @@
 #include "gui/ProgramLook.h"
 #include "gui/Twips.h"
 #include "gui/WidgetHelpers.h"
+#include "model/SoundFileDrop.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -112,8 +113,7 @@ EventDialog::~EventDialog() = default;
 
 void EventDialog::setRowFile(const std::string& sourcePath) {
     // The row's file tells the user which sound is being bound; paths of either system.
-    const std::size_t slash = sourcePath.find_last_of("/\\");
-    const std::string file = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
+    const std::string file = fileNameOf(sourcePath);
     setWindowTitle(QStringLiteral("Ereignis auswählen...") +
                    (file.empty() ? QString() : " – " + QString::fromStdString(file)));
 }

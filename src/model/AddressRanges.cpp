@@ -1,5 +1,7 @@
 #include "model/AddressRanges.h"
 
+#include "model/Trimmed.h"
+
 #include <algorithm>
 
 namespace tonarion {
@@ -18,14 +20,6 @@ const char* kindWords(AddressKind kind) {
         break;
     }
     return "Lokadressen";
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 } // namespace
@@ -48,7 +42,7 @@ TypedAddress readAddress(AddressKind kind, std::string_view text) {
     const std::string rangeText = std::string(kindWords(kind)) + " reichen von " +
                                   std::to_string(range.lowest) + " bis " +
                                   std::to_string(range.highest);
-    const std::string_view digits = trimBlanks(text);
+    const std::string digits = trimmed(text);
     if (digits.empty() ||
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return {std::nullopt, "„" + std::string(text) + "“ ist keine Zahl. " + rangeText + "."};
