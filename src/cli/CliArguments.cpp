@@ -1,9 +1,8 @@
 #include "cli/CliArguments.h"
 
 #include "model/QuarterHours.h"
+#include "model/WholeNumber.h"
 #include "settings/SettingEntry.h"
-
-#include <charconv>
 
 namespace tonarion {
 
@@ -17,14 +16,12 @@ const std::set<std::string> SettingsOptions = {
 };
 
 int wholeNumber(const std::string& text, int lowest, int highest, const std::string& what) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size() ||
-        value < lowest || value > highest) {
+    const auto value = wholeNumber(text);
+    if (!value || *value < lowest || *value > highest) {
         throw UsageError(what + " must be a number from " + std::to_string(lowest) + " to " +
                          std::to_string(highest) + ", not '" + text + "'");
     }
-    return value;
+    return *value;
 }
 
 CliArguments CliArguments::parse(const std::vector<std::string>& words) {

@@ -11,13 +11,13 @@
 #include "event/EventOptions.h"
 #include "model/EntryName.h"
 #include "model/Trimmed.h"
+#include "model/WholeNumber.h"
 #include "settings/SettingEntry.h"
 #include "storage/platform/SystemPlatform.h"
 #include "workspace/SoundList.h"
 #include "workspace/StickWorkspace.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -36,15 +36,6 @@ std::string absolutePath(const std::string& utf8) {
     const std::u8string path =
         std::filesystem::absolute(std::u8string(utf8.begin(), utf8.end())).u8string();
     return std::string(path.begin(), path.end());
-}
-
-std::optional<int> decimal(std::string_view digits) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size()) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 // How a row's sound stands on the stick.
@@ -443,7 +434,7 @@ void CommandRunner::writeJson(const std::vector<StickProblem>* found,
             const SoundState state = m_workspace->soundState(entry);
             json.key("kind").value(std::string_view(&parts.kind, 1));
             const auto number = [&json](const std::string& digits) {
-                if (const auto value = decimal(digits)) {
+                if (const auto value = wholeNumber(digits)) {
                     json.value(*value);
                 } else {
                     json.null();

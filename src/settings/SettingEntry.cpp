@@ -1,10 +1,10 @@
 #include "settings/SettingEntry.h"
 
 #include "model/AddressRanges.h"
+#include "model/WholeNumber.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 namespace tonarion {
 namespace {
@@ -15,15 +15,7 @@ bool isDigits(std::string_view text) {
 }
 
 std::optional<int> parseDigits(std::string_view text) {
-    int value = 0;
-    if (!isDigits(text)) {
-        return std::nullopt;
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return isDigits(text) ? wholeNumber(text) : std::nullopt;
 }
 
 struct DisplayRule {
