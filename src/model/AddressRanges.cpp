@@ -1,6 +1,8 @@
 #include "model/AddressRanges.h"
 
+#include "model/EntryName.h"
 #include "model/Trimmed.h"
+#include "model/WholeNumber.h"
 
 #include <algorithm>
 
@@ -43,14 +45,11 @@ TypedAddress readAddress(AddressKind kind, std::string_view text) {
                                   std::to_string(range.lowest) + " bis " +
                                   std::to_string(range.highest);
     const std::string digits = trimmed(text);
-    if (digits.empty() ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (!isDigits(digits)) {
         return {std::nullopt, "„" + std::string(text) + "“ ist keine Zahl. " + rangeText + "."};
     }
-    long long value = 0;
-    for (const char digit : digits) {
-        value = std::min(value * 10 + (digit - '0'), 1'000'000LL);
-    }
+    // Capped, so that a long run of digits is told as out of range, not as overflowed.
+    const long long value = leadingNumber(digits);
     if (value < range.lowest || value > range.highest) {
         return {std::nullopt, rangeText + ", " + std::string(digits) + " liegt außerhalb."};
     }

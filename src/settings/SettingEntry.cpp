@@ -9,11 +9,6 @@
 namespace tonarion {
 namespace {
 
-bool isDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::optional<int> parseDigits(std::string_view text) {
     return isDigits(text) ? wholeNumber(text) : std::nullopt;
 }
