@@ -248,7 +248,7 @@ void checkStartAfter(const Program& program, const std::vector<Model>& states) {
 // left it, the step's pick of them all. A start finds every binding as in one of the states,
 // and a commit completes it.
 void checkPowerLoss(const Program& program, const Step& step, const std::vector<Model>& states) {
-    std::vector<FakeFileOperations> sticks = program.files.afterPowerLoss(4);
+    std::vector<FakeFileOperations> sticks = program.files.afterPowerLoss(1);
     Program after(std::move(sticks[static_cast<std::size_t>(step.crash) % sticks.size()]),
                   program.root);
     after.computer = program.computer;
