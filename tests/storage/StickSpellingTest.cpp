@@ -102,7 +102,8 @@ TEST_P(StickSpellingTest, EachRowKeepsItsSoundThroughChangesUnderBothSpellings) 
     for (std::size_t i = 0; i < random.size(); ++i) {
         writeBytes(stick(random[i]), std::string(1, char('a' + i)));
     }
-    const auto [opened, workedOn] = GetParam();
+    // Plain copies: clang 14 cannot capture structured bindings in lambdas.
+    const Spelling opened = GetParam().opened, workedOn = GetParam().workedOn;
     onStick(opened, [](StickWorkspace&) {});
     onStick(workedOn, [](StickWorkspace& workspace) { workspace.deleteRow(2); });
     onStick(opened, [this](StickWorkspace&) { session->markChanged(); });
