@@ -1,6 +1,7 @@
 #include "storage/StickChange.h"
 
 #include "storage/IndexFile.h"
+#include "storage/WriteAndReplace.h"
 
 #include <algorithm>
 
@@ -103,11 +104,10 @@ FileResult StickChangeRun::announce(const std::string& indexName) {
             start = m_stick.operations().readFile(*path).value_or(std::string());
         }
         m_change.startIndex = stampOf(start.value_or(std::string()));
-        if (m_stick.exists(IndexTempName)) {
-            m_stick.deleteFile(IndexTempName); // fusefat refuses to truncate a file
-        }
-        if (auto written = m_stick.write(IndexTempName, m_plannedIndex); written.failed()) {
-            m_stick.deleteFile(IndexTempName);
+        // Flushed below, together with the journal.
+        if (auto written =
+                writeUnderTemporaryName(m_stick, IndexTempName, m_plannedIndex, Flush::Later);
+            written.failed()) {
             return written;
         }
     }
@@ -133,16 +133,7 @@ FileResult StickChangeRun::writeJournal() {
         return written;
     }
     // One that stands already is replaced only complete: files it parked may wait for it.
-    // What a run cut short left under the temporary name goes first: FAT drivers such as
-    // fusefat refuse to truncate a file.
-    if (m_stick.exists(JournalTempName)) {
-        m_stick.deleteFile(JournalTempName);
-    }
-    if (auto written = m_stick.write(JournalTempName, journal); written.failed()) {
-        m_stick.deleteFile(JournalTempName);
-        return written;
-    }
-    return m_stick.replace(JournalTempName, JournalName);
+    return writeAndReplace(m_stick, JournalTempName, JournalName, journal, Flush::Later);
 }
 
 std::vector<FileResult> StickChangeRun::moveFiles() {
