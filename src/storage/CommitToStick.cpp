@@ -33,6 +33,89 @@ struct PlannedCopy {
     bool isNeeded() const { return source && !(copy && isSameFileVersion(*source, *copy)); }
 };
 
+// What a commit is to do, worked out from the session and the stick without changing either,
+// so that the space a commit needs is known before it starts.
+struct CommitPlan {
+    // The table's rows as the commit takes them: the stick's own sounds taken back, and a row
+    // whose stick file is gone marked as lacking its sound or naming what stands under its
+    // new name.
+    std::vector<SoundEntry> rows;
+    std::vector<PlannedCopy> copies;
+    std::vector<PlannedMove> moves;
+    // What an earlier, failed run was to delete, and the files it parked for a name nobody
+    // wants any more.
+    std::vector<std::string> parkedToDelete;
+    // Pending renames whose file is gone: nothing is left to move.
+    std::vector<std::string> renamesGone;
+};
+
+class CommitPlanner {
+public:
+    CommitPlanner(const Session& session, FileOperations& files, StickFiles& stick)
+        : m_session(session)
+        , m_files(files)
+        , m_stick(stick) {}
+
+    CommitPlan plan();
+
+private:
+    void takeBackOwnSounds();
+    void takeOverParkedFiles(std::vector<PlannedMove>& moves);
+    bool isNeededInPlace(const std::string& name, int exceptRow,
+                         const std::vector<PlannedMove>& moves);
+    SoundEntry& row(int row) { return m_plan.rows[static_cast<std::size_t>(row - 1)]; }
+
+    const Session& m_session;
+    FileOperations& m_files;
+    StickFiles& m_stick;
+    CommitPlan m_plan;
+};
+
+// Only a stick that can be read as a whole lacks a file: a pulled one lacks nothing, so that
+// a pulled stick never makes a row look as if its sound were gone.
+bool stickLacks(FileOperations& files, const std::string& root, const std::string& name) {
+    const auto names = files.listFiles(root);
+    return names && std::none_of(names->begin(), names->end(), [&](const std::string& onStick) {
+               return sameFileName(onStick, name);
+           });
+}
+
+// What the planned copies write beside what the stick holds, in whole allocation units.
+std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies,
+                           const std::vector<PlannedMove>& moves, const SoundTable& table,
+                           StickFiles& stick, std::uintmax_t unit) {
+    const auto units = [unit](std::uintmax_t bytes) {
+        return (bytes + unit - 1) / unit * unit;
+    };
+    std::uintmax_t needed = 0;
+    for (const auto& planned : copies) {
+        if (!planned.isNeeded()) {
+            continue;
+        }
+        // A renumbered sound gets its name by a rename, and is then this version already.
+        const std::string& name = table.row(planned.row).entryName;
+        const auto arriving = std::find_if(moves.begin(), moves.end(), [&](const auto& m) {
+            return !m.move.copy && sameFileName(m.move.to, name);
+        });
+        if (arriving != moves.end()) {
+            const auto file = stick.status(arriving->move.from);
+            if (file && isSameFileVersion(*planned.source, *file)) {
+                continue;
+            }
+        }
+        // A replaced sound is written beside the old one before it takes its place.
+        needed += units(planned.source->size);
+    }
+    for (const auto& planned : moves) {
+        if (planned.move.copy) {
+            if (const auto file = stick.status(planned.move.from)) {
+                needed += units(file->size);
+            }
+        }
+    }
+    return needed;
+}
+
 class CommitRun {
 public:
     CommitRun(Session& session, FileOperations& files, UserInterface& ui)
@@ -42,18 +125,18 @@ public:
         , m_stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles) {}
 
     CommitResult run();
-    CommitSpace plannedSpace();
 
 private:
     // Everything the commit writes, under the wait window; the failures it meets are kept.
     void writeToStick();
     std::vector<PlannedCopy> planMoves();
-    void takeOverParkedFiles(std::vector<PlannedMove>& moves);
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
     void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
                          const std::vector<PlannedCopy>& copies);
-    std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit);
+    std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
+        return tonarion::bytesNeeded(copies, m_moves, m_session.table, m_stick, unit);
+    }
     bool createsNames(const std::vector<PlannedCopy>& copies) const;
     StickChange plannedChange(const std::vector<PlannedCopy>& copies) const;
     std::vector<std::string> namesToDelete() const;
@@ -61,12 +144,12 @@ private:
     void copyWhenChanged(const PlannedCopy& planned, bool announced);
     void takeMovesIntoRows(const StickChangeRun& change);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
-    bool stickLacks(const std::string& name);
+    bool stickLacks(const std::string& name) {
+        return tonarion::stickLacks(m_files, m_session.stickRoot, name);
+    }
     bool acceptsNewFiles();
     std::string indexFileBytes(const std::vector<SoundEntry>& rows) const;
     void writeSettingFiles();
-    bool isNeededInPlace(const std::string& name, int exceptRow,
-                         const std::vector<PlannedMove>& moves);
     void fail(FileResult failure) { m_failures.push_back(std::move(failure)); }
     void fail(const std::string& name, std::error_code error) {
         m_failures.emplace_back(name, error);
@@ -95,8 +178,6 @@ private:
     UserInterface& m_ui;
     StickFiles m_stick;
     std::vector<PlannedMove> m_moves;
-    // What an earlier, failed run was to delete, and the files it parked for a name nobody
-    // wants any more.
     std::vector<std::string> m_parkedToDelete;
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
@@ -189,13 +270,14 @@ void CommitRun::writeToStick() {
 
 // Which rows' sounds come from the computer, and which stick files take another name: those
 // of rows whose source is a stick file under another EntryName, and the pending renames.
-std::vector<PlannedCopy> CommitRun::planMoves() {
-    takeBackOwnSounds(m_session, m_files);
+CommitPlan CommitPlanner::plan() {
+    m_plan.rows = m_session.table.entries();
+    takeBackOwnSounds();
     const SoundTable& table = m_session.table;
-    std::vector<PlannedCopy> copies;
+    std::vector<PlannedCopy>& copies = m_plan.copies;
     std::vector<PlannedMove> moves;
     for (int row = 1; row < table.nextRow(); ++row) {
-        const SoundEntry& entry = table.row(row);
+        const SoundEntry& entry = this->row(row);
         if (!entry.isBound() || entry.sourcePath.empty()) {
             continue;
         }
@@ -203,7 +285,7 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
         // the stick does not change its sound at every commit.
         const auto firstOfName = table.rowWithEntryName(entry.entryName, 0);
         const bool soundOfEarlierRow = firstOfName && *firstOfName < row &&
-                                       table.row(*firstOfName).sourcePath != entry.sourcePath;
+                                       this->row(*firstOfName).sourcePath != entry.sourcePath;
         if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
             from && !sameFileName(*from, entry.entryName)) {
             moves.push_back({row, {*from, entry.entryName}});
@@ -233,16 +315,15 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
     takeOverParkedFiles(moves);
     for (auto& planned : moves) {
         const std::string& from = planned.move.from;
-        if (!m_stick.exists(from) && !m_stick.exists(from + MoveSuffix) && stickLacks(from)) {
+        if (!m_stick.exists(from) && !m_stick.exists(from + MoveSuffix) &&
+            stickLacks(m_files, m_session.stickRoot, from)) {
             // The stick file was the sound's only copy and is gone. A file under the new name
             // is taken as the sound; otherwise the row is shown as lacking its sound.
             if (planned.row > 0) {
-                markNotFound(planned.row, !m_stick.exists(planned.move.to));
-                SoundEntry entry = table.row(planned.row);
-                entry.sourcePath = m_session.stickRoot + planned.move.to;
-                m_session.table.replaceRow(planned.row, std::move(entry));
+                row(planned.row).soundNotFound = !m_stick.exists(planned.move.to);
+                row(planned.row).sourcePath = m_session.stickRoot + planned.move.to;
             }
-            m_session.forgetRenameFrom(from);
+            m_plan.renamesGone.push_back(from);
             continue;
         }
         // A file that another row still needs where it is, or that several rows take, is
@@ -256,11 +337,22 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
         planned.move.copy = takenLater || (!m_stick.exists(from + MoveSuffix) &&
                                            isNeededInPlace(from, planned.row, moves));
         if (planned.row > 0) {
-            markNotFound(planned.row, false);
+            row(planned.row).soundNotFound = false;
         }
-        m_moves.push_back(planned);
+        m_plan.moves.push_back(planned);
     }
-    return copies;
+    return std::move(m_plan);
+}
+
+// Rows whose source is this stick's own file, recorded while the stick was mounted at another
+// folder, name the file where the stick is now.
+void CommitPlanner::takeBackOwnSounds() {
+    const StickFiles stick(m_files, m_session.stickRoot, m_session.stickIdentity);
+    for (SoundEntry& entry : m_plan.rows) {
+        if (const auto own = stick.ownFileMountedElsewhere(entry.sourcePath, entry.entryName)) {
+            entry.sourcePath = m_session.stickRoot + *own;
+        }
+    }
 }
 
 // A run that failed after parking leaves files under their parking names, and its journal is
@@ -268,7 +360,7 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
 // such move that it does not plan itself, and the deletions: a parked file still goes to its
 // name when a row or a setting wants that name and nothing else brings it there, and goes
 // with the stale files otherwise. Left out, it would wait under its parking name for good.
-void CommitRun::takeOverParkedFiles(std::vector<PlannedMove>& moves) {
+void CommitPlanner::takeOverParkedFiles(std::vector<PlannedMove>& moves) {
     if (!m_stick.exists(JournalName)) {
         return;
     }
@@ -284,7 +376,7 @@ void CommitRun::takeOverParkedFiles(std::vector<PlannedMove>& moves) {
     // What it was to delete goes all the same, its parked files among them.
     for (const std::string& name : earlier->deletions) {
         if (m_stick.exists(name)) {
-            m_parkedToDelete.push_back(name);
+            m_plan.parkedToDelete.push_back(name);
         }
     }
     for (const StickMove& move : earlier->moves) {
@@ -305,9 +397,27 @@ void CommitRun::takeOverParkedFiles(std::vector<PlannedMove>& moves) {
         if (wanted) {
             moves.push_back({0, {move.from, move.to}});
         } else {
-            m_parkedToDelete.push_back(parking);
+            m_plan.parkedToDelete.push_back(parking);
         }
     }
+}
+
+// Which rows' sounds come from the computer, and which stick files take another name; the
+// session takes the rows as the plan has them.
+std::vector<PlannedCopy> CommitRun::planMoves() {
+    CommitPlan plan = CommitPlanner(m_session, m_files, m_stick).plan();
+    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+        const SoundEntry& planned = plan.rows[static_cast<std::size_t>(row - 1)];
+        if (!(planned == m_session.table.row(row))) {
+            m_session.table.replaceRow(row, planned);
+        }
+    }
+    for (const std::string& from : plan.renamesGone) {
+        m_session.forgetRenameFrom(from);
+    }
+    m_moves = std::move(plan.moves);
+    m_parkedToDelete = std::move(plan.parkedToDelete);
+    return std::move(plan.copies);
 }
 
 bool CommitRun::isMoveTarget(const std::string& name) const {
@@ -358,57 +468,6 @@ void CommitRun::makeRoomToWrite(const StickChange& change, const std::string& pl
         }
     }
 }
-
-std::uintmax_t CommitRun::bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
-    const auto units = [unit](std::uintmax_t bytes) {
-        return (bytes + unit - 1) / unit * unit;
-    };
-    std::uintmax_t needed = 0;
-    for (const auto& planned : copies) {
-        if (!planned.isNeeded()) {
-            continue;
-        }
-        // A renumbered sound gets its name by a rename, and is then this version already.
-        const std::string& name = m_session.table.row(planned.row).entryName;
-        const auto arriving = std::find_if(m_moves.begin(), m_moves.end(), [&](const auto& m) {
-            return !m.move.copy && sameFileName(m.move.to, name);
-        });
-        if (arriving != m_moves.end()) {
-            const auto file = m_stick.status(arriving->move.from);
-            if (file && isSameFileVersion(*planned.source, *file)) {
-                continue;
-            }
-        }
-        // A replaced sound is written beside the old one before it takes its place.
-        needed += units(planned.source->size);
-    }
-    for (const auto& planned : m_moves) {
-        if (planned.move.copy) {
-            if (const auto file = m_stick.status(planned.move.from)) {
-                needed += units(file->size);
-            }
-        }
-    }
-    return needed;
-}
-
-CommitSpace CommitRun::plannedSpace() {
-    const std::vector<PlannedCopy> copies = planMoves();
-    const auto space = m_files.freeSpace(m_session.stickRoot);
-    return {bytesNeeded(copies, space ? std::max<std::uintmax_t>(space->unit, 1) : 1),
-            space ? std::optional(space->bytes) : std::nullopt};
-}
-
-// Planning tells the user nothing: only writing does.
-class Unheard final : public UserInterface {
-public:
-    MessageAnswer showMessage(const Message&) override { return MessageAnswer::No; }
-    void setBusyPointer(bool) override {}
-    void showWaitWindow() override {}
-    void hideWaitWindow() override {}
-    void reportProgress(int, int) override {}
-    void processPendingEvents() override {}
-};
 
 // Whether the module would find a sound or setting under a name it did not have before.
 bool CommitRun::createsNames(const std::vector<PlannedCopy>& copies) const {
@@ -592,15 +651,6 @@ bool CommitRun::acceptsNewFiles() {
     return made;
 }
 
-// Only a stick that can be read as a whole lacks a file: a pulled one lacks nothing, so that
-// a pulled stick never makes a row look as if its sound were gone.
-bool CommitRun::stickLacks(const std::string& name) {
-    const auto names = m_files.listFiles(m_session.stickRoot);
-    return names && std::none_of(names->begin(), names->end(), [&](const std::string& onStick) {
-               return sameFileName(onStick, name);
-           });
-}
-
 // Creates the file of every current setting; the files of changed settings go with the
 // stale files once the index file is in place.
 void CommitRun::writeSettingFiles() {
@@ -624,14 +674,14 @@ void CommitRun::writeSettingFiles() {
 
 // Whether another row carries this name and can only have its sound from the file itself,
 // its source on the computer being gone, and no other file moves to the name to bring it.
-bool CommitRun::isNeededInPlace(const std::string& name, int exceptRow,
-                                const std::vector<PlannedMove>& moves) {
+bool CommitPlanner::isNeededInPlace(const std::string& name, int exceptRow,
+                                    const std::vector<PlannedMove>& moves) {
     const bool soundArrivesByMove =
         std::any_of(moves.begin(), moves.end(), [&](const PlannedMove& planned) {
             return sameFileName(planned.move.to, name);
         });
     for (int row = 1; row < m_session.table.nextRow(); ++row) {
-        const SoundEntry& entry = m_session.table.row(row);
+        const SoundEntry& entry = this->row(row);
         if (row == exceptRow || !sameFileName(entry.entryName, name) || soundArrivesByMove) {
             continue;
         }
@@ -749,12 +799,15 @@ bool CommitRun::reportSoundsNotFound() {
 } // namespace
 
 CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
-    // Planning marks rows and forgets renames as it goes; a copy keeps the real session and
-    // the window showing it as they are.
-    Session planned = session;
-    planned.table.setObserver(nullptr);
-    Unheard unheard;
-    return CommitRun(planned, files, unheard).plannedSpace();
+    // The stick is looked at through a copy of what the session knows of it: sizing the plan
+    // leaves the session as it is.
+    StickFileCache known = session.stickFiles;
+    StickFiles stick(files, session.stickRoot, session.stickIdentity, &known);
+    const CommitPlan plan = CommitPlanner(session, files, stick).plan();
+    const auto space = files.freeSpace(session.stickRoot);
+    return {bytesNeeded(plan.copies, plan.moves, session.table, stick,
+                        space ? std::max<std::uintmax_t>(space->unit, 1) : 1),
+            space ? std::optional(space->bytes) : std::nullopt};
 }
 
 bool takeBackOwnSounds(Session& session, FileOperations& files) {
