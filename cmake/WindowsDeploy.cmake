@@ -1,5 +1,5 @@
 # The Windows program as users get it: tonarion.exe and tonarion-cli.exe with the DLLs,
-# plugins and German texts they need beside them, and an installer made by `cpack` (NSIS,
+# plugins and German texts they need beside them and the licences of what they bring, and an installer made by `cpack` (NSIS,
 # 64-bit) in the build folder. Debian has no windeployqt, and only a handful of files are
 # needed, so they are named here.
 if(NOT WIN32 OR NOT TONARION_BUILD_GUI)
@@ -45,19 +45,61 @@ find_file(TONARION_QTBASE_DE_QM qtbase_de.qm
           DOC "Qt's German texts (Debian: qt6-translations-l10n)")
 install(FILES ${TONARION_QTBASE_DE_QM} DESTINATION ${CMAKE_INSTALL_BINDIR}/translations)
 
-# The tests, run from the build folder under Wine, find Qt's DLLs and MinGW's runtime
-# through WINEPATH, a list of Windows folders like PATH.
+# The sound libraries (libmpg123, libout123, TagLib) beside the program, and libout123's
+# Windows outputs in lib/mpg123, where it looks for them from the program's folder.
+set(tonarion_sound_dll_folders)
+if(TONARION_SOUND_CHECK)
+  foreach(prefix ${TONARION_SOUND_LIBMPG123_PREFIX} ${TONARION_SOUND_TAGLIB_PREFIX})
+    list(APPEND tonarion_sound_dll_folders ${prefix}/bin)
+  endforeach()
+  list(REMOVE_DUPLICATES tonarion_sound_dll_folders)
+  foreach(library mpg123-0 out123-0 tag)
+    find_file(TONARION_SOUND_DLL_${library} lib${library}.dll PATHS ${tonarion_sound_dll_folders}
+              NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    install(FILES ${TONARION_SOUND_DLL_${library}} DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endforeach()
+  file(GLOB tonarion_sound_outputs ${TONARION_SOUND_LIBMPG123_PREFIX}/lib/mpg123/output_win32*.dll)
+  if(NOT tonarion_sound_outputs)
+    message(FATAL_ERROR "libout123's outputs are missing in ${TONARION_SOUND_LIBMPG123_PREFIX}/lib/mpg123")
+  endif()
+  install(FILES ${tonarion_sound_outputs} DESTINATION ${CMAKE_INSTALL_LIBDIR}/mpg123)
+  # The programs of the build folder find them the same way, from one folder up.
+  file(COPY ${tonarion_sound_outputs} DESTINATION ${PROJECT_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR}/mpg123)
+  # Their licences, which scripts/sound-windows puts beside them.
+  install(DIRECTORY ${TONARION_SOUND_LIBMPG123_PREFIX}/share/licenses/mpg123
+                    ${TONARION_SOUND_TAGLIB_PREFIX}/share/licenses/taglib
+          DESTINATION licenses)
+endif()
+
+# Qt's licence: the LGPL 3 and the GPL 3 it builds on, from Qt's source where scripts/qt-windows
+# keeps it, otherwise Debian's copies of the same texts. A Qt installed on Windows brings its
+# own licence files; the cross build, which makes the installer, must find these.
+foreach(licence LGPL GPL)
+  find_file(TONARION_QT_${licence} NAMES ${licence}-3.0-only.txt ${licence}-3
+            PATHS ${QT6_INSTALL_PREFIX}/../source/LICENSES /usr/share/common-licenses
+            NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(TONARION_QT_${licence})
+    install(FILES ${TONARION_QT_${licence}} DESTINATION licenses/qt RENAME ${licence}-3.0.txt)
+  elseif(CMAKE_CROSSCOMPILING)
+    message(FATAL_ERROR "Qt's licence text ${licence}-3.0-only.txt is missing")
+  endif()
+endforeach()
+
+# The tests, run from the build folder under Wine, find Qt's DLLs, MinGW's runtime and the
+# sound libraries through WINEPATH, a list of Windows folders like PATH.
 if(CMAKE_CROSSCOMPILING)
   get_target_property(tonarion_qt_configurations Qt6::Core IMPORTED_CONFIGURATIONS)
   list(GET tonarion_qt_configurations 0 tonarion_qt_configuration)
   get_target_property(tonarion_qt_core Qt6::Core IMPORTED_LOCATION_${tonarion_qt_configuration})
   set(tonarion_wine_dll_folders)
   foreach(file ${tonarion_qt_core} ${tonarion_mingw_runtime})
-    # As Wine sees this machine's root: drive Z:.
     get_filename_component(folder "${file}" DIRECTORY)
-    string(REPLACE "/" "\\" folder "Z:${folder}")
     list(APPEND tonarion_wine_dll_folders "${folder}")
   endforeach()
+  list(APPEND tonarion_wine_dll_folders ${tonarion_sound_dll_folders})
+  # As Wine sees this machine's root: drive Z:.
+  list(TRANSFORM tonarion_wine_dll_folders PREPEND "Z:")
+  list(TRANSFORM tonarion_wine_dll_folders REPLACE "/" "\\\\")
   list(REMOVE_DUPLICATES tonarion_wine_dll_folders)
   string(REPLACE ";" "\\;" tonarion_wine_path "${tonarion_wine_dll_folders}")
 endif()

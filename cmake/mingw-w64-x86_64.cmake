@@ -21,6 +21,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config, too, sees only the target's libraries: those under CMAKE_PREFIX_PATH, such as the
+# sound libraries of scripts/sound-windows, never this machine's.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${tonarion_mingw_triplet}/lib/pkgconfig)
 
 # ctest runs the Windows programs through Wine's 64-bit loader (Debian's wine64 package).
 find_program(CMAKE_CROSSCOMPILING_EMULATOR NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <iostream>
@@ -73,19 +72,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tonarion.Tonarion"));
     tonarion::applyProgramLook(app);
 
-    // The interface is German, Qt's own texts (file dialogs, input boxes) included. They are
-    // where Qt keeps them, or in translations/ beside the program, where the Windows
-    // installer puts them.
     QTranslator qtTexts;
-    for (const QString& folder :
-         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-          QApplication::applicationDirPath() + QStringLiteral("/translations")}) {
-        if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         folder)) {
-            QApplication::installTranslator(&qtTexts);
-            break;
-        }
-    }
+    tonarion::installQtTexts(qtTexts);
 
     QCommandLineParser parser;
     const QCommandLineOption stickOption = describeOptions(parser);

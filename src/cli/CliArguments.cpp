@@ -1,10 +1,8 @@
 #include "cli/CliArguments.h"
 
-#include "event/EventOptions.h"
 #include "model/QuarterHours.h"
+#include "model/WholeNumber.h"
 #include "settings/SettingEntry.h"
-
-#include <charconv>
 
 namespace tonarion {
 
@@ -18,14 +16,12 @@ const std::set<std::string> SettingsOptions = {
 };
 
 int wholeNumber(const std::string& text, int lowest, int highest, const std::string& what) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size() ||
-        value < lowest || value > highest) {
+    const auto value = wholeNumber(text);
+    if (!value || *value < lowest || *value > highest) {
         throw UsageError(what + " must be a number from " + std::to_string(lowest) + " to " +
                          std::to_string(highest) + ", not '" + text + "'");
     }
-    return value;
+    return *value;
 }
 
 CliArguments CliArguments::parse(const std::vector<std::string>& words) {
@@ -102,24 +98,24 @@ EventKind kindFromLetter(const std::string& letter) {
     throw UsageError("--event must be one of M, R, L, K, Z, U, E");
 }
 
-// The options of the dialog page of each kind.
+// The options that name what a kind's page of the dialog offers.
 std::set<std::string> offeredOptions(EventKind kind) {
-    switch (kind) {
-    case EventKind::Magnetartikel:
-    case EventKind::Rueckmeldung:
-        return {"--status", "--mode", "--prio", "--adr1", "--adr2"};
-    case EventKind::Zidas:
-        return {"--status", "--mode", "--prio", "--adr1", "--category", "--loco"};
-    case EventKind::Kontakt:
-        return {"--status", "--mode", "--prio", "--contact-from", "--contact-to"};
-    case EventKind::Zufall:
-        return {"--mode"};
-    case EventKind::Uhrzeit:
-        return {"--mode", "--time"};
-    case EventKind::Endlos:
-        return {"--position"};
-    }
-    return {};
+    const KindChoices& offers = kindChoices(kind);
+    std::set<std::string> offered;
+    const auto offer = [&offered](bool shown, std::initializer_list<const char*> names) {
+        if (shown) {
+            offered.insert(names.begin(), names.end());
+        }
+    };
+    offer(offers.status, {"--status"});
+    offer(offers.mode, {"--mode"});
+    offer(offers.priority, {"--prio"});
+    offer(offers.time, {"--time"});
+    offer(offers.position, {"--position"});
+    offer(offers.numbers == AddressFrame::FromTo, {"--adr1", "--adr2"});
+    offer(offers.numbers == AddressFrame::Receiver, {"--adr1", "--category", "--loco"});
+    offer(offers.numbers == AddressFrame::Contacts, {"--contact-from", "--contact-to"});
+    return offered;
 }
 
 // Refuses the options that the dialog does not show for this kind.
@@ -133,10 +129,10 @@ void refuseOptionsOutside(const CliArguments& arguments, EventKind kind) {
     }
 }
 
-std::string statusCodeText(const StatusOptions& options, const std::string& letter) {
-    for (const auto& option : options) {
-        if (letter.size() == 1 && codeLetter(option.codeText) == letter[0]) {
-            return option.codeText;
+int statusIndex(const StatusOptions& options, const std::string& letter) {
+    for (std::size_t index = 0; index < options.size(); ++index) {
+        if (letter.size() == 1 && codeLetter(options[index].codeText) == letter[0]) {
+            return static_cast<int>(index);
         }
     }
     std::string letters;
@@ -155,10 +151,10 @@ std::optional<int> quarterHourIndex(const std::string& time) {
     return std::nullopt;
 }
 
-ChosenOption category(const std::string& text) {
+int categoryIndex(const std::string& text) {
     for (int index = 0; index < static_cast<int>(std::size(CategoryWords)); ++index) {
         if (text == CategoryWords[index]) {
-            return {index, optADR[static_cast<std::size_t>(index)].codeText};
+            return index;
         }
     }
     throw UsageError("--category must be one of all, 1, 2, 3, 4, loco");
@@ -166,116 +162,77 @@ ChosenOption category(const std::string& text) {
 
 } // namespace
 
-EventSelection selectionFromOptions(const CliArguments& arguments) {
+void chooseFromOptions(const CliArguments& arguments, EventForm& form) {
     const auto letter = arguments.option("--event");
-    if (!letter) {
+    if (!letter && !form.controls().kind) {
         throw UsageError("bind needs --event");
     }
-    const EventKind kind = kindFromLetter(*letter);
+    if (letter) {
+        const int chosen = static_cast<int>(kindFromLetter(*letter));
+        if (form.controls().kind != chosen) {
+            // Another kind than the row's starts from the dialog as it opens for a new row.
+            form = EventForm();
+            form.kindChosen(chosen);
+        }
+    }
+    const auto kind = static_cast<EventKind>(*form.controls().kind);
     refuseOptionsOutside(arguments, kind);
 
-    EventSelection selection;
-    selection.selEreignis = static_cast<int>(kind);
     if (const auto status = arguments.option("--status")) {
-        selection.selStatus = statusCodeText(*statusOptions(kind), *status);
+        form.statusChosen(statusIndex(*statusOptions(kind), *status));
     }
     if (const auto mode = arguments.option("--mode")) {
         if (*mode != "M" && *mode != "O") {
             throw UsageError("--mode must be M or O");
         }
-        selection.selModus = Option2[*mode == "M" ? 1 : 0].codeText;
+        form.modeChosen(*mode == "M" ? 1 : 0);
     }
     if (const auto prio = arguments.numberOption("--prio", 1, 4)) {
-        selection.selWert = ChosenListEntry{*prio - 1, std::to_string(*prio)};
+        form.listChosen(ValueList::Combo2, *prio - 1);
     }
     if (const auto time = arguments.option("--time")) {
         const auto index = quarterHourIndex(*time);
         if (!index) {
             throw UsageError("--time must be a quarter hour from 00:00 to 23:45");
         }
-        selection.selWert = ChosenListEntry{*index, *time};
+        form.listChosen(ValueList::Combo1, *index);
     }
     if (const auto position = arguments.numberOption("--position", 1, 127)) {
-        selection.selWert = ChosenListEntry{*position - 1, std::to_string(*position)};
+        form.listChosen(ValueList::Combo4, *position - 1);
     }
-    const auto adr1 = arguments.option("--adr1");
-    if (kind == EventKind::Zidas) {
-        // The receiver box and the loco box each record only themselves.
-        selection.selAdr1 = adr1;
-        selection.selAdr2 = arguments.option("--loco");
-        if (const auto chosen = arguments.option("--category")) {
-            selection.selAdresse = category(*chosen);
+    const auto type = [&arguments, &form](const char* name, AddressBox box) {
+        if (const auto text = arguments.option(name)) {
+            form.textChanged(box, *text);
         }
-    } else if (const auto adr2 = arguments.option("--adr2"); adr1 || adr2) {
-        // Editing either von/bis box records both, the untouched one reading "-".
-        selection.selAdr1 = adr1.value_or("-");
-        selection.selAdr2 = adr2.value_or("-");
-    }
-    // A last contact chosen before the first one records nothing.
-    if (const auto from = arguments.numberOption("--contact-from", 1, 10)) {
-        selection.selKontaktVon = std::to_string(*from);
-        const auto to = arguments.numberOption("--contact-to", 1, 10);
-        selection.selKontaktBis = to ? std::to_string(*to) : std::string();
-    }
-    return selection;
-}
-
-std::map<std::string, std::string> prefillOptions(const EventPrefill& prefill) {
-    const auto kind = static_cast<EventKind>(prefill.kindIndex);
-    std::map<std::string, std::string> options;
-    options["--event"] = std::string(1, kindOption(kind).letter);
-    const auto number = [](int position) {
-        return std::to_string(position + 1);
     };
-    if (const StatusOptions* group = statusOptions(kind); group && prefill.statusOption) {
-        options["--status"] = std::string(
-            1, codeLetter((*group)[static_cast<std::size_t>(*prefill.statusOption)].codeText));
-    }
-    // The dialog of a turnout entry shows its mode only together with its priority.
-    if (prefill.modeOption && (kind != EventKind::Magnetartikel || prefill.priorityStep)) {
-        // Built as a string first: assigning the bare literal into the map's string makes
-        // GCC 12 at -O3 warn about an overlap that cannot happen.
-        options["--mode"] = std::string(*prefill.modeOption == 1 ? "M" : "O");
-    }
-    if (prefill.priorityStep && prefill.priorityPosition) {
-        options["--prio"] = number(*prefill.priorityPosition);
-    }
-    if (prefill.timePosition) {
-        options["--time"] = quarterHourText(*prefill.timePosition);
-    }
-    if (prefill.playPosition) {
-        options["--position"] = number(*prefill.playPosition);
-    }
-    if (prefill.firstContact) {
-        options["--contact-from"] = number(*prefill.firstContact);
-        if (prefill.lastContact) {
-            options["--contact-to"] = number(*prefill.lastContact);
-        }
-    }
     if (kind == EventKind::Zidas) {
-        if (prefill.receiverText) {
-            options["--adr1"] = *prefill.receiverText;
-        }
-        if (prefill.addressOption) {
-            options["--category"] = CategoryWords[*prefill.addressOption];
-        }
-        if (prefill.locoText) {
-            options["--loco"] = *prefill.locoText;
+        type("--adr1", AddressBox::Receiver);
+        type("--loco", AddressBox::Loco);
+        if (const auto chosen = arguments.option("--category")) {
+            form.addressChosen(categoryIndex(*chosen));
         }
     } else {
-        if (prefill.fromText) {
-            options["--adr1"] = *prefill.fromText;
-        }
-        if (prefill.toText) {
-            options["--adr2"] = *prefill.toText;
+        type("--adr1", AddressBox::From);
+        type("--adr2", AddressBox::To);
+    }
+    // The last contact counts only once the first one is chosen, given or pre-filled; a
+    // first contact given anew starts the contact choice afresh.
+    const auto from = arguments.numberOption("--contact-from", 1, 10);
+    if (from || form.controls().combo3[0] >= 0) {
+        const auto to = arguments.numberOption("--contact-to", 1, 10);
+        if (from) {
+            form.contactChosen(1, to ? *to - 1 : -1);
+            form.contactChosen(0, *from - 1);
+        } else if (to) {
+            form.contactChosen(1, *to - 1);
         }
     }
-    // Only what the kind's page shows; anything else the name encodes stays unchosen.
-    const std::set<std::string> offered = offeredOptions(kind);
-    std::erase_if(options, [&offered](const auto& option) {
-        return option.first != "--event" && !offered.contains(option.first);
-    });
-    return options;
+}
+
+EventSelection selectionFromOptions(const CliArguments& arguments) {
+    EventForm form;
+    chooseFromOptions(arguments, form);
+    return form.selection();
 }
 
 RequestedSettings requestedSettings(const CliArguments& arguments) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "event/EventPrefill.h"
+#include "event/EventForm.h"
 #include "event/EventSelection.h"
 
 #include <map>
@@ -50,13 +50,13 @@ struct CliArguments {
     std::optional<int> numberOption(const std::string& name, int lowest, int highest) const;
 };
 
-// The event dialog's choices that the options of "bind" name, as the dialog would record
-// them. An option the chosen kind does not offer is a UsageError.
-EventSelection selectionFromOptions(const CliArguments& arguments);
+// Acts on the event form as the options of "bind" say, as a user would in the dialog: --event
+// chooses the kind unless the form shows it already (pre-filled from the row), and each
+// other option changes its own control. An option the kind does not offer is a UsageError.
+void chooseFromOptions(const CliArguments& arguments, EventForm& form);
 
-// The options of "bind" that choose what the event dialog pre-fills from a row's entry, so
-// that options given on the command line change only their own choice.
-std::map<std::string, std::string> prefillOptions(const EventPrefill& prefill);
+// The choices the options make on the form of a row without an event.
+EventSelection selectionFromOptions(const CliArguments& arguments);
 
 // The module settings a command line asks for, every value checked before anything is
 // changed: one name per setting given, as the settings dialog would compute it.

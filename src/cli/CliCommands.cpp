@@ -7,16 +7,17 @@
 #include "cli/CliUserInterface.h"
 #include "cli/JsonWriter.h"
 #include "cli/UnwrittenFiles.h"
+#include "event/EventForm.h"
 #include "event/EventOptions.h"
-#include "event/EventPrefill.h"
 #include "model/EntryName.h"
+#include "model/Trimmed.h"
+#include "model/WholeNumber.h"
 #include "settings/SettingEntry.h"
 #include "storage/platform/SystemPlatform.h"
 #include "workspace/SoundList.h"
 #include "workspace/StickWorkspace.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -28,12 +29,6 @@ constexpr int Success = 0;
 constexpr int Refused = 1;
 constexpr int UsageFailure = 2;
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
-}
-
 // The absolute form of a path typed on the command line. std::filesystem reads and writes a
 // std::string in the system's narrow code page, which on Windows is not UTF-8 and lacks most
 // letters; char8_t text is UTF-8 on every system.
@@ -41,15 +36,6 @@ std::string absolutePath(const std::string& utf8) {
     const std::u8string path =
         std::filesystem::absolute(std::u8string(utf8.begin(), utf8.end())).u8string();
     return std::string(path.begin(), path.end());
-}
-
-std::optional<int> decimal(std::string_view digits) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size()) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 // How a row's sound stands on the stick.
@@ -271,24 +257,11 @@ int CommandRunner::bind() {
             throw UsageError("row " + std::to_string(editRow) + " holds no sound file");
         }
         // The dialog opens with the row's choices; what the command line names replaces them.
-        CliArguments chosen = m_args;
-        const auto prefill = prefillFromEntryName(entry.entryName);
-        if (prefill) {
-            auto options = prefillOptions(*prefill);
-            const auto event = m_args.option("--event");
-            if (!event || *event == options["--event"]) {
-                for (const auto& [name, value] : m_args.options) {
-                    options[name] = value;
-                }
-                // A first contact given anew starts the contact choice afresh.
-                if (m_args.option("--contact-from") && !m_args.option("--contact-to")) {
-                    options.erase("--contact-to");
-                }
-                chosen.options = options;
-            }
-        }
-        // The row brings only choices its kind offers: an option refused now was typed.
-        selection = selectionFromOptions(chosen);
+        // The command line reads them from the name itself, whatever the Ereigniss cell shows.
+        EventForm form(entry.entryName, true);
+        form.setLayoutfrmAktion();
+        chooseFromOptions(m_args, form);
+        selection = form.selection();
     }
     if (editRow > 0) {
         const char oldKind = kindOf(table().row(editRow).entryName);
@@ -415,13 +388,14 @@ int CommandRunner::verify() {
         listed += m_workspace->currentSettings()[setting].empty() ? 0 : 1;
     }
     for (const StickProblem& problem : found) {
-        m_env.out << problem.kind << ": " << problem.file << (problem.folder ? "/" : "") << '\n';
-        if (problem.kind.starts_with("missing") || problem.kind == "sound not found") {
+        m_env.out << problemWord(problem.kind) << ": " << problem.file
+                  << (problem.folder ? "/" : "") << '\n';
+        if (problem.isLacking()) {
             ++missing;
         }
     }
     for (const StickProblem& warning : warnings) {
-        m_env.out << warning.kind << ": ";
+        m_env.out << problemWord(warning.kind) << ": ";
         if (warning.kind == ProblemKind::NotEnoughSpace) {
             m_env.out << warning.neededBytes << " bytes needed, " << warning.freeBytes
                       << " bytes free\n";
@@ -460,7 +434,7 @@ void CommandRunner::writeJson(const std::vector<StickProblem>* found,
             const SoundState state = m_workspace->soundState(entry);
             json.key("kind").value(std::string_view(&parts.kind, 1));
             const auto number = [&json](const std::string& digits) {
-                if (const auto value = decimal(digits)) {
+                if (const auto value = wholeNumber(digits)) {
                     json.value(*value);
                 } else {
                     json.null();
@@ -524,7 +498,7 @@ void CommandRunner::writeJson(const std::vector<StickProblem>* found,
         json.key("ok").value(found->empty());
         json.key("problems").beginArray();
         const auto write = [&json](const StickProblem& problem) {
-            json.beginObject().key("kind").value(problem.kind);
+            json.beginObject().key("kind").value(problemWord(problem.kind));
             json.key("file").value(problem.file).key("folder").value(problem.folder);
             json.key("removable").value(problem.removable);
             if (problem.kind == ProblemKind::NotEnoughSpace) {

@@ -3,20 +3,12 @@
 #include "event/EventOptions.h"
 #include "model/AddressRanges.h"
 #include "model/EntryName.h"
+#include "model/Trimmed.h"
 
 #include <charconv>
 
 namespace tonarion {
 namespace {
-
-std::string trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
-}
 
 // A contact list's entry text, "1" to "10".
 int contactNumber(std::string_view text) {
@@ -34,7 +26,7 @@ struct NumberOrMessage {
 
 // A box the user left as it opened ("-"), or emptied.
 bool notFilledIn(std::string_view boxText) {
-    const std::string text = trimBlanks(boxText);
+    const std::string text = trimmed(boxText);
     return text.empty() || text == "-";
 }
 
@@ -43,7 +35,7 @@ bool notFilledIn(std::string_view boxText) {
 // range that starts at from.
 NumberOrMessage secondNumber(const std::string& boxText, AddressKind kind,
                              const char* invalidMessage, std::optional<int> from = std::nullopt) {
-    const std::string text = trimBlanks(boxText);
+    const std::string text = trimmed(boxText);
     if (text == "-" || (!text.empty() && text.find_first_not_of('0') == std::string::npos)) {
         return {"00000", nullptr, {}};
     }
@@ -231,8 +223,8 @@ std::optional<NeuerEintrag> Composer::composeContact() {
     entry.chrEreignis = 'K';
     setStatusAndPriority(entry, m_sel);
     setMode(entry, *m_sel.selModus);
-    const std::string first = trimBlanks(*m_sel.selKontaktVon);
-    const std::string last = trimBlanks(m_sel.selKontaktBis.value_or(""));
+    const std::string first = trimmed(*m_sel.selKontaktVon);
+    const std::string last = trimmed(m_sel.selKontaktBis.value_or(""));
     if (!last.empty() && contactNumber(last) < contactNumber(first)) {
         return refuse(ContactMissingMessage, "Der letzte Kontakt (bis " + last +
                                                  ") ist kleiner als der erste (von " + first +

@@ -32,6 +32,34 @@ inline const KindOption& kindOption(EventKind kind) {
     return KindOptions[static_cast<std::size_t>(kind)];
 }
 
+// The frame of numbers a kind's page shows.
+enum class AddressFrame { None, FromTo, Receiver, Contacts };
+
+// What the dialog's page of a kind offers to choose: the dialog shows exactly these frames,
+// and tonarion-cli refuses an option for anything else.
+struct KindChoices {
+    bool status;   // the kind's status or direction group
+    bool priority; // Combo2
+    bool mode;     // Option2: may the sound be interrupted
+    bool time;     // Combo1
+    bool position; // Combo4
+    AddressFrame numbers;
+};
+
+inline constexpr std::array<KindChoices, EventKindCount> KindPages = {{
+    {true, true, true, false, false, AddressFrame::FromTo},   // M
+    {true, true, true, false, false, AddressFrame::FromTo},   // R
+    {true, true, true, false, false, AddressFrame::Receiver}, // L
+    {true, true, true, false, false, AddressFrame::Contacts}, // K
+    {false, false, true, false, false, AddressFrame::None},   // Z
+    {false, false, true, true, false, AddressFrame::None},    // U
+    {false, false, false, false, true, AddressFrame::None},   // E
+}};
+
+inline const KindChoices& kindChoices(EventKind kind) {
+    return KindPages[static_cast<std::size_t>(kind)];
+}
+
 struct CodedOption {
     const char* caption;
     const char* codeText;

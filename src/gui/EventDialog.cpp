@@ -3,6 +3,7 @@
 #include "gui/ProgramLook.h"
 #include "gui/Twips.h"
 #include "gui/WidgetHelpers.h"
+#include "model/SoundFileDrop.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -21,14 +22,11 @@
 namespace tonarion {
 namespace {
 
-const char* const CodeTextProperty = "codeText";
-
 QRadioButton* option(QButtonGroup* group, int id, QWidget* parent, const QString& name,
-                     const char* caption, const char* codeText, QRect geometry) {
+                     const char* caption, QRect geometry) {
     auto* button = new QRadioButton(QString::fromUtf8(caption), parent);
     button->setObjectName(name);
     button->setGeometry(geometry);
-    button->setProperty(CodeTextProperty, QString::fromUtf8(codeText));
     group->addButton(button, id);
     return button;
 }
@@ -73,26 +71,19 @@ void deselect(QButtonGroup* group, int id) {
     }
 }
 
-std::string codeTextOf(const QAbstractButton* button) {
-    return button->property(CodeTextProperty).toString().toStdString();
-}
-
 // The four frame slots inside "Ereignisse".
 QPoint slotPosition(int slot) {
     const QPoint positions[] = {{2640, 360}, {2640, 1800}, {6000, 360}, {6000, 2760}};
     return {fromTwips(positions[slot].x()), fromTwips(positions[slot].y())};
 }
 
-constexpr int KindZufall = static_cast<int>(EventKind::Zufall);
-constexpr int KindEndlos = static_cast<int>(EventKind::Endlos);
-
 } // namespace
 
 EventDialog::EventDialog(std::string rowName, std::string rowEvent, Compose compose,
                          QWidget* parent)
     : QDialog(parent)
-    , m_rowName(std::move(rowName))
-    , m_rowEvent(std::move(rowEvent))
+    // The dialog opens with the row's choices when the row shows an event.
+    , m_form(std::move(rowName), !rowEvent.empty())
     , m_compose(std::move(compose)) {
     setObjectName("frmAktion");
     setWindowTitle(QStringLiteral("Ereignis auswählen..."));
@@ -122,8 +113,7 @@ EventDialog::~EventDialog() = default;
 
 void EventDialog::setRowFile(const std::string& sourcePath) {
     // The row's file tells the user which sound is being bound; paths of either system.
-    const std::size_t slash = sourcePath.find_last_of("/\\");
-    const std::string file = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
+    const std::string file = fileNameOf(sourcePath);
     setWindowTitle(QStringLiteral("Ereignis auswählen...") +
                    (file.empty() ? QString() : " – " + QString::fromStdString(file)));
 }
@@ -143,7 +133,7 @@ void EventDialog::createKindFrame() {
     for (int kind = 0; kind < EventKindCount; ++kind) {
         const KindOption& kindOption = KindOptions[static_cast<std::size_t>(kind)];
         option(m_option1, kind, m_frame1, QStringLiteral("Option1_%1").arg(kind),
-               kindOption.caption, kindOption.codeText, twipsRect(240, tops[kind], 2385, 300));
+               kindOption.caption, twipsRect(240, tops[kind], 2385, 300));
     }
 }
 
@@ -160,8 +150,7 @@ void EventDialog::createStatusFrames() {
             const QRect geometry = oneUnderAnother ? twipsRect(150, 300 + i * 300, 3000, 300)
                                                    : twipsRect(lefts[i], 420, widths[i], 300);
             option(group, i, box, QStringLiteral("%1_%2").arg(QLatin1String(groupName)).arg(i),
-                   options[static_cast<std::size_t>(i)].caption,
-                   options[static_cast<std::size_t>(i)].codeText, geometry);
+                   options[static_cast<std::size_t>(i)].caption, geometry);
         }
         m_frame3[static_cast<std::size_t>(index)] = box;
         return group;
@@ -209,7 +198,7 @@ void EventDialog::createAddressFrames() {
         const auto& address = optADR[static_cast<std::size_t>(i)];
         const int width = i == LocoAddressOption ? 750 : 1650;
         option(m_optADR, i, m_frame2[1], QStringLiteral("optADR_%1").arg(i), address.caption,
-               address.codeText, twipsRect(150 + (i % 2) * 1650, 780 + (i / 2) * 360, width, 300));
+               twipsRect(150 + (i % 2) * 1650, 780 + (i / 2) * 360, width, 300));
     }
     m_text1[1] = addressBox(m_frame2[1], "Text1_1", twipsRect(2550, 1470, 960, 330));
     m_text1[1]->setAccessibleName(QStringLiteral("Lokadresse"));
@@ -230,7 +219,6 @@ void EventDialog::createModeFrames() {
         for (int i = 0; i < 2; ++i) {
             option(group, i, box, QStringLiteral("%1_%2").arg(QLatin1String(groupName)).arg(i),
                    options[static_cast<std::size_t>(i)].caption,
-                   options[static_cast<std::size_t>(i)].codeText,
                    twipsRect(150, 300 + i * 330, 3375, 300));
         }
         return std::pair(box, group);
@@ -248,69 +236,51 @@ void EventDialog::createModeFrames() {
 
 void EventDialog::connectHandlers() {
     // An option's handler runs when the user clicks it, even when it was chosen already, and
-    // when the dialog itself chooses it.
+    // when it turns on.
     const auto onChosen = [this](QButtonGroup* group, auto handler) {
-        connect(group, &QButtonGroup::idClicked, this, handler);
-        connect(group, &QButtonGroup::idToggled, this, [handler](int id, bool checked) {
+        connect(group, &QButtonGroup::idClicked, this,
+                [this, handler](int id) { handle([&] { handler(id); }); });
+        connect(group, &QButtonGroup::idToggled, this, [this, handler](int id, bool checked) {
             if (checked) {
-                handler(id);
+                handle([&] { handler(id); });
             }
         });
     };
-    onChosen(m_option1, [this](int kind) { kindChosen(kind); });
+    onChosen(m_option1, [this](int kind) { m_form.kindChosen(kind); });
     for (QButtonGroup* group : {m_optKON, m_optZID, m_optMA, m_optRUE}) {
-        onChosen(group, [this, group](int id) {
-            m_sel.selStatus = group->button(id);
-            enableOk();
-        });
+        onChosen(group, [this](int id) { m_form.statusChosen(id); });
     }
-    onChosen(m_option2, [this](int id) {
-        m_sel.selModus = m_option2->button(id);
-        enableOk();
-    });
+    onChosen(m_option2, [this](int id) { m_form.modeChosen(id); });
     onChosen(m_option3, [this](int id) {
         const bool stop = id == 1;
         m_frame5->setVisible(!stop);
         m_frame7->setVisible(stop);
-        m_sel.selModus = stop ? m_option3->button(1) : nullptr;
-        if (stop) {
-            enableOk();
-        }
+        m_form.stopChosen(stop);
     });
-    onChosen(m_optADR, [this](int id) {
-        m_sel.selAdresse = m_optADR->button(id);
-        enableOk();
-    });
+    onChosen(m_optADR, [this](int id) { m_form.addressChosen(id); });
     for (QComboBox* combo : {m_combo1, m_combo2, m_combo4, m_combo5}) {
         connect(combo, &QComboBox::currentIndexChanged, this, [this, combo] { listChosen(combo); });
         connect(combo, &QComboBox::activated, this, [this, combo] { listChosen(combo); });
         combo->installEventFilter(this);
     }
-    for (QComboBox* combo : m_combo3) {
-        connect(combo, &QComboBox::currentIndexChanged, this, &EventDialog::contactChosen);
-        connect(combo, &QComboBox::activated, this, &EventDialog::contactChosen);
+    for (int i = 0; i < 2; ++i) {
+        QComboBox* combo = m_combo3[static_cast<std::size_t>(i)];
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, i] { contactChosen(i); });
+        connect(combo, &QComboBox::activated, this, [this, i] { contactChosen(i); });
         combo->installEventFilter(this);
     }
-    connect(m_text1[0], &QLineEdit::textChanged, this, [this] {
-        m_sel.selAdr1 = m_text1[0];
-        enableOk();
-    });
-    connect(m_text1[1], &QLineEdit::textChanged, this, [this] {
-        m_sel.selAdr2 = m_text1[1];
-        enableOk();
-    });
-    for (QLineEdit* box : {m_text1[0], m_text1[1], m_text2[0], m_text2[1]}) {
+    const std::pair<QLineEdit*, AddressBox> boxes[] = {{m_text1[0], AddressBox::Receiver},
+                                                       {m_text1[1], AddressBox::Loco},
+                                                       {m_text2[0], AddressBox::From},
+                                                       {m_text2[1], AddressBox::To}};
+    for (const auto& [box, which] : boxes) {
+        connect(box, &QLineEdit::textChanged, this, [this, which](const QString& text) {
+            handle([&] { m_form.textChanged(which, text.toStdString()); });
+        });
         box->installEventFilter(this);
     }
     for (QAbstractButton* kind : m_option1->buttons()) {
         kind->installEventFilter(this);
-    }
-    for (QLineEdit* box : m_text2) {
-        connect(box, &QLineEdit::textChanged, this, [this] {
-            m_sel.selAdr1 = m_text2[0];
-            m_sel.selAdr2 = m_text2[1];
-            enableOk();
-        });
     }
 }
 
@@ -341,7 +311,7 @@ bool EventDialog::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::FocusOut) {
         if (watched == m_combo3[0] || watched == m_combo3[1]) {
-            contactChosen();
+            contactChosen(watched == m_combo3[0] ? 0 : 1);
         } else if (auto* combo = qobject_cast<QComboBox*>(watched)) {
             listChosen(combo);
         }
@@ -350,55 +320,75 @@ bool EventDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EventDialog::listChosen(QComboBox* list) {
-    if (list->currentIndex() >= 0) {
-        m_sel.selWert = list;
-        enableOk();
+    const ValueList which = list == m_combo1   ? ValueList::Combo1
+                            : list == m_combo2 ? ValueList::Combo2
+                            : list == m_combo4 ? ValueList::Combo4
+                                               : ValueList::Combo5;
+    handle([&] { m_form.listChosen(which, list->currentIndex()); });
+}
+
+void EventDialog::contactChosen(int list) {
+    handle([&] {
+        m_form.contactChosen(list, m_combo3[static_cast<std::size_t>(list)]->currentIndex());
+    });
+}
+
+void EventDialog::handle(const std::function<void()>& handler) {
+    if (!m_showing) {
+        handler();
+        showForm();
     }
 }
 
-// The contacts count only once the first one is chosen; the last one may stay open.
-void EventDialog::contactChosen() {
-    if (m_combo3[0]->currentIndex() >= 0) {
-        m_sel.selKontaktVon = m_combo3[0];
-        m_sel.selKontaktBis = m_combo3[1];
-        enableOk();
-    }
-}
-
-void EventDialog::enableOk() const {
-    m_okButton->setEnabled(true);
-}
-
-void EventDialog::kindChosen(int kind) {
-    resetControls();
-    layOutKind(kind);
-    m_sel.selEreignis = m_option1->button(kind);
-    m_strAlterName = m_rowName;
-    enableOk();
-}
-
-void EventDialog::AuswahlZuruecksetzen() {
-    m_sel = NamedControls{};
-}
-
-void EventDialog::resetControls() {
-    AuswahlZuruecksetzen();
-    m_option3->button(0)->setChecked(true);
-    deselect(m_option3, 1);
-    for (int i = 0; i < 2; ++i) {
-        deselect(m_option2, i);
-        m_combo3[static_cast<std::size_t>(i)]->setCurrentIndex(-1);
-        m_text1[static_cast<std::size_t>(i)]->setText(QStringLiteral("-"));
-        m_text2[static_cast<std::size_t>(i)]->setText(QStringLiteral("-"));
-    }
-    for (int i = 0; i < 3; ++i) {
-        for (QButtonGroup* group : {m_optKON, m_optMA, m_optZID, m_optRUE}) {
-            deselect(group, i);
+void EventDialog::showForm() {
+    m_showing = true;
+    const EventControls& controls = m_form.controls();
+    const auto check = [](QButtonGroup* group, const std::optional<int>& chosen) {
+        for (QAbstractButton* button : group->buttons()) {
+            const int id = group->id(button);
+            if (chosen == id) {
+                button->setChecked(true);
+            } else {
+                deselect(group, id);
+            }
         }
+    };
+    check(m_option1, controls.kind);
+    // Only the chosen kind's status group holds a choice.
+    QButtonGroup* const statusGroups[] = {m_optMA, m_optRUE, m_optZID, m_optKON};
+    for (int kind = 0; kind < 4; ++kind) {
+        check(statusGroups[kind], controls.kind == kind ? controls.status : std::nullopt);
     }
-    for (QComboBox* combo : {m_combo1, m_combo2, m_combo4, m_combo5}) {
-        combo->setCurrentIndex(-1);
+    check(m_option2, controls.mode);
+    check(m_option3, controls.stop);
+    check(m_optADR, controls.address);
+    const auto choose = [](QComboBox* list, int position) {
+        if (list->currentIndex() != position) {
+            list->setCurrentIndex(position);
+        }
+    };
+    choose(m_combo1, controls.combo1);
+    choose(m_combo2, controls.combo2);
+    choose(m_combo3[0], controls.combo3[0]);
+    choose(m_combo3[1], controls.combo3[1]);
+    choose(m_combo4, controls.combo4);
+    choose(m_combo5, controls.combo5);
+    const auto write = [&controls](QLineEdit* box, AddressBox which) {
+        const QString text = QString::fromStdString(controls.text(which));
+        if (box->text() != text) {
+            box->setText(text);
+        }
+    };
+    write(m_text1[0], AddressBox::Receiver);
+    write(m_text1[1], AddressBox::Loco);
+    write(m_text2[0], AddressBox::From);
+    write(m_text2[1], AddressBox::To);
+    m_okButton->setEnabled(controls.okEnabled);
+    if (controls.kind && controls.kind != m_laidOutKind) {
+        m_laidOutKind = controls.kind;
+        layOutKind(static_cast<EventKind>(*controls.kind));
     }
+    m_showing = false;
 }
 
 void EventDialog::place(QGroupBox* box, Slot slot) {
@@ -406,34 +396,43 @@ void EventDialog::place(QGroupBox* box, Slot slot) {
     box->show();
 }
 
-void EventDialog::layOutKind(int kind) {
-    for (int i = 0; i < 6; ++i) {
-        m_frame3[static_cast<std::size_t>(i)]->setVisible(i == kind);
+// The kind's page: in slot A its status, time or play position, in B the priority, in C its
+// numbers, in D the interrupt permission.
+void EventDialog::layOutKind(EventKind kind) {
+    const KindChoices& offers = kindChoices(kind);
+    const auto k = static_cast<std::size_t>(kind);
+    QGroupBox* const slotA = offers.status     ? m_frame3[k]
+                             : offers.time     ? m_frame3[5]
+                             : offers.position ? m_frame3[4]
+                                               : nullptr;
+    for (QGroupBox* box : m_frame3) {
+        box->setVisible(box == slotA);
     }
-    for (QGroupBox* box : m_frame2) {
-        box->hide();
+    const std::size_t numbers = static_cast<std::size_t>(offers.numbers) - 1;
+    for (std::size_t i = 0; i < m_frame2.size(); ++i) {
+        if (i != numbers) {
+            m_frame2[i]->hide();
+        }
     }
-    if (kind <= static_cast<int>(EventKind::Kontakt)) {
-        place(m_frame3[static_cast<std::size_t>(kind)], Slot::A);
+    if (slotA) {
+        place(slotA, Slot::A);
+    }
+    if (offers.priority) {
         place(m_frame4, Slot::B);
-        // M and R share the von/bis frame; L has its receiver, K its contacts.
-        place(m_frame2[static_cast<std::size_t>(std::max(0, kind - 1))], Slot::C);
+    } else {
+        // The stop option and its fade-out time stand in for the priority.
+        m_frame4->hide();
+        m_frame6->hide();
+        m_frame7->hide();
+    }
+    if (offers.numbers != AddressFrame::None) {
+        place(m_frame2[numbers], Slot::C);
+    }
+    if (offers.mode) {
         place(m_frame5, Slot::D);
-        return;
-    }
-    m_frame4->hide();
-    m_frame6->hide();
-    m_frame7->hide();
-    if (kind == KindEndlos) {
-        place(m_frame3[4], Slot::A);
+    } else {
         m_frame5->hide();
-        return;
     }
-    place(m_frame3[static_cast<std::size_t>(kind)], Slot::A);
-    if (kind == KindZufall) {
-        m_frame3[4]->hide(); // random play has nothing to choose there
-    }
-    place(m_frame5, Slot::D);
 }
 
 void EventDialog::showEvent(QShowEvent* event) {
@@ -441,104 +440,14 @@ void EventDialog::showEvent(QShowEvent* event) {
     if (!m_prefilled) {
         m_prefilled = true;
         m_neuerEintrag.reset();
-        setLayoutfrmAktion();
+        m_form.setLayoutfrmAktion();
+        showForm();
         // The focus starts, visibly, on the row's kind, or on the first kind for a new row:
         // the frame a style draws only after a key was pressed is drawn from the start.
         setAttribute(Qt::WA_KeyboardFocusChange);
         QAbstractButton* kind = m_option1->checkedButton();
         (kind ? kind : m_option1->button(0))->setFocus(Qt::TabFocusReason);
     }
-}
-
-void EventDialog::setLayoutfrmAktion() {
-    if (!m_rowEvent.empty()) {
-        m_strAlterName = m_rowName;
-        if (const auto prefill = prefillFromEntryName(m_rowName)) {
-            applyPrefill(*prefill);
-        }
-    }
-    m_okButton->setEnabled(false);
-}
-
-void EventDialog::applyPrefill(const EventPrefill& prefill) {
-    const int kind = prefill.kindIndex;
-    m_option1->button(kind)->setChecked(true);
-    const auto chooseMode = [this, &prefill] {
-        if (prefill.modeOption) {
-            m_option2->button(*prefill.modeOption)->setChecked(true);
-        }
-    };
-    if (kind != static_cast<int>(EventKind::Magnetartikel)) {
-        chooseMode();
-    }
-    const std::array<QButtonGroup*, 4> statusGroups = {m_optMA, m_optRUE, m_optZID, m_optKON};
-    if (prefill.statusOption && kind < 4) {
-        statusGroups[static_cast<std::size_t>(kind)]
-            ->button(*prefill.statusOption)
-            ->setChecked(true);
-    }
-    if (prefill.priorityStep) {
-        chooseMode();
-        m_option3->button(0)->setChecked(true);
-        m_frame7->hide();
-        if (prefill.priorityPosition) {
-            m_combo2->setCurrentIndex(*prefill.priorityPosition);
-        }
-    }
-    const auto choose = [](QComboBox* combo, const std::optional<int>& position) {
-        if (position) {
-            combo->setCurrentIndex(*position);
-        }
-    };
-    choose(m_combo4, prefill.playPosition);
-    choose(m_combo1, prefill.timePosition);
-    choose(m_combo3[0], prefill.firstContact);
-    choose(m_combo3[1], prefill.lastContact);
-    m_option1->button(kind)->setFocus();
-    const auto write = [](QLineEdit* box, const std::optional<std::string>& text) {
-        if (text) {
-            box->setText(QString::fromStdString(*text));
-        }
-    };
-    write(m_text1[0], prefill.receiverText);
-    if (prefill.addressOption) {
-        m_optADR->button(*prefill.addressOption)->setChecked(true);
-    }
-    write(m_text1[1], prefill.locoText);
-    write(m_text2[0], prefill.fromText);
-    write(m_text2[1], prefill.toText);
-}
-
-EventSelection EventDialog::selection() const {
-    EventSelection selection;
-    if (m_sel.selEreignis) {
-        selection.selEreignis = m_option1->id(m_sel.selEreignis);
-    }
-    if (m_sel.selStatus) {
-        selection.selStatus = codeTextOf(m_sel.selStatus);
-    }
-    if (m_sel.selModus) {
-        selection.selModus = codeTextOf(m_sel.selModus);
-    }
-    if (m_sel.selAdresse) {
-        selection.selAdresse =
-            ChosenOption{m_optADR->id(m_sel.selAdresse), codeTextOf(m_sel.selAdresse)};
-    }
-    if (m_sel.selWert && m_sel.selWert->currentIndex() >= 0) {
-        selection.selWert = ChosenListEntry{m_sel.selWert->currentIndex(),
-                                            m_sel.selWert->currentText().toStdString()};
-    }
-    if (m_sel.selKontaktVon) {
-        selection.selKontaktVon = m_sel.selKontaktVon->currentText().toStdString();
-        selection.selKontaktBis = m_sel.selKontaktBis->currentText().toStdString();
-    }
-    if (m_sel.selAdr1) {
-        selection.selAdr1 = m_sel.selAdr1->text().toStdString();
-    }
-    if (m_sel.selAdr2) {
-        selection.selAdr2 = m_sel.selAdr2->text().toStdString();
-    }
-    return selection;
 }
 
 void EventDialog::pressOk() {

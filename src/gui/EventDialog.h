@@ -1,8 +1,7 @@
 #pragma once
 
 #include "event/EintragZusammensetzen.h"
-#include "event/EventOptions.h"
-#include "event/EventPrefill.h"
+#include "event/EventForm.h"
 #include "event/EventSelection.h"
 
 #include <QDialog>
@@ -12,19 +11,17 @@
 #include <optional>
 #include <string>
 
-class QAbstractButton;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 
 namespace tonarion {
 
 // frmAktion: the user binds a row's sound to one trigger event. The dialog shows the frames
-// of the chosen kind, records which control holds each choice, and on OK hands the choices,
-// as the controls read at that moment, to the composition. It checks nothing itself.
+// of the chosen kind and hands each action on a control to the EventForm, which records the
+// choices; on OK the form's choices go to the composition. It checks nothing itself.
 class EventDialog final : public QDialog {
     Q_OBJECT
 public:
@@ -44,10 +41,10 @@ public:
     // The composed entry after a successful OK; nothing after "Abbrechen".
     const std::optional<NeuerEintrag>& neuerEintrag() const { return m_neuerEintrag; }
     // The row's name before the edit.
-    const std::string& strAlterName() const { return m_strAlterName; }
+    const std::string& strAlterName() const { return m_form.strAlterName(); }
 
     // The choices as the composition reads them now.
-    EventSelection selection() const;
+    EventSelection selection() const { return m_form.selection(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,23 +60,18 @@ private:
     void createModeFrames();
     void connectHandlers();
 
-    // Choosing an event kind: every choice is reset, then the kind's frames are laid out.
-    void kindChosen(int kind);
-    void AuswahlZuruecksetzen();
-    void resetControls();
-    void layOutKind(int kind);
+    // Runs a handler of the form for the user's action on a control, then shows the form.
+    void handle(const std::function<void()>& handler);
+    // Gives every control what the form holds, and lays out the frames of a new kind.
+    void showForm();
+    void layOutKind(EventKind kind);
     void place(QGroupBox* frame, Slot slot);
-    void setLayoutfrmAktion();
-    void applyPrefill(const EventPrefill& prefill);
     void listChosen(QComboBox* list);
-    void contactChosen();
+    void contactChosen(int list);
     void pressOk();
-    void enableOk() const;
 
-    const std::string m_rowName;
-    const std::string m_rowEvent;
+    EventForm m_form;
     Compose m_compose;
-    std::string m_strAlterName;
     std::optional<NeuerEintrag> m_neuerEintrag;
 
     QGroupBox* m_frame1 = nullptr;
@@ -106,20 +98,10 @@ private:
     std::array<QLineEdit*, 2> m_text2{};
     QPushButton* m_okButton = nullptr;
 
-    // EventSelection: which control holds each choice.
-    struct NamedControls {
-        QAbstractButton* selEreignis = nullptr;
-        QAbstractButton* selStatus = nullptr;
-        QAbstractButton* selModus = nullptr;
-        QAbstractButton* selAdresse = nullptr;
-        QComboBox* selWert = nullptr;
-        QComboBox* selKontaktVon = nullptr;
-        QComboBox* selKontaktBis = nullptr;
-        QLineEdit* selAdr1 = nullptr;
-        QLineEdit* selAdr2 = nullptr;
-    };
-    NamedControls m_sel;
     bool m_prefilled = false;
+    // While the controls take the form's values, their signals are not the user's.
+    bool m_showing = false;
+    std::optional<int> m_laidOutKind;
 };
 
 } // namespace tonarion

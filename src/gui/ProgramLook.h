@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace tonarion {
 
@@ -40,6 +43,21 @@ inline QFont addressFont() {
 inline void applyProgramLook(QApplication& application) {
     QApplication::setWindowIcon(programIcon());
     application.setFont(programFont());
+}
+
+// The interface is German, Qt's own texts (file dialogs, input boxes, standard buttons)
+// included. They are where Qt keeps them, or in translations/ beside the program, where the
+// Windows installer puts them. False when neither place has them.
+inline bool installQtTexts(QTranslator& texts) {
+    for (const QString& folder :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        if (texts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       folder)) {
+            return QCoreApplication::installTranslator(&texts);
+        }
+    }
+    return false;
 }
 
 } // namespace tonarion

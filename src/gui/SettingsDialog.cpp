@@ -65,7 +65,8 @@ SettingsDialog::SettingsDialog(StickWorkspace& workspace, QWidget* parent)
 SettingsDialog::~SettingsDialog() = default;
 
 void SettingsDialog::createControls() {
-    QGroupBox* volume = frame(this, "Frame1", "Lautstärke", twipsRect(90, 60, 3390, 780));
+    QGroupBox* volume =
+        frame(this, "Frame1", settingCaption(Setting::Volume), twipsRect(90, 60, 3390, 780));
     m_slider1 = new QSlider(Qt::Horizontal, volume);
     m_slider1->setObjectName("Slider1");
     m_slider1->setRange(1, 31);
@@ -82,7 +83,7 @@ void SettingsDialog::createControls() {
     showVolume(m_slider1->value());
 
     QGroupBox* sync =
-        frame(this, "Frame4", "Uhrensync. auf LocoNet", twipsRect(3600, 60, 3405, 780));
+        frame(this, "Frame4", settingCaption(Setting::ClockSync), twipsRect(3600, 60, 3405, 780));
     m_option1[1] = new QRadioButton(QStringLiteral("Ein"), sync);
     m_option1[1]->setObjectName("Option1_1");
     m_option1[1]->setGeometry(twipsRect(150, 360, 1200, 300));
@@ -91,12 +92,13 @@ void SettingsDialog::createControls() {
     m_option1[0]->setGeometry(twipsRect(1500, 360, 1200, 300));
 
     QGroupBox* modelTime =
-        frame(this, "Frame2_0", "Modellzeit für 15 Minuten", twipsRect(90, 900, 2250, 720));
+        frame(this, "Frame2_0", settingCaption(Setting::ModelTime), twipsRect(90, 900, 2250, 720));
     m_text2 = textBox(modelTime, "Text2", twipsRect(150, 330, 900, 315));
     auto* seconds = new QLabel(QStringLiteral("Sekunden"), modelTime);
     seconds->setObjectName("Label2_1");
     seconds->setGeometry(twipsRect(1140, 360, 1000, 255));
 
+    // This frame's caption, unlike the setting's name, ends in a blank.
     QGroupBox* start = frame(this, "Frame2_1", "Startzeit ", twipsRect(2400, 900, 2100, 720));
     m_combo1 = new QComboBox(start);
     m_combo1->setObjectName("Combo1");
@@ -107,13 +109,12 @@ void SettingsDialog::createControls() {
     m_combo1->setCurrentIndex(-1);
 
     QGroupBox* stretch =
-        frame(this, "Frame3", "Dehnungsfaktor der Zufallszeit", twipsRect(4560, 900, 2445, 720));
+        frame(this, "Frame3", settingCaption(Setting::Stretch), twipsRect(4560, 900, 2445, 720));
     m_text1 = textBox(stretch, "Text1", twipsRect(150, 330, 900, 315));
 
     QGroupBox* endless = frame(this, "Frame5", "ein-/ ausschalten", twipsRect(90, 1680, 6915, 840));
-    auto* explanation = new QLabel(
-        QStringLiteral("Endlosschleife über folgende Magnetartikeladresse ein- und ausschalten:"),
-        endless);
+    auto* explanation =
+        new QLabel(QString::fromUtf8(settingCaption(Setting::EndlessAddress)) + ':', endless);
     explanation->setObjectName("Label3");
     explanation->setGeometry(twipsRect(150, 360, 5460, 255));
     m_text3 = textBox(endless, "Text3", twipsRect(5700, 330, 1050, 315));

@@ -2,7 +2,6 @@
 
 #include "gui/Twips.h"
 #include "gui/WidgetHelpers.h"
-#include "storage/DriveDiscovery.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -89,12 +88,11 @@ void StickCheckDialog::refresh() {
         QString file = fromUtf8(problem.file);
         if (problem.folder) {
             file += QStringLiteral(" (Ordner)");
-        } else if (problem.kind == ProblemKind::WrongFileSystem ||
-                   problem.kind == ProblemKind::NotEnoughSpace) {
+        } else if (problem.isAboutMedium()) {
             file.clear();
         }
         auto* item = new QTreeWidgetItem(
-            m_findings, {findingText(problem), file,
+            m_findings, {fromUtf8(findingText(problem)), file,
                          problem.removable ? QStringLiteral("ja") : QStringLiteral("nein")});
         item->setToolTip(0, item->text(0));
     }
@@ -105,68 +103,6 @@ void StickCheckDialog::refresh() {
 void StickCheckDialog::cleanUp() {
     m_workspace.cleanUpStick();
     refresh();
-}
-
-QString StickCheckDialog::findingText(const StickProblem& problem) {
-    const std::string_view kind = problem.kind;
-    if (kind == ProblemKind::StickUnreadable) {
-        return QStringLiteral("Der USB-Stick wurde entfernt oder kann nicht gelesen werden");
-    }
-    if (kind == ProblemKind::MissingSound) {
-        return QStringLiteral("Sound fehlt auf dem USB-Stick");
-    }
-    if (kind == ProblemKind::SoundNotFound) {
-        return QStringLiteral("Sound weder auf dem USB-Stick noch an seinem Pfad");
-    }
-    if (kind == ProblemKind::ChangedSound) {
-        return QStringLiteral("Sound auf dem USB-Stick ist nicht mehr der aktuelle Stand");
-    }
-    if (kind == ProblemKind::MissingSetting) {
-        return QStringLiteral("Einstellungsdatei fehlt");
-    }
-    if (kind == ProblemKind::ChangedSetting) {
-        return QStringLiteral("Einstellungsdatei ist nicht leer");
-    }
-    if (kind == ProblemKind::NotInIndex) {
-        // Loading takes such a sound over as a row; the user must not clean it up by hand
-        // believing it lost.
-        return QStringLiteral("Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem; "
-                              "der nächste Start übernimmt sie als Zeile");
-    }
-    if (kind == ProblemKind::RandomGap) {
-        return QStringLiteral("Zufallsnummern nicht lückenlos von 1 an, das nächste Speichern "
-                              "schließt die Lücke");
-    }
-    if (kind == ProblemKind::SecondIndexLine) {
-        return QStringLiteral("In tonkat.tkx ein zweites Mal mit anderer Quelle verzeichnet, es "
-                              "gilt die erste Zeile");
-    }
-    if (kind == ProblemKind::SecondSettingFile) {
-        return QStringLiteral("Zweite Datei für dieselbe Einstellung");
-    }
-    if (kind == ProblemKind::TemporaryFile) {
-        return problem.removable
-                   ? QStringLiteral("Rest eines unterbrochenen Speichervorgangs")
-                   : QStringLiteral("Rest eines unterbrochenen Speichervorgangs, wird beim "
-                                    "nächsten Speichern gebraucht");
-    }
-    if (kind == ProblemKind::ForeignJournal) {
-        return QStringLiteral("Plan eines Speichervorgangs, der nicht zu diesem USB-Stick "
-                              "gehört; er wird nicht ausgeführt");
-    }
-    if (kind == ProblemKind::MacLeftover) {
-        return QStringLiteral("Überbleibsel von macOS");
-    }
-    if (kind == ProblemKind::WrongFileSystem) {
-        return QStringLiteral("Dateisystem %1: das Soundmodul liest nur FAT32 oder FAT16")
-            .arg(fromUtf8(problem.file));
-    }
-    if (kind == ProblemKind::NotEnoughSpace) {
-        return QStringLiteral("Zu wenig Platz: die nächsten Kopien brauchen %1, frei sind %2")
-            .arg(fromUtf8(byteSizeText(problem.neededBytes)),
-                 fromUtf8(byteSizeText(problem.freeBytes)));
-    }
-    return fromUtf8(problem.kind);
 }
 
 } // namespace tonarion

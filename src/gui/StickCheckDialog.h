@@ -23,9 +23,6 @@ public:
     // Checks the stick again and shows what it finds.
     void refresh();
 
-    // A finding as the report words it.
-    static QString findingText(const StickProblem& problem);
-
 private:
     void createControls();
     void cleanUp();

@@ -1,5 +1,9 @@
 #include "model/AddressRanges.h"
 
+#include "model/EntryName.h"
+#include "model/Trimmed.h"
+#include "model/WholeNumber.h"
+
 #include <algorithm>
 
 namespace tonarion {
@@ -18,14 +22,6 @@ const char* kindWords(AddressKind kind) {
         break;
     }
     return "Lokadressen";
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 } // namespace
@@ -48,15 +44,12 @@ TypedAddress readAddress(AddressKind kind, std::string_view text) {
     const std::string rangeText = std::string(kindWords(kind)) + " reichen von " +
                                   std::to_string(range.lowest) + " bis " +
                                   std::to_string(range.highest);
-    const std::string_view digits = trimBlanks(text);
-    if (digits.empty() ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::string digits = trimmed(text);
+    if (!isDigits(digits)) {
         return {std::nullopt, "„" + std::string(text) + "“ ist keine Zahl. " + rangeText + "."};
     }
-    long long value = 0;
-    for (const char digit : digits) {
-        value = std::min(value * 10 + (digit - '0'), 1'000'000LL);
-    }
+    // Capped, so that a long run of digits is told as out of range, not as overflowed.
+    const long long value = leadingNumber(digits);
     if (value < range.lowest || value > range.highest) {
         return {std::nullopt, rangeText + ", " + std::string(digits) + " liegt außerhalb."};
     }

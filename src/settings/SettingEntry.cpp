@@ -1,29 +1,16 @@
 #include "settings/SettingEntry.h"
 
 #include "model/AddressRanges.h"
+#include "model/WholeNumber.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 namespace tonarion {
 namespace {
 
-bool isDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::optional<int> parseDigits(std::string_view text) {
-    int value = 0;
-    if (!isDigits(text)) {
-        return std::nullopt;
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return isDigits(text) ? wholeNumber(text) : std::nullopt;
 }
 
 struct DisplayRule {

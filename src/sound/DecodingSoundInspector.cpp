@@ -34,12 +34,33 @@ struct Tags {
     bool embedsPictures = false;
 };
 
+// The program's paths are UTF-8. On Windows, TagLib and the standard library take a narrow
+// name in the ANSI code page, which spells an umlaut in a folder's name differently; the
+// wide name is the file itself.
+std::filesystem::path fileSystemPath(const std::string& path) {
+    return std::u8string(path.begin(), path.end());
+}
+
+#ifdef _WIN32
+using TagLibName = std::wstring;
+TagLibName tagLibName(const std::string& path) {
+    return fileSystemPath(path).wstring();
+}
+#else
+using TagLibName = std::string;
+TagLibName tagLibName(const std::string& path) {
+    return path;
+}
+#endif
+
 // TagLib opens a file for writing unless told otherwise; a sound is only ever read.
 struct ReadOnlyMpegFile {
     explicit ReadOnlyMpegFile(const std::string& path, bool readProperties)
-        : stream(path.c_str(), true)
+        : name(tagLibName(path))
+        , stream(name.c_str(), true)
         , file(&stream, TagLib::ID3v2::FrameFactory::instance(), readProperties,
                TagLib::AudioProperties::Fast) {}
+    TagLibName name;
     TagLib::FileStream stream;
     TagLib::MPEG::File file;
 };
@@ -96,7 +117,7 @@ SoundFindings DecodingSoundInspector::inspect(const std::string& path) {
     SoundFindings findings;
     findings.checked = true;
     std::error_code error;
-    const std::uint64_t fileSize = std::filesystem::file_size(path, error);
+    const std::uint64_t fileSize = std::filesystem::file_size(fileSystemPath(path), error);
     if (error) {
         return findings;
     }

@@ -6,6 +6,11 @@
 #include <out123.h>
 #include <vector>
 
+#ifdef _WIN32
+#include <filesystem>
+#include <windows.h>
+#endif
+
 namespace tonarion {
 namespace {
 
@@ -31,6 +36,28 @@ inline constexpr const char* SystemOutputs = "win32_wasapi,win32";
 inline constexpr const char* SystemOutputs = "pulse,alsa,oss";
 #endif
 
+#ifdef _WIN32
+// libout123 loads its Windows outputs from ..\lib\mpg123, seen from the program's folder, as
+// the installer lays them out; it needs to be told where the program is.
+std::string programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::u8string folder = std::filesystem::path(path).parent_path().u8string();
+    return {folder.begin(), folder.end()};
+}
+#endif
+
 class Out123SoundPlayer final : public SoundPlayer {
 public:
     Out123SoundPlayer(std::string driver, std::string device)
@@ -43,6 +70,7 @@ public:
             return std::string(CannotPlay) + "kein Decoder";
         }
         mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+        // UTF-8, which libmpg123 turns into the wide name on Windows.
         if (mpg123_open(decoder.get(), path.c_str()) != MPG123_OK) {
             return std::string(CannotPlay) + "die Datei lässt sich nicht öffnen.";
         }
@@ -57,6 +85,9 @@ public:
             return std::string(CannotPlay) + "keine Tonausgabe";
         }
         out123_param_int(output.get(), OUT123_ADD_FLAGS, OUT123_QUIET);
+#ifdef _WIN32
+        out123_param_string(output.get(), OUT123_BINDIR, programFolder().c_str());
+#endif
         if (out123_open(output.get(), m_driver.empty() ? SystemOutputs : m_driver.c_str(),
                         m_device.empty() ? nullptr : m_device.c_str()) != OUT123_OK ||
             out123_start(output.get(), rate, channels, encoding) != OUT123_OK) {

@@ -1,4 +1,5 @@
-// The player of builds without libmpg123 and libout123, such as the Windows cross build.
+// The player of builds without libmpg123 and libout123 (TONARION_SOUND_CHECK off), such as
+// the static tonarion-cli.exe of a MinGW build without the window.
 #include "sound/SoundPlayer.h"
 
 namespace tonarion {

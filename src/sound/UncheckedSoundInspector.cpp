@@ -1,4 +1,5 @@
-// The inspector of builds without libmpg123 and TagLib, such as the Windows cross build:
+// The inspector of builds without libmpg123 and TagLib (TONARION_SOUND_CHECK off), such as the
+// static tonarion-cli.exe of a MinGW build without the window:
 // files are taken by their extension, as before, and every finding says "not checked".
 #include "sound/SoundInspector.h"
 

@@ -1,6 +1,7 @@
 #include "storage/CommitToStick.h"
 
 #include "model/EntryName.h"
+#include "model/ShortList.h"
 #include "model/SoundTable.h"
 #include "model/WaitIndicator.h"
 #include "storage/CommitPlan.h"
@@ -479,18 +480,15 @@ void CommitRun::reportFailures() {
     if (cause) {
         text += std::string(cause) + "\r\n\r\n";
     }
-    std::size_t listed = 0;
+    ShortList files(MaxListedFailures);
     for (const auto& failure : m_failures) {
         // A refusal before anything was written concerns no single file.
-        if (!failure.file().empty() && listed++ < MaxListedFailures) {
-            text += failure.file() + ": " + causeInGerman(failure.error()) + "\r\n";
+        if (!failure.file().empty()) {
+            files.add(failure.file() + ": " + causeInGerman(failure.error()));
         }
     }
-    if (listed > MaxListedFailures) {
-        text += "...\r\n";
-    }
-    if (listed > 0) {
-        text += "\r\n";
+    if (files.count() > 0) {
+        text += files.text() + "\r\n";
     }
     text += cause == NotEnoughSpaceMessage ? NotEnoughSpaceAdvice : CommitFailedAdvice;
     showCritical(m_ui, text);
@@ -501,24 +499,19 @@ bool CommitRun::reportUnreadableSources() {
         return false;
     }
     std::string text = std::string(SourcesUnreadableMessage) + "\r\n\r\n";
-    std::size_t listed = 0;
+    ShortList rows(MaxListedFailures);
     for (const auto& [row, failure] : m_unreadable) {
-        if (listed++ < MaxListedFailures) {
-            text += "Zeile " + std::to_string(row) + ": " + failure.file() + ": " +
-                    causeInGerman(failure.error()) + "\r\n";
-        }
+        rows.add("Zeile " + std::to_string(row) + ": " + failure.file() + ": " +
+                 causeInGerman(failure.error()));
     }
-    if (listed > MaxListedFailures) {
-        text += "...\r\n";
-    }
-    showCritical(m_ui, text + "\r\n" + SourcesUnreadableAdvice);
+    showCritical(m_ui, text + rows.text() + "\r\n" + SourcesUnreadableAdvice);
     return true;
 }
 
 // Tells the user which rows lack their sound; true when there are any.
 bool CommitRun::reportSoundsNotFound() {
     std::string text = std::string(SoundsNotFoundMessage) + "\r\n\r\n";
-    std::size_t listed = 0;
+    ShortList rows(MaxListedFailures);
     const SoundTable& table = m_session.table;
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
@@ -528,18 +521,13 @@ bool CommitRun::reportSoundsNotFound() {
         if (!entry.soundNotFound || toldUnreadable) {
             continue;
         }
-        if (listed++ < MaxListedFailures) {
-            text += "Zeile " + std::to_string(row) + ": " + entry.entryName + " (" +
-                    entry.sourcePath + ")\r\n";
-        }
+        rows.add("Zeile " + std::to_string(row) + ": " + entry.entryName + " (" + entry.sourcePath +
+                 ")");
     }
-    if (listed == 0) {
+    if (rows.count() == 0) {
         return false;
     }
-    if (listed > MaxListedFailures) {
-        text += "...\r\n";
-    }
-    showCritical(m_ui, text + "\r\n" + SoundsNotFoundAdvice);
+    showCritical(m_ui, text + rows.text() + "\r\n" + SoundsNotFoundAdvice);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "storage/JournalFile.h"
 
+#include "model/WholeNumber.h"
 #include "storage/StickFiles.h"
 
 #include <algorithm>
@@ -42,20 +43,13 @@ bool allPlain(const std::vector<std::string_view>& words) {
     return std::all_of(words.begin() + 1, words.end(), isPlainFileName);
 }
 
-template <typename Number = std::uintmax_t>
-std::optional<Number> number(std::string_view digits, int base = 10) {
-    Number value = 0;
-    const auto [last, error] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (error != std::errc{} || last != digits.data() + digits.size()) {
-        return std::nullopt;
-    }
-    return value;
+std::optional<std::uintmax_t> number(std::string_view digits) {
+    return wholeNumber<std::uintmax_t>(digits);
 }
 
 std::optional<IndexStamp> stampFrom(const std::vector<std::string_view>& words) {
     const auto size = number(words[1]);
-    const auto checksum = number<std::uint32_t>(words[2], 16);
+    const auto checksum = wholeNumber<std::uint32_t>(words[2], 16);
     if (!size || !checksum) {
         return std::nullopt;
     }

@@ -398,6 +398,16 @@ JournalState journalStateOf(StickFiles& stick, const std::string& indexName) {
 
 bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     const JournalOnStick journal = readJournal(stick, indexName);
+    // A sound cut short while it was copied goes; the next commit copies it again. So it does
+    // under a journal that seems not begun: a later commit of the same session may have
+    // written its planned index file over this one's before its own journal could stand.
+    for (const auto& file : journal.state == JournalState::Foreign || !journal.change
+                                ? std::vector<NewStickFile>{}
+                                : journal.change->newFiles) {
+        if (const auto status = stick.status(file.name); status && status->size != file.size) {
+            stick.deleteFile(file.name);
+        }
+    }
     switch (journal.state) {
     case JournalState::None:
     case JournalState::Foreign:
@@ -414,12 +424,6 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
         break;
     }
     const StickChange& change = *journal.change;
-    // A sound cut short while it was copied goes; the next commit copies it again.
-    for (const auto& file : change.newFiles) {
-        if (const auto status = stick.status(file.name); status && status->size != file.size) {
-            stick.deleteFile(file.name);
-        }
-    }
     StickChangeRun run(stick, change, journal.plannedIndex.value_or(std::string()), true);
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.

@@ -39,6 +39,11 @@ void markSoundsNotFound(Session& session, FileOperations& files,
         const bool sourceFound = stickSource ? onStick.contains(foldCase(*stickSource))
                                              : files.status(entry.sourcePath).has_value();
         table.setSoundNotFound(row, !sourceFound);
+        // A sound the stick lost, to a commit cut short or a power loss, comes back with the
+        // next one.
+        if (sourceFound) {
+            session.markChanged();
+        }
     }
 }
 

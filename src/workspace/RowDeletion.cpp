@@ -1,24 +1,18 @@
 #include "workspace/RowDeletion.h"
 
 #include "model/EntryName.h"
+#include "model/WholeNumber.h"
 #include "storage/CommitToStick.h"
 #include "storage/StickFiles.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 namespace tonarion {
 namespace {
 
 std::optional<int> runningNumber(std::string_view entryName) {
-    const std::string digits = parseEntryName(entryName).number1;
-    int value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc{} || end != digits.data() + digits.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return wholeNumber(parseEntryName(entryName).number1);
 }
 
 // Gives the random entry in row its new running number. Its stick file takes the new name at

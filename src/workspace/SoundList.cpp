@@ -4,6 +4,8 @@
 #include "model/EntryName.h"
 #include "model/LoadedEntry.h"
 #include "model/QuarterHours.h"
+#include "model/SoundFileDrop.h"
+#include "model/Trimmed.h"
 
 #include <algorithm>
 #include <optional>
@@ -30,14 +32,6 @@ std::optional<int> kindIndex(const SoundEntry& entry) {
     return std::nullopt;
 }
 
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 // One half of a column header such as " Priorität /Ausblendzeit ": the words an operator reads
 // on the table are the words the list uses.
 std::string headerPart(Column column, bool afterSlash) {
@@ -51,11 +45,6 @@ std::string headerPart(Column column, bool afterSlash) {
 std::string spoken(const std::string& number) {
     const auto first = number.find_first_not_of('0');
     return first == std::string::npos ? (number.empty() ? number : "0") : number.substr(first);
-}
-
-std::string fileNameOf(const std::string& path) {
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string statusWords(const SoundEntry& entry, EventKind kind, char status) {

@@ -1,6 +1,7 @@
 #include "workspace/StickCleanUp.h"
 
 #include "model/EntryName.h"
+#include "model/ShortList.h"
 #include "settings/SettingEntry.h"
 #include "storage/CommitToStick.h"
 #include "storage/IndexFile.h"
@@ -29,20 +30,12 @@ bool isKept(const Session& session, const std::string& name) {
 
 std::string listOf(const std::vector<StickProblem>& items, bool withErrors,
                    const std::vector<FileResult>& failures = {}) {
-    std::string text;
-    std::size_t listed = 0;
+    ShortList list(MaxListedNames);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (listed++ == MaxListedNames) {
-            text += "...\r\n";
-            break;
-        }
-        text += items[i].file + (items[i].folder ? " (Ordner)" : "");
-        if (withErrors) {
-            text += ": " + causeInGerman(failures[i].error());
-        }
-        text += "\r\n";
+        list.add(items[i].file + (items[i].folder ? " (Ordner)" : "") +
+                 (withErrors ? ": " + causeInGerman(failures[i].error()) : std::string()));
     }
-    return text;
+    return list.text();
 }
 
 } // namespace

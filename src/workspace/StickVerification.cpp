@@ -3,6 +3,7 @@
 #include "model/EntryName.h"
 #include "settings/SettingEntry.h"
 #include "storage/CommitToStick.h"
+#include "storage/DriveDiscovery.h"
 #include "storage/IndexFile.h"
 #include "storage/StickChange.h"
 #include "storage/StickFiles.h"
@@ -13,6 +14,80 @@
 
 namespace tonarion {
 namespace {
+
+// What a kind of finding says about the stick.
+enum Trait : unsigned {
+    Lacking = 1,        // a file the index lists is not on the stick as it should be
+    MendedByCommit = 2, // the next commit puts it right
+    AboutMedium = 4,    // the medium, not its files
+};
+
+struct ProblemKindRow {
+    ProblemKind kind;
+    std::string_view word; // on the command line
+    // In the check's report; %1 is the file system found, or the bytes needed beside %2, free.
+    std::string_view text;
+    unsigned traits;
+};
+
+constexpr std::array<ProblemKindRow, 15> ProblemKinds = {{
+    {ProblemKind::MissingSound, "missing sound", "Sound fehlt auf dem USB-Stick",
+     Lacking | MendedByCommit},
+    {ProblemKind::SoundNotFound, "sound not found",
+     "Sound weder auf dem USB-Stick noch an seinem Pfad", Lacking},
+    {ProblemKind::ChangedSound, "changed sound",
+     "Sound auf dem USB-Stick ist nicht mehr der aktuelle Stand", MendedByCommit},
+    {ProblemKind::MissingSetting, "missing setting", "Einstellungsdatei fehlt",
+     Lacking | MendedByCommit},
+    {ProblemKind::ChangedSetting, "changed setting", "Einstellungsdatei ist nicht leer",
+     MendedByCommit},
+    // Loading takes such a sound over as a row; the user must not clean it up by hand
+    // believing it lost.
+    {ProblemKind::NotInIndex, "not in index",
+     "Nicht in tonkat.tkx verzeichnet, das Modul spielt sie trotzdem; der nächste Start "
+     "übernimmt sie als Zeile",
+     0},
+    {ProblemKind::RandomGap, "random gap",
+     "Zufallsnummern nicht lückenlos von 1 an, das nächste Speichern schließt die Lücke",
+     MendedByCommit},
+    {ProblemKind::SecondIndexLine, "second index line",
+     "In tonkat.tkx ein zweites Mal mit anderer Quelle verzeichnet, es gilt die erste Zeile", 0},
+    {ProblemKind::SecondSettingFile, "second setting file", "Zweite Datei für dieselbe Einstellung",
+     0},
+    {ProblemKind::TemporaryFile, "temporary file", "Rest eines unterbrochenen Speichervorgangs", 0},
+    {ProblemKind::ForeignJournal, "journal of another index",
+     "Plan eines Speichervorgangs, der nicht zu diesem USB-Stick gehört; er wird nicht "
+     "ausgeführt",
+     0},
+    {ProblemKind::MacLeftover, "macOS leftover", "Überbleibsel von macOS", 0},
+    {ProblemKind::StickUnreadable, "stick unreadable",
+     "Der USB-Stick wurde entfernt oder kann nicht gelesen werden", 0},
+    {ProblemKind::WrongFileSystem, "wrong file system",
+     "Dateisystem %1: das Soundmodul liest nur FAT32 oder FAT16", AboutMedium},
+    {ProblemKind::NotEnoughSpace, "not enough space",
+     "Zu wenig Platz: die nächsten Kopien brauchen %1, frei sind %2", AboutMedium},
+}};
+
+// A temporary file that a pending commit still needs stays.
+constexpr std::string_view StillNeeded = ", wird beim nächsten Speichern gebraucht";
+
+const ProblemKindRow& rowOf(ProblemKind kind) {
+    return *std::find_if(ProblemKinds.begin(), ProblemKinds.end(),
+                         [kind](const ProblemKindRow& row) { return row.kind == kind; });
+}
+
+// The text with %1 and %2 replaced in one pass, so that a value holding "%2" stays as it is.
+std::string filledIn(std::string_view text, const std::string& first, const std::string& second) {
+    std::string filled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+            filled += text[++i] == '1' ? first : second;
+        } else {
+            filled += text[i];
+        }
+    }
+    return filled;
+}
 
 // What a Mac puts on every stick it sees: "._" files beside each file, the folder finder's
 // .DS_Store, and folders for its trash and its indexes.
@@ -58,8 +133,8 @@ public:
     }
 
 private:
-    void add(std::string_view kind, std::string file, bool removable = false, bool folder = false) {
-        m_found.push_back({std::string(kind), std::move(file), removable, folder});
+    void add(ProblemKind kind, std::string file, bool removable = false, bool folder = false) {
+        m_found.push_back({kind, std::move(file), removable, folder});
     }
 
     // What the index file on the stick lists: loading shows unlisted sound files as rows, but
@@ -203,6 +278,36 @@ private:
 };
 
 } // namespace
+
+std::string_view problemWord(ProblemKind kind) {
+    return rowOf(kind).word;
+}
+
+bool StickProblem::isAboutMedium() const {
+    return (rowOf(kind).traits & AboutMedium) != 0;
+}
+
+bool StickProblem::isLacking() const {
+    return (rowOf(kind).traits & Lacking) != 0;
+}
+
+bool StickProblem::isMendedByCommit() const {
+    return (rowOf(kind).traits & MendedByCommit) != 0;
+}
+
+std::string findingText(const StickProblem& problem) {
+    const std::string_view text = rowOf(problem.kind).text;
+    switch (problem.kind) {
+    case ProblemKind::TemporaryFile:
+        return problem.removable ? std::string(text) : std::string(text) + std::string(StillNeeded);
+    case ProblemKind::WrongFileSystem:
+        return filledIn(text, problem.file, {});
+    case ProblemKind::NotEnoughSpace:
+        return filledIn(text, byteSizeText(problem.neededBytes), byteSizeText(problem.freeBytes));
+    default:
+        return std::string(text);
+    }
+}
 
 SoundState soundStateOf(const Session& session, FileOperations& files, const SoundEntry& entry) {
     StickFiles stick(files, session.stickRoot);

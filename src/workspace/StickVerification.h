@@ -18,36 +18,40 @@ struct SoundState {
     bool sourceFound = true; // the source path names a file
 };
 
-// The kinds of finding, named as the command line prints them.
-namespace ProblemKind {
-inline constexpr std::string_view MissingSound = "missing sound";
-inline constexpr std::string_view SoundNotFound = "sound not found";
-inline constexpr std::string_view ChangedSound = "changed sound";
-inline constexpr std::string_view MissingSetting = "missing setting";
-// A setting file is empty: the module reads the value from its name alone.
-inline constexpr std::string_view ChangedSetting = "changed setting";
-inline constexpr std::string_view NotInIndex = "not in index";
-// The random sounds the index lists are not numbered 1 to N: the one out of its place.
-inline constexpr std::string_view RandomGap = "random gap";
-// The index lists the EntryName a line above lists, with another source: the first one holds.
-inline constexpr std::string_view SecondIndexLine = "second index line";
-inline constexpr std::string_view SecondSettingFile = "second setting file";
-inline constexpr std::string_view TemporaryFile = "temporary file";
-// A journal planned from an index file this stick does not have, as when a user copied it
-// from another stick: it is never carried out, and the clean-up may delete it.
-inline constexpr std::string_view ForeignJournal = "journal of another index";
-inline constexpr std::string_view MacLeftover = "macOS leftover";
-// The stick cannot be read (pulled while it is checked): nothing is told about its files.
-inline constexpr std::string_view StickUnreadable = "stick unreadable";
-// About the medium, not its files: the stick can still be what its index says.
-inline constexpr std::string_view WrongFileSystem = "wrong file system";
-inline constexpr std::string_view NotEnoughSpace = "not enough space";
-} // namespace ProblemKind
+// The kinds of finding. ProblemKinds in StickVerification.cpp gives each its word on the
+// command line and its text in the check's report.
+enum class ProblemKind {
+    MissingSound,
+    SoundNotFound,
+    ChangedSound,
+    MissingSetting,
+    // A setting file is not empty: the module reads the value from its name alone.
+    ChangedSetting,
+    NotInIndex,
+    // The random sounds the index lists are not numbered 1 to N: the one out of its place.
+    RandomGap,
+    // The index lists the EntryName a line above lists, with another source: the first one holds.
+    SecondIndexLine,
+    SecondSettingFile,
+    TemporaryFile,
+    // A journal planned from an index file this stick does not have, as when a user copied it
+    // from another stick: it is never carried out, and the clean-up may delete it.
+    ForeignJournal,
+    MacLeftover,
+    // The stick cannot be read (pulled while it is checked): nothing is told about its files.
+    StickUnreadable,
+    // About the medium, not its files: the stick can still be what its index says.
+    WrongFileSystem,
+    NotEnoughSpace,
+};
+
+// The kind as the command line prints it ("missing sound").
+std::string_view problemWord(ProblemKind kind);
 
 // One way in which the stick is not what its index file says or not what the module can
 // use, with the file it concerns.
 struct StickProblem {
-    std::string kind; // one of ProblemKind
+    ProblemKind kind = ProblemKind::StickUnreadable;
     // The file; for a wrong file system the one found ("exFAT"); empty for the space.
     std::string file;
     // Left by an interrupted commit or by another system, and nothing the module plays or the
@@ -59,10 +63,15 @@ struct StickProblem {
     std::uintmax_t freeBytes = 0;
 
     // Whether the finding concerns the medium rather than its content.
-    bool isAboutMedium() const {
-        return kind == ProblemKind::WrongFileSystem || kind == ProblemKind::NotEnoughSpace;
-    }
+    bool isAboutMedium() const;
+    // Whether a file the index lists is not on the stick as it should be.
+    bool isLacking() const;
+    // Whether the next commit puts it right.
+    bool isMendedByCommit() const;
 };
+
+// A finding as the check's report words it, in German.
+std::string findingText(const StickProblem& problem);
 
 SoundState soundStateOf(const Session& session, FileOperations& stick, const SoundEntry& entry);
 

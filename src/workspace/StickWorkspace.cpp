@@ -234,11 +234,7 @@ std::vector<StickProblem> StickWorkspace::verify(FileOperations& stickAsItIs) co
 bool StickWorkspace::takeUpRepairs() {
     const auto problems = checkStick();
     const bool mendable = std::any_of(problems.begin(), problems.end(), [](const auto& problem) {
-        return problem.kind == ProblemKind::MissingSound ||
-               problem.kind == ProblemKind::RandomGap ||
-               problem.kind == ProblemKind::ChangedSound ||
-               problem.kind == ProblemKind::MissingSetting ||
-               problem.kind == ProblemKind::ChangedSetting;
+        return problem.isMendedByCommit();
     });
     if (mendable) {
         // The commit looks at every file afresh.

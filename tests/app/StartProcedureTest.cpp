@@ -3,6 +3,7 @@
 #include "gui/QtUserInterface.h"
 #include "storage/StickSelection.h"
 #include "storage/platform/SystemPlatform.h"
+#include "support/FakeDrives.h"
 #include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
@@ -18,22 +19,12 @@
 using namespace tonarion;
 using namespace tonarion::testing;
 
-namespace {
-
-class FixedDrives final : public DriveSource {
-public:
-    std::vector<std::string> roots;
-    std::vector<std::string> usbDriveRoots() override { return roots; }
-};
-
-} // namespace
-
 class StartProcedureTest : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<TestStick> stick;
-    FixedDrives drives;
+    FakeDrives drives;
     std::optional<std::string> manualAnswer;
     std::unique_ptr<StartProcedure> start;
 

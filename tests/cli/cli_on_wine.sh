@@ -70,6 +70,12 @@ check "refuses a sound from a Polish folder with a Greek name" \
 check "naming it" grep -qF 'S:\Żółć\ψαλμός.mp3' "$work/err"
 check "and stores nothing of it" test ! -e "$stick/MRO1-0007-00000.mp3"
 
+# The look into a sound opens it by its wide name: an umlaut in the folder does not hide it.
+for _ in $(seq 114); do printf '\xff\xfb\x90\x00'; head -c 413 /dev/zero; done >"$music/Grüße/echt.mp3"
+check "check decodes a sound in a folder with umlauts" succeeds check 'S:\Grüße\echt.mp3'
+check "and tells its format" test "$(cat "$work/out")" = \
+    'S:\Grüße\echt.mp3: OK, MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03'
+
 check "show" succeeds show 'T:\'
 check "prints the headers" grep -qxP 'NR\tFilename\tPfad\tEreigniss\tStatus\tModus\tPriorität /Ausblendzeit\tAdresse 1. /von\tAdresse 2. /bis' "$work/out"
 check "prints the row in UTF-8" grep -qxP '1\tMGM2-0012-00000.mp3\tS:\\Grüße\\pfiff.mp3\tMagnetartikel\tGRÜN\tMIT ERLAUBNIS\t2\t0012\t00000' "$work/out"

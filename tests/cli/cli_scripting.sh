@@ -10,11 +10,7 @@ trap 'rm -rf "$work"' EXIT
 stick=$work/stick
 mkdir -p "$stick" "$work/music"
 
-failures=0
-check() { # description, then the command that must succeed
-    local what=$1; shift
-    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/check.sh"
 # Runs python3 on the JSON document in $work/json, which must parse; the checks are asserts.
 json_has() { python3 -c "import json, sys; d = json.load(open('$work/json')); assert $1, d" ; }
 
@@ -55,5 +51,4 @@ done
 check "and the options of bind" grep -qx -- "--position" <(completes tonarion-cli bind "$stick" --pos)
 check "and the kinds" test "$(completes tonarion-cli bind "$stick" --event Z | tr -d '\n')" = Z
 
-[ $failures -eq 0 ] && echo "tonarion-cli for scripts: all checks passed"
-exit $((failures > 0))
+finish "tonarion-cli for scripts"

@@ -1,6 +1,6 @@
 // The storage layer on a real FAT32 file system, mounted with fusefat: what only a real FAT
 // driver shows (letter case, file times, replacing a file, a read-only or a full stick). The
-// request from end to end runs in MainWindowOnFatTest and tests/cli/cli_on_fat.sh.
+// request from end to end runs in MainWindowOnFatTest and the kill sweep on FAT.
 
 #include "storage/IndexFile.h"
 #include "storage/StickSelection.h"
@@ -21,8 +21,6 @@ namespace {
 
 using namespace testing;
 namespace fs = std::filesystem;
-
-const std::string Header = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
 
 class FatStickTest : public ::testing::Test {
 protected:
@@ -69,8 +67,8 @@ protected:
 };
 
 TEST_F(FatStickTest, NamesIgnoreLetterCaseAndACommitCopiesOnlyWhatChangedInOneStep) {
-    writeBytes(stick("TONKAT.TKX"),
-               Header + "MGM2-0012-00000.mp3;" + stick("mgm2-0012-00000.MP3") + "\r\n");
+    writeBytes(stick("TONKAT.TKX"), std::string(IndexHeader) + "\r\nMGM2-0012-00000.mp3;" +
+                                        stick("mgm2-0012-00000.MP3") + "\r\n");
     writeBytes(stick("mgm2-0012-00000.MP3"), "sound");
     openStick();
     EXPECT_EQ(session.indexFileName, "TONKAT.TKX");

@@ -15,8 +15,7 @@ trap '[ -z "$holder" ] || kill "$holder" 2>/dev/null; rm -rf "$work"' EXIT
 stick=$work/stick
 mkdir -p "$stick" "$work/music" "$work/out"
 
-failures=0
-fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../support/check.sh"
 
 "$cli" init "$stick"
 export LD_PRELOAD=$shim TONARION_KILL_ROOT=$stick TONARION_DELAY_WRITES_TO=tonkat.lck \
@@ -46,32 +45,12 @@ unset LD_PRELOAD TONARION_DELAY_WRITES_TO
 
 # The index lists exactly the binds that said they were done, each with its sound's bytes, and
 # no sound lies on the stick unlisted.
-python3 - "$stick" "$work/out" "$work/music" <<'EOF' || failures=$((failures + 1))
-import os, re, sys
-stick, out, music = sys.argv[1:]
-lines = open(os.path.join(stick, "tonkat.tkx"), encoding="cp1252", newline="").read().split("\r\n")
-listed = {line[:19]: line[20:] for line in lines if len(line) > 20 and line[19] == ";"}
-done = {}
-for address in os.listdir(out):
-    if not address.endswith(".err"):
-        done[open(os.path.join(out, address)).read().strip()] = address
-problems = []
-if not done:
-    problems.append("no bind got through")
-if set(listed) != set(done):
-    problems.append("listed %s, done %s" % (sorted(listed), sorted(done)))
-for name, address in done.items():
-    source = os.path.join(music, address + ".mp3")
-    on_stick = os.path.join(stick, name)
-    if not os.path.exists(on_stick) or open(on_stick, "rb").read() != open(source, "rb").read():
-        problems.append(name + " does not hold " + source)
-for name in os.listdir(stick):
-    if re.match(r"^[MRLKZUE]...-\d{4}-\d{5}\.mp3$", name) and name not in listed:
-        problems.append(name + " is on the stick but not in the index")
-for problem in problems:
-    print("FAILED: " + problem)
-sys.exit(1 if problems else 0)
-EOF
+done_binds=()
+for out in "$work"/out/*; do
+    [[ $out == *.err ]] || done_binds+=("$(cat "$out")=$work/music/$(basename "$out").mp3")
+done
+[ ${#done_binds[@]} -gt 0 ] || fail "no bind got through"
+python3 "$(dirname "$0")/stick_holds.py" "$stick" "${done_binds[@]}" || failures=$((failures + 1))
 
 # A lock file left by a crash, whose process id now belongs to a living process.
 printf '1 %s\n' "$(hostname)" > "$stick/tonkat.lck"
@@ -118,5 +97,4 @@ wait "$holder" 2>/dev/null || true
 holder=
 "$cli" delete "$stick" 1 >/dev/null 2>"$work/err" || fail "delete refused once the holder ended: $(cat "$work/err")"
 
-[ $failures -eq 0 ] && echo "commands at the same instant: all checks passed"
-exit $((failures > 0))
+finish "commands at the same instant"

@@ -1,6 +1,7 @@
 #include "gui/DriveDialog.h"
 
 #include "gui/ProgramLook.h"
+#include "support/FakeDrives.h"
 #include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
@@ -9,39 +10,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include <map>
-
 using namespace tonarion;
 using namespace tonarion::testing;
 
 namespace {
 
-constexpr std::uintmax_t MiB = 1024 * 1024;
-constexpr std::uintmax_t GiB = 1024 * MiB;
-
-const std::string Sounds = "/mnt/SOUNDS/";
-const std::string Card = "/mnt/KARTE/";
-const std::string Fresh = "/mnt/3A5F/";
-
-class PluggedDrives final : public DriveSource {
-public:
-    std::vector<std::string> roots;
-    std::vector<std::string> usbDriveRoots() override { return roots; }
-};
-
-// Sticks whose media tell their label and sizes, each its own; a medium not listed cannot
-// tell.
-class Media final : public FakeFileOperations {
-public:
-    std::map<std::string, VolumeInfo> volumes;
-    FileValue<VolumeInfo> volumeInfo(const std::string& folder) override {
-        const auto found = volumes.find(folder);
-        if (found == volumes.end()) {
-            return {folder, std::make_error_code(std::errc::operation_not_supported)};
-        }
-        return {folder, found->second};
-    }
-};
+constexpr std::uintmax_t GiB = 1024 * 1024 * 1024;
+const std::string Sounds = "/mnt/SOUNDS/", Card = "/mnt/KARTE/", Fresh = "/mnt/3A5F/";
 
 QStringList lines(const QListWidget* list) {
     QStringList texts;
@@ -56,12 +31,11 @@ QStringList lines(const QListWidget* list) {
 class DriveDialogTest : public QObject {
     Q_OBJECT
 
-private:
-    Media media;
+    FakeFileOperations media;
     RecordingUserInterface ui;
     Session session;
     StickWorkspace workspace{session, media, ui};
-    PluggedDrives drives;
+    FakeDrives drives;
 
     // One round of the dialog's polling, as its timer would run it.
     static void poll(QTimer* polling) { QMetaObject::invokeMethod(polling, "timeout"); }
@@ -74,7 +48,6 @@ private slots:
         for (const std::string& root : {Sounds, Card, Fresh}) {
             media.addFolder(root);
         }
-        media.volumes[Sounds] = {"SOUNDS", "FAT32", GiB * 38 / 10, GiB * 31 / 10};
         drives.roots = {Sounds, Card};
         DriveDialog dialog(
             listUsbDrives(drives), workspace, ui, [](QWidget*) { return std::nullopt; }, &drives);
@@ -85,21 +58,20 @@ private slots:
         auto* polling = dialog.findChild<QTimer*>("DrivePolling");
         QVERIFY(polling->isActive());
         QCOMPARE(polling->interval(), 2000);
-        QCOMPARE(lines(list), QStringList({"SOUNDS (/mnt/SOUNDS/) – 3,8 GB, 3,1 GB frei, FAT32",
-                                           "KARTE – /mnt/KARTE/"}));
+        QCOMPARE(lines(list), QStringList({"SOUNDS – /mnt/SOUNDS/", "KARTE – /mnt/KARTE/"}));
         clickCell(list, 1, 0);
 
-        // A fresh stick comes first in the system's order; the card stays highlighted.
+        // A fresh stick comes first in the system's order; the card stays highlighted, and
+        // each line shows what its medium tells by now.
         drives.roots = {Fresh, Sounds, Card};
-        media.volumes[Fresh] = {"", "FAT16", GiB, 512 * MiB};
-        media.volumes[Sounds].freeBytes = GiB * 29 / 10; // written to from elsewhere
+        media.setVolumeInfo({"", "FAT16", GiB, GiB / 2});
         poll(polling);
         QCOMPARE(lines(list), QStringList({"3A5F (/mnt/3A5F/) – 1,0 GB, 512 MB frei, FAT16",
-                                           "SOUNDS (/mnt/SOUNDS/) – 3,8 GB, 2,9 GB frei, FAT32",
-                                           "KARTE – /mnt/KARTE/"}));
+                                           "SOUNDS (/mnt/SOUNDS/) – 1,0 GB, 512 MB frei, FAT16",
+                                           "KARTE (/mnt/KARTE/) – 1,0 GB, 512 MB frei, FAT16"}));
         QCOMPARE(list->selectedItems().size(), 1);
         QCOMPARE(list->selectedItems().front()->toolTip(),
-                 QString::fromStdString("USB-Laufwerk " + Card));
+                 QString::fromStdString(DriveEntryPrefix + Card));
 
         // The card is pulled: nothing is chosen any more, and "Laufwerk auswählen" waits.
         drives.roots = {Fresh, Sounds};
@@ -123,7 +95,7 @@ private slots:
 
     // Without a source to ask, the list stays as it was given; every drive is shown whole.
     void aListWithoutSourceStaysAsGiven() {
-        media.volumes["E:\\"] = {"SOUNDS", "FAT32", GiB * 38 / 10, GiB * 31 / 10};
+        media.setVolumeInfo({"SOUNDS", "FAT32", GiB * 38 / 10, GiB * 31 / 10});
         DriveDialog dialog({driveEntry("E:\\")}, workspace, ui,
                            [](QWidget*) { return std::nullopt; });
         QVERIFY(!dialog.findChild<QTimer*>("DrivePolling")->isActive());

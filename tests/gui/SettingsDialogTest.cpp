@@ -1,5 +1,6 @@
 #include "gui/SettingsDialog.h"
 
+#include "settings/SettingsForm.h"
 #include "support/GuiTestMain.h"
 #include "support/ModalDialog.h"
 #include "support/TestStick.h"
@@ -15,19 +16,27 @@ using namespace tonarion::testing;
 class SettingsDialogTest : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<TestStick> stick;
     std::unique_ptr<SettingsDialog> dialog;
 
     void open() {
         dialog = std::make_unique<SettingsDialog>(stick->workspace);
         dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
     }
-    // Presses a button that requests the close; true when the close asked a question.
-    bool closeAsking(const char* button = "Command1_0") {
-        const std::size_t before = stick->ui.messages.size();
-        act(dialog.get(), {button});
-        return stick->ui.messages.size() > before;
+    // Types into a field as a user does: all of it selected, replaced by `text`.
+    QWidget* retype(const char* name, const char* text) {
+        QWidget* field = control(dialog.get(), name);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
+        return field;
+    }
+    bool stickHolds(const char* settingFile) const {
+        return stick->files.has(Root + settingFile) &&
+               stick->index().find(settingFile) != std::string::npos;
     }
 
 private slots:
@@ -38,7 +47,9 @@ private slots:
     }
     void cleanup() { dialog.reset(); }
 
-    void aFreshStickShowsTheDefaultsAndWhatIsUndoneAsksNothing() {
+    // The defaults of a fresh stick; a change undone asks nothing. The number fields filter
+    // what they take, not the keys that move, edit or close; Tab follows the layout.
+    void aFreshStickShowsTheDefaultsAndTheKeysWorkAsEverywhere() {
         open();
         const QStringList defaults = {"Slider1=21", "Label1=21",      "Text2=180", "Combo1=07:00",
                                       "Text1=2",    "Option1_0=true", "Text3=0"};
@@ -46,9 +57,22 @@ private slots:
         act(dialog.get(), {"Slider1=25"});
         QCOMPARE(states(dialog.get(), {"Label1"}), QStringList({"Label1=25"}));
         QCOMPARE(control(dialog.get(), "Slider1")->toolTip(), QString("Lautstärke = 25"));
-        act(dialog.get(), {"Slider1=21"});
-        QVERIFY(!closeAsking());
+        act(dialog.get(), {"Slider1=21", "Command1_0"});
+        QVERIFY(!dialog->isVisible() && stick->ui.messages.empty());
+
+        const std::string index = stick->index();
+        open();
+        QWidget* modelTime = retype("Text2", "120");
+        QTest::keyClick(modelTime, Qt::Key_Home);
+        QTest::keyClick(modelTime, Qt::Key_Delete);
+        QCOMPARE(states(dialog.get(), {"Text2"}), QStringList({"Text2=20"}));
+        QCOMPARE(tabChain(control(dialog.get(), "Slider1")),
+                 QStringList({"Slider1", "Option1_1", "Text2", "Combo1", "Text1", "Text3",
+                              "Command1_0", "Command1_1"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); // "Nein"
         QVERIFY(!dialog->isVisible());
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{SaveSettingsQuestion});
+        QCOMPARE(stick->index(), index);
     }
 
     void aMissingVolumeLineShows31AndAbbrechenAsksLikeOkAndJaWrites() {
@@ -60,57 +84,21 @@ private slots:
         act(dialog.get(), {"Option1_1"});
         QApplication::clipboard()->setText("a1");
         QTest::keyClick(control(dialog.get(), "Text2"), Qt::Key_V, Qt::ControlModifier);
-        QTest::keyClicks(control(dialog.get(), "Text2"), "x-2"); // only the digits are taken
-        QCOMPARE(states(dialog.get(), {"Text2"}), QStringList({"Text2=18012"}));
-        QTest::keyClicks(control(dialog.get(), "Text2"), "9"); // five digits fill the field
+        QTest::keyClicks(control(dialog.get(), "Text2"), "x-29"); // digits only, five at most
         QCOMPARE(states(dialog.get(), {"Text2"}), QStringList({"Text2=18012"}));
         stick->ui.setNextAnswer(MessageAnswer::Yes);
-        QVERIFY(closeAsking("Command1_1"));
-        QCOMPARE(stick->ui.lastText(),
-                 std::string("Sie haben Änderungen vorgenommen.\r\nWollen Sie diese speichern?"));
+        act(dialog.get(), {"Command1_1"});
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{SaveSettingsQuestion});
         for (const char* written :
              {"SET_-0001-00031.mp3", "SET_-0005-00001.mp3", "SET_-0002-18012.mp3"}) {
-            QVERIFY(stick->files.has(Root + written));
-            QVERIFY(stick->index().find(written) != std::string::npos);
+            QVERIFY(stickHolds(written));
         }
-    }
-
-    // The number fields filter what they take, not the keys that move, edit or close.
-    void theKeyboardMovesEditsAndClosesAsEverywhere() {
-        open();
-        QApplication::setActiveWindow(dialog.get());
-        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
-        QWidget* modelTime = control(dialog.get(), "Text2");
-        modelTime->setFocus();
-        QTest::keyClick(modelTime, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(modelTime, "120");
-        QTest::keyClick(modelTime, Qt::Key_Home);
-        QTest::keyClick(modelTime, Qt::Key_Delete);
-        QCOMPARE(states(dialog.get(), {"Text2"}), QStringList({"Text2=20"}));
-        // Tab follows the layout, top left to bottom right, and comes round again.
-        QCOMPARE(tabChain(control(dialog.get(), "Slider1")),
-                 QStringList({"Slider1", "Option1_1", "Text2", "Combo1", "Text1", "Text3",
-                              "Command1_0", "Command1_1"}));
-        stick->ui.setNextAnswer(MessageAnswer::No);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QVERIFY(!dialog->isVisible());
-        QCOMPARE(stick->ui.lastText(),
-                 std::string("Sie haben Änderungen vorgenommen.\r\nWollen Sie diese speichern?"));
     }
 
     // A field the rules refuse is named on OK, and the dialog stays open until every field
     // holds a value; what is saved then is what the fields show, as the next opening shows.
     void aRefusedValueKeepsTheDialogOpenAndWhatIsSavedIsWhatWasShown() {
         open();
-        QApplication::setActiveWindow(dialog.get());
-        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
-        const auto retype = [this](const char* name, const char* text) {
-            QWidget* field = control(dialog.get(), name);
-            field->setFocus();
-            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(field, Qt::Key_Backspace);
-            QTest::keyClicks(field, text);
-        };
         retype("Text1", "-5");
         retype("Text2", "");
         retype("Text3", "3000");
@@ -120,27 +108,27 @@ private slots:
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // Enter is OK
         QVERIFY(dialog->isVisible());
-        QVERIFY(stick->ui.lastText().starts_with("Für „Modellzeit für 15 Minuten“ ist kein Wert"));
+        QVERIFY(QString::fromStdString(stick->ui.lastText())
+                    .contains(settingCaption(Setting::ModelTime)));
         retype("Text2", "999999");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(dialog->isVisible());
-        QVERIFY(stick->ui.lastText().starts_with(
-            "Maximal Wert überschritten. Geben Sie eine Adresse zwischen 1 und 2048 ein!\r\n\r\n"
-            "„Endlosschleife über folgende Magnetartikeladresse ein- und ausschalten“: "));
+        QVERIFY(stick->ui.lastText().starts_with(AddressTooLargeMessage));
+        QVERIFY(QString::fromStdString(stick->ui.lastText())
+                    .contains(settingCaption(Setting::EndlessAddress)));
         QCOMPARE(stick->ui.messages.back().icon, MessageIcon::Critical);
         QCOMPARE(stick->index(), index);
         retype("Text3", "12x");
-        QCOMPARE(stick->ui.messages[0].defaultAnswer, MessageAnswer::No); // the question's Enter
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
+        QCOMPARE(stick->ui.messages[0].defaultAnswer, MessageAnswer::No); // the question's Enter
 
         open();
         const QStringList shown = {"Text1=5", "Text2=99999", "Text3=12"};
         QCOMPARE(states(dialog.get(), shown), shown);
         for (const char* name :
              {"SET_-0002-99999.mp3", "SET_-0004-00005.mp3", "SET_-0006-00012.mp3"}) {
-            QVERIFY(stick->files.has(Root + name) &&
-                    stick->index().find(name) != std::string::npos);
+            QVERIFY(stickHolds(name));
         }
     }
 
@@ -151,9 +139,10 @@ private slots:
         stick->files.setReadOnly(true);
         stick->workspace.deleteRow(1);
         stick->files.setReadOnly(false);
+        stick->ui.messages.clear();
         open();
-        act(dialog.get(), {"Option1_1"});
-        QVERIFY(closeAsking());
+        act(dialog.get(), {"Option1_1", "Command1_0"});
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{SaveSettingsQuestion});
         QVERIFY(stick->session.SaveNeeded());
         QCOMPARE(stick->session.settings.CurrentSettings[Setting::ClockSync],
                  std::string("SET_-0005-00000.mp3"));

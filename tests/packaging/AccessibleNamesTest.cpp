@@ -16,44 +16,25 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include <memory>
-
 using namespace tonarion;
 using namespace tonarion::testing;
 
 namespace {
 
-// An input control as a screen reader meets it, walking the dialog's accessible tree.
-struct ReachedControl {
-    QString objectName;
-    QString name;
-    bool visible = false;
-};
+using Reached = QList<std::pair<QWidget*, QString>>; // an input control and its name
 
-bool isInputRole(QAccessible::Role role) {
-    switch (role) {
-    case QAccessible::EditableText:
-    case QAccessible::ComboBox:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::List:
-    case QAccessible::RadioButton:
-    case QAccessible::CheckBox:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void walk(QAccessibleInterface* node, QList<ReachedControl>& reached) {
+// The input controls as a screen reader meets them, walking the dialog's accessible tree.
+void walk(QAccessibleInterface* node, Reached& reached) {
     if (node == nullptr || !node->isValid()) {
         return;
     }
-    if (isInputRole(node->role())) {
-        const auto* widget = qobject_cast<const QWidget*>(node->object());
-        reached.append({widget ? widget->objectName() : QString(),
-                        node->text(QAccessible::Name).trimmed(), widget && widget->isVisible()});
+    if (QList{QAccessible::EditableText, QAccessible::ComboBox, QAccessible::SpinBox,
+              QAccessible::Slider, QAccessible::List, QAccessible::RadioButton,
+              QAccessible::CheckBox}
+            .contains(node->role())) {
         // A list's items and a combo box's popup are read out as part of their control.
+        reached.append(
+            {qobject_cast<QWidget*>(node->object()), node->text(QAccessible::Name).trimmed()});
         return;
     }
     for (int i = 0; i < node->childCount(); ++i) {
@@ -61,47 +42,14 @@ void walk(QAccessibleInterface* node, QList<ReachedControl>& reached) {
     }
 }
 
-QList<ReachedControl> reachedControls(QWidget* dialog) {
-    QList<ReachedControl> reached;
-    walk(QAccessible::queryAccessibleInterface(dialog), reached);
-    return reached;
-}
-
-// The input controls of the dialog's own window, found through the widget tree.
-QStringList inputControls(const QWidget* dialog) {
-    QStringList names;
-    for (const QWidget* widget : dialog->findChildren<QWidget*>()) {
-        const bool input = qobject_cast<const QLineEdit*>(widget) ||
-                           qobject_cast<const QComboBox*>(widget) ||
-                           qobject_cast<const QAbstractSpinBox*>(widget) ||
-                           (qobject_cast<const QAbstractSlider*>(widget) &&
-                            !qobject_cast<const QScrollBar*>(widget)) ||
-                           qobject_cast<const QAbstractItemView*>(widget) ||
-                           (qobject_cast<const QAbstractButton*>(widget) &&
-                            !qobject_cast<const QPushButton*>(widget));
-        if (input && widget->window() == dialog) {
-            names << widget->objectName();
-        }
-    }
-    names.sort();
-    return names;
-}
-
-// Every input control is reached by the walk and has a name; the ones without are listed.
-void expectEveryControlNamed(QWidget* dialog) {
-    const QList<ReachedControl> reached = reachedControls(dialog);
-    QStringList reachedNames;
-    QStringList unnamed;
-    for (const ReachedControl& control : reached) {
-        reachedNames << control.objectName;
-        if (control.name.isEmpty()) {
-            unnamed << control.objectName;
-        }
-    }
-    reachedNames.sort();
-    QCOMPARE(reachedNames, inputControls(dialog));
-    QVERIFY(!reachedNames.isEmpty());
-    QCOMPARE(unnamed, QStringList());
+bool isInput(const QWidget* widget) {
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QComboBox*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget) ||
+           (qobject_cast<const QAbstractSlider*>(widget) &&
+            !qobject_cast<const QScrollBar*>(widget)) ||
+           qobject_cast<const QAbstractItemView*>(widget) ||
+           (qobject_cast<const QAbstractButton*>(widget) &&
+            !qobject_cast<const QPushButton*>(widget));
 }
 
 } // namespace
@@ -110,6 +58,7 @@ class AccessibleNamesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every input control of each dialog's own window is reached by the walk and has a name.
     void everyControlOfEachDialogHasAName() {
         TestStick stick;
         stick.writeIndex({});
@@ -120,7 +69,22 @@ private slots:
                            [](QWidget*) { return std::nullopt; });
         for (QWidget* dialog : std::initializer_list<QWidget*>{&event, &settings, &drives}) {
             dialog->show();
-            expectEveryControlNamed(dialog);
+            Reached reached;
+            walk(QAccessible::queryAccessibleInterface(dialog), reached);
+            QStringList named, unnamed, inputs;
+            for (const auto& [widget, name] : reached) {
+                (name.isEmpty() ? unnamed : named) << widget->objectName();
+            }
+            for (const QWidget* widget : dialog->findChildren<QWidget*>()) {
+                if (isInput(widget) && widget->window() == dialog) {
+                    inputs << widget->objectName();
+                }
+            }
+            named.sort();
+            inputs.sort();
+            QCOMPARE(unnamed, QStringList());
+            QVERIFY(!named.isEmpty());
+            QCOMPARE(named, inputs);
         }
     }
 
@@ -139,11 +103,12 @@ private slots:
         dialog.show();
         for (int kind = 0; kind < EventKindCount; ++kind) {
             act(&dialog, {QStringLiteral("Option1_%1").arg(kind)});
+            Reached reached;
+            walk(QAccessible::queryAccessibleInterface(&dialog), reached);
             QStringList names;
-            for (const ReachedControl& control : reachedControls(&dialog)) {
-                if (control.visible && !qobject_cast<QAbstractButton*>(
-                                           dialog.findChild<QWidget*>(control.objectName))) {
-                    names << control.name;
+            for (const auto& [widget, name] : reached) {
+                if (widget->isVisible() && !qobject_cast<QAbstractButton*>(widget)) {
+                    names << name;
                 }
             }
             QCOMPARE(names, expected[kind]);

@@ -7,11 +7,7 @@ build=$1
 version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # description, then the command that must succeed
-    local what=$1; shift
-    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/check.sh"
 
 if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1; then
     cat "$work/cpack.log"; echo "FAILED: cpack"; exit 1
@@ -19,8 +15,7 @@ fi
 deb=$(echo "$work"/out/tonarion_"$version"-1_*.deb)
 check "cpack wrote $deb" test -f "$deb"
 
-lintian --fail-on error --tag-display-limit 0 "$deb"
-check "lintian reports no error" test $? = 0
+check "lintian reports no error" lintian --fail-on error --tag-display-limit 0 "$deb"
 check "dpkg-shlibdeps found the Qt libraries" \
     grep -q 'libqt6widgets6' <(dpkg-deb -f "$deb" Depends)
 
@@ -42,4 +37,4 @@ for file in applications/$id.desktop metainfo/$id.metainfo.xml \
     doc/tonarion/copyright doc/tonarion/changelog.Debian.gz; do
     check "the package holds /usr/share/$file" test -s "$root/usr/share/$file"
 done
-exit $((failures > 0))
+finish "the Debian package"

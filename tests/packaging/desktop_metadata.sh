@@ -6,11 +6,7 @@ set -uo pipefail
 resources=$1/resources
 version=$2
 id=org.tonarion.Tonarion
-failures=0
-check() { # description, then the command that must succeed
-    local what=$1; shift
-    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/check.sh"
 
 report=$(desktop-file-validate "$resources/$id.desktop" 2>&1)
 check "desktop-file-validate reports nothing: $report" test -z "$report"
@@ -24,4 +20,4 @@ check "the Debian changelog starts with $version" \
     grep -qx "tonarion ($version-1) .*" <(head -n 1 "$resources/debian/changelog")
 check "the desktop entry starts the program and shows its icon" \
     grep -qx -e "Icon=$id" "$resources/$id.desktop"
-exit $((failures > 0))
+finish "the desktop metadata"

@@ -4,11 +4,7 @@
 set -uo pipefail
 program=$1
 version=$2
-failures=0
-check() { # description, then the command that must succeed
-    local what=$1; shift
-    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/check.sh"
 headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@"; }
 
 help=$(headless --help 2>&1); status=$?
@@ -23,4 +19,4 @@ check "--version shows the project's version (it said: $shown)" test "$shown" = 
 
 headless --stick >/dev/null 2>&1; status=$?
 check "a faulty command line still fails" test "$status" != 0
-exit $((failures > 0))
+finish "tonarion without a display"

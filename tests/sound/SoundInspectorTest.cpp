@@ -11,8 +11,9 @@ using namespace testing;
 
 class SoundInspectorTest : public ::testing::Test {
 protected:
+    // An umlaut in the name: on Windows the libraries must open the file by its wide name.
     SoundFindings inspect(const std::string& bytes) {
-        return m_inspector->inspect(m_folder.write("sound.mp3", bytes));
+        return m_inspector->inspect(m_folder.write("Grüße.mp3", bytes));
     }
 
     TempFolder m_folder{"tonarion-sound-"};

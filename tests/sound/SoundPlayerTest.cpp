@@ -65,13 +65,23 @@ TEST_F(SoundPlayerTest, WithoutASoundDeviceTheUserIsTold) {
     // opening (ALSA its parsed configuration) for the life of the process.
     __lsan::ScopedDisabler theirsToKeep;
 #endif
-    for (const char* output : {"pulse", "alsa", "oss"}) {
+#ifdef _WIN32
+    const char* const outputs[] = {"win32_wasapi", "win32"};
+#else
+    const char* const outputs[] = {"pulse", "alsa", "oss"};
+#endif
+    for (const char* output : outputs) {
         if (makeSoundPlayer(output)->play(sound, stop).empty()) {
             GTEST_SKIP() << "this machine has a sound device: " << output;
         }
     }
     const std::string noOutput = "Der Sound kann nicht abgespielt werden: keine Tonausgabe";
+#ifdef _WIN32
+    // The outputs were found in lib\mpg123 and loaded; only the device is missing.
+    EXPECT_EQ(makeSoundPlayer()->play(sound, stop), noOutput + " (failed to open device).");
+#else
     EXPECT_EQ(makeSoundPlayer()->play(sound, stop).substr(0, noOutput.size()), noOutput);
+#endif
 }
 
 } // namespace

@@ -1,11 +1,18 @@
+// What the generated sequences of WorkspacePropertyTest do not pin: the commit's own texts and
+// formats, the rules of what it copies and renames, and the order of its flushes.
+
 #include "storage/CommitToStick.h"
 
 #include "storage/StickChange.h"
+#include "support/Selections.h"
 #include "support/StickFixture.h"
+#include "workspace/EventResult.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
+#include <map>
 
 namespace tonarion {
 namespace {
@@ -22,23 +29,45 @@ protected:
     CommitResult commit() { return CommitToStick(session, files, ui); }
 };
 
-TEST_F(CommitTest, WritesSoundsSettingsAndTheIndexInTableOrderOnceAndNeverNested) {
+// Refused while one runs, then refused by a full and by a write-protected stick with the
+// cause in the system's words, each message only once the wait window is gone; then written
+// once, in table order, rows without a source left out and every setting file there.
+TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     loadStick({});
-    files.addFile(Music + "pfiff.mp3", "tuut");
+    const std::string oldIndex = index();
+    files.addFile(Music + "pfiff.mp3", std::string(10000, 'p'));
     bindRow("MGM2-0012-00000.mp3", Music + "pfiff.mp3");
     session.table.appendEntry(SoundEntry{.sourcePath = Music + "unbound.mp3"});
     bindRow("KSM4-0001-00010.mp3", ""); // no source: no line, no file
     files.ShellDelete(Root + "SET_-0004-00002.mp3");
     files.addFile(Root + "SET_-0003-00028.mp3", "noise"); // a setting file is left empty
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
-    files.writes.clear();
     session.commitRunning = true;
     EXPECT_EQ(commit(), CommitResult::AlreadyRunning);
-    EXPECT_TRUE(files.writes.empty());
     session.commitRunning = false;
+    files.setFreeSpace(5000);
+    files.writes.clear();
+    EXPECT_EQ(commit(), CommitResult::Failed);
+    EXPECT_TRUE(files.writes.empty()) << "refused before anything is written";
+    files.setFreeSpace(1'000'000);
+    files.setReadOnly(true);
+    EXPECT_EQ(commit(), CommitResult::Failed);
+    EXPECT_EQ(index(), oldIndex);
+    EXPECT_TRUE(session.SaveNeeded());
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{
+                  "Die Änderungen konnten nicht vollständig auf den USB-Stick geschrieben werden."
+                  "\r\n\r\nAuf dem USB-Stick ist nicht genug Platz.\r\n\r\n" +
+                      std::string(NotEnoughSpaceAdvice),
+                  std::string(CommitFailedMessage) + "\r\n\r\n" + WriteProtectedMessage +
+                      "\r\n\r\ntonkat.jnl: Datenträger ist schreibgeschützt\r\n\r\n" +
+                      CommitFailedAdvice}));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
 
+    files.setReadOnly(false);
+    ui.messages.clear();
     EXPECT_EQ(commit(), CommitResult::Written);
-    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "tuut");
+    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), std::string(10000, 'p'));
     std::vector<std::string> lines = {"MGM2-0012-00000.mp3;" + Music + "pfiff.mp3",
                                       "SET_-0001-00025.mp3"};
     lines.insert(lines.end(), DefaultSettingLines.begin() + 1, DefaultSettingLines.end());
@@ -47,32 +76,122 @@ TEST_F(CommitTest, WritesSoundsSettingsAndTheIndexInTableOrderOnceAndNeverNested
     EXPECT_EQ(files.content(Root + "SET_-0003-00028.mp3"), "");
     EXPECT_EQ(files.content(Root + "SET_-0004-00002.mp3"), "");
     EXPECT_EQ(session.settings.StoredSettings, session.settings.CurrentSettings);
-    EXPECT_FALSE(session.SaveNeeded());
-    EXPECT_EQ(ui.waitWindowShown, 1);
+    EXPECT_FALSE(session.SaveNeeded() || session.commitRunning);
     EXPECT_FALSE(ui.waitWindowVisible || ui.busyPointer);
+    EXPECT_EQ(ui.waitWindowShown, 3);
+    EXPECT_EQ(ui.messagesUnderWaitWindow, 0);
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(session.commitRunning);
     EXPECT_EQ(commit(), CommitResult::NothingToDo);
 }
 
-TEST_F(CommitTest, StickFilesUnderOlderNamesAreRenamedOnlyFromTheRoot) {
+// Two stick files that swap their names wait under parking names, a sound in a folder of the
+// stick is copied, never moved, a sound edited on the computer replaces its copy, and a new
+// volume its setting file; a stick pulled at any of the commit's operations is finished by
+// the next commit.
+TEST_F(CommitTest, AStickPulledAtAnyOperationIsFinishedByTheNextCommit) {
     files.addFile(Root + "MGM2-0012-00000.mp3", "a");
     files.addFile(Root + "MRM2-0013-00000.mp3", "b");
+    files.addFile(Root + "KSM4-0001-00010.mp3", "old k", 1000);
     files.addFolder(Root + "sub/");
     files.addFile(Root + "sub/MRM1-0001-00000.mp3", "in a folder");
-    // Rows 1 and 2 swap their names; row 3's sound lies in a folder of the stick.
     loadStick({"MRM2-0013-00000.mp3;/stick/MGM2-0012-00000.mp3",
                "MGM2-0012-00000.mp3;/stick/MRM2-0013-00000.mp3",
-               "MXM1-0001-00000.mp3;/stick/sub/MRM1-0001-00000.mp3"});
+               "MXM1-0001-00000.mp3;/stick/sub/MRM1-0001-00000.mp3",
+               "KSM4-0001-00010.mp3;" + Music + "k.mp3"});
+    files.addFile(Music + "k.mp3", "k, edited", 5000);
+    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
     session.markChanged();
-    EXPECT_EQ(commit(), CommitResult::Written);
-    EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "a");
-    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "b");
-    EXPECT_EQ(row(1).sourcePath, Root + "MRM2-0013-00000.mp3");
-    EXPECT_EQ(files.content(Root + "MXM1-0001-00000.mp3"), "in a folder");
-    EXPECT_EQ(files.content(Root + "sub/MRM1-0001-00000.mp3"), "in a folder");
-    EXPECT_EQ(row(3).sourcePath, Root + "sub/MRM1-0001-00000.mp3");
-    EXPECT_EQ(files.filesIn(Root).size(), 10u) << "three sounds, six settings, the index";
+    const FakeFileOperations before = files;
+    const Session pending = session;
+    for (int k = 0, pulled = true; pulled; ++k) { // up to the first k the commit never reaches
+        SCOPED_TRACE("stick pulled at operation " + std::to_string(k));
+        files = before;
+        session = pending;
+        files.pullStickAt(k, Root);
+        commit();
+        pulled = files.pulled;
+        files.pullStickAt(std::numeric_limits<int>::max(), Root);
+        commit();
+        EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "a");
+        EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "b");
+        EXPECT_EQ(row(1).sourcePath, Root + "MRM2-0013-00000.mp3");
+        EXPECT_EQ(files.content(Root + "MXM1-0001-00000.mp3"), "in a folder");
+        EXPECT_EQ(files.content(Root + "sub/MRM1-0001-00000.mp3"), "in a folder");
+        EXPECT_EQ(row(3).sourcePath, Root + "sub/MRM1-0001-00000.mp3");
+        EXPECT_EQ(files.content(Root + "KSM4-0001-00010.mp3"), "k, edited");
+        EXPECT_TRUE(files.has(Root + "SET_-0001-00025.mp3"));
+        EXPECT_FALSE(session.SaveNeeded());
+        EXPECT_EQ(files.filesIn(Root).size(), 11u) << "four sounds, six settings, the index";
+    }
+}
+
+// A sound bound anew with the stick pulled, or refusing writes, from each of the operations
+// on: its source gone, on the computer, or the stick file itself (the generated sequences keep
+// every source in place). Once the stick is back, one commit leaves it as the undisturbed
+// re-binding does.
+TEST_F(CommitTest, ABindingThatFailedAtAnyOperationIsFinishedByTheNextCommit) {
+    const auto stickContent = [this] {
+        std::map<std::string, std::string> content;
+        for (const auto& name : files.filesIn(Root)) {
+            content[name] = files.content(Root + name);
+        }
+        return content;
+    };
+    constexpr int Never = std::numeric_limits<int>::max();
+    for (const std::string& source :
+         {std::string("/gone/a.mp3"), Music + "a.mp3", Root + "MGM2-0012-00000.mp3"}) {
+        files = FakeFileOperations{};
+        files.addFolder(Root);
+        files.addFile(Root + "MGM2-0012-00000.mp3", "stick a", 100);
+        files.addFile(Root + "MRM2-0013-00000.mp3", "stick b", 200);
+        files.addFile(Music + "a.mp3", "stick a", 100);
+        loadStick({"MGM2-0012-00000.mp3;" + source, "MRM2-0013-00000.mp3;/gone/b.mp3"});
+        const auto entry = workspace.compose(1, turnoutSelection(2, "14"));
+        ASSERT_TRUE(entry);
+        const FakeFileOperations before = files;
+        const Session pending = session;
+        std::map<std::string, std::string> expected;
+        for (int k = -1, reached = true; reached; ++k) { // up to the first k no longer reached
+            reached = k < 0;
+            for (const bool pull : {true, false}) {
+                SCOPED_TRACE(source + (pull ? " pulled" : " refusing") + " at " +
+                             std::to_string(k));
+                files = before;
+                session = pending;
+                pull ? files.pullStickAt(k < 0 ? Never : k, Root)
+                     : files.refuseWritesAt(k < 0 ? Never : k, Root);
+                applyEventResult(session, files, ui, 1, "MGM2-0012-00000.mp3", *entry);
+                reached = reached || files.operations > k;
+                files.pullStickAt(Never, Root);
+                CommitToStick(session, files, ui);
+                EXPECT_FALSE(session.SaveNeeded()) << ui.lastText();
+                if (k < 0) {
+                    expected = stickContent();
+                } else {
+                    EXPECT_EQ(stickContent(), expected);
+                }
+            }
+        }
+    }
+    // Bound anew twice while the stick is gone, its source deleted in between: the stick's
+    // file is the only copy left, and ends up under the last name.
+    files = FakeFileOperations{};
+    files.addFolder(Root);
+    files.addFile(Root + "MGM2-0012-00000.mp3", "stick a", 100);
+    files.addFile(Music + "a.mp3", "stick a", 100);
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "a.mp3"});
+    const auto first = workspace.compose(1, turnoutSelection(2, "14"));
+    ASSERT_TRUE(first);
+    files.pullStickAt(0, Root);
+    applyEventResult(session, files, ui, 1, "MGM2-0012-00000.mp3", *first);
+    files.ShellDelete(Music + "a.mp3");
+    const std::string name = row(1).entryName;
+    const auto last = workspace.compose(1, clockSelection(1, 7));
+    ASSERT_TRUE(last);
+    applyEventResult(session, files, ui, 1, name, *last);
+    files.pullStickAt(Never, Root);
+    CommitToStick(session, files, ui);
+    EXPECT_EQ(files.content(Root + row(1).entryName), "stick a");
 }
 
 TEST_F(CommitTest, CopiesOnlyWhatChanged) {
@@ -98,37 +217,24 @@ TEST_F(CommitTest, CopiesOnlyWhatChanged) {
     }
 }
 
-TEST_F(CommitTest, AFailureIsReportedWithItsCauseAndTheChangesStayPending) {
-    loadStick({});
-    const std::string oldIndex = index();
-    files.addFile(Music + "a.mp3", std::string(10000, 'a'));
-    bindRow("MGM2-0012-00000.mp3", Music + "a.mp3");
-    bindRow("MRM2-0012-00000.mp3", Music + "a.mp3");
-
-    // Too little room: refused before anything is written.
-    files.setFreeSpace(15000);
-    files.writes.clear();
-    EXPECT_EQ(commit(), CommitResult::Failed);
-    EXPECT_TRUE(session.SaveNeeded());
-    EXPECT_TRUE(files.writes.empty());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(ui.messages[0].text,
-              "Die Änderungen konnten nicht vollständig auf den USB-Stick geschrieben werden."
-              "\r\n\r\nAuf dem USB-Stick ist nicht genug Platz.\r\n\r\n" +
-                  std::string(NotEnoughSpaceAdvice));
-
-    // Write-protected: the file that could not be written is named.
-    files.setFreeSpace(1'000'000);
-    files.setReadOnly(true);
-    EXPECT_EQ(commit(), CommitResult::Failed);
-    EXPECT_EQ(ui.lastText(), std::string(CommitFailedMessage) + "\r\n\r\n" + WriteProtectedMessage +
-                                 "\r\n\r\ntonkat.jnl: Datenträger ist schreibgeschützt\r\n\r\n" +
-                                 CommitFailedAdvice);
-    EXPECT_EQ(index(), oldIndex);
-    // Each message opened only once the wait window and the hourglass were gone.
-    EXPECT_EQ(ui.messagesUnderWaitWindow, 0);
-    EXPECT_EQ(ui.waitWindowShown, 2);
+// A changed source that cannot be read is told as what it is, with its cause: the stick keeps
+// its last copy, and every other change goes through.
+TEST_F(CommitTest, AnUnreadableSourceBlocksNothingElse) {
+    files.addFile(Root + "MGM2-0012-00000.mp3", "old a", 1000);
+    loadStick({"MGM2-0012-00000.mp3;" + Music + "a.mp3"});
+    files.addFile(Music + "a.mp3", "a, edited", 5000);
+    files.addFile(Music + "n.mp3", "new, unreadable");
+    files.makeUnreadable(Music + "a.mp3");
+    files.makeUnreadable(Music + "n.mp3");
+    bindRow("KSM4-0001-00010.mp3", Music + "n.mp3");
+    EXPECT_EQ(commit(), CommitResult::SoundsNotFound);
+    EXPECT_FALSE(session.SaveNeeded());
+    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "old a");
+    EXPECT_FALSE(files.has(Root + "KSM4-0001-00010.mp3"));
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{
+                              std::string(SourcesUnreadableMessage) + "\r\n\r\nZeile 1: " + Music +
+                              "a.mp3: Zugriff verweigert\r\nZeile 2: " + Music +
+                              "n.mp3: Zugriff verweigert\r\n\r\n" + SourcesUnreadableAdvice});
 }
 
 // The stick's changes in the order they are made, flushes included; a journal that cannot be
@@ -136,18 +242,16 @@ TEST_F(CommitTest, AFailureIsReportedWithItsCauseAndTheChangesStayPending) {
 class OrderedStick final : public FakeFileOperations {
 public:
     std::vector<std::string> log;
+    std::string journal; // as last written
     bool journalStays = false;
 
     FileResult flushMedium(const std::string& folder) override {
         log.push_back("flush");
         return FakeFileOperations::flushMedium(folder);
     }
-    std::string journal; // as last written
     FileResult writeFileDurably(const std::string& path, const std::string& bytes) override {
         log.push_back("write " + path.substr(Root.size()));
-        if (path == Root + JournalName) {
-            journal = bytes;
-        }
+        journal = path == Root + JournalName ? bytes : journal;
         return FakeFileOperations::writeFileDurably(path, bytes);
     }
     FileResult renameFile(const std::string& from, const std::string& to) override {
@@ -224,31 +328,6 @@ TEST(CommitOrderTest, TheJournalIsOnTheMediumBeforeTheFirstNameChangesAndGoesOrI
         EXPECT_EQ(parseJournal(files.journal)->startIndex, left);
         EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "random 3");
     }
-}
-
-// A changed source that cannot be read is told as what it is, with its cause: the stick keeps
-// its last copy, and every other change goes through.
-TEST_F(CommitTest, AnUnreadableSourceBlocksNothingElse) {
-    files.addFile(Root + "MGM2-0012-00000.mp3", "old a", 1000);
-    loadStick({"MGM2-0012-00000.mp3;" + Music + "a.mp3"});
-    files.addFile(Music + "a.mp3", "a, edited", 5000);
-    files.addFile(Music + "b.mp3", "b");
-    files.addFile(Music + "n.mp3", "new, unreadable");
-    files.makeUnreadable(Music + "a.mp3");
-    files.makeUnreadable(Music + "n.mp3");
-    bindRow("MRM2-0013-00000.mp3", Music + "b.mp3");
-    bindRow("KSM4-0001-00010.mp3", Music + "n.mp3");
-    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
-    EXPECT_EQ(commit(), CommitResult::SoundsNotFound);
-    EXPECT_FALSE(session.SaveNeeded());
-    EXPECT_EQ(files.content(Root + "MGM2-0012-00000.mp3"), "old a");
-    EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "b");
-    EXPECT_FALSE(files.has(Root + "KSM4-0001-00010.mp3"));
-    EXPECT_TRUE(files.has(Root + "SET_-0001-00025.mp3"));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.lastText(), std::string(SourcesUnreadableMessage) + "\r\n\r\nZeile 1: " + Music +
-                                 "a.mp3: Zugriff verweigert\r\nZeile 3: " + Music +
-                                 "n.mp3: Zugriff verweigert\r\n\r\n" + SourcesUnreadableAdvice);
 }
 
 } // namespace

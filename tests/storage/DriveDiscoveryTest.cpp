@@ -1,5 +1,6 @@
 #include "storage/DriveDiscovery.h"
 
+#include "support/FakeDrives.h"
 #include "support/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>
@@ -58,10 +59,7 @@ TEST(DriveDiscoveryTest, ADriveIsNamedByLabelRootSizesAndFileSystem) {
 }
 
 TEST(DriveDiscoveryTest, ListingAgainSaysNothingWhenTheDrivesAreGone) {
-    struct Drives final : DriveSource {
-        std::vector<std::string> roots;
-        std::vector<std::string> usbDriveRoots() override { return roots; }
-    } drives;
+    testing::FakeDrives drives;
     testing::RecordingUserInterface ui;
     EXPECT_TRUE(listUsbDrives(drives).empty());
     EXPECT_FALSE(FindUsbDrives(drives, ui));

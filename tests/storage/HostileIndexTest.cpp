@@ -25,7 +25,7 @@ using testing::writeBytes;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-const std::string Header = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
+const std::string Header = std::string(IndexHeader) + "\r\n";
 
 class HostileIndexTest : public ::testing::Test {
 protected:

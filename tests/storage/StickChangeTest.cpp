@@ -28,6 +28,12 @@ TEST(StickChangeTest, OnlyAJournalWrittenToItsEndIsFinished) {
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         EXPECT_FALSE(parseJournal(bytes.substr(0, length))) << length;
     }
+    // A journal naming files outside the root is ignored.
+    for (const std::string name : {"../tonkat.tkx", "/etc/passwd", "C:\\x.mp3", ""}) {
+        StickChange hostile = Change;
+        hostile.deletions = {name};
+        EXPECT_FALSE(parseJournal(composeJournal(hostile))) << name;
+    }
 }
 
 TEST(StickChangeTest, AJournalIsCarriedOutOnlyOnTheIndexFileItWasPlannedFrom) {
@@ -68,14 +74,6 @@ TEST(StickChangeTest, AJournalIsCarriedOutOnlyOnTheIndexFileItWasPlannedFrom) {
               std::vector<std::string>({"ZUM_-0001-00000.mp3", IndexFileName}));
     EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "second");
     EXPECT_EQ(files.content(Root + IndexFileName), planned);
-}
-
-TEST(StickChangeTest, AJournalNamingFilesOutsideTheRootIsIgnored) {
-    for (const std::string name : {"../tonkat.tkx", "/etc/passwd", "C:\\x.mp3", ""}) {
-        StickChange hostile = Change;
-        hostile.deletions = {name};
-        EXPECT_FALSE(parseJournal(composeJournal(hostile))) << name;
-    }
 }
 
 } // namespace

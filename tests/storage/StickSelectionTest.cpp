@@ -83,18 +83,12 @@ TEST_F(LostIndexTest, TheFreshIndexListsTheSoundsAndSettingsOnTheStick) {
     EXPECT_EQ(takenOverMessage(1), "Auf dem USB-Stick wurde 1 Sounddatei gefunden und übernommen.");
 }
 
-TEST_F(LostIndexTest, AnInterruptedCommitIsFinishedAndSettingFilesAloneAreTakenOverSilently) {
-    files.addFile(Root + IndexTempName, Complete);
-    EXPECT_TRUE(accept());
-    EXPECT_EQ(index(), Complete);
-
-    files.ShellDelete(Root + IndexFileName);
+TEST_F(LostIndexTest, SettingFilesAloneAreTakenOverSilentlyAndAStickThatTakesNoFileIsRefused) {
     files.addFile(Root + "SET_-0005-00001.mp3");
     ASSERT_TRUE(accept());
     EXPECT_NE(index().find("\r\nSET_-0005-00001.mp3\r\n"), std::string::npos);
     EXPECT_TRUE(ui.messages.empty());
 
-    // A stick that takes no file is refused without the count of sounds.
     files.ShellDelete(Root + IndexFileName);
     files.addFile(Root + "MGM2-0012-00000.mp3");
     files.setReadOnly(true);

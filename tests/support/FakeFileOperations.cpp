@@ -1,7 +1,28 @@
 #include "support/FakeFileOperations.h"
 
+#include <algorithm>
 #include <functional>
 #include <numeric>
+
+#ifdef __linux__
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+int kernelFlushes = 0;
+bool witnessing = false; // the flushes of flushLike's platform cost nothing: they are counted
+} // namespace
+
+// Every flush the program's file operations ask of the kernel is counted, for flushLike.
+extern "C" int syncfs(int fd) noexcept {
+    ++kernelFlushes;
+    return witnessing ? 0 : static_cast<int>(::syscall(SYS_syncfs, fd));
+}
+extern "C" int fsync(int fd) {
+    ++kernelFlushes;
+    return witnessing ? 0 : static_cast<int>(::syscall(SYS_fsync, fd));
+}
+#endif
 
 namespace tonarion::testing {
 namespace {
@@ -27,7 +48,104 @@ std::error_code errorOf(std::errc code) {
 void FakeFileOperations::addFile(const std::string& path, const std::string& content,
                                  double modified) {
     m_folders.insert(folderOf(path));
-    m_files[path] = File{content, modified};
+    m_files[path] = m_flushed[path] = File{content, modified};
+}
+
+void FakeFileOperations::record(const char* kind, Change change) {
+    ++writes[kind];
+    m_changes.push_back(std::move(change));
+}
+
+void FakeFileOperations::flush() {
+    m_flushed = m_files;
+    m_changes.clear();
+    ++flushes;
+}
+
+// Whether the platform flushes when it does the same: without one, the fake keeps its word.
+bool FakeFileOperations::flushedBy(
+    const std::function<void(FileOperations&, const std::string&)>& same) {
+    if (!m_platform) {
+        return true;
+    }
+#ifdef __linux__
+    const int before = kernelFlushes;
+    witnessing = true;
+    same(*m_platform, m_scratch);
+    witnessing = false;
+    return kernelFlushes != before;
+#else
+    same(*m_platform, m_scratch);
+    return true;
+#endif
+}
+
+FileResult FakeFileOperations::flushMedium(const std::string& folder) {
+    if (gone(folder)) {
+        return FileResult(folder, errorOf(std::errc::no_such_device));
+    }
+    if (flushedBy([](FileOperations& platform, const std::string& scratch) {
+            platform.flushMedium(scratch);
+        })) {
+        flush();
+    }
+    return FileResult(folder);
+}
+
+std::vector<FakeFileOperations> FakeFileOperations::afterPowerLoss(std::size_t last) const {
+    const auto apply = [](Files files, const Change& change, bool torn) {
+        files.erase(change.from);
+        if (change.file) {
+            files[change.path] = *change.file;
+            files[change.path].content.resize(torn ? change.file->content.size() / 2
+                                                   : change.file->content.size());
+        } else {
+            files.erase(change.path);
+        }
+        return files;
+    };
+    const std::size_t first = m_changes.size() - std::min(last, m_changes.size());
+    Files arrived = m_flushed;
+    for (std::size_t i = 0; i < first; ++i) {
+        arrived = apply(arrived, m_changes[i], false);
+    }
+    std::set<Files> states;
+    std::set<std::pair<std::vector<bool>, Files>> seen;
+    std::vector<bool> used(m_changes.size() - first);
+    const std::function<void(const Files&)> walk = [&](const Files& files) {
+        if (!seen.emplace(used, files).second) {
+            return;
+        }
+        states.insert(files);
+        for (std::size_t i = 0; i < used.size(); ++i) {
+            for (int torn = 0; !used[i] && torn <= m_changes[first + i].tearable; ++torn) {
+                used[i] = true;
+                walk(apply(files, m_changes[first + i], torn != 0));
+                used[i] = false;
+            }
+        }
+    };
+    walk(arrived);
+    std::vector<FakeFileOperations> sticks;
+    for (const Files& files : states) {
+        FakeFileOperations& stick = sticks.emplace_back(*this);
+        stick.m_files = stick.m_flushed = files;
+        stick.m_changes.clear();
+        stick.m_locked = std::make_shared<std::set<std::string>>();
+        stick.pullStickAt(std::numeric_limits<int>::max(), m_stickRoot);
+    }
+    return sticks;
+}
+
+void FakeFileOperations::remount(const std::string& from, const std::string& to) {
+    flush();
+    Files moved;
+    for (const auto& [path, file] : m_files) {
+        moved[path.starts_with(from) ? to + path.substr(from.size()) : path] = file;
+    }
+    m_files = m_flushed = moved;
+    m_folders.erase(from);
+    m_folders.insert(to);
 }
 
 std::string FakeFileOperations::content(const std::string& path) const {
@@ -82,7 +200,7 @@ FileResult FakeFileOperations::ShellDelete(const std::string& path) {
     if (!m_files.erase(path)) {
         return FileResult(path, errorOf(std::errc::no_such_file_or_directory));
     }
-    ++writes["delete"];
+    record("delete", {path, std::nullopt, "", false});
     return FileResult(path);
 }
 
@@ -101,8 +219,15 @@ FileResult FakeFileOperations::CopyFileReplace(const std::string& source, const 
     if (const auto error = canWrite(target, found->second.content.size())) {
         return FileResult(target, error);
     }
-    m_files[target] = found->second; // a copy keeps the source's modification time
-    ++writes["copy"];
+    // A copy keeps the source's modification time; one over a file arrives whole.
+    const bool whole =
+        has(target) && flushedBy([](FileOperations& platform, const std::string& scratch) {
+            platform.writeFile(scratch + "a", "a");
+            platform.writeFile(scratch + "b", "b");
+            platform.CopyFileReplace(scratch + "a", scratch + "b", {});
+        });
+    m_files[target] = found->second;
+    record("copy", {target, found->second, "", !whole});
     if (progress) {
         progress(found->second.content.size(), found->second.content.size());
     }
@@ -139,7 +264,7 @@ FileResult FakeFileOperations::EnsureFile(const std::string& path) {
         return FileResult(path, error);
     }
     m_files[path] = File{};
-    ++writes["create"];
+    record("create", {path, File{}, "", false});
     return FileResult(path);
 }
 
@@ -159,7 +284,7 @@ std::error_code FakeFileOperations::move(const std::string& from, const std::str
     const File moved = found->second;
     m_files.erase(found);
     m_files[to] = moved;
-    ++writes[replacing ? "replace" : "rename"];
+    record(replacing ? "replace" : "rename", {to, moved, from, false});
     return {};
 }
 
@@ -174,7 +299,8 @@ FileValue<std::string> FakeFileOperations::readFile(const std::string& path) {
     return {path, found->second.content};
 }
 
-FileResult FakeFileOperations::writeFileDurably(const std::string& path, const std::string& bytes) {
+FileResult FakeFileOperations::write(const std::string& path, const std::string& bytes,
+                                     bool durably) {
     if (gone(path)) {
         return FileResult(path, errorOf(std::errc::no_such_device));
     }
@@ -182,7 +308,12 @@ FileResult FakeFileOperations::writeFileDurably(const std::string& path, const s
         return FileResult(path, error);
     }
     m_files[path] = File{bytes};
-    ++writes["write"];
+    record("write", {path, File{bytes}, "", true});
+    if (durably && flushedBy([](FileOperations& platform, const std::string& scratch) {
+            platform.writeFileDurably(scratch + "w", "w");
+        })) {
+        flush();
+    }
     return FileResult(path);
 }
 

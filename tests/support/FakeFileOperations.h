@@ -2,12 +2,14 @@
 
 #include "storage/FileOperations.h"
 
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tonarion::testing {
@@ -64,7 +66,9 @@ public:
         return FileResult(to, move(from, to, false));
     }
     FileValue<std::string> readFile(const std::string& path) override;
-    FileResult writeFileDurably(const std::string& path, const std::string& bytes) override;
+    FileResult writeFileDurably(const std::string& path, const std::string& bytes) override {
+        return write(path, bytes, std::exchange(m_flushWrite, true));
+    }
     FileResult replaceFile(const std::string& from, const std::string& to) override {
         return FileResult(to, move(from, to, true));
     }
@@ -79,18 +83,61 @@ public:
     FileValue<FreeSpace> freeSpace(const std::string& folder) override;
     FileValue<std::vector<std::string>> listFiles(const std::string& folder) override;
     FileValue<VolumeInfo> volumeInfo(const std::string& folder) override;
+    // Through writeFileDurably, which subclasses watch, without its flush.
+    FileResult writeFile(const std::string& path, const std::string& bytes) override {
+        m_flushWrite = false;
+        return writeFileDurably(path, bytes);
+    }
+    FileResult flushMedium(const std::string& folder) override;
+
+    // Power loss. The medium holds what the last flush left there, and of each change since (a
+    // write, copy, rename or deletion; no folder's) any part may have reached it, in any order;
+    // a write or a copy that was not flushed whole may arrive cut short. The sticks a power
+    // loss may leave, each once: the changes before the last `last` arrived in order, those in
+    // every subset and order. Each stick is in no drive's fault and locked by nobody.
+    std::vector<FakeFileOperations> afterPowerLoss(std::size_t last) const;
+    std::size_t unflushed() const { return m_changes.size(); }
+    int flushes = 0;
+    // From now on a flush, or a copy over a file, counts as one only when platform, made to do
+    // the same in scratch, asks the kernel for it (Linux): the model trusts what the platform
+    // does, not what it promises.
+    void flushLike(FileOperations& platform, std::string scratch) {
+        m_platform = &platform;
+        m_scratch = std::move(scratch);
+    }
+    // The stick taken out safely and mounted at another folder; the old one goes.
+    void remount(const std::string& from, const std::string& to);
 
 private:
     struct File {
         std::string content;
         double modified = 0;
+        auto operator<=>(const File&) const = default;
     };
+    using Files = std::map<std::string, File>;
+    // A change as it reaches the medium: path takes file, or goes without one; a rename
+    // leaves from.
+    struct Change {
+        std::string path;
+        std::optional<File> file;
+        std::string from;
+        bool tearable = false;
+    };
+    void record(const char* kind, Change change);
+    void flush();
+    FileResult write(const std::string& path, const std::string& bytes, bool durably);
+    bool flushedBy(const std::function<void(FileOperations&, const std::string&)>& same);
     bool gone(const std::string& path, const std::string& other = "");
     std::error_code canWrite(const std::string& path, std::size_t bytes) const;
     std::error_code move(const std::string& from, const std::string& to, bool replacing);
     std::size_t used() const;
 
-    std::map<std::string, File> m_files;
+    Files m_files;
+    Files m_flushed;
+    std::vector<Change> m_changes;
+    FileOperations* m_platform = nullptr;
+    bool m_flushWrite = true;
+    std::string m_scratch;
     std::set<std::string> m_folders;
     std::set<std::string> m_unreadable;
     std::optional<VolumeInfo> m_volume;

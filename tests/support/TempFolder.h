@@ -18,7 +18,7 @@ namespace tonarion::testing {
 // end. By default its name holds Polish and Greek letters, so that on Windows every path a test
 // hands to the file operations lies outside the ANSI code page. The helpers go through
 // std::filesystem, not through the code under test; all paths are UTF-8, as the program's are.
-class TempFolder final {
+class TempFolder {
 public:
     explicit TempFolder(const std::string& stem = "Tonarion Źdźbło Ωμέγα ") {
         // Wine hands out small process numbers again soon, so a name may already be taken.

@@ -28,8 +28,8 @@ protected:
     std::vector<Finding> findings() const {
         std::vector<Finding> found;
         for (const StickProblem& problem : workspace.checkStick()) {
-            found.emplace_back(problem.kind, problem.file + (problem.folder ? "/" : ""),
-                               problem.removable);
+            found.emplace_back(std::string(problemWord(problem.kind)),
+                               problem.file + (problem.folder ? "/" : ""), problem.removable);
         }
         return found;
     }
@@ -196,12 +196,12 @@ TEST_F(StickVerificationTest, CleanUpRemovesExactlyTheLeftoversOnceTheUserAgrees
 
 TEST_F(StickVerificationTest, CleanUpNeverTakesWhatTheModulePlaysOrTheIndexLists) {
     const std::vector<StickProblem> wrongly = {
-        {"temporary file", Pfiff, true},
-        {"temporary file", DefaultSettingLines[0], true},
-        {"temporary file", "KAM1-0001-00002.mp3", true},
-        {"temporary file", IndexFileName, true},
-        {"temporary file", LockFileName, true},
-        {"temporary file", "../home/anna/Musik/pfiff.mp3", true},
+        {ProblemKind::TemporaryFile, Pfiff, true},
+        {ProblemKind::TemporaryFile, DefaultSettingLines[0], true},
+        {ProblemKind::TemporaryFile, "KAM1-0001-00002.mp3", true},
+        {ProblemKind::TemporaryFile, IndexFileName, true},
+        {ProblemKind::TemporaryFile, LockFileName, true},
+        {ProblemKind::TemporaryFile, "../home/anna/Musik/pfiff.mp3", true},
     };
     files.addFile(Root + "KAM1-0001-00002.mp3");
     const auto before = stickBytes({".Trashes/", ".Trashes/501/"});

@@ -1,25 +1,30 @@
 // Generated sequences of what users do with a stick: adding sounds, binding rows to turnout,
 // random and clock events, binding them anew, deleting rows, changing the volume, starting
-// anew on the same stick, and any commit of these with the stick pulled or refusing writes
-// from its k-th file operation on. After every step the table must be what the steps made
-// of it and the random sounds numbered 1 to N; whenever the session holds nothing unsaved,
-// the stick must hold exactly the files the index file lists, each with the bytes of its
-// row's sound, and the setting files of the settings. A start after a failure finds each
-// binding as one of the states the stick went through, and one commit completes it.
+// anew on the same stick or with the stick at another folder, and any commit of these with the
+// stick pulled, refusing writes from its k-th file operation on, or full. After every step the
+// table must be what the steps made of it, the random sounds numbered 1 to N, and the computer's
+// files as the test left them; whenever the session holds nothing unsaved, the stick must hold
+// exactly the files the index file lists, each with the bytes of its row's sound, and the setting
+// files of the settings. A start after a failure, or after a power loss at the end of any commit,
+// finds each binding as one of the states the stick went through, and one commit completes it.
 
 #include "model/EntryName.h"
 #include "settings/SettingEntry.h"
+#include "storage/StickChange.h"
+#include "storage/platform/SystemPlatform.h"
 #include "support/Selections.h"
 #include "support/TestStick.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <ostream>
 #include <rapidcheck/gtest.h>
 #include <set>
+#include <unistd.h>
 
 namespace tonarion {
 namespace {
@@ -27,32 +32,30 @@ namespace {
 using namespace testing;
 
 constexpr int Never = std::numeric_limits<int>::max();
+const std::string Elsewhere = "/media/anna/TONKAT/";
 
 enum class Op { Add, Bind, Delete, Volume, Start, Commit };
-enum class Fault { None, Pulled, Refusing };
+enum class Fault { None, Pulled, Refusing, Full };
 
 struct Step {
     Op op = Op::Add;
     int row = 0;   // which row, modulo the rows there are
-    int kind = 0;  // Bind: turnout, random or clock; Add: how many files
+    int kind = 0;  // Bind: turnout, random or clock; Add: how many files; Start: at another folder
     int value = 0; // address, mode, quarter hour or volume
     std::vector<int> rows;
     Fault fault = Fault::None;
-    int k = 0; // the file operation the fault starts at
+    int k = 0;     // the file operation the fault starts at, or the bytes left free
+    int crash = 0; // which of the sticks a power loss may leave
 };
 
 std::ostream& operator<<(std::ostream& os, const Step& step) {
-    static const char* const ops[] = {"Add", "Bind", "Delete", "Volume", "Start", "Commit"};
-    os << ops[static_cast<int>(step.op)] << "(row " << step.row << ", kind " << step.kind
-       << ", value " << step.value << ", rows";
+    os << "Op " << static_cast<int>(step.op) << " (row " << step.row << ", kind " << step.kind
+       << ", value " << step.value << ", fault " << static_cast<int>(step.fault) << " at " << step.k
+       << ", crash " << step.crash << ", rows";
     for (const int row : step.rows) {
         os << ' ' << row;
     }
-    os << ")";
-    if (step.fault != Fault::None) {
-        os << (step.fault == Fault::Pulled ? " pulled at " : " refusing at ") << step.k;
-    }
-    return os;
+    return os << ")";
 }
 
 rc::Gen<Step> stepGen() {
@@ -67,10 +70,10 @@ rc::Gen<Step> stepGen() {
         gen::weightedElement<Fault>({{4, Fault::None}, {1, Fault::Pulled}, {1, Fault::Refusing}});
     return gen::map(gen::tuple(op, gen::inRange(0, 16), gen::inRange(0, 3), gen::inRange(0, 96),
                                gen::container<std::vector<int>>(gen::inRange(0, 16)), fault,
-                               gen::inRange(0, 40)),
+                               gen::inRange(0, 40), gen::inRange(0, 1000)),
                     [](const auto& t) {
-                        const auto& [op, row, kind, value, rows, fault, k] = t;
-                        return Step{op, row, kind, value, rows, fault, k};
+                        const auto& [op, row, kind, value, rows, fault, k, crash] = t;
+                        return Step{op, row, kind, value, rows, fault, k, crash};
                     });
 }
 
@@ -95,21 +98,41 @@ std::string bindingOf(const std::string& name) {
     return kindOf(name) == 'Z' ? name.substr(0, 5) + name.substr(9) : name;
 }
 
+// The Linux file operations do in a folder in memory whatever in the fake should flush, so
+// that the fake flushes only where they ask the kernel to.
+struct PlatformFlushes {
+    PlatformFlushes() { std::filesystem::create_directories(scratch); }
+    ~PlatformFlushes() { std::filesystem::remove_all(scratch); }
+    std::unique_ptr<FileOperations> platform = makeSystemFileOperations();
+    std::string scratch = "/dev/shm/tonarion-flushes-" + std::to_string(::getpid()) + "/";
+};
+
+FakeFileOperations newStick() {
+    FakeFileOperations files;
+    if (std::filesystem::is_directory("/dev/shm")) {
+        static PlatformFlushes flushes;
+        files.flushLike(*flushes.platform, flushes.scratch);
+    }
+    files.addFolder(Root);
+    files.addFolder(Music);
+    for (const auto& line : DefaultSettingLines) {
+        files.addFile(Root + line);
+    }
+    files.addFile(Root + IndexFileName, indexWith(DefaultSettingLines));
+    return files;
+}
+
 // The stick, and the program's session on it; a start is a new session on the same files.
 struct Program {
-    Program() {
-        files.addFolder(Root);
-        files.addFolder(Music);
-        for (const auto& line : DefaultSettingLines) {
-            files.addFile(Root + line);
-        }
-        files.addFile(Root + IndexFileName, indexWith(DefaultSettingLines));
+    explicit Program(FakeFileOperations stick, std::string at = Root)
+        : files(std::move(stick))
+        , root(std::move(at)) {
         start();
     }
     void start() {
         workspace.reset();
         session = std::make_unique<Session>(); // lets go of the stick first
-        session->stickRoot = Root;
+        session->stickRoot = root;
         workspace = std::make_unique<StickWorkspace>(*session, files, ui);
         RC_ASSERT(workspace->load("/opt/tonarion") == IndexReadResult::Read);
     }
@@ -117,17 +140,26 @@ struct Program {
     const SettingsTable& settings() const { return session->settings.CurrentSettings; }
 
     FakeFileOperations files;
+    std::string root;
     RecordingUserInterface ui;
     std::unique_ptr<Session> session;
     std::unique_ptr<StickWorkspace> workspace;
+    std::map<std::string, std::string> computer; // the sounds on the computer, by path
     int sounds = 0;
 };
 
+// A sound whose file on the computer has gone is the stick file the row names or moves to.
 std::vector<Row> rowsOf(const Program& program) {
     std::vector<Row> rows;
     for (int r = 1; r < program.table().nextRow(); ++r) {
         const SoundEntry& row = program.table().row(r);
-        rows.push_back({program.files.content(row.sourcePath), bindingOf(row.entryName)});
+        std::string sound = program.files.content(row.sourcePath);
+        const std::string file = program.root + program.session->stickFileOf(row.entryName);
+        for (const auto& path : {row.sourcePath + MoveSuffix, file, file + MoveSuffix}) {
+            sound = program.files.has(path) && sound == "<missing>" ? program.files.content(path)
+                                                                    : sound;
+        }
+        rows.push_back({sound, bindingOf(row.entryName)});
     }
     return rows;
 }
@@ -135,25 +167,27 @@ std::vector<Row> rowsOf(const Program& program) {
 void checkTable(const Program& program, const Model& model) {
     RC_ASSERT(rowsOf(program) == model.rows);
     RC_ASSERT(program.settings()[Setting::Volume] == model.volume);
-    std::set<std::string> random;
+    std::multiset<long long> random;
     for (int r = 1; r < program.table().nextRow(); ++r) {
         if (const std::string& name = program.table().row(r).entryName; kindOf(name) == 'Z') {
-            random.insert(name);
+            random.insert(leadingNumber(parseEntryName(name).number1));
         }
     }
-    std::vector<long long> numbers;
-    for (const auto& name : random) {
-        numbers.push_back(leadingNumber(parseEntryName(name).number1));
+    long long number = 0;
+    for (const long long n : random) {
+        RC_ASSERT(n == ++number);
     }
-    std::sort(numbers.begin(), numbers.end());
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        RC_ASSERT(numbers[i] == static_cast<long long>(i + 1));
+    // Nothing is written outside the stick.
+    std::map<std::string, std::string> computer;
+    for (const auto& name : program.files.filesIn(Music)) {
+        computer[Music + name] = program.files.content(Music + name);
     }
+    RC_ASSERT(computer == program.computer);
 }
 
 void checkStick(const Program& program) {
     const FakeFileOperations& files = program.files;
-    const IndexContent index = parseIndexFile(files.content(Root + IndexFileName));
+    const IndexContent index = parseIndexFile(files.content(program.root + IndexFileName));
     std::vector<std::pair<std::string, std::string>> listed;
     for (const auto& line : index.entries) {
         listed.emplace_back(line.entryName, line.sourcePath);
@@ -164,7 +198,10 @@ void checkStick(const Program& program) {
         const SoundEntry& row = program.table().row(r);
         if (!row.entryName.empty()) {
             bound.emplace_back(row.entryName, row.sourcePath);
-            RC_ASSERT(files.content(Root + row.entryName) == files.content(row.sourcePath));
+            if (row.soundNotFound && !files.has(program.root + row.entryName)) {
+                continue; // reported as missing
+            }
+            RC_ASSERT(files.content(program.root + row.entryName) == rowsOf(program)[r - 1].sound);
             expected.insert(row.entryName);
         }
     }
@@ -173,12 +210,13 @@ void checkStick(const Program& program) {
         RC_ASSERT(index.settings[setting] == program.settings()[setting]);
         expected.insert(program.settings()[setting]);
     }
-    const auto onStick = files.filesIn(Root);
+    const auto onStick = files.filesIn(program.root);
     RC_ASSERT(std::set<std::string>(onStick.begin(), onStick.end()) == expected);
 }
 
 // After a start, each row's binding is one of those the states since the last complete
-// commit gave it, and a row all of them bound the same way is there.
+// commit gave it, and a row all of them bound the same way is there. A row whose sound the
+// stick freed room of before its index file could go (a full stick) is shown lacking it.
 void checkStartAfter(const Program& program, const std::vector<Model>& states) {
     const std::vector<Row> rows = rowsOf(program);
     std::set<std::string> sounds;
@@ -187,22 +225,38 @@ void checkStartAfter(const Program& program, const std::vector<Model>& states) {
             sounds.insert(row.sound);
         }
     }
-    for (const auto& row : rows) {
-        RC_ASSERT(sounds.contains(row.sound));
+    for (int r = 1; r < program.table().nextRow(); ++r) {
+        RC_ASSERT(sounds.contains(rows[std::size_t(r - 1)].sound) ||
+                  program.table().row(r).soundNotFound);
     }
-    for (const auto& sound : sounds) {
+    const auto bindingIn = [](const std::vector<Row>& rows, const std::string& sound) {
         const auto found = std::find_if(rows.begin(), rows.end(),
                                         [&](const Row& row) { return row.sound == sound; });
-        const std::string now = found == rows.end() ? "" : found->binding;
+        return found == rows.end() ? "" : found->binding;
+    };
+    for (const auto& sound : sounds) {
         RC_ASSERT(std::any_of(states.begin(), states.end(), [&](const Model& state) {
-            const auto was = std::find_if(state.rows.begin(), state.rows.end(),
-                                          [&](const Row& row) { return row.sound == sound; });
-            return (was == state.rows.end() ? "" : was->binding) == now;
+            return bindingIn(state.rows, sound) == bindingIn(rows, sound);
         }));
     }
     RC_ASSERT(std::any_of(states.begin(), states.end(), [&](const Model& state) {
         return state.volume == program.settings()[Setting::Volume];
     }));
+}
+
+// Power lost at the end of the step: the stick as the changes since the last flush may have
+// left it, the step's pick of them all. A start finds every binding as in one of the states,
+// and a commit completes it.
+void checkPowerLoss(const Program& program, const Step& step, const std::vector<Model>& states) {
+    std::vector<FakeFileOperations> sticks = program.files.afterPowerLoss(1);
+    Program after(std::move(sticks[static_cast<std::size_t>(step.crash) % sticks.size()]),
+                  program.root);
+    after.computer = program.computer;
+    checkStartAfter(after, states);
+    after.workspace->commit();
+    RC_ASSERT(!after.session->SaveNeeded());
+    checkStick(after);
+    checkStartAfter(after, states);
 }
 
 EventSelection selectionFor(const Step& step) {
@@ -220,6 +274,7 @@ EventSelection selectionFor(const Step& step) {
 bool run(const Step& step, Program& program, Model& model, std::vector<Model>& states) {
     StickWorkspace& workspace = *program.workspace;
     const int rowCount = static_cast<int>(model.rows.size());
+    const int row = rowCount > 0 ? 1 + step.row % rowCount : 0;
     switch (step.op) {
     case Op::Add: {
         std::vector<std::string> paths;
@@ -229,14 +284,14 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
             // Sounds of one size made within two seconds count as one version (FAT keeps
             // times to two seconds), so each has a minute of its own.
             program.files.addFile(paths.back(), "sound " + name, 60.0 * program.sounds);
+            program.computer[paths.back()] = "sound " + name;
             model.rows.push_back({"sound " + name, ""});
         }
         RC_ASSERT(workspace.dropFiles(paths) == step.kind + 1);
         return false;
     }
     case Op::Bind:
-        if (rowCount > 0) {
-            const int row = 1 + step.row % rowCount;
+        if (row > 0) {
             if (const auto name = workspace.bind(row, selectionFor(step))) {
                 model.rows[static_cast<std::size_t>(row - 1)].binding = bindingOf(*name);
                 return true;
@@ -245,13 +300,13 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
         return false;
     case Op::Delete: {
         std::set<int> rows;
-        for (const int row : step.rows) {
-            rows.insert(rowCount > 0 ? 1 + row % rowCount : 1);
+        for (const int r : step.rows) {
+            rows.insert(rowCount > 0 ? 1 + r % rowCount : 1);
         }
         workspace.deleteRows({rows.begin(), rows.end()});
-        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-            if (*row <= rowCount) {
-                model.rows.erase(model.rows.begin() + (*row - 1));
+        for (auto r = rows.rbegin(); r != rows.rend(); ++r) {
+            if (*r <= rowCount) {
+                model.rows.erase(model.rows.begin() + (*r - 1));
             }
         }
         return true;
@@ -273,6 +328,12 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
         return changed;
     }
     case Op::Start:
+        // Taken out safely; it comes back at the same folder or at another one.
+        if (step.kind == 1) {
+            const std::string other = program.root == Root ? Elsewhere : Root;
+            program.files.remount(program.root, other);
+            program.root = other;
+        }
         program.start();
         checkStartAfter(program, states);
         program.workspace->commit();
@@ -287,19 +348,34 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
 }
 
 void runSteps(const std::vector<Step>& steps) {
-    Program program;
+    Program program(newStick());
     Model model;
-    std::vector<Model> states = {model}; // what the stick may hold for each binding
+    std::vector<Model> states = {model};    // what the stick may hold for each binding
+    std::vector<Model> unflushed = {model}; // the same, as a power loss may leave it
     for (const Step& step : steps) {
         const bool faulty = step.fault != Fault::None && step.op != Op::Add &&
                             step.op != Op::Start && step.op != Op::Commit;
-        if (faulty) {
-            step.fault == Fault::Pulled ? program.files.pullStickAt(step.k, Root)
-                                        : program.files.refuseWritesAt(step.k, Root);
+        if (faulty && step.fault == Fault::Full) {
+            program.files.setFreeSpace(static_cast<std::size_t>(step.k) * 8);
+        } else if (faulty) {
+            step.fault == Fault::Pulled ? program.files.pullStickAt(step.k, program.root)
+                                        : program.files.refuseWritesAt(step.k, program.root);
         }
+        const std::vector<Model> was = states;
+        const int flushes = program.files.flushes;
         const bool committed = run(step, program, model, states);
-        program.files.pullStickAt(Never, Root); // the stick is back, and takes writes
+        program.files.pullStickAt(Never, program.root); // the stick is back, and takes writes
+        program.files.setFreeSpace(std::size_t(1) << 30);
         checkTable(program, model);
+        if (program.files.flushes != flushes) {
+            unflushed = was;
+        }
+        unflushed.push_back(model);
+        if (committed) {
+            std::vector<Model> allowed = states;
+            allowed.insert(allowed.end(), unflushed.begin(), unflushed.end());
+            checkPowerLoss(program, step, allowed);
+        }
         if (committed && !faulty) {
             RC_ASSERT(!program.session->SaveNeeded());
         }
@@ -347,6 +423,17 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
          step(Op::Start), Step{Op::Bind, 3, 0, 2, {}, Fault::Refusing, 0},
          step(Op::Bind, 0, 0, Fault::Refusing, 18), step(Op::Bind, 0, 3, Fault::Refusing, 16),
          step(Op::Start)},
+        // Power lost after a row was deleted: its file went before the new index file had
+        // arrived, and the next start took back the row without its sound.
+        {step(Op::Add), step(Op::Bind), step(Op::Delete), Step{Op::Start, 0, 0, 0, {}, {}, 0, 26}},
+        // A full stick: the file of a deleted row made room, the index file found none; the
+        // next start took the row back, and its commit never copied the sound again.
+        {step(Op::Add), step(Op::Bind), Step{Op::Delete, 0, 0, 0, {0}, Fault::Full, 0, 7}},
+        // A sound cut short by a pull, and a commit that wrote its planned index file over the
+        // pulled one's before its journal failed (full): the old journal looked as not begun,
+        // and the next start took the half sound for a row of its own.
+        {step(Op::Add), step(Op::Bind, 0, 0, Fault::Pulled, 14),
+         step(Op::Volume, 0, 0, Fault::Full)},
     };
     for (const auto& steps : found) {
         try {

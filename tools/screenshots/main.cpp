@@ -30,6 +30,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolTip>
+#include <QTranslator>
 
 #include <deque>
 #include <fstream>
@@ -142,6 +143,25 @@ std::string silence(bool lowRate) {
         frames += frame;
     }
     return frames;
+}
+
+// A second of a tone as a WAV recorder writes it: 16-bit mono PCM at 44.1 kHz.
+std::string wavRecording() {
+    const auto little = [](std::uint32_t value, int bytes) {
+        std::string text;
+        for (int i = 0; i < bytes; ++i) {
+            text += static_cast<char>((value >> (8 * i)) & 0xff);
+        }
+        return text;
+    };
+    std::string samples;
+    for (std::uint32_t i = 0; i < 44100; ++i) {
+        samples += little((i % 100) * 300, 2);
+    }
+    const auto size = static_cast<std::uint32_t>(samples.size());
+    return "RIFF" + little(36 + size, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) +
+           little(1, 2) + little(44100, 4) + little(88200, 4) + little(2, 2) + little(16, 2) +
+           "data" + little(size, 4) + samples;
 }
 
 // The window with the tooltip a help event on the cell brings up, painted where it shows.
@@ -299,6 +319,30 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     applyProgramLook(app);
     Shooter shooter(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
+    // Qt's German texts, loaded as the program loads them: the standard buttons of Qt's own
+    // dialogs (the input box, the file dialog) must read as the program's own do.
+    QTranslator qtTexts;
+    if (!installQtTexts(qtTexts)) {
+        std::cerr << "Qt's German texts are missing\n";
+        return 1;
+    }
+    std::cerr << "Qt's texts: " << QDir::toNativeSeparators(qtTexts.filePath()).toStdString()
+              << '\n';
+    {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Tonarion"),
+                        QStringLiteral("Qt's standard buttons"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QStringList texts;
+        for (const auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+            texts << box.button(button)->text().remove(QLatin1Char('&'));
+        }
+        if (texts != QStringList{"Ja", "Nein", "Abbrechen"}) {
+            std::cerr << "Qt's standard buttons are not German: " << texts.join(", ").toStdString()
+                      << '\n';
+            return 1;
+        }
+        shooter.save(box, "qt-standard-buttons");
+    }
     const auto files = makeSystemFileOperations();
     CliUserInterface console(std::cerr);
     ShownUserInterface ui(console);
@@ -439,6 +483,50 @@ int main(int argc, char** argv) {
         preview->resize(900, 1000);
         shooter.save(*preview, "print-preview");
         preview->hide();
+
+        // A recording saved as WAV and renamed to .mp3, added as a drop adds it: the look into
+        // it finds no MPEG audio, and the message names it once the look is done.
+        QTemporaryDir music;
+        // With the system's separators, as a drop hands it over.
+        const std::string renamed =
+            QDir::toNativeSeparators(music.path() + "/aufnahme.mp3").toStdString();
+        std::ofstream(renamed, std::ios::binary) << wavRecording();
+        window.setSoundFileChooser(
+            [&renamed](QWidget*) { return std::vector<std::string>{renamed}; });
+        bool told = false;
+        const ModalHandler shot = messageShot(shooter, {&window}, "main-window-renamed-wav", "OK");
+        ui.showBoxes(true);
+        answerModals({[&told, &shot](QWidget& modal) {
+                         return told = shot(modal);
+                     }},
+                     [&] {
+                         window.addSoundFiles();
+                         for (int wait = 0; !told && wait < 500; ++wait) {
+                             QThread::msleep(10);
+                             QApplication::processEvents();
+                         }
+                     });
+
+        // "Anhören" through the system's sound output. On a machine without a sound device
+        // (a build server, Wine without one) the user is told so; elsewhere the sound plays.
+        told = false;
+        const ModalHandler noDevice =
+            messageShot(shooter, {&window}, "main-window-no-sound-device", "OK");
+        window.setSoundPlayer(makeSoundPlayer());
+        window.grid()->setCurrentIndex(window.model()->index(0, 3));
+        answerModals({[&told, &noDevice](QWidget& modal) {
+                         return told = noDevice(modal);
+                     }},
+                     [&] {
+                         window.listenToCurrentRow();
+                         for (int wait = 0; !told && window.playback()->isPlaying() && wait < 1000;
+                              ++wait) {
+                             QThread::msleep(10);
+                             QApplication::processEvents();
+                         }
+                     });
+        window.playback()->stop();
+        ui.showBoxes(false);
     }
 
     const auto noComposition = [](const EventSelection&) {

@@ -2,17 +2,18 @@
 
 #include "storage/platform/linux/BlockDevices.h"
 #include "storage/platform/linux/MountInfo.h"
+#include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <unistd.h>
 
 namespace tonarion {
 namespace {
 
+using testing::TempFolder;
 namespace fs = std::filesystem;
 
 const char* const MountInfoText =
@@ -28,20 +29,13 @@ const char* const MountInfoText =
     "42 22 8:81 / /media/anna/Platte rw - fuseblk /dev/sdf1 rw\n";
 
 // A system root in a temporary folder: its mount table, and the device links in sysfs.
-class SystemTree {
-public:
-    SystemTree() {
-        fs::remove_all(root);
+struct SystemTree : TempFolder {
+    SystemTree()
+        : TempFolder("tonarion-sys-") {
         fs::create_directories(root / "proc/self");
         fs::create_directories(root / "sys/dev/block");
         std::ofstream(root / "proc/self/mountinfo") << MountInfoText;
     }
-    ~SystemTree() { fs::remove_all(root); }
-    void linkDevice(const std::string& number, const std::string& target) {
-        fs::create_symlink(target, root / "sys/dev/block" / number);
-    }
-
-    const fs::path root = fs::temp_directory_path() / ("tonarion-sys-" + std::to_string(getpid()));
 };
 
 // Devices as udev would describe them, by "major:minor".
@@ -155,7 +149,7 @@ TEST(LinuxDriveSourceTest, WithoutUdevSysfsTellsTheUsbDrivesInMountOrder) {
              std::pair{"8:49",
                        "../../devices/pci0000:00/0000:00:14.0/usb1/1-5/host8/block/sdd/sdd1"},
          }) {
-        tree.linkDevice(number, target);
+        fs::create_symlink(target, tree.root / "sys/dev/block" / number);
     }
     SysfsBlockDevices devices(tree.root.string());
     LinuxDriveSource source(tree.root.string(), devices);

@@ -2,12 +2,11 @@
 
 #include "storage/platform/linux/LinuxFileOperations.h"
 
-#include "support/FileBytes.h"
+#include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 #include <utility>
 
 namespace tonarion {
@@ -19,11 +18,8 @@ namespace fs = std::filesystem;
 // The commit names the stick file that could not be written; a copy or a rename that fails
 // names its target even when its source is what is missing.
 TEST(LinuxFileOperationsTest, AFailureNamesTheFileItConcernsAndChangesNothing) {
-    const fs::path base =
-        fs::temp_directory_path() / ("tonarion-fileops-" + std::to_string(::getpid()));
-    fs::remove_all(base);
-    fs::create_directories(base);
-    const std::string folder = base.string() + "/";
+    const TempFolder base("tonarion-fileops-");
+    const std::string folder = base.path("");
     const std::string gone = folder + "fehlt/"; // a pulled stick's root
     writeBytes(folder + "a.mp3", "sound");
     LinuxFileOperations files;
@@ -55,7 +51,6 @@ TEST(LinuxFileOperationsTest, AFailureNamesTheFileItConcernsAndChangesNothing) {
     // A file that is there already is what EnsureFile wants.
     EXPECT_TRUE(files.EnsureFile(folder + "a.mp3").ok());
     EXPECT_EQ(readBytes(folder + "a.mp3"), "sound");
-    fs::remove_all(base);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
+#include "support/SoundFiles.h"
 #include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -56,11 +57,8 @@ private:
 };
 
 TEST(StickLockTest, ASecondProgramIsRefusedUntilTheHolderIsGone) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("tonarion-lock-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    const std::string root = folder.string() + "/";
+    const TempFolder folder("tonarion-lock-");
+    const std::string root = folder.path("");
     LinuxFileOperations files;
     {
         Session first;
@@ -84,17 +82,13 @@ TEST(StickLockTest, ASecondProgramIsRefusedUntilTheHolderIsGone) {
     holder.kill();
     EXPECT_TRUE(fs::exists(root + LockFileName));
     EXPECT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
-    fs::remove_all(folder);
 }
 
 // A stick pulled and mounted anew shows the lock file with the holder's text, but the kernel's
 // lock stayed with the old mount: until the holder locks it again, anyone may take it over.
 TEST(StickLockTest, AStickPutBackIsLockedAgain) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("tonarion-relock-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    const std::string root = folder.string() + "/";
+    const TempFolder folder("tonarion-relock-");
+    const std::string root = folder.path("");
     LinuxFileOperations files;
     auto lock = files.lockFolder(root);
     ASSERT_TRUE(lock);
@@ -111,7 +105,6 @@ TEST(StickLockTest, AStickPutBackIsLockedAgain) {
     writeBytes(root + LockFileName, "1 elsewhere\n");
     EXPECT_FALSE((*lock)->isShownInFolder());
     (*lock).reset();
-    fs::remove_all(folder);
 }
 
 } // namespace

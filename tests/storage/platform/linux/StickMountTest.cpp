@@ -7,6 +7,7 @@
 #include "support/FileBytes.h"
 #include "support/RecordingUserInterface.h"
 #include "support/Selections.h"
+#include "support/SoundFiles.h"
 #include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -76,18 +77,14 @@ private:
 
 class StickMountTest : public ::testing::Test {
 protected:
-    StickMountTest()
-        : m_base(fs::temp_directory_path() / ("tonarion-mount-" + std::to_string(::getpid()))) {
+    StickMountTest() {
         // Mounts made here stay in this process's own namespace.
         EXPECT_EQ(::unshare(CLONE_NEWNS), 0) << "needs root";
         EXPECT_EQ(::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
         fs::create_directories(m_base / "stick");
         fs::create_directories(m_base / "music");
     }
-    ~StickMountTest() override {
-        ::umount2(stick().c_str(), MNT_DETACH);
-        fs::remove_all(m_base);
-    }
+    ~StickMountTest() override { ::umount2(stick().c_str(), MNT_DETACH); }
 
     void mountStick(const std::string& size) {
         ASSERT_EQ(::mount("tmpfs", stick().c_str(), "tmpfs", 0, ("size=" + size).c_str()), 0);
@@ -104,7 +101,8 @@ protected:
     std::string music(const std::string& name) const { return (m_base / "music" / name).string(); }
 
 private:
-    fs::path m_base;
+    const TempFolder m_temp{"tonarion-mount-"};
+    const fs::path& m_base = m_temp.root;
 };
 
 TEST_F(StickMountTest, APulledStickGetsNothingWrittenIntoTheBareMountPoint) {

@@ -6,6 +6,7 @@
 #include "storage/platform/SystemPlatform.h"
 #include "storage/platform/windows/WindowsFileOperations.h"
 #include "support/RecordingUserInterface.h"
+#include "support/TestStick.h"
 #include "support/WindowsTestFolder.h"
 #include "workspace/StickWorkspace.h"
 
@@ -19,11 +20,6 @@ namespace tonarion {
 namespace {
 
 using namespace testing;
-
-const std::string Header = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
-const std::string DefaultSettings = "SET_-0001-00021.mp3\r\nSET_-0002-00180.mp3\r\n"
-                                    "SET_-0003-00028.mp3\r\nSET_-0004-00002.mp3\r\n"
-                                    "SET_-0005-00000.mp3\r\nSET_-0006-00000.mp3\r\n";
 
 class WindowsStickTest : public ::testing::Test {
 protected:
@@ -44,8 +40,10 @@ protected:
 
 TEST_F(WindowsStickTest, AnUmlautIndexIsReadAndReplacedByteForByte) {
     const std::string umlauts = "\xC4\xD6\xDC\xE4\xF6\xFC\xDF"; // ÄÖÜäöüß in Windows-1252
-    const std::string bytes = Header + "MGM2-0012-00000.mp3;C:\\Gr" + umlauts + "\\" + umlauts +
-                              ".mp3\r\n" + DefaultSettings;
+    std::vector<std::string> lines = {"MGM2-0012-00000.mp3;C:\\Gr" + umlauts + "\\" + umlauts +
+                                      ".mp3"};
+    lines.insert(lines.end(), DefaultSettingLines.begin(), DefaultSettingLines.end());
+    const std::string bytes = indexWith(lines);
     stick.write("tonkat.tkx", bytes);
     stick.write("MGM2-0012-00000.mp3", "on the stick only");
     openStick();
