@@ -4,6 +4,7 @@
 #include "model/ShortList.h"
 #include "model/SoundTable.h"
 #include "model/WaitIndicator.h"
+#include "storage/CommitPlan.h"
 #include "storage/IndexFile.h"
 #include "storage/StickChange.h"
 #include "storage/StickFiles.h"
@@ -18,22 +19,6 @@ namespace {
 
 constexpr std::size_t MaxListedFailures = 10;
 
-// A stick file that takes the name of a row's entry; row 0 for a pending rename of a row whose
-// source stays on the computer.
-struct PlannedMove {
-    int row;
-    StickMove move;
-};
-
-// A row whose sound comes from the computer, with both files as they stood when planned: one
-// look at each per commit.
-struct PlannedCopy {
-    int row;
-    std::optional<FileStatus> source;
-    std::optional<FileStatus> copy;
-    bool isNeeded() const { return source && !(copy && isSameFileVersion(*source, *copy)); }
-};
-
 class CommitRun {
 public:
     CommitRun(Session& session, FileOperations& files, UserInterface& ui)
@@ -43,18 +28,18 @@ public:
         , m_stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles) {}
 
     CommitResult run();
-    CommitSpace plannedSpace();
 
 private:
     // Everything the commit writes, under the wait window; the failures it meets are kept.
     void writeToStick();
     std::vector<PlannedCopy> planMoves();
-    void takeOverParkedFiles(std::vector<PlannedMove>& moves);
     bool isMoveTarget(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
     void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
                          const std::vector<PlannedCopy>& copies);
-    std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit);
+    std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
+        return tonarion::bytesNeeded(copies, m_moves, m_session.table, m_stick, unit);
+    }
     bool createsNames(const std::vector<PlannedCopy>& copies) const;
     StickChange plannedChange(const std::vector<PlannedCopy>& copies) const;
     std::vector<std::string> namesToDelete() const;
@@ -62,12 +47,12 @@ private:
     void copyWhenChanged(const PlannedCopy& planned, bool announced);
     void takeMovesIntoRows(const StickChangeRun& change);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
-    bool stickLacks(const std::string& name);
+    bool stickLacks(const std::string& name) {
+        return tonarion::stickLacks(m_files, m_session.stickRoot, name);
+    }
     bool acceptsNewFiles();
     std::string indexFileBytes(const std::vector<SoundEntry>& rows) const;
     void writeSettingFiles();
-    bool isNeededInPlace(const std::string& name, int exceptRow,
-                         const std::vector<PlannedMove>& moves);
     void fail(FileResult failure) { m_failures.push_back(std::move(failure)); }
     void fail(const std::string& name, std::error_code error) {
         m_failures.emplace_back(name, error);
@@ -96,8 +81,6 @@ private:
     UserInterface& m_ui;
     StickFiles m_stick;
     std::vector<PlannedMove> m_moves;
-    // What an earlier, failed run was to delete, and the files it parked for a name nobody
-    // wants any more.
     std::vector<std::string> m_parkedToDelete;
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
@@ -188,127 +171,22 @@ void CommitRun::writeToStick() {
     }
 }
 
-// Which rows' sounds come from the computer, and which stick files take another name: those
-// of rows whose source is a stick file under another EntryName, and the pending renames.
+// Which rows' sounds come from the computer, and which stick files take another name; the
+// session takes the rows as the plan has them.
 std::vector<PlannedCopy> CommitRun::planMoves() {
-    takeBackOwnSounds(m_session, m_files);
-    const SoundTable& table = m_session.table;
-    std::vector<PlannedCopy> copies;
-    std::vector<PlannedMove> moves;
-    for (int row = 1; row < table.nextRow(); ++row) {
-        const SoundEntry& entry = table.row(row);
-        if (!entry.isBound() || entry.sourcePath.empty()) {
-            continue;
-        }
-        // Rows under one name share one stick file: the first row's sound holds it, so that
-        // the stick does not change its sound at every commit.
-        const auto firstOfName = table.rowWithEntryName(entry.entryName, 0);
-        const bool soundOfEarlierRow = firstOfName && *firstOfName < row &&
-                                       table.row(*firstOfName).sourcePath != entry.sourcePath;
-        if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
-            from && !sameFileName(*from, entry.entryName)) {
-            moves.push_back({row, {*from, entry.entryName}});
-        } else if (!soundOfEarlierRow) {
-            copies.push_back({row, m_files.status(entry.sourcePath).optional(),
-                              m_stick.status(entry.entryName).optional()});
+    CommitPlan plan = CommitPlanner(m_session, m_files, m_stick).plan();
+    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+        const SoundEntry& planned = plan.rows[static_cast<std::size_t>(row - 1)];
+        if (!(planned == m_session.table.row(row))) {
+            m_session.table.replaceRow(row, planned);
         }
     }
-    for (const auto& rename : m_session.pendingRenames()) {
-        const bool known = std::any_of(moves.begin(), moves.end(), [&](const PlannedMove& m) {
-            return sameFileName(m.move.from, rename.from) || sameFileName(m.move.to, rename.to);
-        });
-        if (!known && !sameFileName(rename.from, rename.to)) {
-            moves.push_back({0, {rename.from, rename.to}});
-        }
+    for (const std::string& from : plan.renamesGone) {
+        m_session.forgetRenameFrom(from);
     }
-    // A setting whose value changed: its old, empty file takes the new name.
-    const ModuleSettings& settings = m_session.settings;
-    for (const Setting setting : AllSettings) {
-        const std::string& current = settings.CurrentSettings[setting];
-        const std::string stored = settings.StoredSettings[setting].substr(0, EntryNameLength);
-        if (!stored.empty() && current.size() > 18 && !sameFileName(stored, current) &&
-            m_stick.exists(stored) && !m_stick.exists(current)) {
-            moves.push_back({0, {stored, current}});
-        }
-    }
-    takeOverParkedFiles(moves);
-    for (auto& planned : moves) {
-        const std::string& from = planned.move.from;
-        if (!m_stick.exists(from) && !m_stick.exists(from + MoveSuffix) && stickLacks(from)) {
-            // The stick file was the sound's only copy and is gone. A file under the new name
-            // is taken as the sound; otherwise the row is shown as lacking its sound.
-            if (planned.row > 0) {
-                markNotFound(planned.row, !m_stick.exists(planned.move.to));
-                SoundEntry entry = table.row(planned.row);
-                entry.sourcePath = m_session.stickRoot + planned.move.to;
-                m_session.table.replaceRow(planned.row, std::move(entry));
-            }
-            m_session.forgetRenameFrom(from);
-            continue;
-        }
-        // A file that another row still needs where it is, or that several rows take, is
-        // copied; the last row that takes it gets the file itself.
-        const bool takenLater =
-            std::any_of(&planned + 1, moves.data() + moves.size(), [&](const PlannedMove& later) {
-                return sameFileName(later.move.from, from);
-            });
-        // A file that waits under its parking name since a run failed is the one to move,
-        // whoever's file stands under its old name by now.
-        planned.move.copy = takenLater || (!m_stick.exists(from + MoveSuffix) &&
-                                           isNeededInPlace(from, planned.row, moves));
-        if (planned.row > 0) {
-            markNotFound(planned.row, false);
-        }
-        m_moves.push_back(planned);
-    }
-    return copies;
-}
-
-// A run that failed after parking leaves files under their parking names, and its journal is
-// the only record of where they go. This run's journal replaces it, so it takes over every
-// such move that it does not plan itself, and the deletions: a parked file still goes to its
-// name when a row or a setting wants that name and nothing else brings it there, and goes
-// with the stale files otherwise. Left out, it would wait under its parking name for good.
-void CommitRun::takeOverParkedFiles(std::vector<PlannedMove>& moves) {
-    if (!m_stick.exists(JournalName)) {
-        return;
-    }
-    const auto journal = m_files.readFile(*m_stick.pathOf(JournalName));
-    const auto earlier = journal ? parseJournal(*journal) : std::nullopt;
-    if (!earlier) {
-        return;
-    }
-    const auto planned = [&](auto&& matches) {
-        return std::any_of(moves.begin(), moves.end(),
-                           [&](const PlannedMove& m) { return matches(m.move); });
-    };
-    // What it was to delete goes all the same, its parked files among them.
-    for (const std::string& name : earlier->deletions) {
-        if (m_stick.exists(name)) {
-            m_parkedToDelete.push_back(name);
-        }
-    }
-    for (const StickMove& move : earlier->moves) {
-        const std::string parking = move.from + MoveSuffix;
-        if (move.copy || !m_stick.exists(parking) ||
-            planned([&](const StickMove& m) { return sameFileName(m.from, move.from); })) {
-            continue;
-        }
-        const SoundTable& table = m_session.table;
-        const bool wanted =
-            (table.rowWithEntryName(move.to, 0) ||
-             std::any_of(AllSettings.begin(), AllSettings.end(),
-                         [&](Setting setting) {
-                             return sameFileName(m_session.settings.CurrentSettings[setting],
-                                                 move.to);
-                         })) &&
-            !planned([&](const StickMove& m) { return sameFileName(m.to, move.to); });
-        if (wanted) {
-            moves.push_back({0, {move.from, move.to}});
-        } else {
-            m_parkedToDelete.push_back(parking);
-        }
-    }
+    m_moves = std::move(plan.moves);
+    m_parkedToDelete = std::move(plan.parkedToDelete);
+    return std::move(plan.copies);
 }
 
 bool CommitRun::isMoveTarget(const std::string& name) const {
@@ -359,57 +237,6 @@ void CommitRun::makeRoomToWrite(const StickChange& change, const std::string& pl
         }
     }
 }
-
-std::uintmax_t CommitRun::bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
-    const auto units = [unit](std::uintmax_t bytes) {
-        return (bytes + unit - 1) / unit * unit;
-    };
-    std::uintmax_t needed = 0;
-    for (const auto& planned : copies) {
-        if (!planned.isNeeded()) {
-            continue;
-        }
-        // A renumbered sound gets its name by a rename, and is then this version already.
-        const std::string& name = m_session.table.row(planned.row).entryName;
-        const auto arriving = std::find_if(m_moves.begin(), m_moves.end(), [&](const auto& m) {
-            return !m.move.copy && sameFileName(m.move.to, name);
-        });
-        if (arriving != m_moves.end()) {
-            const auto file = m_stick.status(arriving->move.from);
-            if (file && isSameFileVersion(*planned.source, *file)) {
-                continue;
-            }
-        }
-        // A replaced sound is written beside the old one before it takes its place.
-        needed += units(planned.source->size);
-    }
-    for (const auto& planned : m_moves) {
-        if (planned.move.copy) {
-            if (const auto file = m_stick.status(planned.move.from)) {
-                needed += units(file->size);
-            }
-        }
-    }
-    return needed;
-}
-
-CommitSpace CommitRun::plannedSpace() {
-    const std::vector<PlannedCopy> copies = planMoves();
-    const auto space = m_files.freeSpace(m_session.stickRoot);
-    return {bytesNeeded(copies, space ? std::max<std::uintmax_t>(space->unit, 1) : 1),
-            space ? std::optional(space->bytes) : std::nullopt};
-}
-
-// Planning tells the user nothing: only writing does.
-class Unheard final : public UserInterface {
-public:
-    MessageAnswer showMessage(const Message&) override { return MessageAnswer::No; }
-    void setBusyPointer(bool) override {}
-    void showWaitWindow() override {}
-    void hideWaitWindow() override {}
-    void reportProgress(int, int) override {}
-    void processPendingEvents() override {}
-};
 
 // Whether the module would find a sound or setting under a name it did not have before.
 bool CommitRun::createsNames(const std::vector<PlannedCopy>& copies) const {
@@ -593,15 +420,6 @@ bool CommitRun::acceptsNewFiles() {
     return made;
 }
 
-// Only a stick that can be read as a whole lacks a file: a pulled one lacks nothing, so that
-// a pulled stick never makes a row look as if its sound were gone.
-bool CommitRun::stickLacks(const std::string& name) {
-    const auto names = m_files.listFiles(m_session.stickRoot);
-    return names && std::none_of(names->begin(), names->end(), [&](const std::string& onStick) {
-               return sameFileName(onStick, name);
-           });
-}
-
 // Creates the file of every current setting; the files of changed settings go with the
 // stale files once the index file is in place.
 void CommitRun::writeSettingFiles() {
@@ -621,27 +439,6 @@ void CommitRun::writeSettingFiles() {
         }
         m_stick.ensureFile(current);
     }
-}
-
-// Whether another row carries this name and can only have its sound from the file itself,
-// its source on the computer being gone, and no other file moves to the name to bring it.
-bool CommitRun::isNeededInPlace(const std::string& name, int exceptRow,
-                                const std::vector<PlannedMove>& moves) {
-    const bool soundArrivesByMove =
-        std::any_of(moves.begin(), moves.end(), [&](const PlannedMove& planned) {
-            return sameFileName(planned.move.to, name);
-        });
-    for (int row = 1; row < m_session.table.nextRow(); ++row) {
-        const SoundEntry& entry = m_session.table.row(row);
-        if (row == exceptRow || !sameFileName(entry.entryName, name) || soundArrivesByMove) {
-            continue;
-        }
-        const auto source = m_stick.nameInRoot(entry.sourcePath);
-        if (source ? sameFileName(*source, name) : !m_files.status(entry.sourcePath)) {
-            return true;
-        }
-    }
-    return false;
 }
 
 void CommitRun::checkEverythingArrived() {
@@ -737,12 +534,15 @@ bool CommitRun::reportSoundsNotFound() {
 } // namespace
 
 CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
-    // Planning marks rows and forgets renames as it goes; a copy keeps the real session and
-    // the window showing it as they are.
-    Session planned = session;
-    planned.table.setObserver(nullptr);
-    Unheard unheard;
-    return CommitRun(planned, files, unheard).plannedSpace();
+    // The stick is looked at through a copy of what the session knows of it: sizing the plan
+    // leaves the session as it is.
+    StickFileCache known = session.stickFiles;
+    StickFiles stick(files, session.stickRoot, session.stickIdentity, &known);
+    const CommitPlan plan = CommitPlanner(session, files, stick).plan();
+    const auto space = files.freeSpace(session.stickRoot);
+    return {bytesNeeded(plan.copies, plan.moves, session.table, stick,
+                        space ? std::max<std::uintmax_t>(space->unit, 1) : 1),
+            space ? std::optional(space->bytes) : std::nullopt};
 }
 
 bool takeBackOwnSounds(Session& session, FileOperations& files) {

@@ -3,6 +3,7 @@
 #include "model/LoadedEntry.h"
 #include "model/WaitIndicator.h"
 #include "storage/Windows1252.h"
+#include "storage/WriteAndReplace.h"
 
 #include <algorithm>
 
@@ -196,16 +197,7 @@ void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) 
 
 FileResult replaceIndexFile(StickFiles& stick, const std::string& indexName,
                             const std::string& bytes) {
-    // What a run cut short left under the temporary name goes first: FAT drivers such as
-    // fusefat refuse to truncate a file.
-    if (stick.exists(IndexTempName)) {
-        stick.deleteFile(IndexTempName);
-    }
-    if (auto written = stick.writeDurably(IndexTempName, bytes); written.failed()) {
-        stick.deleteFile(IndexTempName);
-        return written;
-    }
-    return stick.replace(IndexTempName, indexName);
+    return writeAndReplace(stick, IndexTempName, indexName, bytes, Flush::Now);
 }
 
 } // namespace tonarion
