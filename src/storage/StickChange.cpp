@@ -413,12 +413,18 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     case JournalState::Foreign:
         return false;
     case JournalState::CutShort:
-    case JournalState::NotBegun:
-        // Nothing on the stick had changed yet but the planned index file: the journal and
-        // the planned index file reach the medium together before the first change.
+        // Nothing on the stick had changed yet: the journal is flushed before the first change.
         stick.deleteFile(IndexTempName);
         stick.deleteFile(JournalName);
         return false;
+    case JournalState::NotBegun:
+        // Nothing had changed but the planned index file, unless a later commit of the same
+        // session took that away after this change had copied a sound over a listed one: the
+        // index file would then name the old sound for the new sound's bytes. The next commit
+        // looks at every sound, and copies the old one again where the stick holds another.
+        stick.deleteFile(IndexTempName);
+        stick.deleteFile(JournalName);
+        return true;
     case JournalState::Waiting:
     case JournalState::InEffect:
         break;

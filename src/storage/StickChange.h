@@ -79,9 +79,9 @@ private:
 };
 
 // Finishes the change an interrupted run left on the stick, if any: the moves are completed,
-// the planned index file is put in place and the deletions made. True when there was one;
-// the next commit then copies what only the computer still holds. A journal of another
-// index file is left as it is, for the stick check to report.
+// the planned index file is put in place and the deletions made. True when there was one,
+// or one that seems not begun; the next commit then copies what only the computer still
+// holds. A journal of another index file is left as it is, for the stick check to report.
 bool finishInterruptedChange(StickFiles& stick, const std::string& indexName);
 
 } // namespace tonarion

@@ -434,6 +434,13 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         // and the next start took the half sound for a row of its own.
         {step(Op::Add), step(Op::Bind, 0, 0, Fault::Pulled, 14),
          step(Op::Volume, 0, 0, Fault::Full)},
+        // A sound copied over the file of a row deleted on a stick that refused it; the next
+        // commit, refused too, took away the planned index file, and the journal looked as not
+        // begun: the old index file named the deleted row's sound for the new bytes.
+        // RC_PARAMS="seed=576382866933234189"
+        {step(Op::Add), step(Op::Bind, 0, 11), step(Op::Delete, 0, 0, Fault::Refusing, 0),
+         step(Op::Add), step(Op::Bind, 0, 11, Fault::Refusing, 17),
+         step(Op::Volume, 0, 0, Fault::Refusing, 20), step(Op::Start)},
     };
     for (const auto& steps : found) {
         try {
