@@ -358,6 +358,7 @@ struct JournalOnStick {
     JournalState state = JournalState::None;
     std::optional<StickChange> change;
     std::optional<std::string> plannedIndex;
+    std::string index; // the index file on the stick
 };
 
 JournalOnStick readJournal(StickFiles& stick, const std::string& indexName) {
@@ -373,8 +374,8 @@ JournalOnStick readJournal(StickFiles& stick, const std::string& indexName) {
         return found;
     }
     const auto indexPath = stick.pathOf(indexName);
-    const IndexStamp index =
-        stampOf(indexPath ? files.readFile(*indexPath).value_or(std::string()) : std::string());
+    found.index = indexPath ? files.readFile(*indexPath).value_or(std::string()) : std::string();
+    const IndexStamp index = stampOf(found.index);
     auto planned = files.readFile(*stick.pathOf(IndexTempName));
     const bool waiting = planned && stampOf(*planned) == found.change->plannedIndex;
     if (index == found.change->startIndex && waiting) {
@@ -388,6 +389,41 @@ JournalOnStick readJournal(StickFiles& stick, const std::string& indexName) {
         found.state = JournalState::Foreign;
     }
     return found;
+}
+
+// The index file a change heads for when its planned one is gone though the change had
+// begun: a later commit of the same session takes the planned index file away before its own
+// journal stands. Begun means a file it moves has left its old name. The index file it was
+// planned from, with every moved file under its new name, then stands in for the plan;
+// nothing when no file had moved.
+std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickChange& change,
+                                                const std::string& startIndex) {
+    const bool begun =
+        change.movesParked ||
+        std::any_of(change.moves.begin(), change.moves.end(), [&](const StickMove& move) {
+            return !move.copy && !stick.exists(move.from) &&
+                   (stick.exists(move.to) || stick.exists(parked(move.from)));
+        });
+    if (!begun) {
+        return std::nullopt;
+    }
+    IndexContent content = parseIndexFile(startIndex);
+    for (IndexEntryLine& line : content.entries) {
+        const auto move =
+            std::find_if(change.moves.begin(), change.moves.end(), [&](const StickMove& m) {
+                return !m.copy && sameFileName(m.from, line.entryName);
+            });
+        if (move == change.moves.end()) {
+            continue;
+        }
+        // A sound that is its own stick file goes along with it.
+        if (const auto own = stick.nameInRoot(line.sourcePath);
+            own && sameFileName(*own, move->from)) {
+            line.sourcePath = *stick.pathOf(move->to);
+        }
+        line.entryName = move->to;
+    }
+    return composeIndexFile(content.entries, content.settings, {});
 }
 
 } // namespace
@@ -419,9 +455,18 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
         return false;
     case JournalState::NotBegun:
         // Nothing had changed but the planned index file, unless a later commit of the same
-        // session took that away after this change had copied a sound over a listed one: the
-        // index file would then name the old sound for the new sound's bytes. The next commit
-        // looks at every sound, and copies the old one again where the stick holds another.
+        // session took that away after this change had begun. Moved files are then taken to
+        // their new names. A sound copied over a listed one would leave the index file naming
+        // the old sound for the new bytes: the next commit looks at every sound, and copies
+        // the old one again where the stick holds another.
+        if (const auto index = indexAfterBegunMoves(stick, *journal.change, journal.index)) {
+            StickChangeRun run(stick, *journal.change, std::string(), true);
+            run.moveFiles();
+            if (run.renamesDone()) {
+                run.finish(indexName, *index);
+            }
+            return true;
+        }
         stick.deleteFile(IndexTempName);
         stick.deleteFile(JournalName);
         return true;
