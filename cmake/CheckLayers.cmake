@@ -1,6 +1,8 @@
 # Fails when a folder of the program includes a header from a folder it must not depend on.
 # Each folder may include its own headers and those of the folders listed for it; the lists
 # go from the bottom of the program to the top, so no lower folder reaches a higher one.
+# The front ends (the windows, their start and tonarion-cli) reach the stick only through the
+# workspace: the storage layer is not theirs to include, though it lies below them.
 #
 #   cmake -DSOURCE_DIR=src -P CheckLayers.cmake
 cmake_policy(SET CMP0057 NEW)
@@ -9,11 +11,20 @@ set(allowed_model "")
 set(allowed_sound model)
 set(allowed_event model)
 set(allowed_settings model)
-set(allowed_storage model sound settings)
+set(allowed_storage model settings)
 set(allowed_workspace model sound event settings storage)
-set(allowed_gui model sound event settings storage workspace)
-set(allowed_cli model sound event settings storage workspace)
-set(allowed_app model sound event settings storage workspace gui)
+set(allowed_gui model sound event settings workspace)
+set(allowed_cli model sound event settings workspace)
+set(allowed_app model sound event settings workspace gui)
+
+# tonarion-cli's includes of the storage layer that still wait for their workspace header, as
+# "file: header". Delete an entry when its include goes, and the list when it is empty.
+set(cli_storage_includes_to_move
+    "cli/CliCommands.cpp: storage/platform/SystemPlatform.h"
+    "cli/CliCommands.h: storage/DriveDiscovery.h"
+    "cli/CliCommands.h: storage/FileOperations.h"
+    "cli/UnwrittenFiles.h: storage/FileOperations.h"
+    "cli/main.cpp: storage/platform/SystemPlatform.h")
 
 set(offenders "")
 foreach(layer IN LISTS layers)
@@ -22,9 +33,11 @@ foreach(layer IN LISTS layers)
     file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z]+/")
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([a-z]+)/.*" "\\1" target "${line}")
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" header "${line}")
+      file(RELATIVE_PATH shown "${SOURCE_DIR}" "${file}")
       if(target IN_LIST layers AND NOT target STREQUAL layer
-         AND NOT target IN_LIST allowed_${layer})
-        file(RELATIVE_PATH shown "${SOURCE_DIR}" "${file}")
+         AND NOT target IN_LIST allowed_${layer}
+         AND NOT "${shown}: ${header}" IN_LIST cli_storage_includes_to_move)
         list(APPEND offenders "${shown} (${layer}) includes ${target}: ${line}")
       endif()
     endforeach()
@@ -32,5 +45,5 @@ foreach(layer IN LISTS layers)
 endforeach()
 if(offenders)
   list(JOIN offenders "\n  " report)
-  message(FATAL_ERROR "A lower layer includes a higher one:\n  ${report}")
+  message(FATAL_ERROR "A folder includes one it must not reach:\n  ${report}")
 endif()

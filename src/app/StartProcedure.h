@@ -2,7 +2,7 @@
 
 #include "gui/DriveDialog.h"
 #include "gui/MainWindow.h"
-#include "storage/DriveDiscovery.h"
+#include "workspace/Drives.h"
 #include "workspace/StickWorkspace.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 #include "app/StartProcedure.h"
 #include "gui/ProgramLook.h"
 #include "gui/QtUserInterface.h"
-#include "storage/platform/SystemPlatform.h"
+#include "workspace/RunningSystem.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -2,8 +2,8 @@
 
 #include "gui/Twips.h"
 #include "gui/WidgetHelpers.h"
-#include "storage/StickSelection.h"
-#include "storage/platform/SystemPlatform.h"
+#include "workspace/Drives.h"
+#include "workspace/RunningSystem.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/UserInterface.h"
-#include "storage/DriveDiscovery.h"
+#include "workspace/Drives.h"
 #include "workspace/StickWorkspace.h"
 
 #include <QDialog>

@@ -2,7 +2,9 @@
 
 #include "event/EventOptions.h"
 #include "model/SoundEntry.h"
+#include "workspace/ListExport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,7 +14,6 @@
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <memory>
@@ -199,22 +200,25 @@ void ListPrinter::exportList() {
 }
 
 bool ListPrinter::exportTo(const ExportTarget& target) {
-    bool written = false;
+    std::string bytes;
+    bool painted = true;
     if (target.format == Format::Csv) {
-        QSaveFile file(target.file);
-        const std::string csv = soundListCsv(m_workspace.soundList());
-        written = file.open(QIODevice::WriteOnly) &&
-                  file.write(csv.data(), static_cast<qint64>(csv.size())) ==
-                      static_cast<qint64>(csv.size()) &&
-                  file.commit();
+        bytes = soundListCsv(m_workspace.soundList());
     } else {
-        QPdfWriter writer(target.file);
-        writer.setPageLayout(a4Portrait());
-        writer.setTitle(QStringLiteral("Soundliste"));
-        writer.setCreator(QStringLiteral("Tonarion"));
-        written = pages().paint(writer);
+        // Painted in memory: the file itself is written as the CSV is.
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter writer(&pdf);
+            writer.setPageLayout(a4Portrait());
+            writer.setTitle(QStringLiteral("Soundliste"));
+            writer.setCreator(QStringLiteral("Tonarion"));
+            painted = pages().paint(writer);
+        }
+        bytes = pdf.data().toStdString();
     }
     const std::string file = QDir::toNativeSeparators(target.file).toStdString();
+    const bool written = painted && writeExportedList(*m_computer, file, bytes).ok();
     if (written) {
         showInformation(m_ui, "Die Liste wurde gespeichert:\r\n" + file);
     } else {

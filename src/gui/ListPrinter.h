@@ -1,12 +1,14 @@
 #pragma once
 
 #include "model/UserInterface.h"
+#include "workspace/RunningSystem.h"
 #include "workspace/StickWorkspace.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -78,6 +80,9 @@ private:
     StickWorkspace& m_workspace;
     UserInterface& m_ui;
     QWidget* m_window;
+    // What the export writes with: the list goes to a file of the computer, wherever the user
+    // chose, while the workspace's file operations are those of the stick.
+    std::unique_ptr<FileOperations> m_computer = makeSystemFileOperations();
     ExportChooser m_chooseTarget = &ListPrinter::askForExportTarget;
     // The folder of the last export: the next one starts there. The working folder is
     // usually the program's, where nobody looks for a list.

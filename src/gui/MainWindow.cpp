@@ -12,7 +12,7 @@
 #include "gui/WidgetHelpers.h"
 #include "model/SoundFileDrop.h"
 #include "sound/InvalidSounds.h"
-#include "storage/IndexFile.h"
+#include "workspace/Drives.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -1,8 +1,6 @@
 #include "gui/SystemStickEjector.h"
 
-#ifdef _WIN32
-#include "storage/platform/windows/WindowsStickEjector.h"
-#else
+#ifndef _WIN32
 #include "gui/UDisksEjector.h"
 #endif
 
@@ -10,7 +8,7 @@ namespace tonarion {
 
 std::unique_ptr<StickEjector> makeSystemStickEjector() {
 #ifdef _WIN32
-    return std::make_unique<WindowsStickEjector>();
+    return makeCoreStickEjector();
 #else
     return std::make_unique<UDisksEjector>(QDBusConnection::SystemBus);
 #endif

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "storage/StickEjector.h"
+#include "workspace/StickEjecting.h"
 
 #include <memory>
 
