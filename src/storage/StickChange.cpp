@@ -296,6 +296,15 @@ std::vector<FileResult> StickChangeRun::finish(const std::string& indexName,
         if (const auto placed = putIndexInPlace(indexName, *indexBytes); placed.failed()) {
             return {placed.namedAs(indexName)};
         }
+        // The index file reaches the medium before anything it no longer lists goes, and
+        // before the journal: a stick that loses power keeps unflushed changes in any order,
+        // and a deletion or the journal's end that arrived without the index file would leave
+        // the old index file naming files that are gone or have moved.
+        if (!m_change.deletions.empty() || m_announced) {
+            if (const auto flushed = m_stick.flush(); flushed.failed()) {
+                return {flushed.namedAs(indexName)};
+            }
+        }
         index = *indexBytes;
     } else if (!m_change.deletions.empty()) {
         index = m_stick.operations().readFile(*m_stick.pathOf(indexName)).value_or(std::string());
@@ -470,12 +479,29 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
         stick.deleteFile(IndexTempName);
         stick.deleteFile(JournalName);
         return true;
+    case JournalState::InEffect: {
+        // The index file took effect once every move had arrived or was given up, and names
+        // each file where it stands: a move made again would take a name that a copy after it
+        // filled. Only a file still waiting under its parking name goes to the name the index
+        // file gives it; then the deletions.
+        const IndexContent index = parseIndexFile(journal.index);
+        for (const StickMove& move : journal.change->moves) {
+            const bool listed = std::any_of(index.entries.begin(), index.entries.end(),
+                                            [&](const IndexEntryLine& line) {
+                                                return sameFileName(line.entryName, move.from);
+                                            });
+            if (!move.copy && listed && !stick.exists(move.from) &&
+                stick.exists(parked(move.from))) {
+                stick.rename(parked(move.from), move.from);
+            }
+        }
+        StickChangeRun(stick, *journal.change, std::string(), true).finish(indexName, std::nullopt);
+        return true;
+    }
     case JournalState::Waiting:
-    case JournalState::InEffect:
         break;
     }
-    const StickChange& change = *journal.change;
-    StickChangeRun run(stick, change, journal.plannedIndex.value_or(std::string()), true);
+    StickChangeRun run(stick, *journal.change, *journal.plannedIndex, true);
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.
     if (run.renamesDone()) {
