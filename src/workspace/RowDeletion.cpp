@@ -77,6 +77,12 @@ void deleteRow(Session& session, int row) {
             const std::string file = session.stickFileOf(name);
             session.forgetRenameTo(name);
             session.rememberStaleFile(file);
+            // A file still under the name itself was to make room for the one moving there;
+            // with the move given up it would stay on the stick unlisted, and play.
+            if (!sameFileName(file, name) &&
+                !isSourceOfAnotherRow(table, row, session.stickRoot + name)) {
+                session.rememberStaleFile(name);
+            }
         }
         // A sound that a failed commit could not give its new name yet still lies under the
         // stick file the row names as its source; unless another row needs that file, it goes
