@@ -416,13 +416,20 @@ std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickCh
     if (!begun) {
         return std::nullopt;
     }
+    const auto renameOf = [&](const std::string& name, auto StickMove::*end) {
+        return std::find_if(change.moves.begin(), change.moves.end(), [&](const StickMove& m) {
+            return !m.copy && sameFileName(m.*end, name);
+        });
+    };
     IndexContent content = parseIndexFile(startIndex);
-    for (IndexEntryLine& line : content.entries) {
-        const auto move =
-            std::find_if(change.moves.begin(), change.moves.end(), [&](const StickMove& m) {
-                return !m.copy && sameFileName(m.from, line.entryName);
-            });
+    std::vector<IndexEntryLine> lines;
+    for (IndexEntryLine line : content.entries) {
+        const auto move = renameOf(line.entryName, &StickMove::from);
         if (move == change.moves.end()) {
+            // A file that stays under a name another file moves to makes room for it.
+            if (renameOf(line.entryName, &StickMove::to) == change.moves.end()) {
+                lines.push_back(std::move(line));
+            }
             continue;
         }
         // A sound that is its own stick file goes along with it.
@@ -431,8 +438,9 @@ std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickCh
             line.sourcePath = *stick.pathOf(move->to);
         }
         line.entryName = move->to;
+        lines.push_back(std::move(line));
     }
-    return composeIndexFile(content.entries, content.settings, {});
+    return composeIndexFile(lines, content.settings, {});
 }
 
 } // namespace
