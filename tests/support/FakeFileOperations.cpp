@@ -93,6 +93,8 @@ FileResult FakeFileOperations::flushMedium(const std::string& folder) {
 }
 
 std::vector<FakeFileOperations> FakeFileOperations::afterPowerLoss(std::size_t last) const {
+    // A rename whose file a write or copy made that has not arrived names a torn file: the
+    // name may reach the medium before the bytes.
     const auto apply = [](Files files, const Change& change, bool torn) {
         files.erase(change.from);
         if (change.file) {
@@ -118,9 +120,13 @@ std::vector<FakeFileOperations> FakeFileOperations::afterPowerLoss(std::size_t l
         }
         states.insert(files);
         for (std::size_t i = 0; i < used.size(); ++i) {
-            for (int torn = 0; !used[i] && torn <= m_changes[first + i].tearable; ++torn) {
+            const Change& change = m_changes[first + i];
+            const bool bytesMissing =
+                change.madeBy && *change.madeBy >= first && !used[*change.madeBy - first];
+            for (int torn = bytesMissing; !used[i] && torn <= (change.tearable || bytesMissing);
+                 ++torn) {
                 used[i] = true;
-                walk(apply(files, m_changes[first + i], torn != 0));
+                walk(apply(files, change, torn != 0));
                 used[i] = false;
             }
         }
@@ -200,7 +206,7 @@ FileResult FakeFileOperations::ShellDelete(const std::string& path) {
     if (!m_files.erase(path)) {
         return FileResult(path, errorOf(std::errc::no_such_file_or_directory));
     }
-    record("delete", {path, std::nullopt, "", false});
+    record("delete", {path, std::nullopt, "", false, {}});
     return FileResult(path);
 }
 
@@ -227,7 +233,7 @@ FileResult FakeFileOperations::CopyFileReplace(const std::string& source, const 
             platform.CopyFileReplace(scratch + "a", scratch + "b", {});
         });
     m_files[target] = found->second;
-    record("copy", {target, found->second, "", !whole});
+    record("copy", {target, found->second, "", !whole, {}});
     if (progress) {
         progress(found->second.content.size(), found->second.content.size());
     }
@@ -264,7 +270,7 @@ FileResult FakeFileOperations::EnsureFile(const std::string& path) {
         return FileResult(path, error);
     }
     m_files[path] = File{};
-    record("create", {path, File{}, "", false});
+    record("create", {path, File{}, "", false, {}});
     return FileResult(path);
 }
 
@@ -284,7 +290,15 @@ std::error_code FakeFileOperations::move(const std::string& from, const std::str
     const File moved = found->second;
     m_files.erase(found);
     m_files[to] = moved;
-    record(replacing ? "replace" : "rename", {to, moved, from, false});
+    std::optional<std::size_t> madeBy;
+    for (std::size_t i = m_changes.size(); i-- > 0;) {
+        if (m_changes[i].path == from) {
+            madeBy =
+                m_changes[i].file && m_changes[i].from.empty() ? std::optional(i) : std::nullopt;
+            break;
+        }
+    }
+    record(replacing ? "replace" : "rename", {to, moved, from, false, madeBy});
     return {};
 }
 
@@ -308,7 +322,7 @@ FileResult FakeFileOperations::write(const std::string& path, const std::string&
         return FileResult(path, error);
     }
     m_files[path] = File{bytes};
-    record("write", {path, File{bytes}, "", true});
+    record("write", {path, File{bytes}, "", true, {}});
     if (durably && flushedBy([](FileOperations& platform, const std::string& scratch) {
             platform.writeFileDurably(scratch + "w", "w");
         })) {

@@ -122,6 +122,9 @@ private:
         std::optional<File> file;
         std::string from;
         bool tearable = false;
+        // A rename's file as an unflushed write or copy made it: the change that did, which
+        // must have reached the medium for the renamed file to hold its bytes.
+        std::optional<std::size_t> madeBy;
     };
     void record(const char* kind, Change change);
     void flush();
