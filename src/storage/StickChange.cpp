@@ -189,6 +189,15 @@ StickChangeRun::moveInOrder(const std::vector<std::vector<std::size_t>>& chains)
                 }
                 m_stick.deleteFile(move.to); // left over: a name nobody leaves
             }
+            // The name this file leaves is the next one's to take: the rename that freed it
+            // reaches the medium first, or a power loss could let the next file arrive over
+            // this one.
+            if (started) {
+                if (auto flushed = m_stick.flush(); flushed.failed()) {
+                    failures.push_back(flushed.namedAs(move.to));
+                    break;
+                }
+            }
             if (auto renamed = m_stick.rename(move.from, move.to); renamed.failed()) {
                 // The rest of the chain would take names still held.
                 failures.push_back(std::move(renamed));
