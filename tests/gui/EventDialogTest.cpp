@@ -37,14 +37,18 @@ class EventDialogTest : public QObject {
     bool okEnabled() const { return control(dialog.get(), "OKButton")->isEnabled(); }
     std::string composed() const { return dialog->neuerEintrag().value().entryName(); }
 
-    // The visible frames inside "Ereignisse".
+    // The visible frames inside "Ereignisse", each with its slot: A (176,24), B (176,120),
+    // C (400,24), D (400,184) in pixels.
     QString visibleFrames() const {
+        const QMap<QString, QString> slotAt = {
+            {"176,24", "A"}, {"176,120", "B"}, {"400,24", "C"}, {"400,184", "D"}};
         QStringList frames;
         for (QGroupBox* frame :
              control(dialog.get(), "Frame1")
                  ->findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (frame->isVisible()) {
-                frames << frame->objectName();
+                const QString at = QString("%1,%2").arg(frame->x()).arg(frame->y());
+                frames << frame->objectName() + ":" + slotAt.value(at, at);
             }
         }
         frames.sort();
@@ -52,17 +56,17 @@ class EventDialogTest : public QObject {
     }
 
 private slots:
-    // Each kind shows its frames; switching kinds resets every choice, and OK
+    // Each kind shows its frames in their slots; switching kinds resets every choice, and OK
     // then names the first one missing.
     void eachKindShowsItsFramesAndSwitchingResetsTheChoices() {
         open();
         QVERIFY(visibleFrames().isEmpty() && !okEnabled());
         // Kind by kind, from "Magnetartikel" to "Wiedergabeposition".
-        const QStringList expected = QString("Frame2_0 Frame3_0 Frame4 Frame5|Frame2_0 Frame3_1 "
-                                             "Frame4 Frame5|Frame2_1 Frame3_2 Frame4 Frame5|"
-                                             "Frame2_2 Frame3_3 Frame4 Frame5|Frame5|Frame3_5 "
-                                             "Frame5|Frame3_4")
-                                         .split('|');
+        const QStringList expected =
+            QString("Frame2_0:C Frame3_0:A Frame4:B Frame5:D|Frame2_0:C Frame3_1:A Frame4:B "
+                    "Frame5:D|Frame2_1:C Frame3_2:A Frame4:B Frame5:D|Frame2_2:C Frame3_3:A "
+                    "Frame4:B Frame5:D|Frame5:D|Frame3_5:A Frame5:D|Frame3_4:A")
+                .split('|');
         for (const int kind : {3, 0, 6, 1, 4, 2, 5, 0}) {
             act(dialog.get(), {QStringLiteral("Option1_%1").arg(kind)});
             QCOMPARE(visibleFrames(), expected[kind]);
