@@ -1,5 +1,6 @@
 #include "app/StartProcedure.h"
 
+#include "gui/ProgramLook.h"
 #include "gui/QtUserInterface.h"
 #include "storage/StickSelection.h"
 #include "storage/platform/SystemPlatform.h"
@@ -19,10 +20,21 @@
 using namespace tonarion;
 using namespace tonarion::testing;
 
+namespace {
+
+constexpr std::uintmax_t GiB = 1024 * 1024 * 1024;
+const std::string Sounds = "/mnt/SOUNDS/", Fresh = "/mnt/3A5F/",
+                  LongMount =
+                      "/media/anna/SOUNDSTICK/mit/einem/Pfad/der/nicht/in/die/Liste/passt/Pfad/";
+
+} // namespace
+
+// The start: a stick with an index file or named on the command line opens at once, else the
+// drive dialog lists the USB sticks, following those plugged in and pulled, until the user
+// takes one or ends.
 class StartProcedureTest : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<TestStick> stick;
     FakeDrives drives;
     std::optional<std::string> manualAnswer;
@@ -39,8 +51,14 @@ private:
             stick->files.addFile(root + IndexFileName, std::string(IndexHeader) + "\r\n");
         }
     }
+    // One round of the dialog's polling, as its timer would run it.
+    static void poll(DriveDialog* dialog) {
+        QMetaObject::invokeMethod(dialog->findChild<QTimer*>("DrivePolling"), "timeout");
+    }
 
 private slots:
+    // The lines fit the list in the program's own font.
+    void initTestCase() { applyProgramLook(*qApp); }
     void init() {
         stick = std::make_unique<TestStick>();
         stick->session.stickRoot.clear(); // nothing chosen when the program starts
@@ -51,141 +69,140 @@ private slots:
     }
     void cleanup() { start.reset(); }
 
-    // Without a USB drive the dialog opens all the same and says why its list is empty; a
-    // stick plugged in appears there chosen, and a double-click takes it.
-    void withoutUsbDriveTheDialogWaitsForAStick() {
-        QVERIFY(start->start());
-        DriveDialog* dialog = start->driveDialog();
-        QVERIFY(dialog->isVisible() && stick->ui.messages.empty());
-        auto* list = dialog->findChild<QListWidget*>("List1");
-        QCOMPARE(list->count(), 0);
-        QVERIFY(control(dialog, "NoDriveHint")->isVisible());
-        addSticks({"/e/"});
-        QMetaObject::invokeMethod(dialog->findChild<QTimer*>("DrivePolling"), "timeout");
-        QVERIFY(!control(dialog, "NoDriveHint")->isVisible());
-        QCOMPARE(list->selectedItems().value(0), list->item(0));
-        QApplication::setActiveWindow(dialog);
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        clickCell(list, 0, 0); // a double-click's first click, then its second
-        clickCell(list, 0, 0, Qt::LeftButton, QTest::mouseDClick);
-        QVERIFY(!dialog->isVisible() && start->mainWindow()->isVisible());
-        QVERIFY(stick->files.content("/e/tonkat.tkx").starts_with(IndexHeader));
-    }
-
-    // The message of a failed manual entry belongs to the drive dialog, even while no window
-    // is active: a box of its own would be the program's last window, and closing it would
-    // end the program. Enter closes it, and the dialog stays.
-    void aFailedManualEntryReturnsToTheDriveDialog() {
-        addSticks({"/e/"});
-        QtUserInterface windows;
-        Session session;
-        StickWorkspace workspace(session, stick->files, windows);
-        StartProcedure procedure(workspace, drives, windows, "/opt", [](QWidget*) {
-            QApplication::setActiveWindow(nullptr); // the folder chooser has just closed
-            return std::optional<std::string>("/nowhere/");
-        });
-        QVERIFY(procedure.start());
-        QWidget* owner = nullptr;
-        QString text;
-        whenDialogOpens<QMessageBox>([&](QMessageBox* box) {
-            owner = box->parentWidget();
-            text = box->text();
-            QTest::keyClick(box, Qt::Key_Return);
-        });
-        act(procedure.driveDialog(), {"Command3"});
-        QApplication::processEvents();
-        QCOMPARE(text, QString::fromStdString(IndexNotCreatedMessage).replace("\r\n", "\n"));
-        QCOMPARE(owner, procedure.driveDialog());
-        QVERIFY(procedure.driveDialog()->isVisible());
-    }
-
-    void theFirstStickWithAnIndexFileOpensWithoutADialog() {
-        addSticks({"/e/", "/f/", "/g/"}, {"/f/", "/g/"});
-        QVERIFY(start->start());
-        QVERIFY(!start->driveDialog() && start->mainWindow()->isVisible());
-        QCOMPARE(start->mainWindow()->windowTitle(), QString("Tonarion [/f/tonkat.tkx]"));
-    }
-
-    // Another Tonarion holds the stick: no window opens on it, and nothing is written.
-    void aStickThatAnotherWindowHoldsIsNotOpened() {
+    void aStickWithAnIndexOrNamedAtStartOpensWithoutADialog() {
+        // Another Tonarion holds the stick: no window opens on it, and nothing is written.
         addSticks({"/f/"}, {"/f/"});
-        const auto otherWindow = stick->files.lockFolder("/f/");
         const std::string index = stick->files.content("/f/tonkat.tkx");
-        QVERIFY(!start->start());
-        QVERIFY(!start->mainWindow());
-        QCOMPARE(stick->ui.texts(), std::vector<std::string>{StickInUseMessage});
+        {
+            const auto otherWindow = stick->files.lockFolder("/f/");
+            QVERIFY(!start->start());
+        }
         QCOMPARE(stick->files.content("/f/tonkat.tkx"), index);
-    }
-
-    // The highlighted drive is the chosen one, however it was highlighted, and the dialog is
-    // gone before the main window opens.
-    void aStickWithoutIndexFileIsChosenInTheDialog() {
-        const std::string longMount = "/media/anna/SOUNDSTICK/und/noch/sehr/viel/mehr/Pfad/";
-        addSticks({"/e/", "/f/", longMount});
-        QVERIFY(start->start());
-        DriveDialog* dialog = start->driveDialog();
-        QVERIFY(dialog && dialog->isVisible());
-        auto* list = dialog->findChild<QListWidget*>("List1");
-        const QListWidgetItem* longEntry = list->item(2);
-        QVERIFY(longEntry->text().startsWith("Pfad – /media/"));
-        QVERIFY(longEntry->text().contains("…") && longEntry->text().endsWith("/Pfad/"));
-        QCOMPARE(longEntry->toolTip(), QString::fromStdString("USB-Laufwerk " + longMount));
-        QCOMPARE(list->selectedItems().value(0), list->item(0)); // what looks chosen is
-
-        bool dialogShownWithMainWindow = true;
-        connect(dialog, &DriveDialog::driveAccepted, this,
-                [&] { dialogShownWithMainWindow = dialog->isVisible(); });
-        QApplication::setActiveWindow(dialog);
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        clickCell(list, 2, 0);
-        QTest::keyClick(list, Qt::Key_Up);
-        QTest::keyClick(list, Qt::Key_Tab);
-        QWidget* choose = control(dialog, "Command1");
-        QVERIFY(choose->hasFocus());
-        QTest::keyClick(choose, Qt::Key_Space);
-        QVERIFY(!dialog->isVisible() && start->mainWindow()->isVisible());
-        QVERIFY(!dialogShownWithMainWindow);
-        QCOMPARE(stick->session.stickRoot, std::string("/f/"));
-        QVERIFY(stick->files.content("/f/tonkat.tkx").starts_with(IndexHeader));
-        QVERIFY(!stick->files.has(longMount + "tonkat.tkx"));
-    }
-
-    void aStickFolderThatCannotBeUsedIsNamedAtStart() {
         QVERIFY(!start->start(std::string("/nicht/da")));
         const std::string readOnly = stickRootOf("/schreibgeschuetzt");
         stick->files.addFolder(readOnly);
         stick->files.setReadOnly(true);
         QVERIFY(!start->start(std::string("/schreibgeschuetzt")));
+        QVERIFY(!start->mainWindow());
         QCOMPARE(stick->ui.texts(),
-                 (std::vector<std::string>{"Der Ordner " + stickRootOf("/nicht/da") +
+                 (std::vector<std::string>{StickInUseMessage,
+                                           "Der Ordner " + stickRootOf("/nicht/da") +
                                                " existiert nicht.\r\nDas Programm wird beendet!",
                                            "In den Ordner " + readOnly +
                                                " kann nicht geschrieben werden.\r\n"
                                                "Das Programm wird beendet!"}));
-        QVERIFY(!start->mainWindow());
         // The folder made absolute by the system: "C:\card\" on Windows, on drive C:.
         stick->files.setReadOnly(false);
         const std::string card = stickRootOf("/card");
         stick->files.addFolder(card);
         QVERIFY(start->start(std::string("/card")));
         QVERIFY(start->mainWindow()->isVisible() && stick->files.has(card + "tonkat.tkx"));
-        QCOMPARE(stick->ui.messages.size(), std::size_t(2));
+        // Else the first stick with an index file, in the system's order.
+        drives.roots.clear();
+        addSticks({"/e/", "/f/", "/g/"}, {"/g/"});
+        QVERIFY(start->start());
+        QVERIFY(!start->driveDialog());
+        QCOMPARE(start->mainWindow()->windowTitle(), QString("Tonarion [/f/tonkat.tkx]"));
+        QCOMPARE(stick->ui.messages.size(), std::size_t(3));
     }
 
-    void theDialogStaysOpenUntilADriveIsTakenOrTheUserEnds() {
-        addSticks({"/e/"});
+    // Without a USB drive the dialog opens all the same and says why its list is empty. The
+    // highlighted drive is the chosen one, however it was highlighted; the dialog is gone
+    // before the main window opens on it.
+    void theDriveDialogFollowsTheSticksAndTakesTheHighlightedOne() {
         QVERIFY(start->start());
         DriveDialog* dialog = start->driveDialog();
-        QSignalSpy ends(start.get(), &StartProcedure::programEnds);
+        QVERIFY(dialog->isVisible() && stick->ui.messages.empty());
+        auto* list = dialog->findChild<QListWidget*>("List1");
+        QCOMPARE(list->count(), 0);
+        QVERIFY(control(dialog, "NoDriveHint")->isVisible());
+        // The first stick to appear is highlighted; a line too long for the list loses the
+        // middle of its root, which its tooltip shows whole.
+        addSticks({Sounds, LongMount});
+        poll(dialog);
+        QVERIFY(!control(dialog, "NoDriveHint")->isVisible());
+        QCOMPARE(list->selectedItems().value(0), list->item(0));
+        const QString longLine = list->item(1)->text();
+        QVERIFY2(longLine.startsWith("Pfad – /media/") && longLine.contains("…") &&
+                     longLine.endsWith("/Pfad/"),
+                 qPrintable(longLine));
+        QCOMPARE(list->item(1)->toolTip(), QString::fromStdString("USB-Laufwerk " + LongMount));
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        clickCell(list, 1, 0);
+        // A fresh stick comes first in the system's order; the highlight stays, and each line
+        // shows what its medium tells by now.
+        drives.roots = {Fresh, Sounds, LongMount};
+        stick->files.addFolder(Fresh);
+        stick->files.setVolumeInfo({"", "FAT16", GiB, GiB / 2});
+        poll(dialog);
+        QCOMPARE(list->item(0)->text(), "3A5F (/mnt/3A5F/) – 1,0 GB, 512 MB frei, FAT16");
+        QCOMPARE(list->item(1)->text(), "SOUNDS (/mnt/SOUNDS/) – 1,0 GB, 512 MB frei, FAT16");
+        QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(2)});
+        // The highlighted stick is pulled: nothing is chosen any more, and "Laufwerk
+        // auswählen" waits.
+        drives.roots = {Fresh, Sounds};
+        poll(dialog);
+        QCOMPARE(list->count(), 2);
+        QVERIFY(list->selectedItems().isEmpty());
+        act(dialog, {"Command1"});
+        QVERIFY(dialog->isVisible() && stick->ui.messages.empty());
+        // A double-click takes a stick at once; one that cannot be written keeps the dialog.
+        stick->files.setReadOnly(true);
+        clickCell(list, 0, 0);
+        clickCell(list, 0, 0, Qt::LeftButton, QTest::mouseDClick);
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{IndexNotCreatedMessage});
+        stick->files.setReadOnly(false);
+        // The keys choose as well: the stick below is taken with Enter.
+        bool dialogShownWithMainWindow = true;
+        connect(dialog, &DriveDialog::driveAccepted, this,
+                [&] { dialogShownWithMainWindow = dialog->isVisible(); });
+        QTest::keyClick(list, Qt::Key_Down);
+        poll(dialog); // an unchanged list keeps the highlight where the keys put it
+        QCOMPARE(list->currentRow(), 1);
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(!dialog->isVisible() && start->mainWindow()->isVisible());
+        QVERIFY(!dialogShownWithMainWindow);
+        QCOMPARE(stick->session.stickRoot, Sounds);
+        QVERIFY(stick->files.has(Sounds + IndexFileName) &&
+                !stick->files.has(Fresh + IndexFileName));
+    }
+
+    // The messages of the dialog belong to it, even while no window is active: a box of its
+    // own would be the program's last window, and closing it would end the program. The
+    // dialog stays until a drive is taken or the user ends.
+    void theDriveDialogStaysUntilADriveIsTakenOrTheUserEnds() {
+        addSticks({"/e/"});
+        QtUserInterface windows;
+        Session session;
+        StickWorkspace workspace(session, stick->files, windows);
+        StartProcedure procedure(workspace, drives, windows, "/opt", [this](QWidget*) {
+            QApplication::setActiveWindow(nullptr); // the folder chooser has just closed
+            return manualAnswer;
+        });
+        QVERIFY(procedure.start());
+        DriveDialog* dialog = procedure.driveDialog();
+        QSignalSpy ends(&procedure, &StartProcedure::programEnds);
+        QStringList told;
+        const auto answer = [&told, dialog](int key) {
+            whenDialogOpens<QMessageBox>([&told, dialog, key](QMessageBox* box) {
+                QCOMPARE(box->parentWidget(), dialog);
+                told << box->text();
+                QTest::keyClick(box, Qt::Key(key));
+            });
+        };
         manualAnswer = "/nowhere/";
+        answer(Qt::Key_Return);
         act(dialog, {"Command3"});
+        QApplication::processEvents();
         manualAnswer.reset(); // a cancelled folder choice changes nothing
         act(dialog, {"Command3"});
+        answer(Qt::Key_Escape);
         QTest::keyClick(dialog, Qt::Key_Escape); // "Beenden?" answered "Nein"
-        QCOMPARE(stick->ui.texts(), (std::vector<std::string>{IndexNotCreatedMessage,
-                                                              "Wollen Sie das Programm beenden?"}));
-        QVERIFY(dialog->isVisible() && !start->mainWindow() && ends.isEmpty());
-        stick->ui.setNextAnswer(MessageAnswer::Yes);
+        QCOMPARE(told, QStringList({QString(IndexNotCreatedMessage).replace("\r\n", "\n"),
+                                    "Wollen Sie das Programm beenden?"}));
+        QVERIFY(dialog->isVisible() && !procedure.mainWindow() && ends.isEmpty());
+        answer(Qt::Key_Return); // "Ja"
         act(dialog, {"Command2"});
         QCOMPARE(ends.count(), 1);
     }

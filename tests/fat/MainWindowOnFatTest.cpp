@@ -24,16 +24,10 @@ class MainWindowOnFatTest : public QObject, WindowFixture {
     StickWorkspace workspace{session, files, ui};
 
     std::string onStick(const std::string& name) const { return image.root() + name; }
-    // Clicks the first row's Ereigniss cell; true when the event dialog opened and took these
-    // steps.
+    // Clicks a row's Ereigniss cell; true when the event dialog opened and took these steps.
     bool clickEreignis(const QStringList& steps, int gridRow = 1) const {
-        auto opened = std::make_shared<bool>(false);
-        whenDialogOpens<EventDialog>([steps, opened](EventDialog* dialog) {
-            *opened = true;
-            act(dialog, steps);
-        });
-        clickCell(window->grid(), gridRow - 1, 2);
-        return *opened;
+        return !dialogAfter([this, gridRow] { clickCell(window->grid(), gridRow - 1, 2); }, steps)
+                    .isEmpty();
     }
     static QStringList turnoutAt12(const QString& status) {
         return {"Option1_0", status, "Option2_1", "Combo2=2", "Text2_0=12", "OKButton"};

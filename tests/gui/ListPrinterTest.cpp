@@ -16,8 +16,8 @@
 using namespace tonarion;
 using namespace tonarion::testing;
 
-// What the list's bytes are is the core's (its CSV, its pages' lines); here, the way to the
-// file and to the printer, and what the user is told.
+// What the list's bytes are is the core's (its CSV, its pages' lines); here, the pages, the
+// way to the file and to the printer, and what the user is told.
 class ListPrinterTest : public QObject, WindowFixture {
     Q_OBJECT
 
@@ -38,6 +38,8 @@ class ListPrinterTest : public QObject, WindowFixture {
                                 .arg(i)
                                 .toStdString());
         }
+        reset();
+        startFolders.clear();
         stick->writeIndex(lines);
         openWindow();
     }
@@ -56,38 +58,42 @@ class ListPrinterTest : public QObject, WindowFixture {
     static int pagesOf(const QByteArray& pdf) {
         return static_cast<int>(pdf.count("/Type /Page") - pdf.count("/Type /Pages"));
     }
+    // Prints through the popup's preview to a PDF file, as a print dialog's "Print to File"
+    // does; the pages of the preview, then those printed.
+    QList<int> printed() {
+        const QString file = in("gedruckt.pdf");
+        QList<int> pages;
+        whenDialogOpens<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+            auto* shown = preview->findChild<QPrintPreviewWidget*>();
+            pages << shown->pageCount();
+            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview->printer()->setOutputFileName(file);
+            shown->print();
+            preview->reject();
+        });
+        popupOn(0, 1, "mnu_Popup_ListeDrucken");
+        QFile written(file);
+        return pages << (written.open(QIODevice::ReadOnly) ? pagesOf(written.readAll()) : 0);
+    }
 
 private slots:
-    void init() {
-        reset();
-        startFolders.clear();
-    }
     void cleanup() { window.reset(); }
 
-    void pdfHasOnePagePerFortyEntries_data() {
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("pages");
-        QTest::newRow("empty table") << 0 << 1;
-        QTest::newRow("one full page") << 40 << 1;
-        QTest::newRow("one entry more") << 41 << 2;
-    }
-    void pdfHasOnePagePerFortyEntries() {
-        QFETCH(int, entries);
-        QFETCH(int, pages);
-        open(entries);
-        const QByteArray pdf = exported("liste.pdf", ListPrinter::Format::Pdf);
-        QVERIFY2(pdf.startsWith("%PDF-"), pdf.left(20).constData());
-        QCOMPARE(pagesOf(pdf), pages);
+    // Forty entries to a page, an empty list on one, in the exported file and in the preview
+    // and on the printer alike.
+    void exportsAndPrintsFortyEntriesToAPageOrTellWhyNot() {
+        for (const auto& [entries, pages] : {std::pair{0, 1}, {40, 1}, {41, 2}}) {
+            open(entries);
+            const QByteArray pdf = exported("liste.pdf", ListPrinter::Format::Pdf);
+            QVERIFY2(pdf.startsWith("%PDF-"), pdf.left(20).constData());
+            QCOMPARE(QList<int>({pagesOf(pdf)}) + printed(), QList<int>(3, pages));
+        }
         // The saved file is named as the system spells it ("C:\...\liste.pdf" on Windows).
         QCOMPARE(stick->ui.texts(),
                  std::vector<std::string>{"Die Liste wurde gespeichert:\r\n" +
                                           QDir::toNativeSeparators(in("liste.pdf")).toStdString()});
-    }
-
-    // The CSV file holds the core's bytes; the next export starts in the last one's folder;
-    // a file that cannot be written is told, and nothing else.
-    void exportsWriteTheCoresBytesOrTellWhyNot() {
-        open(3);
+        // The CSV file holds the core's bytes; the next export starts in the last one's
+        // folder; a file that cannot be written is told, and nothing else.
         QCOMPARE(exported("liste.csv", ListPrinter::Format::Csv),
                  QByteArray::fromStdString(soundListCsv(stick->workspace.soundList())));
         for (const auto format : {ListPrinter::Format::Pdf, ListPrinter::Format::Csv}) {
@@ -97,61 +103,38 @@ private slots:
             QCOMPARE(stick->ui.messages[0].icon, MessageIcon::Critical);
             QVERIFY(QString::fromStdString(stick->ui.lastText()).contains("nowhere"));
         }
-        QCOMPARE(startFolders, QStringList({"", QFileInfo(in("liste.csv")).absolutePath(),
-                                            QFileInfo(in("nowhere/liste")).absolutePath()}));
+        const QString last = QFileInfo(in("liste.csv")).absolutePath();
+        QCOMPARE(startFolders,
+                 QStringList({"", last, last, QFileInfo(in("nowhere/liste")).absolutePath()}));
     }
 
     // The save dialog: a typed extension decides the format, else the chosen filter does and
     // lends its extension.
-    void theFileDialogChoosesTheFormat_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("filter");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("csv");
-        QTest::newRow("pdf filter, no extension") << "liste" << 0 << "liste.pdf" << false;
-        QTest::newRow("csv filter, no extension") << "liste" << 1 << "liste.csv" << true;
-        QTest::newRow("csv filter, pdf typed") << "liste.PDF" << 1 << "liste.PDF" << false;
-        QTest::newRow("pdf filter, csv typed") << "liste.csv" << 0 << "liste.csv" << true;
-    }
     void theFileDialogChoosesTheFormat() {
-        QFETCH(QString, typed);
-        QFETCH(int, filter);
-        QFETCH(QString, file);
-        QFETCH(bool, csv);
+        const struct {
+            const char* typed;
+            int filter;
+            const char* file;
+            ListPrinter::Format format;
+        } cases[] = {{"liste", 0, "liste.pdf", ListPrinter::Format::Pdf},
+                     {"liste", 1, "liste.csv", ListPrinter::Format::Csv},
+                     {"liste.PDF", 1, "liste.PDF", ListPrinter::Format::Pdf},
+                     {"liste.csv", 0, "liste.csv", ListPrinter::Format::Csv}};
         const QString dir = QFileInfo(in("x")).absolutePath();
-        whenDialogOpens<QFileDialog>([&](QFileDialog* dialog) {
-            dialog->setOption(QFileDialog::DontConfirmOverwrite);
-            dialog->selectNameFilter(dialog->nameFilters().at(filter));
-            // Typed as a user types it: selectFile() leaves the name alone while the name box
-            // has the focus, which depends on when the dialog got activated.
-            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-            name->setText(dir + "/" + typed);
-            QTest::keyClick(name, Qt::Key_Return);
-        });
-        const auto target = ListPrinter::askForExportTarget(nullptr, dir);
-        QVERIFY(target);
-        QCOMPARE(target->file, dir + "/" + file);
-        QCOMPARE(target->format == ListPrinter::Format::Csv, csv);
-    }
-
-    void printingShowsThePreviewAndPrintsItsPages() {
-        open(41);
-        int previewPages = 0;
-        const QString file = in("gedruckt.pdf");
-        whenDialogOpens<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
-            auto* pages = preview->findChild<QPrintPreviewWidget*>();
-            previewPages = pages->pageCount();
-            // Printing to a file, as a print dialog's "Print to File" does.
-            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
-            preview->printer()->setOutputFileName(file);
-            pages->print();
-            preview->reject();
-        });
-        popupOn(0, 1, "mnu_Popup_ListeDrucken");
-        QCOMPARE(previewPages, 2);
-        QFile printed(file);
-        QVERIFY(printed.open(QIODevice::ReadOnly));
-        QCOMPARE(pagesOf(printed.readAll()), 2);
+        for (const auto& c : cases) {
+            whenDialogOpens<QFileDialog>([&](QFileDialog* dialog) {
+                dialog->setOption(QFileDialog::DontConfirmOverwrite);
+                dialog->selectNameFilter(dialog->nameFilters().at(c.filter));
+                // Typed as a user types it: selectFile() leaves the name alone while the name
+                // box has the focus, which depends on when the dialog got activated.
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                name->setText(dir + "/" + c.typed);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            const auto target = ListPrinter::askForExportTarget(nullptr, dir);
+            QVERIFY(target && target->format == c.format);
+            QCOMPARE(target->file, dir + "/" + c.file);
+        }
     }
 };
 

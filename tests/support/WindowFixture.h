@@ -86,11 +86,14 @@ protected:
         QVERIFY(!menu->isVisible());
     }
     // The EntryName of the row the event dialog opens for after the input, then its caption;
-    // none when no dialog opens.
-    static QStringList dialogAfter(const std::function<void()>& input) {
+    // none when no dialog opens. The dialog then takes these steps (see act()), or is
+    // cancelled.
+    static QStringList dialogAfter(const std::function<void()>& input,
+                                   const QStringList& steps = {}) {
         QStringList opened;
-        whenDialogOpens<EventDialog>([&opened](EventDialog* dialog) {
+        whenDialogOpens<EventDialog>([&opened, steps](EventDialog* dialog) {
             opened = {QString::fromStdString(dialog->strAlterName()), dialog->windowTitle()};
+            act(dialog, steps);
         });
         input();
         return opened;
