@@ -193,8 +193,8 @@ StickChangeRun::moveInOrder(const std::vector<std::vector<std::size_t>>& chains)
             // reaches the medium first, or a power loss could let the next file arrive over
             // this one.
             if (started) {
-                if (auto flushed = m_stick.flush(); flushed.failed()) {
-                    failures.push_back(flushed.namedAs(move.to));
+                if (auto freed = m_stick.flush(); freed.failed()) {
+                    failures.push_back(freed.namedAs(move.to));
                     break;
                 }
             }
