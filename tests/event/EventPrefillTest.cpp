@@ -44,7 +44,7 @@ TEST(EventPrefillTest, ReadsTheChoicesOfEachKindInEitherLetterCase) {
     }
 }
 
-TEST(EventPrefillTest, NumbersBeyondAListAndUnknownLettersLeaveItWithoutAChoice) {
+TEST(EventPrefillTest, NumbersBeyondAListAndUnknownLettersOrKindsLeaveItWithoutAChoice) {
     EXPECT_EQ(prefillFromEntryName("RFM1-0005-00008.mp3")->statusOption, 1);
     EXPECT_EQ(prefillFromEntryName("RQM1-0005-00008.mp3")->statusOption, std::nullopt);
     EXPECT_EQ(prefillFromEntryName("UZM_-0097-00000.mp3")->timePosition, std::nullopt);
@@ -55,9 +55,7 @@ TEST(EventPrefillTest, NumbersBeyondAListAndUnknownLettersLeaveItWithoutAChoice)
     EXPECT_EQ(contacts->firstContact, std::nullopt);
     EXPECT_EQ(contacts->lastContact, std::nullopt);
     EXPECT_EQ(prefillFromEntryName("MGM2-00x2-0a000.mp3")->fromText, "0");
-}
-
-TEST(EventPrefillTest, UnknownKindsAndShortNamesArePrefilledWithNothing) {
+    // Unknown kinds and short names are prefilled with nothing.
     for (const char* name : {"", "X", "SET_-0001-00021.mp3", "-GM2-0012-00000.mp3"}) {
         EXPECT_EQ(prefillFromEntryName(name), std::nullopt) << name;
     }

@@ -5,20 +5,17 @@
 namespace tonarion {
 namespace {
 
-TEST(EntryNameTest, NumbersArePaddedByTheirLengthOnly) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        // text, pad4, pad5
-        {"7", "0007", "00007"},     {"1234", "1234", "01234"},
-        {"12345", "0000", "12345"}, {"123456", "0000", "123456"},
-        {"", "0000", ""},           {"1x", "001x", "0001x"}, // characters are not tested for digits
-    };
-    for (const auto& [text, four, five] : cases) {
-        EXPECT_EQ(pad4(text), four) << text;
-        EXPECT_EQ(pad5(text), five) << text;
-    }
-}
-
+// Numbers are padded by their length only (characters are not tested for digits); names are
+// composed and parsed at fixed positions, separators and extension unchecked, and a short name
+// gives blanks and short numbers.
 TEST(EntryNameTest, ComposesAndParsesAtFixedPositions) {
+    const std::tuple<const char*, const char*, const char*> padded[] = {{"7", "0007", "00007"},
+                                                                        {"12345", "0000", "12345"},
+                                                                        {"", "0000", ""},
+                                                                        {"1x", "001x", "0001x"}};
+    for (const auto& [text, four, five] : padded) {
+        EXPECT_EQ(pad4(text) + " " + pad5(text), std::string(four) + " " + five) << text;
+    }
     const std::pair<EntryNameParts, const char*> examples[] = {
         {{'M', 'G', 'M', '2', "0012", "00000"}, "MGM2-0012-00000.mp3"},
         {{'L', 'X', 'O', '1', "0012", "01234"}, "LXO1-0012-01234.mp3"},
@@ -28,7 +25,6 @@ TEST(EntryNameTest, ComposesAndParsesAtFixedPositions) {
         EXPECT_EQ(composeEntryName(parts), name);
         EXPECT_EQ(parseEntryName(name), parts) << name;
     }
-    // Separators and extension are not checked; a short name gives blanks and short numbers.
     EXPECT_EQ(parseEntryName("MGM2x0012y00000.wav"), parseEntryName("MGM2-0012-00000.mp3"));
     EXPECT_EQ(parseEntryName("MG"), (EntryNameParts{'M', 'G', ' ', ' ', "", ""}));
     EXPECT_EQ(parseEntryName("MGM2-00"), (EntryNameParts{'M', 'G', 'M', '2', "00", ""}));

@@ -59,10 +59,7 @@ TEST(KindCountersTest, ReportListsEveryCounterTheSumAndARowBeyondSixteenBits) {
                                               "endlos: 0\r\n"
                                               "gesamt menge: 3\r\n"
                                               "nachste zeilenposition: 70000");
-}
-
-TEST(KindCountersTest, ArithmeticOutsideSixteenBitsIsDetected) {
-    KindCounters counters;
+    // Arithmetic outside sixteen bits is detected.
     for (int i = 0; i < 32768; ++i) {
         counters.removeEntry('E');
     }

@@ -32,33 +32,5 @@ TEST(LoadedEntryTest, DecodesEachLetterOnItsOwnAndCountsOnlyUpperCaseKinds) {
     }
 }
 
-TEST(LoadedEntryTest, SurplusEntriesAreLoadedButNotCountedAndReportedOncePerLoad) {
-    const std::tuple<const char*, KindGroup, int> cases[] = {
-        {"KSM4-0001-00010.mp3", KindGroup::Kontakt, 63},
-        {"LXO1-0012-01234.mp3", KindGroup::MRL, 255},
-        {"UZM_-0005-00000.mp3", KindGroup::Zeit, 96},
-        {"ZUO_-0003-00000.mp3", KindGroup::Zufall, 127},
-        {"END_-0012-00000.mp3", KindGroup::Endlos, 127},
-    };
-    for (const auto& [name, group, limit] : cases) {
-        KindCounters counters;
-        RecordingUserInterface ui;
-        LoadReport report(ui);
-        for (int i = 0; i < limit; ++i) {
-            loadEntry(name, "", counters, report);
-        }
-        EXPECT_TRUE(ui.messages.empty()) << name;
-        for (int i = 0; i < 300; ++i) {
-            EXPECT_EQ(loadEntry(name, "p", counters, report).entryName, name);
-        }
-        EXPECT_EQ(counters.count(group), limit) << name;
-        ASSERT_EQ(ui.messages.size(), 1u) << name;
-        EXPECT_EQ(ui.messages[0].text,
-                  "Maximale Anzahl (" + std::to_string(limit) + ") an Samples erreicht");
-        EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-        EXPECT_EQ(ui.messages[0].title, "Tonarion");
-    }
-}
-
 } // namespace
 } // namespace tonarion

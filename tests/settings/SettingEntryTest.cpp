@@ -7,12 +7,6 @@
 namespace tonarion {
 namespace {
 
-TEST(SettingEntryTest, LaengePadsByLengthOnly) {
-    EXPECT_EQ(laenge(""), "0000");
-    EXPECT_EQ(laenge("7"), "00007");
-    EXPECT_EQ(laenge("180"), "000180");
-}
-
 // What a text field shows is what its setting stores: every number the field can hold comes
 // back whole when the dialog opens again, or is refused with the field's name and the reason.
 TEST(SettingEntryTest, AFieldStoresTheNumberItShowsOrRefusesIt) {
@@ -92,6 +86,10 @@ TEST(SettingEntryTest, DefaultsDifferOnlyInTheVolume) {
         EXPECT_EQ(missingLineDefaultName(setting),
                   setting == Setting::Volume ? "SET_-0001-00031.mp3" : expected);
     }
+    // A setting's value is padded by its length only.
+    EXPECT_EQ(laenge("") + laenge("7") + laenge("180"), "0000"
+                                                        "00007"
+                                                        "000180");
 }
 
 } // namespace

@@ -19,9 +19,7 @@ TEST(SoundTextsTest, RatesAndDurationsReadAsGermanUsersWriteThem) {
     for (const auto& [seconds, text] : durations) {
         EXPECT_EQ(durationText(seconds), text);
     }
-}
-
-TEST(SoundTextsTest, AnUncheckedFileIsNeitherPraisedNorBlamed) {
+    // An unchecked file is neither praised nor blamed.
     const SoundFindings unchecked;
     EXPECT_FALSE(unchecked.invalid());
     EXPECT_EQ(formatText(unchecked), "Inhalt nicht geprüft");

@@ -122,15 +122,33 @@ TEST_F(IndexReadTest, AnEntryNameListedAgainWithAnotherSourceKeepsTheFirstSound)
     }
 }
 
+// Each group's entries beyond its limit are loaded but not counted, and told once per load.
 TEST_F(IndexReadTest, AFullGroupIsReportedOnceAndRowsGoBeyondSixteenBits) {
+    const std::tuple<std::string, KindGroup, int> groups[] = {
+        {"KSM4-0001-00010.mp3", KindGroup::Kontakt, 63},
+        {"LXO1-0012-01234.mp3", KindGroup::MRL, 255},
+        {"UZM_-0005-00000.mp3", KindGroup::Zeit, 96},
+        {"ZUO_-0003-00000.mp3", KindGroup::Zufall, 127},
+        {"END_-0012-00000.mp3", KindGroup::Endlos, 127},
+    };
     std::string bytes = indexWith({});
-    for (int i = 0; i < 16500; ++i) {
-        bytes += "KSM4-0001-00010.mp3;/a.mp3\r\nMGM2-0012-00000.mp3;/b.mp3\r\n";
+    for (int i = 0; i < 6600; ++i) {
+        for (const auto& [name, group, limit] : groups) {
+            bytes += name + ";/a.mp3\r\n";
+        }
     }
     files.addFile(Root + IndexFileName, bytes);
     ASSERT_EQ(workspace.load("/opt"), IndexReadResult::Read);
-    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Maximale Anzahl (63) an Samples erreicht",
-                                                    "Maximale Anzahl (255) an Samples erreicht"}));
+    std::vector<std::string> told;
+    for (const int limit : {63, 96, 127, 127, 255}) {
+        told.push_back("Maximale Anzahl (" + std::to_string(limit) + ") an Samples erreicht");
+    }
+    EXPECT_EQ(ui.texts(), told);
+    for (const auto& [name, group, limit] : groups) {
+        EXPECT_EQ(session.counters.count(group), limit) << name;
+    }
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(ui.messages[0].title, "Tonarion");
     EXPECT_EQ(session.table.nextRow(), 33001);
     EXPECT_EQ(session.table.cellText(33000, Column::Nr), "33000");
 }

@@ -22,6 +22,9 @@ extern "C" int fsync(int fd) {
     ++kernelFlushes;
     return witnessing ? 0 : static_cast<int>(::syscall(SYS_fsync, fd));
 }
+int tonarion::testing::kernelFlushCount() {
+    return kernelFlushes;
+}
 #endif
 
 namespace tonarion::testing {

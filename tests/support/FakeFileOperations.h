@@ -14,6 +14,9 @@
 
 namespace tonarion::testing {
 
+// How often the process asked the kernel to flush a file or a medium (Linux).
+int kernelFlushCount();
+
 // An in-memory file system with folders, file contents and modification times. It can be made
 // read-only, its free space limited, and the stick pulled out at a chosen operation.
 class FakeFileOperations : public FileOperations {

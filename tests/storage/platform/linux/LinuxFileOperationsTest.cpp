@@ -2,11 +2,13 @@
 
 #include "storage/platform/linux/LinuxFileOperations.h"
 
+#include "support/FakeFileOperations.h"
 #include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 namespace tonarion {
@@ -51,6 +53,18 @@ TEST(LinuxFileOperationsTest, AFailureNamesTheFileItConcernsAndChangesNothing) {
     // A file that is there already is what EnsureFile wants.
     EXPECT_TRUE(files.EnsureFile(folder + "a.mp3").ok());
     EXPECT_EQ(readBytes(folder + "a.mp3"), "sound");
+
+    // A durable write, and a copy that replaces a file, ask the kernel to flush.
+    for (const auto& change : std::vector<std::function<FileResult()>>{
+             [&] { return files.writeFileDurably(folder + "tonkat.tkx", "index"); },
+             [&] {
+                 return files.CopyFileReplace(folder + "tonkat.tkx", folder + "a.mp3", {});
+             }}) {
+        const int flushes = kernelFlushCount();
+        EXPECT_TRUE(change().ok());
+        EXPECT_GT(kernelFlushCount(), flushes);
+    }
+    EXPECT_EQ(readBytes(folder + "a.mp3"), "index");
 }
 
 } // namespace

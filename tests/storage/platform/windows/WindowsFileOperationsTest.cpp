@@ -2,7 +2,7 @@
 
 #include "storage/platform/windows/WindowsFileOperations.h"
 
-#include "support/WindowsTestFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ const char* const Sound = "MGM2-0012-00000.mp3";
 
 class WindowsFileOperationsTest : public ::testing::Test {
 protected:
-    WindowsTestFolder folder;
+    TempFolder folder;
     WindowsFileOperations files;
 };
 

@@ -6,8 +6,8 @@
 #include "storage/platform/SystemPlatform.h"
 #include "storage/platform/windows/WindowsFileOperations.h"
 #include "support/RecordingUserInterface.h"
+#include "support/TempFolder.h"
 #include "support/TestStick.h"
-#include "support/WindowsTestFolder.h"
 #include "workspace/StickWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ protected:
         ASSERT_EQ(workspace.load(programFolder()), IndexReadResult::Read);
     }
 
-    WindowsTestFolder stick;
+    TempFolder stick;
     WindowsFileOperations files;
     RecordingUserInterface ui;
     Session session;
