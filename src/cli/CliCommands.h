@@ -1,8 +1,7 @@
 #pragma once
 
 #include "sound/SoundInspector.h"
-#include "storage/DriveDiscovery.h"
-#include "storage/FileOperations.h"
+#include "workspace/StickWorkspace.h"
 
 #include <ostream>
 #include <string>

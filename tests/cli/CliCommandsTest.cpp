@@ -5,8 +5,7 @@
 #include "cli/CliCommands.h"
 
 #include "TonarionVersion.h"
-#include "cli/CliArguments.h"
-#include "cli/JsonWriter.h"
+#include "cli/CliCommand.h"
 #include "event/EintragZusammensetzen.h"
 #include "sound/InvalidSounds.h"
 #include "storage/platform/SystemPlatform.h"
@@ -301,22 +300,6 @@ TEST(CliVerifyTest, EachFindingOnItsLineAndOnlyFilesFail) {
 }
 #endif
 
-TEST(JsonStringTest, EveryTextBecomesAValidString) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"C:\\Musik\\\"pfiff\".mp3", R"("C:\\Musik\\\"pfiff\".mp3")"},
-        {"GRÜN", "\"GRÜN\""},
-        {"a\r\nb\tc\x01", R"("a\r\nb\tc\u0001")"},
-        {"\xfc"
-         "ber",
-         "\"\uFFFD"
-         "ber\""},                                  // Windows-1252 ü, not UTF-8
-        {"\xed\xa0\x80", "\"\uFFFD\uFFFD\uFFFD\""}, // a UTF-16 surrogate
-    };
-    for (const auto& [text, json] : cases) {
-        EXPECT_EQ(jsonString(text), json) << json;
-    }
-}
-
 // check fails on a file that would not play; bind warns about it but binds it.
 TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndBindOnlyWarns) {
     const std::string good = music("gut.mp3");
@@ -339,7 +322,7 @@ TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndBindOnlyWarns) {
                            "128,\"variableBitrate\":false,\"channels\":2,\"milliseconds\":3000"),
               std::string::npos)
         << bad.out;
-    EXPECT_NE(bad.out.find("{\"file\":" + jsonString(wav) +
+    EXPECT_NE(bad.out.find("{\"file\":\"" + wav + "\"" +
                            ",\"checked\":true,\"valid\":false,\"mpegAudio\":false,"),
               std::string::npos)
         << bad.out;
@@ -352,9 +335,14 @@ TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndBindOnlyWarns) {
     EXPECT_NE(json.find("\"format\":null,\"milliseconds\":null}"), std::string::npos) << json;
 }
 
-EventSelection selectionFor(std::vector<std::string> words) {
-    words.insert(words.begin(), {"bind", "/stick", "--row", "1"});
-    return selectionFromOptions(CliArguments::parse(words));
+EventSelection selectionFor(const std::vector<std::string>& words,
+                            const std::string& rowName = "") {
+    std::ostringstream out;
+    FakeDrives drives;
+    FakeSoundInspector sounds;
+    const auto files = makeSystemFileOperations();
+    CliEnvironment environment{*files, drives, "", out, out, sounds};
+    return bindSelection(words, environment, rowName);
 }
 
 // Most choices show in the names that tonarion-cli bind prints; these do not.
@@ -385,6 +373,24 @@ TEST(CliArgumentsTest, OptionsBecomeTheDialogsChoicesOrUsageErrors) {
     for (const auto& words : refused) {
         EXPECT_THROW(selectionFor(words), UsageError) << words[1] << " " << words.back();
     }
+    // bind --row on the form the dialog opens for a row that has an event: a first contact
+    // given anew starts the contact choice afresh; a last one alone keeps the row's first
+    // contact, and must then be one of the list's.
+    const std::string contacts = "KSM4-0002-00007.mp3";
+    EXPECT_EQ(selectionFor({"--contact-from", "3"}, contacts).selKontaktBis, "");
+    const EventSelection last = selectionFor({"--contact-to", "9"}, contacts);
+    EXPECT_EQ(last.selKontaktVon, "2");
+    EXPECT_EQ(last.selKontaktBis, "9");
+    EXPECT_THROW(selectionFor({"--contact-to", "11"}, contacts), UsageError);
+    const EventSelection category = selectionFor({"--category", "2"}, "L1M3-0012-00042.mp3");
+    EXPECT_EQ(category.selAdresse->codeText, "20002");
+    EXPECT_EQ(category.selAdr1, "12");
+    EXPECT_EQ(category.selWert->text, "3");
+    // Another kind starts afresh.
+    const EventSelection other =
+        selectionFor({"--event", "R", "--prio", "1"}, "MGM2-0012-00015.mp3");
+    EXPECT_EQ(other.selEreignis, 1);
+    EXPECT_FALSE(other.selStatus || other.selModus || other.selAdr1 || other.selAdr2);
 }
 
 } // namespace
