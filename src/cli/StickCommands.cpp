@@ -3,10 +3,14 @@
 #include "BashCompletion.h"
 #include "cli/CliCommand.h"
 #include "model/Trimmed.h"
+#include "model/WholeNumber.h"
 #include "settings/SettingEntry.h"
 #include "workspace/SoundList.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace tonarion {
 
@@ -330,15 +334,72 @@ public:
     Completion(CLI::App& program, CliEnvironment& environment)
         : CliCommand(program, environment,
                      {"completion", "completion bash", "print the bash completion script", ""}, 1,
-                     1) {}
+                     1)
+        , m_program(program) {}
 
     int run() override {
         if (arguments()[0] != "bash") {
             throw UsageError("completion is there for bash only");
         }
-        m_env.out << BashCompletionScript;
+        std::string script = BashCompletionScript;
+        std::string commands;
+        std::string options;
+        std::map<std::string, std::string> values;
+        for (const CLI::App* command : m_program.get_subcommands({})) {
+            commands += (commands.empty() ? "" : " ") + command->get_name();
+            std::string names;
+            for (const CLI::Option* option : command->get_options()) {
+                const std::string name = option->get_name();
+                if (name.starts_with("--") && name != "--help") {
+                    names += " " + name;
+                    values[name] = choices(option->get_type_name());
+                }
+            }
+            if (!names.empty()) {
+                options += "        " + command->get_name() + ") options+=\"" + names + "\" ;;\n";
+            }
+        }
+        std::string valueLines;
+        for (const auto& [name, words] : values) {
+            if (!words.empty()) {
+                valueLines += "        " + name + ") COMPREPLY=($(compgen -W \"" + words +
+                              "\" -- \"$cur\")); return ;;\n";
+            }
+        }
+        fill(script, "%COMMANDS%", commands);
+        fill(script, "%OPTIONS%\n", options);
+        fill(script, "%VALUES%\n", valueLines);
+        m_env.out << script;
         return Success;
     }
+
+private:
+    // The words a value may be: those of "A|B|C", or of a range "1-4" of at most ten.
+    static std::string choices(const std::string& valueText) {
+        if (valueText.find('|') != std::string::npos) {
+            std::string words = valueText;
+            std::replace(words.begin(), words.end(), '|', ' ');
+            return words;
+        }
+        const auto dash = valueText.find('-');
+        if (dash == std::string::npos) {
+            return "";
+        }
+        const auto lowest = wholeNumber(valueText.substr(0, dash));
+        const auto highest = wholeNumber(valueText.substr(dash + 1));
+        std::string words;
+        for (int value = lowest.value_or(0);
+             lowest && highest && *highest - *lowest < 10 && value <= *highest; ++value) {
+            words += (words.empty() ? "" : " ") + std::to_string(value);
+        }
+        return words;
+    }
+
+    static void fill(std::string& script, const std::string& mark, const std::string& text) {
+        script.replace(script.find(mark), mark.size(), text);
+    }
+
+    CLI::App& m_program;
 };
 
 template <typename Command>

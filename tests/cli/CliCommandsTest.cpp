@@ -98,7 +98,7 @@ TEST_F(CliTest, ExitStatusSaysWhatHappenedAndARefusalChangesNothing) {
         {{"help", "settings"}, 0, "--endless-address 0-2048"},
         {{"bind", "--help"}, 0, "Usage: tonarion-cli bind STICK"},
         {{"--version"}, 0, std::string("tonarion-cli ") + TonarionVersion + "\n"},
-        {{"show", stick}, 0, "MGM2-0012-00000.mp3"},
+        {{"show", "--", stick}, 0, "MGM2-0012-00000.mp3"},
         {{"verify", stick}, 0, "OK: 7 of 7 files on the stick"},
         {{"export", stick, "--csv", csv}, 0, ""},
         {{}, 2, ""},
@@ -106,6 +106,7 @@ TEST_F(CliTest, ExitStatusSaysWhatHappenedAndARefusalChangesNothing) {
         {{"show"}, 2, ""},
         {{"show", stick, "--volume", "3"}, 2, ""},
         {{"show", stick, stick}, 2, ""},
+        {{"show", stick, "--", "--json"}, 2, ""},
         {{"--version", "show"}, 2, ""},
         {{"delete", stick, "2"}, 2, ""},
         {{"delete", stick, "1", "1"}, 2, ""},
@@ -192,7 +193,7 @@ TEST_F(CliTest, OptionsNameTheChoicesRowsAndValues) {
     EXPECT_EQ(files.at("ZUO_-0001-00000.mp3"), m_work.read("music/--eventZ--modeO.mp3")) << last;
     EXPECT_EQ(files.size(), 2u + 6u + 1u);
 
-    const Outcome saved = run({"settings", stick, "--volume", "5", "--stretch", "7", "--start-time",
+    const Outcome saved = run({"settings", stick, "--volume=5", "--stretch", "7", "--start-time",
                                "23:45", "--endless-address", "2048"});
     EXPECT_EQ(saved.status, 0);
     EXPECT_EQ(saved.out + saved.err, ""); // no question, no "-> Ja"
@@ -286,16 +287,6 @@ TEST(CliVerifyTest, EachFindingOnItsLineAndOnlyFilesFail) {
         const Outcome text = runOn(stick.files, {"verify", "/stick"}, "/opt/tonarion", sounds);
         EXPECT_EQ(text.status, withFiles ? 1 : 0) << text.err;
         EXPECT_EQ(text.out, expected);
-        const Outcome json =
-            runOn(stick.files, {"verify", "/stick", "--json"}, "/opt/tonarion", sounds);
-        EXPECT_EQ(json.status, text.status);
-        EXPECT_NE(json.out.find(R"("warnings":[{"kind":"wrong file system","file":"exFAT")"),
-                  std::string::npos)
-            << json.out;
-        EXPECT_EQ(json.out.find(R"({"kind":"macOS leftover","file":".Trashes","folder":true,)"
-                                R"("removable":true})") != std::string::npos,
-                  withFiles)
-            << json.out;
     }
 }
 #endif
@@ -316,23 +307,12 @@ TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndBindOnlyWarns) {
                             ": OK, MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 1:15, ID3v2 "
                             "3108 bytes\n    " +
                             soundHints(sounds.findings[cover]).at(0) + "\n");
-    const Outcome bad = run({"check", good, wav, "--json"});
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_NE(bad.out.find("\"mpegVersion\":\"1\",\"layer\":3,\"sampleRate\":44100,\"bitrate\":"
-                           "128,\"variableBitrate\":false,\"channels\":2,\"milliseconds\":3000"),
-              std::string::npos)
-        << bad.out;
-    EXPECT_NE(bad.out.find("{\"file\":\"" + wav + "\"" +
-                           ",\"checked\":true,\"valid\":false,\"mpegAudio\":false,"),
-              std::string::npos)
-        << bad.out;
+    EXPECT_EQ(run({"check", good, wav, "--json"}).status, 1);
 
     const Outcome bound = run({"bind", stick, "--file", wav, "--event", "Z", "--mode", "M"});
     EXPECT_EQ(bound.out, "ZUM_-0001-00000.mp3\n");
     EXPECT_TRUE(bound.err.starts_with(InvalidSoundsMessage)) << bound.err;
     EXPECT_NE(bound.err.find("wav.mp3"), std::string::npos);
-    const std::string json = run({"show", stick, "--json"}).out;
-    EXPECT_NE(json.find("\"format\":null,\"milliseconds\":null}"), std::string::npos) << json;
 }
 
 EventSelection selectionFor(const std::vector<std::string>& words,
