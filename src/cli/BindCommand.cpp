@@ -5,7 +5,6 @@
 #include "model/QuarterHours.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
 
 namespace tonarion {
 
@@ -72,12 +71,6 @@ int categoryIndex(const std::string& text) {
         }
     }
     throw UsageError("--category must be one of all, 1, 2, 3, 4, loco");
-}
-
-std::string absolutePath(const std::string& utf8) {
-    const std::u8string path =
-        std::filesystem::absolute(std::u8string(utf8.begin(), utf8.end())).u8string();
-    return std::string(path.begin(), path.end());
 }
 
 class Bind final : public StickCommand {

@@ -5,6 +5,7 @@
 #include "settings/SettingEntry.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 namespace tonarion {
@@ -16,6 +17,12 @@ int wholeNumber(const std::string& text, int lowest, int highest, const std::str
                          std::to_string(highest) + ", not '" + text + "'");
     }
     return *value;
+}
+
+std::string absolutePath(const std::string& utf8) {
+    const std::u8string path =
+        std::filesystem::absolute(std::u8string(utf8.begin(), utf8.end())).u8string();
+    return std::string(path.begin(), path.end());
 }
 
 CliCommand::CliCommand(CLI::App& program, CliEnvironment& environment, const CommandTexts& texts,

@@ -38,6 +38,11 @@ public:
 // A whole number in [lowest, highest] typed for `what`; UsageError otherwise.
 int wholeNumber(const std::string& text, int lowest, int highest, const std::string& what);
 
+// The absolute form of a path typed on the command line. std::filesystem reads and writes a
+// std::string in the system's narrow code page, which on Windows is not UTF-8 and lacks most
+// letters; char8_t text is UTF-8 on every system.
+std::string absolutePath(const std::string& utf8);
+
 // What the help says of a command.
 struct CommandTexts {
     const char* name;

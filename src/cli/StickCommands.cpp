@@ -9,7 +9,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <filesystem>
 #include <map>
 
 namespace tonarion {
@@ -97,15 +96,6 @@ public:
         return Success;
     }
 };
-
-// The absolute form of a path typed on the command line. std::filesystem reads and writes a
-// std::string in the system's narrow code page, which on Windows is not UTF-8 and lacks most
-// letters; char8_t text is UTF-8 on every system.
-std::string absolutePath(const std::string& utf8) {
-    const std::u8string path =
-        std::filesystem::absolute(std::u8string(utf8.begin(), utf8.end())).u8string();
-    return std::string(path.begin(), path.end());
-}
 
 // The list for paper, as a spreadsheet.
 class Export final : public StickCommand {
