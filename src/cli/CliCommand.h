@@ -3,6 +3,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliUserInterface.h"
 #include "cli/UnwrittenFiles.h"
+#include "workspace/StickWorkspace.h"
 
 #include <map>
 #include <memory>

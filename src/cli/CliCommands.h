@@ -1,7 +1,8 @@
 #pragma once
 
 #include "sound/SoundInspector.h"
-#include "workspace/StickWorkspace.h"
+#include "workspace/Drives.h"
+#include "workspace/RunningSystem.h"
 
 #include <ostream>
 #include <string>

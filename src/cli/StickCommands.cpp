@@ -5,6 +5,7 @@
 #include "model/Trimmed.h"
 #include "model/WholeNumber.h"
 #include "settings/SettingEntry.h"
+#include "workspace/ListExport.h"
 #include "workspace/SoundList.h"
 
 #include <CLI/CLI.hpp>
@@ -121,8 +122,8 @@ public:
         if (!loadForReading()) {
             return Refused;
         }
-        const FileResult written =
-            m_env.files.writeFile(absolutePath(*file), soundListCsv(m_workspace->soundList()));
+        const FileResult written = writeExportedList(m_env.files, absolutePath(*file),
+                                                     soundListCsv(m_workspace->soundList()));
         if (written.failed()) {
             m_env.err << "tonarion-cli: " << *file << ": " << written.error().message() << '\n';
             return Refused;

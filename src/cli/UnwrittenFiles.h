@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/StickWorkspace.h"
+#include "workspace/RunningSystem.h"
 
 #include <map>
 #include <optional>
