@@ -1,8 +1,8 @@
 #pragma once
 
 #include "sound/SoundInspector.h"
-#include "storage/DriveDiscovery.h"
-#include "storage/FileOperations.h"
+#include "workspace/Drives.h"
+#include "workspace/RunningSystem.h"
 
 #include <ostream>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "storage/FileOperations.h"
+#include "workspace/RunningSystem.h"
 
 #include <map>
 #include <optional>

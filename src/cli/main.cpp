@@ -1,5 +1,5 @@
 #include "cli/CliCommands.h"
-#include "storage/platform/SystemPlatform.h"
+#include "workspace/RunningSystem.h"
 
 #include <iostream>
 
