@@ -15,6 +15,7 @@ constexpr std::string_view NewWord = "neu";
 constexpr std::string_view MoveWord = "verschieben";
 constexpr std::string_view CopyWord = "kopieren";
 constexpr std::string_view ParkedWord = "geparkt";
+constexpr std::string_view MovedWord = "verschoben";
 constexpr std::string_view DeleteWord = "loeschen";
 constexpr std::string_view IndexWord = "index";
 constexpr std::string_view StartWord = "von";
@@ -83,6 +84,9 @@ std::string composeJournal(const StickChange& change) {
     if (change.movesParked) {
         out += std::string(ParkedWord) + "\n";
     }
+    for (const auto& move : change.movedBefore) {
+        out += std::string(MovedWord) + Separator + move.from + Separator + move.to + "\n";
+    }
     for (const auto& name : change.deletions) {
         out += std::string(DeleteWord) + Separator + name + "\n";
     }
@@ -123,6 +127,8 @@ std::optional<StickChange> parseJournal(std::string_view bytes) {
         } else if ((words[0] == MoveWord || words[0] == CopyWord) && words.size() == 3) {
             change.moves.push_back(
                 {std::string(words[1]), std::string(words[2]), words[0] == CopyWord});
+        } else if (words[0] == MovedWord && words.size() == 3) {
+            change.movedBefore.push_back({std::string(words[1]), std::string(words[2]), false});
         } else if (words[0] == ParkedWord && words.size() == 1) {
             change.movesParked = true;
         } else if (words[0] == DeleteWord && words.size() == 2) {

@@ -56,6 +56,10 @@ struct StickChange {
     // Set once every moving file waits under its parking name: from then on a file under a
     // move's old name is one that already arrived there.
     bool movesParked = false;
+    // Where files stand that earlier runs moved under an index file that never took effect:
+    // the name the start index file gives each, and the name it has now. A run that replaces
+    // such a journal keeps them, or its start index file would name files that have moved.
+    std::vector<StickMove> movedBefore;
     bool operator==(const StickChange&) const = default;
 };
 

@@ -68,6 +68,59 @@ renameChains(const std::vector<StickMove>& moves) {
     return chains;
 }
 
+// The renames of a change that reached the stick: a file under its new name whose old name is
+// free, or taken by a file of the same chain that arrived too.
+std::vector<StickMove> arrivedMoves(StickFiles& stick, const std::vector<StickMove>& moves) {
+    std::vector<StickMove> arrived;
+    for (bool more = true; more;) {
+        more = false;
+        for (const StickMove& move : moves) {
+            const bool known = std::find(arrived.begin(), arrived.end(), move) != arrived.end();
+            const bool freed =
+                !stick.exists(move.from) ||
+                std::any_of(arrived.begin(), arrived.end(), [&](const StickMove& other) {
+                    return sameFileName(other.to, move.from);
+                });
+            if (!move.copy && !known && freed && stick.exists(move.to)) {
+                arrived.push_back(move);
+                more = true;
+            }
+        }
+    }
+    return arrived;
+}
+
+// The files that earlier runs of this session moved, as the journal on the stick tells, when
+// the index file they started from is still in effect: from its names to where they stand.
+std::vector<StickMove> movedUnder(StickFiles& stick, const IndexStamp& startIndex) {
+    if (!stick.exists(JournalName)) {
+        return {};
+    }
+    const auto bytes = stick.operations().readFile(*stick.pathOf(JournalName));
+    const auto earlier = bytes ? parseJournal(*bytes) : std::nullopt;
+    if (!earlier || earlier->startIndex != startIndex) {
+        return {};
+    }
+    const std::vector<StickMove> arrived = arrivedMoves(stick, earlier->moves);
+    std::vector<StickMove> moved = earlier->movedBefore;
+    for (StickMove& before : moved) {
+        const auto on = std::find_if(arrived.begin(), arrived.end(), [&](const StickMove& m) {
+            return sameFileName(m.from, before.to);
+        });
+        if (on != arrived.end()) {
+            before.to = on->to;
+        }
+    }
+    for (const StickMove& move : arrived) {
+        if (std::none_of(
+                earlier->movedBefore.begin(), earlier->movedBefore.end(),
+                [&](const StickMove& before) { return sameFileName(before.to, move.from); })) {
+            moved.push_back(move);
+        }
+    }
+    return moved;
+}
+
 } // namespace
 
 bool isWorkingFileName(std::string_view name) {
@@ -104,6 +157,9 @@ FileResult StickChangeRun::announce(const std::string& indexName) {
             start = m_stick.operations().readFile(*path).value_or(std::string());
         }
         m_change.startIndex = stampOf(start.value_or(std::string()));
+        // The journal written below replaces one that a failed run may have left: what that
+        // run moved stays told.
+        m_change.movedBefore = movedUnder(m_stick, m_change.startIndex);
         // Flushed below, together with the journal.
         if (auto written =
                 writeUnderTemporaryName(m_stick, IndexTempName, m_plannedIndex, Flush::Later);
@@ -409,35 +465,22 @@ JournalOnStick readJournal(StickFiles& stick, const std::string& indexName) {
     return found;
 }
 
-// The index file a change heads for when its planned one is gone though the change had
-// begun: a later commit of the same session takes the planned index file away before its own
-// journal stands. Begun means a file it moves has left its old name. The index file it was
-// planned from, with every moved file under its new name, then stands in for the plan;
-// nothing when no file had moved.
-std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickChange& change,
-                                                const std::string& startIndex) {
-    const bool begun =
-        change.movesParked ||
-        std::any_of(change.moves.begin(), change.moves.end(), [&](const StickMove& move) {
-            return !move.copy && !stick.exists(move.from) &&
-                   (stick.exists(move.to) || stick.exists(parked(move.from)));
-        });
-    if (!begun) {
-        return std::nullopt;
-    }
+// The index lines with every file a set of renames moved under its new name; a line whose
+// name another file moved to made room for it and goes. The renames of one set happen
+// together: a chain is read as a whole, never one link after the other.
+std::vector<IndexEntryLine> renamedLines(StickFiles& stick, std::vector<IndexEntryLine> lines,
+                                         const std::vector<StickMove>& moves) {
     const auto renameOf = [&](const std::string& name, auto StickMove::*end) {
-        return std::find_if(change.moves.begin(), change.moves.end(), [&](const StickMove& m) {
+        return std::find_if(moves.begin(), moves.end(), [&](const StickMove& m) {
             return !m.copy && sameFileName(m.*end, name);
         });
     };
-    IndexContent content = parseIndexFile(startIndex);
-    std::vector<IndexEntryLine> lines;
-    for (IndexEntryLine line : content.entries) {
+    std::vector<IndexEntryLine> renamed;
+    for (IndexEntryLine& line : lines) {
         const auto move = renameOf(line.entryName, &StickMove::from);
-        if (move == change.moves.end()) {
-            // A file that stays under a name another file moves to makes room for it.
-            if (renameOf(line.entryName, &StickMove::to) == change.moves.end()) {
-                lines.push_back(std::move(line));
+        if (move == moves.end()) {
+            if (renameOf(line.entryName, &StickMove::to) == moves.end()) {
+                renamed.push_back(std::move(line));
             }
             continue;
         }
@@ -447,8 +490,30 @@ std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickCh
             line.sourcePath = *stick.pathOf(move->to);
         }
         line.entryName = move->to;
-        lines.push_back(std::move(line));
+        renamed.push_back(std::move(line));
     }
+    return renamed;
+}
+
+// The index file a change heads for when its planned one is gone though the change had
+// begun: a later commit of the same session takes the planned index file away before its own
+// journal stands. Begun means a file it moves, or one an earlier run moved, has left its old
+// name. The index file it was planned from, with every moved file under its new name, then
+// stands in for the plan; nothing when no file had moved.
+std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickChange& change,
+                                                const std::string& startIndex) {
+    const bool begun =
+        change.movesParked || !change.movedBefore.empty() ||
+        std::any_of(change.moves.begin(), change.moves.end(), [&](const StickMove& move) {
+            return !move.copy && !stick.exists(move.from) &&
+                   (stick.exists(move.to) || stick.exists(parked(move.from)));
+        });
+    if (!begun) {
+        return std::nullopt;
+    }
+    IndexContent content = parseIndexFile(startIndex);
+    const auto lines = renamedLines(
+        stick, renamedLines(stick, std::move(content.entries), change.movedBefore), change.moves);
     return composeIndexFile(lines, content.settings, {});
 }
 

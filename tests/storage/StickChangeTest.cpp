@@ -17,6 +17,7 @@ const StickChange Change{
     .startIndex = {52, 0xCBF43926},
     .plannedIndex = {0, 0},
     .movesParked = true,
+    .movedBefore = {{"ZUO_-0002-00000.mp3", "ZUO_-0001-00000.mp3"}},
 };
 
 TEST(StickChangeTest, OnlyAJournalWrittenToItsEndIsFinished) {
