@@ -22,6 +22,10 @@ bool namesArePlain(const StickChange& change) {
                        [](const StickMove& move) {
                            return isPlainFileName(move.from) && isPlainFileName(move.to);
                        }) &&
+           std::all_of(change.movedBefore.begin(), change.movedBefore.end(),
+                       [](const StickMove& move) {
+                           return isPlainFileName(move.from) && isPlainFileName(move.to);
+                       }) &&
            std::all_of(change.deletions.begin(), change.deletions.end(), isPlainFileName);
 }
 
