@@ -10,22 +10,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using namespace tonarion;
 
 namespace {
 
 bool namesArePlain(const StickChange& change) {
+    const auto plainMoves = [](const std::vector<StickMove>& moves) {
+        return std::all_of(moves.begin(), moves.end(), [](const StickMove& move) {
+            return isPlainFileName(move.from) && isPlainFileName(move.to);
+        });
+    };
     return std::all_of(change.newFiles.begin(), change.newFiles.end(),
                        [](const NewStickFile& file) { return isPlainFileName(file.name); }) &&
-           std::all_of(change.moves.begin(), change.moves.end(),
-                       [](const StickMove& move) {
-                           return isPlainFileName(move.from) && isPlainFileName(move.to);
-                       }) &&
-           std::all_of(change.movedBefore.begin(), change.movedBefore.end(),
-                       [](const StickMove& move) {
-                           return isPlainFileName(move.from) && isPlainFileName(move.to);
-                       }) &&
+           plainMoves(change.moves) && plainMoves(change.movedBefore) &&
            std::all_of(change.deletions.begin(), change.deletions.end(), isPlainFileName);
 }
 
