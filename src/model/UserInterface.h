@@ -44,6 +44,13 @@ public:
     // Lets pending window events run so that the pointer and the wait window are drawn
     // before slow file work starts.
     virtual void processPendingEvents() = 0;
+
+    // Work that changes nothing on the stick until it is all done (converting, levelling) may
+    // be stopped: while cancellable, the wait window offers "Abbrechen".
+    virtual void setCancellable(bool cancellable) { (void)cancellable; }
+    // Lets pending window events run and tells whether "Abbrechen" was pressed since the
+    // work became cancellable.
+    virtual bool cancelRequested() { return false; }
 };
 
 // Shorthands for the three kinds of message box the program uses.
