@@ -3,6 +3,7 @@
 #include "event/EventOptions.h"
 #include "model/EntryName.h"
 #include "model/QuarterHours.h"
+#include "model/SoundFileDrop.h"
 
 #include <CLI/CLI.hpp>
 
@@ -34,7 +35,7 @@ EventKind kindFromLetter(const std::string& letter) {
 // The options that name what a kind's page of the dialog offers.
 std::set<std::string> offeredOptions(EventKind kind) {
     const KindChoices& offers = kindChoices(kind);
-    std::set<std::string> offered = {"--file", "--row", "--event"};
+    std::set<std::string> offered = {"--file", "--row", "--event", "--convert"};
     const auto offer = [&offered](bool shown, std::initializer_list<const char*> names) {
         if (shown) {
             offered.insert(names.begin(), names.end());
@@ -77,15 +78,19 @@ class Bind final : public StickCommand {
 public:
     Bind(CLI::App& program, CliEnvironment& environment)
         : StickCommand(program, environment,
-                       {"bind", "bind STICK (--file PATH | --row NR) [--event KIND] [choices]",
+                       {"bind",
+                        "bind STICK (--file PATH [--convert] | --row NR) [--event KIND] [choices]",
                         "add PATH (as a drop does) or take row NR, bind it to an event\nas OK in "
                         "the event dialog does and print its file name; with\n--row, every choice "
                         "not given stays as the row has it",
-                        "",
+                        "\nA PATH of another format (WAV, FLAC, OGG Vorbis, Opus) is refused "
+                        "unless --convert\nis given; then it is converted to the module's MP3 as "
+                        "a drop in the window\nconverts it, and the stick gets the MP3.\n",
                         "Choices of bind (which ones a KIND offers is what its dialog page "
                         "shows):"}) {
         option("--file", "PATH");
         option("--row", "NR");
+        flag("--convert");
         option("--event", "M|R|L|K|Z|U|E",
                "Magnetartikel, Rückmeldung, ZIDAS Empfänger, Kontakt,\nZufällige, Zeitgesteuerte "
                "or Endlose Wiedergabe");
@@ -112,6 +117,26 @@ public:
     void choose(EventForm& form) const;
 
 private:
+    // A sound of another format is converted as a drop in the window converts it, and only
+    // when the command line says so: a script should not get an MP3 it did not ask for.
+    void takeConversion(const std::string& path) {
+        if (has("--convert")) {
+            if (!m_env.converter) {
+                throw UsageError("this build cannot convert sounds; --convert is not available");
+            }
+            useConverter();
+            return;
+        }
+        if (FileExtension(path) == "MP3" || !m_env.converter) {
+            return;
+        }
+        const auto bytes = m_env.files.readFile(path);
+        if (bytes && m_env.converter->convertible(
+                         {reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()})) {
+            throw UsageError(path + " is no MP3 file; --convert converts it");
+        }
+    }
+
     std::optional<int> number(const std::string& name, int lowest, int highest) const {
         const auto text = value(name);
         return text ? std::optional<int>(wholeNumber(*text, lowest, highest, name)) : std::nullopt;
@@ -195,6 +220,9 @@ int Bind::run() {
     const auto row = value("--row");
     if (file.has_value() == row.has_value()) {
         throw UsageError("bind needs either --file PATH or --row NR");
+    }
+    if (file) {
+        takeConversion(absolutePath(*file));
     }
     if (!lookAtStick()) {
         return Refused;

@@ -113,6 +113,7 @@ bool StickCommand::loadStick(FileOperations& files) {
         return false;
     }
     m_workspace->setSoundInspector(&m_env.sounds);
+    m_workspace->setSoundConverter(m_converter);
     return m_workspace->load(m_env.programFolder) == IndexReadResult::Read;
 }
 

@@ -120,6 +120,8 @@ protected:
     bool lookAtStick();
     // The closing commit of the main window; Refused when the stick did not take it.
     int closeAndCommit();
+    // The workspaces this command loads convert and measure sounds.
+    void useConverter() { m_converter = m_env.converter; }
     // The number of a row of the table typed for `what`; UsageError when there is none.
     int rowNumber(const std::string& text, const std::string& what) const;
 
@@ -130,6 +132,7 @@ protected:
     UnwrittenFiles m_preview;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<StickWorkspace> m_workspace;
+    SoundConverter* m_converter = nullptr;
 };
 
 // The commands, in the order the help lists them.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sound/SoundConverter.h"
 #include "sound/SoundInspector.h"
 #include "workspace/Drives.h"
 #include "workspace/RunningSystem.h"
@@ -19,6 +20,8 @@ struct CliEnvironment {
     std::ostream& err;
     // Looks into sound files: for "check" and for the files "bind --file" adds.
     SoundInspector& sounds;
+    // Converts and measures sounds; none in a build that cannot.
+    SoundConverter* converter = nullptr;
 };
 
 // Runs one command line (without the program name). Exit status: 0 success, 1 an operation

@@ -16,6 +16,8 @@ namespace tonarion {
 
 std::unique_ptr<CliCommand> declareBind(CLI::App& program, CliEnvironment& environment);
 std::unique_ptr<CliCommand> declareSettings(CLI::App& program, CliEnvironment& environment);
+std::unique_ptr<CliCommand> declareLoudness(CLI::App& program, CliEnvironment& environment);
+std::unique_ptr<CliCommand> declareLevel(CLI::App& program, CliEnvironment& environment);
 
 namespace {
 
@@ -403,9 +405,10 @@ std::unique_ptr<CliCommand> declare(CLI::App& program, CliEnvironment& environme
 std::vector<std::unique_ptr<CliCommand>> declareCommands(CLI::App& program,
                                                          CliEnvironment& environment) {
     std::vector<std::unique_ptr<CliCommand>> commands;
-    for (const auto make : {declare<Drives>, declare<Init>, declare<Show>, declare<Export>,
-                            declareBind, declare<Delete>, declareSettings, declare<Verify>,
-                            declare<Repair>, declare<Check>, declare<Completion>}) {
+    for (const auto make :
+         {declare<Drives>, declare<Init>, declare<Show>, declare<Export>, declareBind,
+          declare<Delete>, declareSettings, declare<Verify>, declare<Repair>, declare<Check>,
+          declareLoudness, declareLevel, declare<Completion>}) {
         commands.push_back(make(program, environment));
     }
     return commands;

@@ -8,7 +8,8 @@ int main(int argc, char** argv) {
     const auto files = tonarion::makeSystemFileOperations();
     const auto drives = tonarion::makeSystemDriveSource();
     const auto sounds = tonarion::makeSoundInspector();
-    tonarion::CliEnvironment environment{*files,    *drives,   tonarion::programFolder(),
-                                         std::cout, std::cerr, *sounds};
+    const auto converter = tonarion::makeSoundConverter();
+    tonarion::CliEnvironment environment{
+        *files, *drives, tonarion::programFolder(), std::cout, std::cerr, *sounds, converter.get()};
     return tonarion::runCli(tonarion::commandLineWords(argc, argv), environment);
 }

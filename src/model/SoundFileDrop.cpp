@@ -29,13 +29,15 @@ std::string fileNameOf(std::string_view path) {
 }
 
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
-              UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile) {
+              UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile,
+              const std::function<bool(const std::string&)>& isConverted) {
     if (!fileList) {
         return 0;
     }
     int added = 0;
     for (const auto& path : *fileList) {
-        if (FileExtension(path) != "MP3" || (isSoundFile && !isSoundFile(path))) {
+        const bool mp3 = FileExtension(path) == "MP3" || (isConverted && isConverted(path));
+        if (!mp3 || (isSoundFile && !isSoundFile(path))) {
             showInformation(ui, NotMp3Message);
             break;
         }

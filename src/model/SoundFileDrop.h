@@ -31,9 +31,11 @@ std::optional<std::string> FileExtension(std::string_view path);
 // renaming it would not help.
 // A path that isSoundFile refuses (a FIFO, device or folder named like a sound, which a copy
 // would wait for or fail on) is told as not an MP3 too.
+// A path that isConverted names was made an MP3 in memory, and counts as one.
 // Data without a file list (nullopt) adds nothing. Returns the number of rows added.
 int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
-              UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile = {});
+              UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile = {},
+              const std::function<bool(const std::string&)>& isConverted = {});
 
 // The last part of a path, after its last slash or backslash.
 std::string fileNameOf(std::string_view path);

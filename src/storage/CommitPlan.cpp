@@ -9,7 +9,16 @@
 namespace tonarion {
 
 bool PlannedCopy::isNeeded() const {
-    return source && !(copy && isSameFileVersion(*source, *copy));
+    return source && (prepared || !(copy && isSameFileVersion(*source, *copy)));
+}
+
+PlannedCopy planCopy(const Session& session, FileOperations& files, StickFiles& stick, int row,
+                     const SoundEntry& entry) {
+    auto copy = stick.status(entry.entryName).optional();
+    if (const std::string* prepared = session.preparedSoundOf(entry.sourcePath)) {
+        return {row, FileStatus{prepared->size(), 0}, std::move(copy), prepared};
+    }
+    return {row, files.status(entry.sourcePath).optional(), std::move(copy)};
 }
 
 // Which rows' sounds come from the computer, and which stick files take another name: those
@@ -30,12 +39,13 @@ CommitPlan CommitPlanner::plan() {
         const auto firstOfName = table.rowWithEntryName(entry.entryName, 0);
         const bool soundOfEarlierRow = firstOfName && *firstOfName < row &&
                                        this->row(*firstOfName).sourcePath != entry.sourcePath;
+        // A sound made in memory replaces whatever file carried the row's sound so far.
+        const bool prepared = m_session.preparedSoundOf(entry.sourcePath) != nullptr;
         if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
-            from && !sameFileName(*from, entry.entryName)) {
+            !prepared && from && !sameFileName(*from, entry.entryName)) {
             moves.push_back({row, {*from, entry.entryName}});
         } else if (!soundOfEarlierRow) {
-            copies.push_back({row, m_files.status(entry.sourcePath).optional(),
-                              m_stick.status(entry.entryName).optional()});
+            copies.push_back(planCopy(m_session, m_files, m_stick, row, entry));
         }
     }
     for (const auto& rename : m_session.pendingRenames()) {
@@ -160,7 +170,9 @@ bool CommitPlanner::isNeededInPlace(const std::string& name, int exceptRow,
             continue;
         }
         const auto source = m_stick.nameInRoot(entry.sourcePath);
-        if (source ? sameFileName(*source, name) : !m_files.status(entry.sourcePath)) {
+        const bool sourceGone =
+            !m_session.preparedSoundOf(entry.sourcePath) && !m_files.status(entry.sourcePath);
+        if (source ? sameFileName(*source, name) : sourceGone) {
             return true;
         }
     }
@@ -190,7 +202,7 @@ std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies,
         const auto arriving = std::find_if(moves.begin(), moves.end(), [&](const auto& m) {
             return !m.move.copy && sameFileName(m.move.to, name);
         });
-        if (arriving != moves.end()) {
+        if (arriving != moves.end() && !planned.prepared) {
             const auto file = stick.status(arriving->move.from);
             if (file && isSameFileVersion(*planned.source, *file)) {
                 continue;

@@ -22,13 +22,18 @@ struct PlannedMove {
 };
 
 // A row whose sound comes from the computer, with both files as they stood when planned: one
-// look at each per commit.
+// look at each per commit. A sound made in memory is written whatever the stick holds.
 struct PlannedCopy {
     int row;
     std::optional<FileStatus> source;
     std::optional<FileStatus> copy;
+    const std::string* prepared = nullptr;
     bool isNeeded() const;
 };
+
+// The copy a row's sound needs, looked at now: from its source, or the bytes the session made.
+PlannedCopy planCopy(const Session& session, FileOperations& files, StickFiles& stick, int row,
+                     const SoundEntry& entry);
 
 // What a commit is to do, worked out from the session and the stick without changing either,
 // so that the space a commit needs is known before it starts.

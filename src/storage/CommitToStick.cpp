@@ -8,6 +8,7 @@
 #include "storage/IndexFile.h"
 #include "storage/StickChange.h"
 #include "storage/StickFiles.h"
+#include "storage/WriteAndReplace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,6 +46,8 @@ private:
     std::vector<std::string> namesToDelete() const;
     std::vector<SoundEntry> rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const;
     void copyWhenChanged(const PlannedCopy& planned, bool announced);
+    void writePrepared(const PlannedCopy& planned, bool announced);
+    void takePreparedIntoRows();
     void takeMovesIntoRows(const StickChangeRun& change);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
     bool stickLacks(const std::string& name) {
@@ -84,6 +87,8 @@ private:
     std::vector<std::string> m_parkedToDelete;
     // Names this run gave a sound that the stick did not hold before.
     std::vector<std::string> m_created;
+    // Rows whose sound this run wrote from memory.
+    std::vector<int> m_writtenPrepared;
     std::vector<FileResult> m_failures;
     // Rows whose changed source could not be read, with what reading it met.
     std::vector<std::pair<int, FileResult>> m_unreadable;
@@ -101,6 +106,7 @@ CommitResult CommitRun::run() {
         return CommitResult::Failed;
     }
     m_session.settings.StoredSettings = m_session.settings.CurrentSettings;
+    takePreparedIntoRows();
     m_session.committed();
     const bool unreadable = reportUnreadableSources();
     return reportSoundsNotFound() || unreadable ? CommitResult::SoundsNotFound
@@ -157,10 +163,8 @@ void CommitRun::writeToStick() {
             takeMovesIntoRows(change);
             // The moves changed the files these copies go to: they are looked at anew.
             for (const int row : waitingCopies) {
-                const SoundEntry& entry = m_session.table.row(row);
-                copyWhenChanged({row, m_files.status(entry.sourcePath).optional(),
-                                 m_stick.status(entry.entryName).optional()},
-                                false);
+                copyWhenChanged(
+                    planCopy(m_session, m_files, m_stick, row, m_session.table.row(row)), false);
                 reportProgress();
             }
             writeSettingFiles();
@@ -344,9 +348,13 @@ void CommitRun::takeMovesIntoRows(const StickChangeRun& change) {
 std::string CommitRun::indexFileBytes(const std::vector<SoundEntry>& rows) const {
     std::vector<IndexEntryLine> lines;
     for (const SoundEntry& entry : rows) {
-        if (entry.isBound()) {
-            lines.push_back({entry.entryName, entry.sourcePath});
+        if (!entry.isBound()) {
+            continue;
         }
+        // A sound made in memory has no file but the one this commit writes.
+        const bool prepared = m_session.preparedSoundOf(entry.sourcePath) != nullptr;
+        lines.push_back(
+            {entry.entryName, prepared ? m_session.stickRoot + entry.entryName : entry.sourcePath});
     }
     return composeIndexFile(lines, m_session.settings.CurrentSettings, {});
 }
@@ -368,6 +376,10 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
         if (!copy && !nowhere) {
             fail(entry.entryName, std::make_error_code(std::errc::no_such_device));
         }
+        return;
+    }
+    if (planned.prepared) {
+        writePrepared(planned, announced);
         return;
     }
     if (copy && isSameFileVersion(*source, *copy)) {
@@ -393,6 +405,40 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
         fail(std::move(copied));
     } else if (!copy) {
         m_created.push_back(entry.entryName);
+    }
+}
+
+// A sound made in memory goes in like a copy: new under its name when the journal announced it,
+// otherwise beside the old file, which it then replaces.
+void CommitRun::writePrepared(const PlannedCopy& planned, bool announced) {
+    const std::string& name = m_session.table.row(planned.row).entryName;
+    auto written = planned.copy || !announced ? writeAndReplace(m_stick, name + CopySuffix, name,
+                                                                *planned.prepared, Flush::Now)
+                                              : m_stick.writeDurably(name, *planned.prepared);
+    if (written.failed()) {
+        fail(std::move(written));
+        return;
+    }
+    if (!planned.copy) {
+        m_created.push_back(name);
+    }
+    m_writtenPrepared.push_back(planned.row);
+}
+
+// The rows whose sound was made in memory name their stick file from now on, and the bytes
+// are let go once no row needs them any more.
+void CommitRun::takePreparedIntoRows() {
+    for (const int row : m_writtenPrepared) {
+        SoundEntry entry = m_session.table.row(row);
+        entry.sourcePath = m_session.stickRoot + entry.entryName;
+        m_session.table.replaceRow(row, std::move(entry));
+    }
+    for (const std::string& path : m_session.preparedSoundPaths()) {
+        const auto& rows = m_session.table.entries();
+        if (std::none_of(rows.begin(), rows.end(),
+                         [&](const SoundEntry& entry) { return entry.sourcePath == path; })) {
+            m_session.forgetPreparedSound(path);
+        }
     }
 }
 

@@ -44,6 +44,23 @@ std::string Session::stickFileOf(std::string_view name) const {
     return std::string(name);
 }
 
+const std::string* Session::preparedSoundOf(std::string_view sourcePath) const {
+    const auto found = m_preparedSounds.find(sourcePath);
+    return found == m_preparedSounds.end() ? nullptr : &found->second;
+}
+
+void Session::keepPreparedSound(const std::string& sourcePath, std::string bytes) {
+    m_preparedSounds.insert_or_assign(sourcePath, std::move(bytes));
+}
+
+std::vector<std::string> Session::preparedSoundPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& [path, bytes] : m_preparedSounds) {
+        paths.push_back(path);
+    }
+    return paths;
+}
+
 void Session::committed() {
     m_staleStickFiles.clear();
     m_pendingRenames.clear();
@@ -52,6 +69,7 @@ void Session::committed() {
 
 void Session::clearForLoading() {
     m_saveNeeded = false;
+    m_preparedSounds.clear();
     table.clear();
     counters.reset();
     settings = {};

@@ -71,6 +71,18 @@ public:
     // give it that name, if any.
     std::string stickFileOf(std::string_view name) const;
 
+    // Sounds made here rather than found in a file: converted from another format, prepared
+    // for the module or levelled. The next commit writes them under the EntryName of every
+    // bound row whose source is this path, and those rows then name their stick file, as a
+    // sound taken over from the stick does. Nothing of them is kept on the computer. An
+    // unbound row's sound waits here until the row is bound; whoever changes a bound row's
+    // sound marks the session changed.
+    const std::string* preparedSoundOf(std::string_view sourcePath) const;
+    void keepPreparedSound(const std::string& sourcePath, std::string bytes);
+    // The commit wrote it; or no row names the path any more.
+    void forgetPreparedSound(const std::string& sourcePath) { m_preparedSounds.erase(sourcePath); }
+    std::vector<std::string> preparedSoundPaths() const;
+
     // The stick holds everything held here: nothing is pending any more.
     void committed();
     // The index file is about to be read afresh: the table, the counters and the settings
@@ -81,6 +93,7 @@ private:
     bool m_saveNeeded = false;
     std::vector<std::string> m_staleStickFiles;
     std::vector<PendingRename> m_pendingRenames;
+    std::map<std::string, std::string, std::less<>> m_preparedSounds;
 };
 
 } // namespace tonarion

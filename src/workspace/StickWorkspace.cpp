@@ -135,18 +135,97 @@ int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fil
             return !spelt;
         });
     }
-    const int added = DropFiles(m_session.table, storable, m_ui, isSoundFile);
+    std::vector<std::string> converted;
+    if (m_converter && storable) {
+        SoundPreparation preparation(m_session, m_files, m_ui, *m_converter);
+        auto convertible = preparation.convertibleFiles(*storable);
+        if (!convertible.empty() &&
+            askYesNo(m_ui, convertQuestion(static_cast<int>(convertible.size())))) {
+            if (preparation.convertFiles(convertible) != ConversionOutcome::Done) {
+                return 0;
+            }
+            converted = std::move(convertible);
+        }
+    }
+    const auto isConverted = [&converted](const std::string& path) {
+        return std::find(converted.begin(), converted.end(), path) != converted.end();
+    };
+    const int added = DropFiles(m_session.table, storable, m_ui, isSoundFile, isConverted);
     if (!unstorable.empty()) {
         showInformation(m_ui, UnstorablePathMessage + ("\r\n" + unstorable));
     }
     if (m_inspector && added > 0) {
         std::vector<std::string> paths;
         for (int row = firstNewRow; row < firstNewRow + added; ++row) {
-            paths.push_back(m_session.table.row(row).sourcePath);
+            // A converted sound was made to the module's profile: it needs no look.
+            if (!isConverted(m_session.table.row(row).sourcePath)) {
+                paths.push_back(m_session.table.row(row).sourcePath);
+            }
         }
         tellInvalidSounds(m_ui, invalidSounds(*m_inspector, paths));
     }
     return added;
+}
+
+ConversionOutcome StickWorkspace::prepareForModule(const std::vector<int>& rows) {
+    if (!m_converter) {
+        return ConversionOutcome::Failed;
+    }
+    SoundPreparation preparation(m_session, m_files, m_ui, *m_converter);
+    return commitPrepared(rows, preparation.encodeRows(rows));
+}
+
+ConversionOutcome StickWorkspace::levelLoudness(const std::vector<int>& rows, double targetLufs) {
+    if (!m_converter) {
+        return ConversionOutcome::Failed;
+    }
+    SoundPreparation preparation(m_session, m_files, m_ui, *m_converter);
+    return commitPrepared(rows, preparation.encodeRows(rows, targetLufs));
+}
+
+// Bound rows whose sound changed go to the stick at once, as every other change does.
+ConversionOutcome StickWorkspace::commitPrepared(const std::vector<int>& rows,
+                                                 ConversionOutcome outcome) {
+    if (outcome != ConversionOutcome::Done) {
+        return outcome;
+    }
+    const bool anyBound = std::any_of(rows.begin(), rows.end(), [this](int row) {
+        return m_session.table.isEntryRow(row) && m_session.table.row(row).isBound();
+    });
+    if (!anyBound) {
+        return outcome;
+    }
+    m_session.markChanged();
+    return commit() == CommitResult::Failed ? ConversionOutcome::Failed : outcome;
+}
+
+std::optional<Loudness> StickWorkspace::loudnessOf(int row) {
+    if (!m_converter || !m_session.table.isEntryRow(row)) {
+        return std::nullopt;
+    }
+    return SoundPreparation(m_session, m_files, m_ui, *m_converter).loudnessOf(row);
+}
+
+std::optional<double> StickWorkspace::medianLoudness() {
+    std::vector<double> levels;
+    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+        if (!m_session.table.row(row).isBound()) {
+            continue;
+        }
+        if (const auto loudness = loudnessOf(row)) {
+            levels.push_back(loudness->lufs);
+        }
+    }
+    if (levels.empty()) {
+        return std::nullopt;
+    }
+    const auto middle = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() / 2);
+    std::nth_element(levels.begin(), middle, levels.end());
+    if (levels.size() % 2 == 1) {
+        return *middle;
+    }
+    const double below = *std::max_element(levels.begin(), middle);
+    return (below + *middle) / 2;
 }
 
 std::optional<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelection& selection) {

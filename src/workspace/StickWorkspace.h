@@ -12,6 +12,7 @@
 #include "storage/Session.h"
 #include "storage/StickEjector.h"
 #include "workspace/SoundList.h"
+#include "workspace/SoundPreparation.h"
 #include "workspace/StickCleanUp.h"
 #include "workspace/StickVerification.h"
 
@@ -77,6 +78,24 @@ public:
     int dropFiles(const std::optional<std::vector<std::string>>& fileList);
     // The front end that checks on a worker thread of its own sets none.
     void setSoundInspector(SoundInspector* inspector) { m_inspector = inspector; }
+    // With a converter set, dropped files of other formats that it reads are offered for
+    // conversion, once per drop; converted, they become rows like MP3s. A cancelled or failed
+    // conversion adds none of the drop's files.
+    void setSoundConverter(SoundConverter* converter) { m_converter = converter; }
+
+    // "Für das Soundmodul aufbereiten": the rows' sounds encoded anew in the one profile every
+    // module plays. "Lautstärke angleichen...": brought to one loudness. Either changes a
+    // bound row's sound on the stick at once, and an unbound row's when it is bound.
+    ConversionOutcome prepareForModule(const std::vector<int>& rows);
+    ConversionOutcome levelLoudness(const std::vector<int>& rows, double targetLufs);
+    // The loudness of a row's sound; nothing for silence, or without a converter.
+    std::optional<Loudness> loudnessOf(int row);
+    // The median loudness of the bound rows' sounds: a target that moves the fewest far.
+    std::optional<double> medianLoudness();
+    // Whether the row's sound was made here and has yet to reach the stick.
+    bool holdsPreparedSound(const SoundEntry& entry) const {
+        return m_session.preparedSoundOf(entry.sourcePath) != nullptr;
+    }
 
     // OK in the event dialog for row editRow: the checked entry, or nothing after a message.
     std::optional<NeuerEintrag> compose(int editRow, const EventSelection& selection);
@@ -127,7 +146,10 @@ private:
     Session& m_session;
     FileOperations& m_files;
     UserInterface& m_ui;
+    ConversionOutcome commitPrepared(const std::vector<int>& rows, ConversionOutcome outcome);
+
     SoundInspector* m_inspector = nullptr;
+    SoundConverter* m_converter = nullptr;
 };
 
 } // namespace tonarion

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Kills tonarion-cli at every file operation of four everyday actions and checks that one start
+"""Kills tonarion-cli at every file operation of everyday actions and checks that one start
 and one commit afterwards leave the stick exactly as its index says.
 
   kill_sweep.py TONARION_CLI KILLSHIM_SO folder|fat [SCENARIO...]
@@ -19,6 +19,7 @@ KILL_SWEEP_MAX_WRITES (default 16) caps the write kills per action, spread evenl
 is printed once with the kills that showed it; KILL_SWEEP_VERBOSE=1 prints every case.
 """
 
+import math
 import os
 import random
 import re
@@ -28,6 +29,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import wave
 
 HEADER = "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH"
 INDEX = "tonkat.tkx"
@@ -42,7 +44,11 @@ LEFTOVER = re.compile(
 SOUND_SIZES = {"a.mp3": 300000, "b.mp3": 900, "z1.mp3": 200000, "z2.mp3": 1200,
                "z3.mp3": 450000, "new.mp3": 520000}
 SCENARIOS = ["bind-new", "rebind", "settings", "delete", "delete-random",
-             "delete-random-sources-gone"]
+             "delete-random-sources-gone", "level"]
+# A recording the stick gets converted to MP3, and whose loudness "level" changes: a second of
+# a quiet tone, so that the levelled sound is louder by far.
+TONE = "tone.wav"
+TONE_ROW = 6
 
 
 def read_bytes(path):
@@ -96,6 +102,17 @@ class Stick:
             elif line != HEADER and line.find(";", 19) >= 0:
                 entries.append((line[:19], line[20:]))
         return entries, settings
+
+    def learn_unknown(self, name):
+        """Takes the bytes of every listed file that are no known sound as the sound name: a
+        sound the program made itself, converted or levelled."""
+        names = sorted(os.listdir(self.root))
+        for entry, _ in (self.read_index(names, []) or ([], {}))[0]:
+            file = folded(names, entry)
+            data = read_bytes(os.path.join(self.root, file)) if file else None
+            if data and data not in self.known:
+                self.sounds[name] = data
+                self.known[data] = name
 
     def in_root(self, source):
         """The name of a source path that lies in the stick's root, else None."""
@@ -180,6 +197,13 @@ class Sweep:
             sounds[name] = head + bytes(rng.getrandbits(8) for _ in range(size - len(head)))
             with open(os.path.join(self.music, name), "wb") as file:
                 file.write(sounds[name])
+        with wave.open(os.path.join(self.music, TONE), "wb") as tone:
+            tone.setnchannels(1)
+            tone.setsampwidth(2)
+            tone.setframerate(44100)
+            tone.writeframes(b"".join(
+                int(800 * math.sin(2 * math.pi * 440 * i / 44100)).to_bytes(2, "little", signed=True)
+                for i in range(44100)))
         self.reader = Stick(self.stick, sounds)
         self.findings = {}  # (scenario, finding) -> the kills that showed it
 
@@ -226,16 +250,19 @@ class Sweep:
                         "bind --file b.mp3 --event R --status B --mode M --prio 1 --adr1 3 --adr2 4",
                         "bind --file z1.mp3 --event Z --mode M",
                         "bind --file z2.mp3 --event Z --mode M",
-                        "bind --file z3.mp3 --event Z --mode M"):
+                        "bind --file z3.mp3 --event Z --mode M",
+                        "bind --file %s --convert --event M --status R --mode M --prio 3 --adr1 40"
+                        % TONE):
             if subprocess.run([self.cli] + self.words(command), stdout=subprocess.DEVNULL).returncode:
                 sys.exit("kill_sweep: the stick could not be prepared: tonarion-cli " + command)
+        self.reader.learn_unknown("tone.mp3")
         self.restore(save=True)
 
     def words(self, command):
         """A command of tonarion-cli on the stick: its first word, the stick, then the rest."""
         first, *rest = command.split()
-        return [first, self.stick] + [self.music + "/" + word if word.endswith(".mp3") else word
-                                      for word in rest]
+        return [first, self.stick] + [self.music + "/" + word if word.endswith((".mp3", ".wav"))
+                                      else word for word in rest]
 
     def run(self, log, command, **kill):
         """tonarion-cli under the shim: its exit status (-9 when the shim killed it) and output.
@@ -315,7 +342,8 @@ class Sweep:
                              "--adr2 8",
                    "settings": "settings --volume 25", "delete": "delete 1",
                    "delete-random": "delete 3",
-                   "delete-random-sources-gone": "delete 3"}.get(scenario)
+                   "delete-random-sources-gone": "delete 3",
+                   "level": "level --target -14 %d" % TONE_ROW}.get(scenario)
         if command is None:
             sys.exit("kill_sweep: no scenario '%s'" % scenario)
         command = self.words(command)
@@ -333,6 +361,7 @@ class Sweep:
         status, output, _ = self.run(log, command)
         if status:
             sys.exit("kill_sweep: %s fails without a kill: %s" % (scenario, output))
+        self.reader.learn_unknown("tone levelled")
         with open(self.work + "/count") as file:
             operations, writes = (int(word) for word in file.read().split()[1::2])
         with open(log, encoding="utf-8", errors="replace") as file:

@@ -1,5 +1,6 @@
-// Generated sequences of what users do with a stick: adding sounds, binding rows to turnout,
-// random and clock events, binding them anew, deleting rows, changing the volume, starting
+// Generated sequences of what users do with a stick: adding sounds (some to be converted),
+// binding rows to turnout, random and clock events, binding them anew, deleting rows, levelling
+// sounds, changing the volume, starting
 // anew on the same stick or with the stick at another folder, and any commit of these with the
 // stick pulled, refusing writes from its k-th file operation on, or full. After every step the
 // table must be what the steps made of it, the random sounds numbered 1 to N, and the computer's
@@ -34,7 +35,7 @@ using namespace testing;
 constexpr int Never = std::numeric_limits<int>::max();
 const std::string Elsewhere = "/media/anna/TONKAT/";
 
-enum class Op { Add, Bind, Delete, Volume, Start, Commit };
+enum class Op { Add, Bind, Delete, Volume, Start, Commit, Level };
 enum class Fault { None, Pulled, Refusing, Full };
 
 struct Step {
@@ -65,7 +66,8 @@ rc::Gen<Step> stepGen() {
                                               {2, Op::Delete},
                                               {2, Op::Volume},
                                               {2, Op::Start},
-                                              {1, Op::Commit}});
+                                              {1, Op::Commit},
+                                              {2, Op::Level}});
     const auto fault =
         gen::weightedElement<Fault>({{4, Fault::None}, {1, Fault::Pulled}, {1, Fault::Refusing}});
     return gen::map(gen::tuple(op, gen::inRange(0, 16), gen::inRange(0, 3), gen::inRange(0, 96),
@@ -76,6 +78,33 @@ rc::Gen<Step> stepGen() {
                         return Step{op, row, kind, value, rows, fault, k, crash};
                     });
 }
+
+// Reads "wave ..." sounds; what it encodes reads "mp3(...)" around what it was given, so that
+// the test can tell each version of a sound by its bytes.
+class FakeSoundConverter final : public SoundConverter {
+public:
+    static std::string encoded(const std::string& sound) { return "mp3(" + sound + ")"; }
+
+    bool convertible(std::span<const std::uint8_t> bytes) override {
+        return text(bytes).starts_with("wave ");
+    }
+    std::optional<Loudness> measure(std::span<const std::uint8_t> bytes) override {
+        return bytes.empty() ? std::nullopt : std::optional<Loudness>({-23, -6});
+    }
+    ConversionResult encodeForModule(std::span<const std::uint8_t> bytes, double,
+                                     const ConversionProgress& progress) override {
+        if (!progress(0.5)) {
+            return {ConversionResult::Outcome::Cancelled, {}, {}};
+        }
+        const std::string made = encoded(text(bytes));
+        return {ConversionResult::Outcome::Done, {made.begin(), made.end()}, {}};
+    }
+
+private:
+    static std::string text(std::span<const std::uint8_t> bytes) {
+        return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+    }
+};
 
 // A row as the test follows it: the bytes of its sound, wherever its file stands, and its
 // EntryName with a random sound's running number left out, since that follows from the other
@@ -134,6 +163,7 @@ struct Program {
         session = std::make_unique<Session>(); // lets go of the stick first
         session->stickRoot = root;
         workspace = std::make_unique<StickWorkspace>(*session, files, ui);
+        workspace->setSoundConverter(&converter);
         RC_ASSERT(workspace->load("/opt/tonarion") == IndexReadResult::Read);
     }
     const SoundTable& table() const { return session->table; }
@@ -142,6 +172,7 @@ struct Program {
     FakeFileOperations files;
     std::string root;
     RecordingUserInterface ui;
+    FakeSoundConverter converter;
     std::unique_ptr<Session> session;
     std::unique_ptr<StickWorkspace> workspace;
     std::map<std::string, std::string> computer; // the sounds on the computer, by path
@@ -153,7 +184,8 @@ std::vector<Row> rowsOf(const Program& program) {
     std::vector<Row> rows;
     for (int r = 1; r < program.table().nextRow(); ++r) {
         const SoundEntry& row = program.table().row(r);
-        std::string sound = program.files.content(row.sourcePath);
+        const std::string* prepared = program.session->preparedSoundOf(row.sourcePath);
+        std::string sound = prepared ? *prepared : program.files.content(row.sourcePath);
         const std::string file = program.root + program.session->stickFileOf(row.entryName);
         for (const auto& path : {row.sourcePath + MoveSuffix, file, file + MoveSuffix}) {
             sound = program.files.has(path) && sound == "<missing>" ? program.files.content(path)
@@ -280,15 +312,44 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
         std::vector<std::string> paths;
         for (int i = 0; i <= step.kind; ++i) {
             const std::string name = "ton" + std::to_string(++program.sounds);
-            paths.push_back(Music + name + ".mp3");
+            // Every third drop brings a recording, which the user has converted.
+            const bool wave = (step.value + i) % 3 == 0;
+            const std::string sound = (wave ? "wave " : "sound ") + name;
+            paths.push_back(Music + name + (wave ? ".wav" : ".mp3"));
             // Sounds of one size made within two seconds count as one version (FAT keeps
             // times to two seconds), so each has a minute of its own.
-            program.files.addFile(paths.back(), "sound " + name, 60.0 * program.sounds);
-            program.computer[paths.back()] = "sound " + name;
-            model.rows.push_back({"sound " + name, ""});
+            program.files.addFile(paths.back(), sound, 60.0 * program.sounds);
+            program.computer[paths.back()] = sound;
+            model.rows.push_back({wave ? FakeSoundConverter::encoded(sound) : sound, ""});
+        }
+        if ((3 - step.value % 3) % 3 <= step.kind) {
+            program.ui.setNextAnswer(MessageAnswer::Yes);
         }
         RC_ASSERT(workspace.dropFiles(paths) == step.kind + 1);
         return false;
+    }
+    case Op::Level: {
+        std::set<int> rows;
+        for (const int r : step.rows) {
+            rows.insert(rowCount > 0 ? 1 + r % rowCount : 1);
+        }
+        std::erase_if(rows, [rowCount](int r) { return r > rowCount; });
+        // A sound that is nowhere to be read fails the whole run, which then changes nothing.
+        const bool readable = std::none_of(rows.begin(), rows.end(), [&](int r) {
+            return model.rows[static_cast<std::size_t>(r - 1)].sound == "<missing>";
+        });
+        const auto outcome = workspace.levelLoudness({rows.begin(), rows.end()}, -18);
+        RC_ASSERT(outcome != ConversionOutcome::Cancelled);
+        RC_ASSERT(readable || outcome == ConversionOutcome::Failed);
+        for (const int r : rows) {
+            if (readable) {
+                std::string& sound = model.rows[static_cast<std::size_t>(r - 1)].sound;
+                sound = FakeSoundConverter::encoded(sound);
+            }
+        }
+        return readable && std::any_of(rows.begin(), rows.end(), [&](int r) {
+                   return !model.rows[static_cast<std::size_t>(r - 1)].binding.empty();
+               });
     }
     case Op::Bind:
         if (row > 0) {
