@@ -2,6 +2,10 @@
 // finds a cut-off end or a run of garbage after the first good frame.
 #include "sound/SoundInspector.h"
 
+#ifdef TONARION_SOUND_LOUDNESS
+#include "sound/LoudnessMeter.h"
+#endif
+
 #include <filesystem>
 #include <memory>
 #include <mpg123.h>
@@ -149,6 +153,12 @@ SoundFindings DecodingSoundInspector::inspect(const std::string& path) {
     bool contiguous = true;
     bool failed = false;
     std::set<int> bitrates;
+#ifdef TONARION_SOUND_LOUDNESS
+    // The loudness is measured on the samples of this decode; a sound whose channels or rate
+    // change on the way has none.
+    std::optional<LoudnessMeter> meter;
+    bool meterFits = true;
+#endif
     for (;;) {
         off_t frameNumber = 0;
         unsigned char* audio = nullptr;
@@ -161,6 +171,11 @@ SoundFindings DecodingSoundInspector::inspect(const std::string& path) {
             failed = true;
             break;
         }
+#ifdef TONARION_SOUND_LOUDNESS
+        if (result == MPG123_NEW_FORMAT && frames > 0) {
+            meterFits = false;
+        }
+#endif
         if (bytes == 0 && result == MPG123_NEW_FORMAT) {
             continue;
         }
@@ -178,7 +193,16 @@ SoundFindings DecodingSoundInspector::inspect(const std::string& path) {
             findings.layer = info.layer;
             findings.sampleRate = info.rate;
             findings.channels = info.mode == MPG123_M_MONO ? 1 : 2;
+#ifdef TONARION_SOUND_LOUDNESS
+            meter.emplace(findings.channels, findings.sampleRate);
+#endif
         }
+#ifdef TONARION_SOUND_LOUDNESS
+        if (meterFits) {
+            meter->add(reinterpret_cast<const std::int16_t*>(audio),
+                       bytes / (2 * static_cast<std::size_t>(findings.channels)));
+        }
+#endif
         ++frames;
         frameBytes += static_cast<std::uint64_t>(info.framesize);
         bitrates.insert(info.bitrate);
@@ -198,6 +222,11 @@ SoundFindings DecodingSoundInspector::inspect(const std::string& path) {
                            ? static_cast<double>(samples) / static_cast<double>(findings.sampleRate)
                            : 0;
     findings.variableBitrate = bitrates.size() > 1;
+#ifdef TONARION_SOUND_LOUDNESS
+    if (findings.mpegAudio && meterFits) {
+        findings.loudness = meter->result();
+    }
+#endif
     findings.bitrate =
         !findings.variableBitrate || findings.seconds <= 0
             ? *bitrates.begin()

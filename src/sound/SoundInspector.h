@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sound/Loudness.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -32,6 +34,8 @@ struct SoundFindings {
     double seconds = 0;
     std::uint64_t id3v2Size = 0; // bytes, header included; 0 without a tag
     bool embedsPictures = false;
+    // Measured during the same decode; nothing for silence or in a build without libebur128.
+    std::optional<Loudness> loudness;
 
     bool valid() const { return mpegAudio && decodedToEnd; }
     // Checked and found wanting: what the user is warned about.
