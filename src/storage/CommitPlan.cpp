@@ -39,12 +39,15 @@ CommitPlan CommitPlanner::plan() {
         const auto firstOfName = table.rowWithEntryName(entry.entryName, 0);
         const bool soundOfEarlierRow = firstOfName && *firstOfName < row &&
                                        this->row(*firstOfName).sourcePath != entry.sourcePath;
-        // A sound made in memory replaces whatever file carried the row's sound so far.
+        // A sound made in memory for a stick file that takes a new name goes over the file
+        // once it has moved, so that the old name leaves the stick with the move.
         const bool prepared = m_session.preparedSoundOf(entry.sourcePath) != nullptr;
-        if (const auto from = m_stick.entryFileInRoot(entry.sourcePath);
-            !prepared && from && !sameFileName(*from, entry.entryName)) {
+        const auto from = m_stick.entryFileInRoot(entry.sourcePath);
+        const bool renamed = from && !sameFileName(*from, entry.entryName);
+        if (renamed) {
             moves.push_back({row, {*from, entry.entryName}});
-        } else if (!soundOfEarlierRow) {
+        }
+        if ((!renamed || prepared) && !soundOfEarlierRow) {
             copies.push_back(planCopy(m_session, m_files, m_stick, row, entry));
         }
     }

@@ -320,6 +320,13 @@ CommitRun::rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const
 
 void CommitRun::takeMovesIntoRows(const StickChangeRun& change) {
     const auto rows = rowsAfterMoves([&](std::size_t i) { return change.arrived(i); });
+    // A sound made in memory for a moved file goes over it under its new name.
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+        sources.emplace_back(m_session.table.row(row).sourcePath,
+                             rows[static_cast<std::size_t>(row - 1)].sourcePath);
+    }
+    m_session.keepPreparedSoundsOf(sources);
     for (int row = 1; row < m_session.table.nextRow(); ++row) {
         const std::string& after = rows[static_cast<std::size_t>(row - 1)].sourcePath;
         if (after != m_session.table.row(row).sourcePath) {
@@ -416,6 +423,12 @@ void CommitRun::writePrepared(const PlannedCopy& planned, bool announced) {
                                                                 *planned.prepared, Flush::Now)
                                               : m_stick.writeDurably(name, *planned.prepared);
     if (written.failed()) {
+        // What a replacement cut short left goes now, or with the next commit that gets
+        // through: the stick may have gone in between.
+        if (const std::string temporary = name + CopySuffix;
+            m_stick.deleteFile(temporary).failed()) {
+            m_session.rememberStaleFile(temporary);
+        }
         fail(std::move(written));
         return;
     }
@@ -428,17 +441,19 @@ void CommitRun::writePrepared(const PlannedCopy& planned, bool announced) {
 // The rows whose sound was made in memory name their stick file from now on, and the bytes
 // are let go once no row needs them any more.
 void CommitRun::takePreparedIntoRows() {
+    std::vector<std::pair<std::string, std::string>> waiting;
+    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+        const std::string& source = m_session.table.row(row).sourcePath;
+        if (std::find(m_writtenPrepared.begin(), m_writtenPrepared.end(), row) ==
+            m_writtenPrepared.end()) {
+            waiting.emplace_back(source, source);
+        }
+    }
+    m_session.keepPreparedSoundsOf(waiting);
     for (const int row : m_writtenPrepared) {
         SoundEntry entry = m_session.table.row(row);
         entry.sourcePath = m_session.stickRoot + entry.entryName;
         m_session.table.replaceRow(row, std::move(entry));
-    }
-    for (const std::string& path : m_session.preparedSoundPaths()) {
-        const auto& rows = m_session.table.entries();
-        if (std::none_of(rows.begin(), rows.end(),
-                         [&](const SoundEntry& entry) { return entry.sourcePath == path; })) {
-            m_session.forgetPreparedSound(path);
-        }
     }
 }
 

@@ -53,12 +53,14 @@ void Session::keepPreparedSound(const std::string& sourcePath, std::string bytes
     m_preparedSounds.insert_or_assign(sourcePath, std::move(bytes));
 }
 
-std::vector<std::string> Session::preparedSoundPaths() const {
-    std::vector<std::string> paths;
-    for (const auto& [path, bytes] : m_preparedSounds) {
-        paths.push_back(path);
+void Session::keepPreparedSoundsOf(const std::vector<std::pair<std::string, std::string>>& fromTo) {
+    std::map<std::string, std::string, std::less<>> kept;
+    for (const auto& [from, to] : fromTo) {
+        if (const auto found = m_preparedSounds.find(from); found != m_preparedSounds.end()) {
+            kept.insert_or_assign(to, found->second);
+        }
     }
-    return paths;
+    m_preparedSounds = std::move(kept);
 }
 
 void Session::committed() {

@@ -79,9 +79,9 @@ public:
     // sound marks the session changed.
     const std::string* preparedSoundOf(std::string_view sourcePath) const;
     void keepPreparedSound(const std::string& sourcePath, std::string bytes);
-    // The commit wrote it; or no row names the path any more.
-    void forgetPreparedSound(const std::string& sourcePath) { m_preparedSounds.erase(sourcePath); }
-    std::vector<std::string> preparedSoundPaths() const;
+    // Keeps the sounds made for these sources, each under the path its rows name now (a stick
+    // file that moved), and lets every other go: the commit wrote it, or no row needs it.
+    void keepPreparedSoundsOf(const std::vector<std::pair<std::string, std::string>>& fromTo);
 
     // The stick holds everything held here: nothing is pending any more.
     void committed();

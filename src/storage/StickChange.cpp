@@ -517,6 +517,27 @@ std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickCh
     return composeIndexFile(lines, content.settings, {});
 }
 
+// The planned index file without the lines of new sounds that never arrived and whose source
+// is their own stick file: a sound made in memory, which only the cut-short run held. Such a
+// row goes, as before the change; any other line names a source the next commit copies again.
+std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
+                                 const std::string& planned) {
+    IndexContent content = parseIndexFile(planned);
+    const auto lost = [&](const IndexEntryLine& line) {
+        const auto own = stick.nameInRoot(line.sourcePath);
+        return own && sameFileName(*own, line.entryName) && !stick.exists(line.entryName) &&
+               std::any_of(change.newFiles.begin(), change.newFiles.end(),
+                           [&](const NewStickFile& file) {
+                               return sameFileName(file.name, line.entryName);
+                           });
+    };
+    if (std::none_of(content.entries.begin(), content.entries.end(), lost)) {
+        return planned;
+    }
+    std::erase_if(content.entries, lost);
+    return composeIndexFile(content.entries, content.settings, {});
+}
+
 } // namespace
 
 JournalState journalStateOf(StickFiles& stick, const std::string& indexName) {
@@ -587,7 +608,7 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.
     if (run.renamesDone()) {
-        run.finish(indexName, journal.plannedIndex);
+        run.finish(indexName, withoutLostNewSounds(stick, *journal.change, *journal.plannedIndex));
     }
     return true;
 }

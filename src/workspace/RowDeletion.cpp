@@ -86,12 +86,15 @@ void deleteRow(Session& session, int row) {
         }
         // A sound that a failed commit could not give its new name yet still lies under the
         // stick file the row names as its source; unless another row needs that file, it goes
-        // too, or it would stay on the stick unlisted and play.
+        // too, or it would stay on the stick unlisted and play. A row under that name whose
+        // sound is still to move there needs the file no more than the deleted row does.
         const std::string& source = table.row(row).sourcePath;
         const std::string sourceFile =
             source.starts_with(session.stickRoot) ? source.substr(session.stickRoot.size()) : "";
+        const bool neededUnderItsName = table.rowWithEntryName(sourceFile, 0) &&
+                                        sameFileName(session.stickFileOf(sourceFile), sourceFile);
         if (looksLikeEntryName(sourceFile) && isPlainFileName(sourceFile) &&
-            !sameFileName(sourceFile, name) && !table.rowWithEntryName(sourceFile, 0) &&
+            !sameFileName(sourceFile, name) && !neededUnderItsName &&
             !isSourceOfAnotherRow(table, row, source)) {
             session.rememberStaleFile(sourceFile);
         }

@@ -30,6 +30,8 @@ public:
     void hideWaitWindow() override { waitWindowVisible = false; }
     void reportProgress(int done, int total) override { progress.emplace_back(done, total); }
     void processPendingEvents() override {}
+    void setCancellable(bool cancellable) override { this->cancellable = cancellable; }
+    bool cancelRequested() override { return cancellable && cancelNow; }
 
     void setNextAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
 
@@ -50,6 +52,9 @@ public:
     // Messages that opened while the wait window or the hourglass was up, where the user
     // could take them for part of the save.
     int messagesUnderWaitWindow = 0;
+    // "Abbrechen" pressed: work that may be stopped hears it while it is offered.
+    bool cancelNow = false;
+    bool cancellable = false;
 
 private:
     std::deque<MessageAnswer> m_answers;
