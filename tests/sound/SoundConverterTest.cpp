@@ -164,7 +164,7 @@ TEST_F(SoundConverterTest, LevellingReachesTheTargetAndKeepsThePeakBelowTheCeili
         {"quiet noise", Signal::Noise, 0.02, 2, -18},
         {"loud noise", Signal::Noise, 1.0, 1, -20},
         // Brought up to the target, the peak would pass full scale: the ceiling wins.
-        {"tone that would clip", Signal::Tone, 0.1, 2, -2},
+        {"tone that would clip", Signal::Tone, 0.1, 1, -2},
         {"clipped tone", Signal::Clipped, 1.0, 2, -5},
     };
     for (const Case& c : cases) {
@@ -174,6 +174,7 @@ TEST_F(SoundConverterTest, LevellingReachesTheTargetAndKeepsThePeakBelowTheCeili
         const auto measured = m_converter->measure(source);
         ASSERT_TRUE(measured.has_value());
         const double gain = levellingGain(*measured, c.target);
+        EXPECT_LE(measured->truePeak + gain, PeakCeiling + 1e-9);
         const ConversionResult levelled = encode(source, gain);
         ASSERT_EQ(levelled.outcome, Outcome::Done);
         const auto result = m_converter->measure(levelled.bytes);
@@ -228,7 +229,7 @@ TEST_F(SoundConverterTest, ACancelledOrFailedConversionHandsBackNoBytes) {
     EXPECT_EQ(shares.back(), 1.0);
 
     SoundBytes cutOff = source;
-    cutOff.resize(30);
+    cutOff.resize(44); // the header alone
     for (const SoundBytes& garbage : {SoundBytes(3000, 0x55), cutOff, SoundBytes{}}) {
         const ConversionResult failed = encode(garbage, 0, recorded);
         EXPECT_EQ(failed.outcome, Outcome::Failed);
