@@ -43,16 +43,20 @@ SoundBytes soundFile(int format, int channels, int rate, double seconds, Signal 
         auto& from = *static_cast<Memory*>(m);
         count = std::clamp<sf_count_t>(static_cast<sf_count_t>(from.bytes.size()) - from.position,
                                        0, count);
-        std::memcpy(out, from.bytes.data() + from.position, static_cast<std::size_t>(count));
-        from.position += count;
+        if (count > 0) {
+            std::memcpy(out, from.bytes.data() + from.position, static_cast<std::size_t>(count));
+            from.position += count;
+        }
         return count;
     };
     io.write = [](const void* in, sf_count_t count, void* m) {
         auto& to = *static_cast<Memory*>(m);
-        const auto end = static_cast<std::size_t>(to.position + count);
-        to.bytes.resize(std::max(to.bytes.size(), end));
-        std::memcpy(to.bytes.data() + to.position, in, static_cast<std::size_t>(count));
-        to.position += count;
+        if (count > 0) {
+            const auto end = static_cast<std::size_t>(to.position + count);
+            to.bytes.resize(std::max(to.bytes.size(), end));
+            std::memcpy(to.bytes.data() + to.position, in, static_cast<std::size_t>(count));
+            to.position += count;
+        }
         return count;
     };
     io.tell = [](void* m) {
@@ -230,7 +234,10 @@ TEST_F(SoundConverterTest, ACancelledOrFailedConversionHandsBackNoBytes) {
 
     SoundBytes cutOff = source;
     cutOff.resize(44); // the header alone
-    for (const SoundBytes& garbage : {SoundBytes(3000, 0x55), cutOff, SoundBytes{}}) {
+    // A few MPEG frames in front of much else are no MP3 either.
+    const std::string fewFrames = mpeg1Frames(3) + std::string(20000, 'x');
+    const SoundBytes mostlyOther(fewFrames.begin(), fewFrames.end());
+    for (const SoundBytes& garbage : {SoundBytes(3000, 0x55), cutOff, mostlyOther, SoundBytes{}}) {
         const ConversionResult failed = encode(garbage, 0, recorded);
         EXPECT_EQ(failed.outcome, Outcome::Failed);
         EXPECT_TRUE(failed.bytes.empty());
