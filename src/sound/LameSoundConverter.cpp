@@ -23,11 +23,12 @@ using Bytes = std::span<const std::uint8_t>;
 // The module profile. MPEG-1 Layer III at 44.1 kHz and a constant 128 kbit/s is what every
 // MP3 player chip of this class was built and tested for; a constant bitrate lets a player
 // that seeks or buffers by frame count find its way without a table; and 128 kbit/s is
-// transparent enough for a loudspeaker in a model railway while a 5-second sound stays about
-// 80 KB. A mono recording stays mono (the module has one loudspeaker, and a second channel
-// would only halve the bits each gets); two or more channels become joint stereo, which
-// spends the bits on what differs between the sides. No ID3 tag and no Xing/Info frame:
-// some players play a tag frame as a click or take it for variable bitrate.
+// transparent enough for a small loudspeaker on a layout while a 5-second sound stays about
+// 80 KB. A mono recording stays mono (a stereo encoding of it would spend the same bits on two
+// identical sides); two or more channels become joint stereo, which spends the bits on what
+// differs between the sides, and a player of mono only mixes it down as it mixes any stereo. No ID3
+// tag and no Xing/Info frame: some players play a tag frame as a click or take it for variable
+// bitrate.
 constexpr int ModuleSampleRate = 44100;
 constexpr int ModuleBitrate = 128; // kbit/s
 
@@ -227,11 +228,16 @@ public:
             if (m_pending.empty() && !decodeFrame()) {
                 break;
             }
-            const std::size_t take = std::min(frames - done, m_pending.size() / channels);
-            std::copy_n(m_pending.begin(), take * channels, samples + done * channels);
-            m_pending.erase(m_pending.begin(),
-                            m_pending.begin() + static_cast<std::ptrdiff_t>(take * channels));
+            const std::size_t take =
+                std::min(frames - done, (m_pending.size() - m_taken) / channels);
+            std::copy_n(m_pending.begin() + static_cast<std::ptrdiff_t>(m_taken), take * channels,
+                        samples + done * channels);
+            m_taken += take * channels;
             done += take;
+            if (m_taken == m_pending.size()) {
+                m_pending.clear();
+                m_taken = 0;
+            }
         }
         return done;
     }
@@ -271,15 +277,18 @@ private:
             if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
                 return false;
             }
-            if (bytes == 0) {
+            const std::size_t samples = bytes / sizeof(float) /
+                                        static_cast<std::size_t>(m_channels) *
+                                        static_cast<std::size_t>(m_channels);
+            if (samples == 0) {
                 continue;
             }
             mpg123_frameinfo info{};
             mpg123_info(m_handle.get(), &info);
             m_frameBytes += static_cast<std::size_t>(std::max(info.framesize, 0));
             const auto* decoded = reinterpret_cast<const float*>(audio);
-            m_pending.assign(decoded, decoded + bytes / sizeof(float));
-            return !m_pending.empty();
+            m_pending.assign(decoded, decoded + samples);
+            return true;
         }
     }
 
@@ -291,7 +300,8 @@ private:
     };
     MemoryFile m_file;
     std::unique_ptr<mpg123_handle, Closer> m_handle;
-    std::vector<float> m_pending;
+    std::vector<float> m_pending; // the last frame's samples, from m_taken on not yet read
+    std::size_t m_taken = 0;
     std::size_t m_frameBytes = 0;
     bool m_ended = false;
 };

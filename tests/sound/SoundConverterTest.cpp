@@ -43,16 +43,20 @@ SoundBytes soundFile(int format, int channels, int rate, double seconds, Signal 
         auto& from = *static_cast<Memory*>(m);
         count = std::clamp<sf_count_t>(static_cast<sf_count_t>(from.bytes.size()) - from.position,
                                        0, count);
-        std::memcpy(out, from.bytes.data() + from.position, static_cast<std::size_t>(count));
-        from.position += count;
+        if (count > 0) {
+            std::memcpy(out, from.bytes.data() + from.position, static_cast<std::size_t>(count));
+            from.position += count;
+        }
         return count;
     };
     io.write = [](const void* in, sf_count_t count, void* m) {
         auto& to = *static_cast<Memory*>(m);
-        const auto end = static_cast<std::size_t>(to.position + count);
-        to.bytes.resize(std::max(to.bytes.size(), end));
-        std::memcpy(to.bytes.data() + to.position, in, static_cast<std::size_t>(count));
-        to.position += count;
+        if (count > 0) {
+            const auto end = static_cast<std::size_t>(to.position + count);
+            to.bytes.resize(std::max(to.bytes.size(), end));
+            std::memcpy(to.bytes.data() + to.position, in, static_cast<std::size_t>(count));
+            to.position += count;
+        }
         return count;
     };
     io.tell = [](void* m) {
@@ -164,7 +168,7 @@ TEST_F(SoundConverterTest, LevellingReachesTheTargetAndKeepsThePeakBelowTheCeili
         {"quiet noise", Signal::Noise, 0.02, 2, -18},
         {"loud noise", Signal::Noise, 1.0, 1, -20},
         // Brought up to the target, the peak would pass full scale: the ceiling wins.
-        {"tone that would clip", Signal::Tone, 0.1, 2, -2},
+        {"tone that would clip", Signal::Tone, 0.1, 1, -2},
         {"clipped tone", Signal::Clipped, 1.0, 2, -5},
     };
     for (const Case& c : cases) {
@@ -174,6 +178,7 @@ TEST_F(SoundConverterTest, LevellingReachesTheTargetAndKeepsThePeakBelowTheCeili
         const auto measured = m_converter->measure(source);
         ASSERT_TRUE(measured.has_value());
         const double gain = levellingGain(*measured, c.target);
+        EXPECT_LE(measured->truePeak + gain, PeakCeiling + 1e-9);
         const ConversionResult levelled = encode(source, gain);
         ASSERT_EQ(levelled.outcome, Outcome::Done);
         const auto result = m_converter->measure(levelled.bytes);
@@ -228,8 +233,11 @@ TEST_F(SoundConverterTest, ACancelledOrFailedConversionHandsBackNoBytes) {
     EXPECT_EQ(shares.back(), 1.0);
 
     SoundBytes cutOff = source;
-    cutOff.resize(30);
-    for (const SoundBytes& garbage : {SoundBytes(3000, 0x55), cutOff, SoundBytes{}}) {
+    cutOff.resize(44); // the header alone
+    // A few MPEG frames in front of much else are no MP3 either.
+    const std::string fewFrames = mpeg1Frames(3) + std::string(20000, 'x');
+    const SoundBytes mostlyOther(fewFrames.begin(), fewFrames.end());
+    for (const SoundBytes& garbage : {SoundBytes(3000, 0x55), cutOff, mostlyOther, SoundBytes{}}) {
         const ConversionResult failed = encode(garbage, 0, recorded);
         EXPECT_EQ(failed.outcome, Outcome::Failed);
         EXPECT_TRUE(failed.bytes.empty());
