@@ -73,8 +73,8 @@ endif()
 
 # What converts and levels sounds: libsndfile with the codecs it links (libFLAC, libogg,
 # libvorbis with libvorbisenc, libopus), LAME's libmp3lame and libebur128, each with its
-# licence, from the tree of scripts/sound-windows (where pkg-config and the LAME that
-# src/CMakeLists.txt found point).
+# licence, from beside the import libraries the build linked (scripts/sound-windows installs
+# them all into one tree).
 if(TONARION_SOUND_CONVERSION)
   find_package(PkgConfig REQUIRED)
   pkg_get_variable(tonarion_sndfile_prefix sndfile prefix)
