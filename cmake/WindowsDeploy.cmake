@@ -71,6 +71,36 @@ if(TONARION_SOUND_CHECK)
           DESTINATION licenses)
 endif()
 
+# What converts and levels sounds: libsndfile with the codecs it links (libFLAC, libogg,
+# libvorbis with libvorbisenc, libopus), LAME's libmp3lame and libebur128, each with its
+# licence, from beside the import libraries the build linked (scripts/sound-windows installs
+# them all into one tree).
+if(TONARION_SOUND_CONVERSION)
+  find_package(PkgConfig REQUIRED)
+  pkg_get_variable(tonarion_sndfile_prefix sndfile prefix)
+  pkg_get_variable(tonarion_ebur128_prefix libebur128 prefix)
+  get_filename_component(tonarion_lame_prefix "${TONARION_LAME_LIBRARY}" DIRECTORY)
+  get_filename_component(tonarion_lame_prefix "${tonarion_lame_prefix}" DIRECTORY)
+  set(tonarion_conversion_dll_folders
+      ${tonarion_sndfile_prefix}/bin ${tonarion_ebur128_prefix}/bin ${tonarion_lame_prefix}/bin)
+  list(REMOVE_DUPLICATES tonarion_conversion_dll_folders)
+  foreach(library sndfile-1 FLAC ogg vorbis vorbisenc opus-0 mp3lame-0 ebur128)
+    find_file(TONARION_SOUND_DLL_${library} lib${library}.dll
+              PATHS ${tonarion_conversion_dll_folders} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+              REQUIRED)
+    install(FILES ${TONARION_SOUND_DLL_${library}} DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endforeach()
+  list(APPEND tonarion_sound_dll_folders ${tonarion_conversion_dll_folders})
+  set(tonarion_conversion_licences)
+  foreach(package libsndfile flac libogg libvorbis opus)
+    list(APPEND tonarion_conversion_licences ${tonarion_sndfile_prefix}/share/licenses/${package})
+  endforeach()
+  install(DIRECTORY ${tonarion_conversion_licences}
+                    ${tonarion_lame_prefix}/share/licenses/lame
+                    ${tonarion_ebur128_prefix}/share/licenses/libebur128
+          DESTINATION licenses)
+endif()
+
 # Qt's licence: the LGPL 3 and the GPL 3 it builds on, from Qt's source where scripts/qt-windows
 # keeps it, otherwise Debian's copies of the same texts. A Qt installed on Windows brings its
 # own licence files; the cross build, which makes the installer, must find these.
