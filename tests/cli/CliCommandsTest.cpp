@@ -12,7 +12,6 @@
 #include "support/FakeDrives.h"
 #include "support/FakeSoundInspector.h"
 #include "support/TempFolder.h"
-#include "support/TestStick.h"
 
 #include <gtest/gtest.h>
 
@@ -262,34 +261,6 @@ TEST_F(CliTest, ReadingCommandsNeverWriteAndRepairMendsWhatTheCheckFinds) {
         fs::remove(m_work.native("stick/tonkat.tkx.tmp"));
     }
 }
-
-#ifndef _WIN32
-// The command line makes the stick's folder absolute, which on Windows puts a drive letter
-// before the test stick's "/stick/"; cli_on_wine runs verify on a real Windows drive.
-TEST(CliVerifyTest, EachFindingOnItsLineAndOnlyFilesFail) {
-    for (const bool withFiles : {false, true}) {
-        TestStick stick;
-        stick.writeIndexWithSounds({"MGM2-0012-00000.mp3;" + Music + "pfiff.mp3"});
-        stick.files.setVolumeInfo({"SOUNDS", "exFAT", 4'000'000'000, 3'000'000'000});
-        std::string expected =
-            "wrong file system: exFAT\nOK: 7 of 7 files on the stick, 1 warning\n";
-        if (withFiles) {
-            stick.files.addFile(Root + "._MGM2-0012-00000.mp3", "AppleDouble");
-            stick.files.addFolder(Root + ".Trashes/");
-            stick.files.addFile(Music + "pfiff.mp3", std::string(300, 'p'), 5000);
-            stick.files.setFreeSpace(100);
-            expected = "changed sound: MGM2-0012-00000.mp3\nmacOS leftover: ._MGM2-0012-00000.mp3\n"
-                       "macOS leftover: .Trashes/\nwrong file system: exFAT\n"
-                       "not enough space: 300 bytes needed, 100 bytes free\n"
-                       "FAILED: 7 of 7 files on the stick, 3 problems, 2 warnings\n";
-        }
-        FakeSoundInspector sounds;
-        const Outcome text = runOn(stick.files, {"verify", "/stick"}, "/opt/tonarion", sounds);
-        EXPECT_EQ(text.status, withFiles ? 1 : 0) << text.err;
-        EXPECT_EQ(text.out, expected);
-    }
-}
-#endif
 
 // check fails on a file that would not play; bind warns about it but binds it.
 TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndBindOnlyWarns) {

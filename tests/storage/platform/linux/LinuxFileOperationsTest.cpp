@@ -65,6 +65,19 @@ TEST(LinuxFileOperationsTest, AFailureNamesTheFileItConcernsAndChangesNothing) {
         EXPECT_GT(kernelFlushCount(), flushes);
     }
     EXPECT_EQ(readBytes(folder + "a.mp3"), "index");
+
+    // A stick formatted on Linux can hold links named like the files the program writes,
+    // leading to a file of the computer: each write replaces the link, never what it leads to.
+    writeBytes(folder + "computer.txt", "computer");
+    for (const char* name : {"tonkat.tkx.tmp", "tonkat.jnl", "MGM2-0012-00000.mp3"}) {
+        fs::create_symlink(folder + "computer.txt", folder + name);
+    }
+    EXPECT_TRUE(files.writeFileDurably(folder + "tonkat.tkx.tmp", "index").ok());
+    EXPECT_TRUE(files.writeFile(folder + "tonkat.jnl", "journal").ok());
+    EXPECT_TRUE(files.CopyFileReplace(folder + "a.mp3", folder + "MGM2-0012-00000.mp3", {}).ok());
+    EXPECT_EQ(readBytes(folder + "computer.txt"), "computer");
+    EXPECT_EQ(readBytes(folder + "tonkat.jnl") + readBytes(folder + "MGM2-0012-00000.mp3"),
+              "journalindex");
 }
 
 } // namespace
