@@ -108,15 +108,29 @@ void SoundTableModel::setFindings(const std::string& sourcePath, const SoundFind
     }
 }
 
+const SoundFindings* SoundTableModel::findingsOf(int tableRow) const {
+    const auto found = m_findings.find(m_table.row(tableRow).sourcePath);
+    return found != m_findings.end() && found->second.checked ? &found->second : nullptr;
+}
+
+std::optional<Loudness> SoundTableModel::loudnessOf(const std::string& sourcePath) const {
+    const auto found = m_findings.find(sourcePath);
+    return found != m_findings.end() ? found->second.loudness : std::nullopt;
+}
+
 QVariant SoundTableModel::toolTip(const QModelIndex& index) const {
     QStringList lines;
     if (const QVariant own = cellToolTip(index); own.isValid()) {
         lines << own.toString();
     }
-    const auto found = m_findings.find(m_table.row(tableRow(index.row())).sourcePath);
-    if (found != m_findings.end() && found->second.checked) {
-        lines << QString::fromStdString(formatText(found->second));
-        for (const auto& hint : soundHints(found->second)) {
+    if (const SoundFindings* found = findingsOf(tableRow(index.row()))) {
+        // The loudness beside the format: what levelling would change.
+        QString format = QString::fromStdString(formatText(*found));
+        if (found->loudness) {
+            format += QStringLiteral(", ") + QString::fromStdString(loudnessText(*found->loudness));
+        }
+        lines << format;
+        for (const auto& hint : soundHints(*found)) {
             lines << QString::fromStdString(hint);
         }
     }

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace tonarion {
@@ -32,6 +33,9 @@ public:
     // What a look into the sound of every row with this source path found: its format and
     // hints become the tooltip of each of the row's cells.
     void setFindings(const std::string& sourcePath, const SoundFindings& findings);
+    // What the last look found in a row's sound; nothing before the look is done.
+    const SoundFindings* findingsOf(int tableRow) const;
+    std::optional<Loudness> loudnessOf(const std::string& sourcePath) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
