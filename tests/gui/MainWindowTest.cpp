@@ -156,7 +156,8 @@ private slots:
                  "Tonarion [/stick/tonkat.tkx]|1|MGM2-0012-00000.mp3|" + QString::fromStdString(m) +
                      "a.mp3|Magnetartikel|GRÜN|MIT ERLAUBNIS|2|0012|00000|Modul Einstellungen|"
                      "Zeile löschen|aktueller zählerstand|Beenden|Sounddateien hinzufügen...|"
-                     "Zeile löschen\tEntf|Anhören\tLeertaste||USB-Stick prüfen...|"
+                     "Zeile löschen\tEntf|Anhören\tLeertaste|Für das Soundmodul aufbereiten|"
+                     "Lautstärke angleichen...||USB-Stick prüfen...|"
                      "USB-Stick sicher entfernen||Liste drucken...|Liste exportieren...");
         act(window.get(), {"Command5"}); // hidden
         QCOMPARE(stick->ui.texts(), std::vector<std::string>{stick->workspace.counterReport()});
