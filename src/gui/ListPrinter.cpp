@@ -101,7 +101,7 @@ void ListPages::paintPage(QPainter& painter, const QRect& area, int page) const 
     // NR, the description, the loudness where it is known and the EntryName beside them.
     const int numberWidth = area.width() * 6 / 100;
     const int nameWidth = area.width() * 22 / 100;
-    const int loudnessWidth = m_loudness.empty() ? 0 : area.width() * 10 / 100;
+    const int loudnessWidth = m_loudness.empty() ? 0 : area.width() * 8 / 100;
     const int loudnessGap = m_loudness.empty() ? 0 : gap;
     const int descriptionWidth =
         area.width() - numberWidth - nameWidth - loudnessWidth - loudnessGap - 2 * gap;
