@@ -50,8 +50,12 @@ QWidget* ownerOfMessages(const QWidget* waitWindow) {
     return open == windows.end() ? nullptr : *open;
 }
 
-bool isInput(QEvent::Type type) {
-    switch (type) {
+// What the user does to the windows: the mouse, the keys, a drop, and a window's close box
+// (a close of the program's own is no input).
+bool isInput(const QEvent& event) {
+    switch (event.type()) {
+    case QEvent::Close:
+        return event.spontaneous();
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
@@ -97,8 +101,8 @@ bool belongsTo(const QObject* receiver, const QWidget* window) {
 // Work that may be stopped runs on the window's thread and lets every pending event run
 // between its steps, so that the wait window's button can be pressed. A click or key that
 // reached the main window then would act on the table the work is changing (a deletion, a
-// second drop, "Beenden"): such input is dropped. What passes is the wait window's, a message
-// box the work itself opens, and Escape, which stops the work as the button does.
+// second drop, "Beenden", the close box): such input is dropped. What passes is the wait window's,
+// a message box the work itself opens, and Escape, which stops the work as the button does.
 class InputDuringWork final : public QObject {
 public:
     InputDuringWork(std::function<const QWidget*()> waitWindow, std::function<void()> cancel)
@@ -111,7 +115,7 @@ public:
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (!isInput(event->type())) {
+        if (!isInput(*event)) {
             return false;
         }
         const QWidget* modal = QApplication::activeModalWidget();

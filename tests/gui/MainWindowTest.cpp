@@ -634,8 +634,8 @@ private slots:
     }
 
     // "Abbrechen" in the wait window, pressed once the first of three sounds is levelled,
-    // leaves the table and the stick as they were; a key meant for the table meanwhile does
-    // nothing.
+    // leaves the table and the stick as they were; a key meant for the table and the close box
+    // meanwhile do nothing.
     void abbrechenHalfwayThroughLevellingLeavesTheStickAsItWas() {
         ProgressShown ui;
         StickWorkspace workspace(stick->session, stick->files, ui);
@@ -656,6 +656,7 @@ private slots:
             }
             pressed = true;
             QTest::keyClick(window->grid(), Qt::Key_Delete);
+            window->windowHandle()->close(); // as the close box does
             QTest::mouseClick(button, Qt::LeftButton);
         });
         press.start(0);
@@ -668,7 +669,7 @@ private slots:
         QVERIFY(pressed);
         QCOMPARE(stick->stickBytes(), before);
         QCOMPARE(column(1) + column(2), rows);
-        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(QApplication::overrideCursor() == nullptr && window->isVisible());
     }
 };
 
