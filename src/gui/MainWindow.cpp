@@ -257,11 +257,14 @@ void MainWindow::addSoundFiles() {
     }
 }
 
+// Other formats are offered too: the drop's way converts them after one question.
 std::vector<std::string> MainWindow::askForSoundFiles(QWidget* parent) {
     std::vector<std::string> files;
     for (const QString& file : QFileDialog::getOpenFileNames(
              parent, QStringLiteral("Sounddateien hinzufügen"), QString(),
-             QStringLiteral("MP3-Dateien (*.mp3 *.MP3 *.Mp3 *.mP3);;Alle Dateien (*)"))) {
+             QStringLiteral("Sounddateien (*.mp3 *.MP3 *.Mp3 *.mP3 *.wav *.WAV *.flac *.FLAC "
+                            "*.ogg *.OGG *.oga *.opus *.OPUS);;"
+                            "MP3-Dateien (*.mp3 *.MP3 *.Mp3 *.mP3);;Alle Dateien (*)"))) {
         files.push_back(QDir::toNativeSeparators(file).toStdString());
     }
     return files;
