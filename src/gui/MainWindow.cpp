@@ -157,6 +157,8 @@ void MainWindow::createControls() {
     m_grid = new SoundGrid(this);
     m_grid->setGeometry(twipsRect(0, 0, 14655, 6735));
     m_model = new SoundTableModel(m_workspace.table(), this);
+    m_model->setMadeHere(
+        [this](const SoundEntry& entry) { return m_workspace.holdsPreparedSound(entry); });
     m_grid->setModel(m_model);
 
     m_settingsButton =

@@ -11,6 +11,8 @@ namespace tonarion {
 namespace {
 
 inline constexpr const char* SoundNotFoundTip = "Datei nicht gefunden";
+inline constexpr const char* MadeHereTip =
+    "Für das Soundmodul umgewandelt, noch nicht auf dem USB-Stick";
 
 // The colour in which a row's path says that its sound is missing: a red that reads on light
 // and dark backgrounds alike.
@@ -123,7 +125,10 @@ QVariant SoundTableModel::toolTip(const QModelIndex& index) const {
     if (const QVariant own = cellToolTip(index); own.isValid()) {
         lines << own.toString();
     }
-    if (const SoundFindings* found = findingsOf(tableRow(index.row()))) {
+    const SoundEntry& entry = m_table.row(tableRow(index.row()));
+    if (m_madeHere && !entry.sourcePath.empty() && m_madeHere(entry)) {
+        lines << QString::fromUtf8(MadeHereTip);
+    } else if (const SoundFindings* found = findingsOf(tableRow(index.row()))) {
         // The loudness beside the format: what levelling would change.
         QString format = QString::fromStdString(formatText(*found));
         if (found->loudness) {

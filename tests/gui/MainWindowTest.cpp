@@ -587,6 +587,7 @@ private slots:
         stick->ui.setNextAnswer(MessageAnswer::Yes);
         drop(QByteArray::fromStdString("file://" + m + "ansage.wav"));
         QCOMPARE(column(2).mid(3), QStringList({QString::fromStdString(wav), ""}));
+        QCOMPARE(toolTipOf(3, 2), "Für das Soundmodul umgewandelt, noch nicht auf dem USB-Stick");
         const std::map<std::string, std::string> before = stick->stickBytes();
 
         SoundGrid* grid = window->grid();
