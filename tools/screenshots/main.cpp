@@ -576,6 +576,10 @@ int main(int argc, char** argv) {
         window.setSoundFileChooser([&recordings](QWidget*) { return recordings; });
         answerModals({messageShot(shooter, {&window}, "main-window-convert-question", "Ja")},
                      [&window] { window.addSoundFiles(); });
+        // "Ja": the rows hold their MP3s in memory until they are bound.
+        shooter.save(
+            withToolTip(window, window.model()->index(workspace.table().entryCount() - 1, 2)),
+            "main-window-tooltip-converted");
 
         // "Anhören" through the system's sound output. On a machine without a sound device
         // (a build server, Wine without one) the user is told so; elsewhere the sound plays.
