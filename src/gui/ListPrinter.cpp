@@ -49,9 +49,20 @@ QPageLayout a4Portrait() {
 
 } // namespace
 
-ListPages::ListPages(SoundList list, QString stickRoot)
+ListPages::ListPages(SoundList list, QString stickRoot, const LoudnessOf& loudnessOf)
     : m_list(std::move(list))
     , m_stickRoot(std::move(stickRoot)) {
+    bool anyLoudness = false;
+    for (const SoundListGroup& group : m_list.groups) {
+        auto& texts = m_loudness.emplace_back();
+        for (const SoundListLine& line : group.lines) {
+            texts.push_back(loudnessOf ? loudnessOf(line.entry) : QString());
+            anyLoudness = anyLoudness || !texts.back().isEmpty();
+        }
+    }
+    if (!anyLoudness) {
+        m_loudness.clear();
+    }
     m_pages.emplace_back();
     int entries = 0;
     for (int group = 0; group < static_cast<int>(m_list.groups.size()); ++group) {
@@ -87,19 +98,27 @@ bool ListPages::paint(QPagedPaintDevice& device) const {
 void ListPages::paintPage(QPainter& painter, const QRect& area, int page) const {
     const int rowHeight = area.height() / PageRows;
     const int gap = rowHeight / 3;
-    // NR, the description and the EntryName beside it.
+    // NR, the description, the loudness where it is known and the EntryName beside them.
     const int numberWidth = area.width() * 6 / 100;
     const int nameWidth = area.width() * 22 / 100;
-    const int descriptionWidth = area.width() - numberWidth - nameWidth - 2 * gap;
+    const int loudnessWidth = m_loudness.empty() ? 0 : area.width() * 8 / 100;
+    const int loudnessGap = m_loudness.empty() ? 0 : gap;
+    const int descriptionWidth =
+        area.width() - numberWidth - nameWidth - loudnessWidth - loudnessGap - 2 * gap;
     const int descriptionLeft = area.left() + numberWidth + gap;
-    const int nameLeft = descriptionLeft + descriptionWidth + gap;
+    const int loudnessLeft = descriptionLeft + descriptionWidth + gap;
+    const int nameLeft = loudnessLeft + loudnessWidth + loudnessGap;
     const auto rowRect = [&](int row, int left, int width) {
         return QRect(left, area.top() + row * rowHeight, width, rowHeight);
     };
     const auto cells = [&](int row, const QString& number, const QString& description,
-                           const QString& name) {
+                           const QString& loudness, const QString& name) {
         painter.drawText(rowRect(row, area.left(), numberWidth), Qt::AlignRight | Qt::AlignVCenter,
                          number);
+        if (loudnessWidth > 0) {
+            painter.drawText(rowRect(row, loudnessLeft, loudnessWidth),
+                             Qt::AlignRight | Qt::AlignVCenter, loudness);
+        }
         painter.drawText(rowRect(row, nameLeft, nameWidth), Qt::AlignLeft | Qt::AlignVCenter, name);
         // A long line (a ZIDAS entry's direction, a long file name) is set smaller rather than
         // cut; only what would still not fit loses its middle.
@@ -128,7 +147,8 @@ void ListPages::paintPage(QPainter& painter, const QRect& area, int page) const 
     painter.drawText(rowRect(0, area.left(), area.width()), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Soundliste ") + m_stickRoot);
     painter.setFont(bold);
-    cells(1, header(Column::Nr), QStringLiteral("Beschreibung"), header(Column::Filename));
+    cells(1, header(Column::Nr), QStringLiteral("Beschreibung"), QStringLiteral("Lautheit"),
+          header(Column::Filename));
     painter.drawLine(area.left(), area.top() + 2 * rowHeight, area.right(),
                      area.top() + 2 * rowHeight);
 
@@ -142,7 +162,11 @@ void ListPages::paintPage(QPainter& painter, const QRect& area, int page) const 
         } else {
             const SoundListLine& line = group.lines[static_cast<std::size_t>(pageRow.line)];
             painter.setFont(font);
-            cells(row, QString::number(line.row), utf8(line.description),
+            const QString loudness = m_loudness.empty()
+                                         ? QString()
+                                         : m_loudness[static_cast<std::size_t>(pageRow.group)]
+                                                     [static_cast<std::size_t>(pageRow.line)];
+            cells(row, QString::number(line.row), utf8(line.description), loudness,
                   utf8(line.entry.entryName));
         }
         ++row;
@@ -169,7 +193,7 @@ ListPrinter::ListPrinter(StickWorkspace& workspace, UserInterface& ui, QMenu& po
 }
 
 ListPages ListPrinter::pages() const {
-    return ListPages(m_workspace.soundList(), utf8(m_workspace.stickRoot()));
+    return ListPages(m_workspace.soundList(), utf8(m_workspace.stickRoot()), m_loudnessOf);
 }
 
 QPrintPreviewDialog* ListPrinter::createPreview(QPrinter& printer) {

@@ -28,8 +28,11 @@ namespace tonarion {
 class ListPages {
 public:
     static constexpr int EntriesPerPage = 40;
+    // An entry's loudness ("−17 LUFS"), or nothing where its sound has not been measured.
+    using LoudnessOf = std::function<QString(const SoundEntry&)>;
 
-    ListPages(SoundList list, QString stickRoot);
+    // With the loudness of at least one entry known, the pages give it a column of its own.
+    ListPages(SoundList list, QString stickRoot, const LoudnessOf& loudnessOf = {});
 
     int pageCount() const { return static_cast<int>(m_pages.size()); }
     // Paints every page on a device that has no painter yet; false when it cannot be painted.
@@ -44,6 +47,8 @@ private:
 
     SoundList m_list;
     QString m_stickRoot;
+    // By group and line; empty when no entry's loudness is known.
+    std::vector<std::vector<QString>> m_loudness;
     std::vector<std::vector<PageRow>> m_pages;
 };
 
@@ -64,6 +69,8 @@ public:
 
     // The file dialog of "Liste exportieren..."; tests answer it themselves.
     void setExportChooser(ExportChooser chooser) { m_chooseTarget = std::move(chooser); }
+    // What the look into the sounds found: their loudness is printed where it is known.
+    void setLoudnessOf(ListPages::LoudnessOf loudnessOf) { m_loudnessOf = std::move(loudnessOf); }
     static std::optional<ExportTarget> askForExportTarget(QWidget* parent, const QString& folder);
 
     // The print preview of the list as it stands, not yet shown; its print button prints.
@@ -84,6 +91,7 @@ private:
     // chose, while the workspace's file operations are those of the stick.
     std::unique_ptr<FileOperations> m_computer = makeSystemFileOperations();
     ExportChooser m_chooseTarget = &ListPrinter::askForExportTarget;
+    ListPages::LoudnessOf m_loudnessOf;
     // The folder of the last export: the next one starts there. The working folder is
     // usually the program's, where nobody looks for a list.
     QString m_lastFolder;

@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "gui/EventDialog.h"
+#include "gui/LevelDialog.h"
 #include "gui/ListPrinter.h"
 #include "gui/ProgramLook.h"
 #include "gui/SettingsDialog.h"
@@ -68,12 +69,15 @@ MainWindow::MainWindow(StickWorkspace& workspace, UserInterface& ui, QWidget* pa
     createControls();
     setSoundInspector(*m_ownInspector);
     setSoundPlayer(makeSoundPlayer());
+    m_workspace.setSoundConverter(m_converter.get());
 }
 
 MainWindow::~MainWindow() {
     // The workers stop before the inspector and player they use go with the members.
     delete m_checker;
     delete m_playback;
+    // The workspace may outlive the window (the tests' does).
+    m_workspace.setSoundConverter(nullptr);
 }
 
 void MainWindow::setSoundPlayer(std::shared_ptr<SoundPlayer> player) {
@@ -101,22 +105,60 @@ void MainWindow::setSoundInspector(SoundInspector& inspector) {
 }
 
 void MainWindow::checkSounds(int first, int last, bool report) {
+    std::vector<int> rows;
+    for (int row = first; row < last; ++row) {
+        rows.push_back(row);
+    }
+    checkSounds(rows, report);
+}
+
+void MainWindow::checkSounds(const std::vector<int>& rows, bool report) {
     const SoundTable& table = m_workspace.table();
     std::vector<SoundChecker::Sound> sounds;
-    for (int row = first; row < last; ++row) {
-        const SoundEntry& entry = table.row(row);
-        if (entry.sourcePath.empty()) {
+    for (const int row : rows) {
+        if (!table.isEntryRow(row)) {
             continue;
         }
+        const SoundEntry& entry = table.row(row);
+        // A sound converted or levelled here is made to the module's profile and exists only
+        // in memory until a commit writes it; the row names its stick file then, and is
+        // looked at as a new one.
+        if (entry.sourcePath.empty() || m_workspace.holdsPreparedSound(entry)) {
+            continue;
+        }
+        m_lookedAt.insert(entry.sourcePath);
         sounds.push_back({entry.sourcePath, m_workspace.soundFileOf(entry)});
     }
     m_checker->check(std::move(sounds), report);
+}
+
+void MainWindow::checkSoundsNotLookedAt() {
+    std::vector<int> rows;
+    for (const int row : rowsWithSound()) {
+        if (!m_lookedAt.contains(m_workspace.table().row(row).sourcePath)) {
+            rows.push_back(row);
+        }
+    }
+    checkSounds(rows, false);
+}
+
+void MainWindow::checkChangedSounds(const std::vector<int>& rows) {
+    for (const int row : rows) {
+        const SoundEntry& entry = m_workspace.table().row(row);
+        if (m_workspace.holdsPreparedSound(entry)) {
+            // What was found in the sound before holds no more.
+            m_model->setFindings(entry.sourcePath, SoundFindings{});
+        }
+    }
+    checkSounds(rows, false);
 }
 
 void MainWindow::createControls() {
     m_grid = new SoundGrid(this);
     m_grid->setGeometry(twipsRect(0, 0, 14655, 6735));
     m_model = new SoundTableModel(m_workspace.table(), this);
+    m_model->setMadeHere(
+        [this](const SoundEntry& entry) { return m_workspace.holdsPreparedSound(entry); });
     m_grid->setModel(m_model);
 
     m_settingsButton =
@@ -141,6 +183,10 @@ void MainWindow::createControls() {
     // would catch the Space that chooses the menu's highlighted entry.
     m_listenEntry = m_popup->addAction(QString::fromUtf8(ListenEntry));
     m_listenEntry->setObjectName("mnu_Popup_Anhoeren");
+    m_prepareEntry = m_popup->addAction(QStringLiteral("Für das Soundmodul aufbereiten"));
+    m_prepareEntry->setObjectName("mnu_Popup_Aufbereiten");
+    m_levelEntry = m_popup->addAction(QStringLiteral("Lautstärke angleichen..."));
+    m_levelEntry->setObjectName("mnu_Popup_Angleichen");
     // The rows' entries, then the stick's, then the list's.
     m_popup->addSeparator();
     QAction* checkEntry = m_popup->addAction(QStringLiteral("USB-Stick prüfen..."));
@@ -149,7 +195,11 @@ void MainWindow::createControls() {
     removeEntry->setObjectName("mnu_Popup_Entfernen");
     m_popup->addSeparator();
     // "Liste drucken..." and "Liste exportieren...".
-    new ListPrinter(m_workspace, m_ui, *m_popup, this);
+    auto* printer = new ListPrinter(m_workspace, m_ui, *m_popup, this);
+    printer->setLoudnessOf([this](const SoundEntry& entry) {
+        const std::optional<Loudness> loudness = m_model->loudnessOf(entry.sourcePath);
+        return loudness ? QString::fromStdString(loudnessText(*loudness)) : QString();
+    });
 
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openModuleSettings);
     connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::deleteSelectedRows);
@@ -168,6 +218,9 @@ void MainWindow::createControls() {
     connect(m_grid, &SoundGrid::bindRequested, this, &MainWindow::openEventDialogForCurrentRow);
     connect(m_grid, &SoundGrid::deleteRequested, this, &MainWindow::deleteSelectedRows);
     connect(m_listenEntry, &QAction::triggered, this, &MainWindow::listenToCurrentRow);
+    connect(m_prepareEntry, &QAction::triggered, this, &MainWindow::prepareSelectedRowsForModule);
+    connect(m_levelEntry, &QAction::triggered, this, &MainWindow::levelLoudness);
+    connect(m_popup, &QMenu::aboutToShow, this, &MainWindow::enableSoundEntries);
     connect(checkEntry, &QAction::triggered, this, [this] {
         StickCheckDialog dialog(m_workspace, this);
         dialog.exec();
@@ -206,14 +259,91 @@ void MainWindow::addSoundFiles() {
     }
 }
 
+// Other formats are offered too: the drop's way converts them after one question.
 std::vector<std::string> MainWindow::askForSoundFiles(QWidget* parent) {
     std::vector<std::string> files;
     for (const QString& file : QFileDialog::getOpenFileNames(
              parent, QStringLiteral("Sounddateien hinzufügen"), QString(),
-             QStringLiteral("MP3-Dateien (*.mp3 *.MP3 *.Mp3 *.mP3);;Alle Dateien (*)"))) {
+             QStringLiteral("Sounddateien (*.mp3 *.MP3 *.Mp3 *.mP3 *.wav *.WAV *.flac *.FLAC "
+                            "*.ogg *.OGG *.oga *.opus *.OPUS);;"
+                            "MP3-Dateien (*.mp3 *.MP3 *.Mp3 *.mP3);;Alle Dateien (*)"))) {
         files.push_back(QDir::toNativeSeparators(file).toStdString());
     }
     return files;
+}
+
+std::vector<int> MainWindow::rowsWithSound() const {
+    std::vector<int> rows;
+    for (int row = 1; row < m_workspace.table().nextRow(); ++row) {
+        if (!m_workspace.table().row(row).sourcePath.empty()) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+std::vector<int> MainWindow::selectedRowsToPrepare() const {
+    std::vector<int> rows = m_grid->selectedGridRows();
+    std::erase_if(rows, [this](int row) {
+        if (!m_workspace.table().isEntryRow(row)) {
+            return true;
+        }
+        const SoundFindings* found = m_model->findingsOf(row);
+        // Each hint names what a new encode in the module's profile leaves behind: a cut-off
+        // end, pictures in the tag, a rate the module plays mute, a file that is no MP3. What
+        // cannot be decoded at all fails, and the user is told which file.
+        return found == nullptr || soundHints(*found).empty();
+    });
+    return rows;
+}
+
+void MainWindow::enableSoundEntries() {
+    m_prepareEntry->setEnabled(!selectedRowsToPrepare().empty());
+    // Sounds can be levelled where they can be measured: a build that cannot measure has
+    // neither a loudness in its findings nor sounds made here.
+    const std::vector<int> rows = rowsWithSound();
+    m_levelEntry->setEnabled(std::any_of(rows.begin(), rows.end(), [this](int row) {
+        const SoundFindings* found = m_model->findingsOf(row);
+        return (found != nullptr && found->loudness.has_value()) ||
+               m_workspace.holdsPreparedSound(m_workspace.table().row(row));
+    }));
+}
+
+void MainWindow::prepareSelectedRowsForModule() {
+    const std::vector<int> rows = selectedRowsToPrepare();
+    if (rows.empty()) {
+        return;
+    }
+    // The stick's copies are replaced; a sound that plays from one lets go of it first.
+    m_playback->stop(std::chrono::milliseconds(500));
+    m_workspace.prepareForModule(rows);
+    checkChangedSounds(rows);
+    closeIfAskedDuringCommit();
+}
+
+void MainWindow::levelLoudness() {
+    std::vector<int> selected = m_grid->selectedGridRows();
+    std::erase_if(selected, [this](int row) {
+        return !m_workspace.table().isEntryRow(row) ||
+               m_workspace.table().row(row).sourcePath.empty();
+    });
+    const std::vector<int> all = rowsWithSound();
+    m_ui.setBusyPointer(true);
+    const std::optional<double> median = m_workspace.medianLoudness();
+    m_ui.setBusyPointer(false);
+    LevelDialog dialog(static_cast<int>(selected.size()), static_cast<int>(all.size()), median,
+                       this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    activate();
+    if (!accepted) {
+        return;
+    }
+    const LevelDialog::Choice choice = dialog.choice();
+    const std::vector<int>& rows = choice.rows == LevelDialog::Rows::Selected ? selected : all;
+    m_playback->stop(std::chrono::milliseconds(500));
+    m_workspace.levelLoudness(rows, choice.targetLufs);
+    checkChangedSounds(rows);
+    closeIfAskedDuringCommit();
 }
 
 void MainWindow::setUpGrid() {
@@ -262,6 +392,8 @@ void MainWindow::activate() {
         const PendingEventResult result = std::move(*m_pendingResult);
         m_pendingResult.reset();
         m_workspace.applyEventResult(result.editRow, result.oldName, result.entry);
+        // A sound made in memory is on the stick now, under the row's new path.
+        checkSoundsNotLookedAt();
         closeIfAskedDuringCommit();
     }
 }

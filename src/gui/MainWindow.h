@@ -3,6 +3,7 @@
 #include "event/EintragZusammensetzen.h"
 #include "gui/SoundGrid.h"
 #include "gui/SystemStickEjector.h"
+#include "sound/SoundConverter.h"
 #include "sound/SoundInspector.h"
 #include "sound/SoundPlayer.h"
 #include "workspace/StickWorkspace.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,11 @@ public:
     void showCounterReport();
     // "Anhören" or Space: the current row's sound plays, or stops when it is playing.
     void listenToCurrentRow();
+    // "Für das Soundmodul aufbereiten": the selected rows whose sound small players stumble
+    // over are encoded anew, and the stick takes them at once.
+    void prepareSelectedRowsForModule();
+    // "Lautstärke angleichen...": the levelling dialog, then the chosen sounds levelled.
+    void levelLoudness();
     // "USB-Stick sicher entfernen": once the stick may be pulled, the program ends as after
     // "Beenden"; otherwise the window stays on the stick.
     void removeStick();
@@ -96,9 +103,21 @@ private:
     void addFiles(const std::optional<std::vector<std::string>>& files);
     // A drop's files, added once the drop itself has ended.
     void addFilesLater(const std::optional<std::vector<std::string>>& files);
-    // Queues the sounds of rows first to last-1 for the worker; report: tell the user about
-    // those that would not play once all are looked at.
+    // Queues the sounds of the rows for the worker; report: tell the user about those that
+    // would not play once all are looked at.
+    void checkSounds(const std::vector<int>& rows, bool report);
     void checkSounds(int first, int last, bool report);
+    // The rows whose sound has not been queued under its present path (a sound made in
+    // memory, once a commit has put it on the stick).
+    void checkSoundsNotLookedAt();
+    // After converting or levelling: the rows' sounds are new.
+    void checkChangedSounds(const std::vector<int>& rows);
+    // The popup's entries that need a look into the sounds are offered where they can act.
+    void enableSoundEntries();
+    // The selected rows whose sound the check found wanting in a way a new encode mends.
+    std::vector<int> selectedRowsToPrepare() const;
+    // Every row that holds a sound, in table order.
+    std::vector<int> rowsWithSound() const;
 
     struct PendingEventResult {
         int editRow;
@@ -116,11 +135,18 @@ private:
     QPushButton* m_counterButton = nullptr;  // Command5
     QMenu* m_popup = nullptr;                // mnu_Popup
     QAction* m_listenEntry = nullptr;        // "Anhören" in mnu_Popup
+    QAction* m_prepareEntry = nullptr;       // "Für das Soundmodul aufbereiten"
+    QAction* m_levelEntry = nullptr;         // "Lautstärke angleichen..."
     SoundFileChooser m_chooseSoundFiles = &MainWindow::askForSoundFiles;
     std::optional<PendingEventResult> m_pendingResult;
     bool m_closeAfterCommit = false;
     std::unique_ptr<SoundInspector> m_ownInspector = makeSoundInspector();
+    // What converts dropped sounds and levels them: the workspace uses it while the window
+    // lives.
+    std::unique_ptr<SoundConverter> m_converter = makeSoundConverter();
     SoundChecker* m_checker = nullptr;
+    // The source paths whose sounds were queued for a look.
+    std::set<std::string> m_lookedAt;
     SoundPlayback* m_playback = nullptr;
     std::unique_ptr<StickEjector> m_ownEjector = makeSystemStickEjector();
     StickEjector* m_ejector = m_ownEjector.get();

@@ -96,11 +96,14 @@ void SoundGrid::makeRowCurrent(int modelRow) {
 }
 
 void SoundGrid::mousePressEvent(QMouseEvent* event) {
-    // The popup acts on the row the user points at, so that row becomes current first.
+    // The popup acts on the row the user points at, so that row becomes current first; inside
+    // a selection of several rows it acts on all of them, and the selection stays.
     if (event->button() == Qt::RightButton) {
         const QModelIndex cell = indexAt(event->position().toPoint());
         if (cell.isValid()) {
-            selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+            selectionModel()->setCurrentIndex(cell, selectionModel()->isSelected(cell)
+                                                        ? QItemSelectionModel::NoUpdate
+                                                        : QItemSelectionModel::ClearAndSelect);
         }
         emit popupRequested(event->globalPosition().toPoint());
         return;

@@ -31,7 +31,7 @@ public:
     // What the grid shows in its empty area while the table holds no entry. Rows wait in
     // the table until they have an event; the user must know that the stick gets only those.
     static inline const char* const EmptyHint =
-        "MP3-Dateien hierher ziehen oder mit Strg+O hinzufügen\n"
+        "Sounddateien (MP3, WAV, FLAC, OGG) hierher ziehen oder mit Strg+O hinzufügen\n"
         "Weitere Befehle über die rechte Maustaste\n"
         "Nur Zeilen mit Ereignis kommen auf den USB-Stick.";
 

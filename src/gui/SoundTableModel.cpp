@@ -11,6 +11,8 @@ namespace tonarion {
 namespace {
 
 inline constexpr const char* SoundNotFoundTip = "Datei nicht gefunden";
+inline constexpr const char* MadeHereTip =
+    "Für das Soundmodul umgewandelt, noch nicht auf dem USB-Stick";
 
 // The colour in which a row's path says that its sound is missing: a red that reads on light
 // and dark backgrounds alike.
@@ -108,15 +110,32 @@ void SoundTableModel::setFindings(const std::string& sourcePath, const SoundFind
     }
 }
 
+const SoundFindings* SoundTableModel::findingsOf(int tableRow) const {
+    const auto found = m_findings.find(m_table.row(tableRow).sourcePath);
+    return found != m_findings.end() && found->second.checked ? &found->second : nullptr;
+}
+
+std::optional<Loudness> SoundTableModel::loudnessOf(const std::string& sourcePath) const {
+    const auto found = m_findings.find(sourcePath);
+    return found != m_findings.end() ? found->second.loudness : std::nullopt;
+}
+
 QVariant SoundTableModel::toolTip(const QModelIndex& index) const {
     QStringList lines;
     if (const QVariant own = cellToolTip(index); own.isValid()) {
         lines << own.toString();
     }
-    const auto found = m_findings.find(m_table.row(tableRow(index.row())).sourcePath);
-    if (found != m_findings.end() && found->second.checked) {
-        lines << QString::fromStdString(formatText(found->second));
-        for (const auto& hint : soundHints(found->second)) {
+    const SoundEntry& entry = m_table.row(tableRow(index.row()));
+    if (m_madeHere && !entry.sourcePath.empty() && m_madeHere(entry)) {
+        lines << QString::fromUtf8(MadeHereTip);
+    } else if (const SoundFindings* found = findingsOf(tableRow(index.row()))) {
+        // The loudness beside the format: what levelling would change.
+        QString format = QString::fromStdString(formatText(*found));
+        if (found->loudness) {
+            format += QStringLiteral(", ") + QString::fromStdString(loudnessText(*found->loudness));
+        }
+        lines << format;
+        for (const auto& hint : soundHints(*found)) {
             lines << QString::fromStdString(hint);
         }
     }

@@ -5,7 +5,9 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace tonarion {
@@ -32,6 +34,14 @@ public:
     // What a look into the sound of every row with this source path found: its format and
     // hints become the tooltip of each of the row's cells.
     void setFindings(const std::string& sourcePath, const SoundFindings& findings);
+    // Whether a row's sound was made here (converted, levelled) and waits in memory for the
+    // commit that writes it: no look goes into it, the tooltip says so instead.
+    void setMadeHere(std::function<bool(const SoundEntry&)> madeHere) {
+        m_madeHere = std::move(madeHere);
+    }
+    // What the last look found in a row's sound; nothing before the look is done.
+    const SoundFindings* findingsOf(int tableRow) const;
+    std::optional<Loudness> loudnessOf(const std::string& sourcePath) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -61,6 +71,7 @@ private:
     const SoundTable& m_table;
     bool m_allLeft = false;
     std::map<std::string, SoundFindings> m_findings;
+    std::function<bool(const SoundEntry&)> m_madeHere;
 };
 
 } // namespace tonarion

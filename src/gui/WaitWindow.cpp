@@ -3,6 +3,7 @@
 #include "gui/WidgetHelpers.h"
 
 #include <QPainter>
+#include <QPushButton>
 
 namespace tonarion {
 namespace {
@@ -10,6 +11,9 @@ namespace {
 constexpr int BannerWidth = 270;
 constexpr int BannerHeight = 45;
 constexpr int BarHeight = 4;
+constexpr int ButtonRowHeight = 34;
+constexpr int ButtonWidth = 100;
+constexpr int ButtonHeight = 24;
 
 } // namespace
 
@@ -19,6 +23,16 @@ WaitWindow::WaitWindow(QWidget* parent)
     setFixedSize(BannerWidth, BannerHeight + BarHeight);
     setCursor(Qt::WaitCursor);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    m_cancelButton =
+        pushButton(this, "cmdAbbrechen", "Abbrechen",
+                   QRect((BannerWidth - ButtonWidth) / 2,
+                         BannerHeight + BarHeight + (ButtonRowHeight - ButtonHeight) / 2,
+                         ButtonWidth, ButtonHeight));
+    // The one control of the window that takes the mouse while the work runs.
+    m_cancelButton->setCursor(Qt::ArrowCursor);
+    m_cancelButton->setFocusPolicy(Qt::NoFocus);
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QPushButton::clicked, this, &WaitWindow::cancelClicked);
     centreOnScreen(*this);
 }
 
@@ -26,6 +40,22 @@ void WaitWindow::setProgress(int done, int total) {
     m_done = done;
     m_total = total;
     update();
+}
+
+void WaitWindow::setCancellable(bool cancellable) {
+    if (cancellable == m_cancelButton->isVisibleTo(this)) {
+        return;
+    }
+    m_cancelButton->setText(QStringLiteral("Abbrechen"));
+    m_cancelButton->setEnabled(true);
+    m_cancelButton->setVisible(cancellable);
+    // The banner stays where it was; the button row hangs below it.
+    setFixedSize(BannerWidth, BannerHeight + BarHeight + (cancellable ? ButtonRowHeight : 0));
+}
+
+void WaitWindow::showCancelling() {
+    m_cancelButton->setText(QStringLiteral("Wird abgebrochen..."));
+    m_cancelButton->setEnabled(false);
 }
 
 void WaitWindow::paintEvent(QPaintEvent*) {

@@ -1,13 +1,16 @@
 #include "gui/MainWindow.h"
 
 #include "event/EintragZusammensetzen.h"
+#include "gui/LevelDialog.h"
 #include "gui/QtUserInterface.h"
 #include "gui/SoundPlayback.h"
 #include "gui/StickCheckDialog.h"
 #include "model/SoundFileDrop.h"
 #include "settings/SettingsForm.h"
 #include "sound/InvalidSounds.h"
+#include "sound/SoundConverter.h"
 #include "support/GuiTestMain.h"
+#include "support/SoundFiles.h"
 #include "support/WindowFixture.h"
 #include "workspace/StickCleanUp.h"
 #include "workspace/StickRemoval.h"
@@ -20,12 +23,35 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
+#include <cmath>
 #include <cstdio>
 #include <future>
+#include <numbers>
 #include <thread>
 
 using namespace tonarion;
 using namespace tonarion::testing;
+
+// The program's windows, and how far the work under the wait window has come.
+class ProgressShown final : public UserInterface {
+public:
+    MessageAnswer showMessage(const Message& message) override { return m_qt.showMessage(message); }
+    void setBusyPointer(bool busy) override { m_qt.setBusyPointer(busy); }
+    void showWaitWindow() override { m_qt.showWaitWindow(); }
+    void hideWaitWindow() override { m_qt.hideWaitWindow(); }
+    void reportProgress(int done, int total) override {
+        this->done = done;
+        m_qt.reportProgress(done, total);
+    }
+    void processPendingEvents() override { m_qt.processPendingEvents(); }
+    void setCancellable(bool cancellable) override { m_qt.setCancellable(cancellable); }
+    bool cancelRequested() override { return m_qt.cancelRequested(); }
+
+    int done = 0;
+
+private:
+    QtUserInterface m_qt;
+};
 
 // The main window and what its popup opens: the stick check and the stick's removal. The
 // ejector it asks is the test itself.
@@ -156,7 +182,8 @@ private slots:
                  "Tonarion [/stick/tonkat.tkx]|1|MGM2-0012-00000.mp3|" + QString::fromStdString(m) +
                      "a.mp3|Magnetartikel|GRÜN|MIT ERLAUBNIS|2|0012|00000|Modul Einstellungen|"
                      "Zeile löschen|aktueller zählerstand|Beenden|Sounddateien hinzufügen...|"
-                     "Zeile löschen\tEntf|Anhören\tLeertaste||USB-Stick prüfen...|"
+                     "Zeile löschen\tEntf|Anhören\tLeertaste|Für das Soundmodul aufbereiten|"
+                     "Lautstärke angleichen...||USB-Stick prüfen...|"
                      "USB-Stick sicher entfernen||Liste drucken...|Liste exportieren...");
         act(window.get(), {"Command5"}); // hidden
         QCOMPARE(stick->ui.texts(), std::vector<std::string>{stick->workspace.counterReport()});
@@ -504,6 +531,146 @@ private slots:
             QVERIFY(!dialog->isVisible());
         });
         QVERIFY(!stick->files.has(Root + ".Trashes/501/alt.mp3"));
+    }
+
+private:
+    // Three bound tones of these peaks, as MP3s on the stick and at their sources, with the
+    // loudness the look into them finds; the window opens on them with `ui`.
+    std::unique_ptr<SoundConverter> converter = makeSoundConverter();
+    static std::string toneWav(double peak) {
+        std::string samples;
+        for (int i = 0; i < 3 * 44100; ++i) {
+            const double value = peak * 32767 * std::sin(2 * std::numbers::pi * 997 * i / 44100);
+            samples += littleEndian(static_cast<std::uint16_t>(std::lround(value)), 2);
+        }
+        return "RIFF" + littleEndian(static_cast<std::uint32_t>(36 + samples.size()), 4) +
+               "WAVEfmt " + littleEndian(16, 4) + littleEndian(1, 2) + littleEndian(1, 2) +
+               littleEndian(44100, 4) + littleEndian(88200, 4) + littleEndian(2, 2) +
+               littleEndian(16, 2) + "data" +
+               littleEndian(static_cast<std::uint32_t>(samples.size()), 4) + samples;
+    }
+    static std::span<const std::uint8_t> bytesOf(const std::string& text) {
+        return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+    }
+    std::optional<double> lufsOf(const std::string& bytes) const {
+        const auto loudness = converter->measure(bytesOf(bytes));
+        return loudness ? std::optional(loudness->lufs) : std::nullopt;
+    }
+    void openOnTones(const std::vector<double>& peaks, UserInterface* ui = nullptr,
+                     StickWorkspace* workspace = nullptr) {
+        const std::vector<std::string> rows(fiveRows.begin(), fiveRows.begin() + std::ssize(peaks));
+        stick->writeIndexWithSounds(rows);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::string wav = toneWav(peaks[i]);
+            const SoundBytes mp3 = converter->encodeForModule(bytesOf(wav), 0, {}).bytes;
+            const std::string bytes(mp3.begin(), mp3.end());
+            stick->files.addFile(Root + rows[i].substr(0, 19), bytes, 1000);
+            stick->files.addFile(rows[i].substr(20), bytes, 1000);
+            SoundFindings found = FakeSoundInspector::goodMp3();
+            found.loudness = converter->measure(bytesOf(bytes));
+            sounds->findings[rows[i].substr(20)] = found;
+        }
+        openWindow(ui, workspace);
+    }
+
+private slots:
+    // A WAV dropped is converted after one question and is not looked into as an MP3; the
+    // tooltip tells each sound's loudness; "Lautstärke angleichen..." over two selected rows
+    // offers them and the stick's middle, and brings just those two to the target chosen.
+    void aDroppedWavIsConvertedAndTheDialogLevelsTheSelectedSounds() {
+        openOnTones({0.9, 0.05, 0.25});
+        QTRY_COMPARE(toolTipOf(2, 2),
+                     "MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03, \u221215 LUFS");
+        const std::string wav = dropped((m + "ansage.wav").c_str()).toStdString();
+        stick->files.addFile(wav, toneWav(0.3));
+        sounds->findings[wav] = FakeSoundInspector::renamedWav();
+        stick->ui.setNextAnswer(MessageAnswer::Yes);
+        drop(QByteArray::fromStdString("file://" + m + "ansage.wav"));
+        QCOMPARE(column(2).mid(3), QStringList({QString::fromStdString(wav), ""}));
+        QCOMPARE(toolTipOf(3, 2), "Für das Soundmodul umgewandelt, noch nicht auf dem USB-Stick");
+        const std::map<std::string, std::string> before = stick->stickBytes();
+
+        SoundGrid* grid = window->grid();
+        clickCell(grid, 0, 3);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          grid->visualRect(window->model()->index(1, 3)).center());
+        QStringList offered;
+        whenDialogOpens<LevelDialog>([&offered](LevelDialog* dialog) {
+            offered = states(dialog, {"Option1_0", "Option1_1", "Option2_0"});
+            for (const char* name : {"Option1_0", "Option1_1", "Option2_0", "Option2_1"}) {
+                offered << control(dialog, name)->property("text").toString();
+            }
+            QTest::mouseClick(control(dialog, "Option2_1"), Qt::LeftButton, {}, QPoint(5, 5));
+            QTest::mouseClick(control(dialog, "cmdOK"), Qt::LeftButton);
+        });
+        popupOn(1, 3, "mnu_Popup_Angleichen");
+        QCOMPARE(offered, QStringList({"Option1_0=true", "Option1_1=false", "Option2_0=true",
+                                       "die 2 markierten Sounds", "alle 4 Sounds des Sticks",
+                                       "Mittelwert des Sticks (\u221215 LUFS)", "\u221218 LUFS"}));
+        const std::map<std::string, std::string> after = stick->stickBytes();
+        for (const std::string name : {"MGM2-0012-00000.mp3", "RBM1-0005-00008.mp3"}) {
+            const std::optional<double> lufs = lufsOf(after.at(name));
+            QVERIFY2(lufs && std::abs(*lufs + 18) < 0.5, name.c_str());
+        }
+        std::map<std::string, std::string> untouched = after;
+        untouched.erase("MGM2-0012-00000.mp3");
+        untouched.erase("RBM1-0005-00008.mp3");
+        untouched.erase(IndexFileName);
+        for (const auto& [name, bytes] : untouched) {
+            QCOMPARE(before.at(name), bytes);
+        }
+        // A sound the look found pictures in is encoded anew from the popup, at its loudness.
+        SoundFindings pictures = sounds->findings[m + "c.mp3"];
+        pictures.embedsPictures = true;
+        sounds->findings[Root + "KSM4-0001-00010.mp3"] = pictures;
+        window->model()->setFindings(m + "c.mp3", pictures);
+        popupOn(2, 3, "mnu_Popup_Aufbereiten");
+        const std::string prepared = stick->stickBytes().at("KSM4-0001-00010.mp3");
+        QVERIFY(prepared != before.at("KSM4-0001-00010.mp3"));
+        QVERIFY(std::abs(*lufsOf(prepared) - *lufsOf(before.at("KSM4-0001-00010.mp3"))) < 0.5);
+        QCOMPARE(column(2)[2], QString::fromStdString(Root + "KSM4-0001-00010.mp3"));
+        QCOMPARE(stick->ui.texts(), std::vector<std::string>{convertQuestion(1)});
+        const std::vector<std::string> looked = sounds->paths();
+        QVERIFY(std::find(looked.begin(), looked.end(), wav) == looked.end());
+    }
+
+    // "Abbrechen" in the wait window, pressed once the first of three sounds is levelled,
+    // leaves the table and the stick as they were; a key meant for the table and the close box
+    // meanwhile do nothing.
+    void abbrechenHalfwayThroughLevellingLeavesTheStickAsItWas() {
+        ProgressShown ui;
+        StickWorkspace workspace(stick->session, stick->files, ui);
+        openOnTones({0.9, 0.05, 0.25}, &ui, &workspace);
+        QTRY_VERIFY(window->model()->index(0, 0).data(Qt::ToolTipRole).toString().contains("LUFS"));
+        const std::map<std::string, std::string> before = stick->stickBytes();
+        const QStringList rows = column(1) + column(2);
+        bool pressed = false;
+        QTimer press;
+        connect(&press, &QTimer::timeout, [&] {
+            const QWidget* wait = nullptr;
+            for (const QWidget* top : QApplication::topLevelWidgets()) {
+                wait = top->objectName() == "frmWait" && top->isVisible() ? top : wait;
+            }
+            auto* button = wait ? wait->findChild<QPushButton*>("cmdAbbrechen") : nullptr;
+            if (pressed || !button || !button->isVisible() || ui.done < 1000) {
+                return;
+            }
+            pressed = true;
+            QTest::keyClick(window->grid(), Qt::Key_Delete);
+            window->windowHandle()->close(); // as the close box does
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        press.start(0);
+        // All sounds to the stick's middle, as the dialog offers with one row selected.
+        whenDialogOpens<LevelDialog>([](LevelDialog* dialog) {
+            QTest::mouseClick(control(dialog, "cmdOK"), Qt::LeftButton);
+        });
+        popupOn(0, 3, "mnu_Popup_Angleichen");
+        press.stop();
+        QVERIFY(pressed);
+        QCOMPARE(stick->stickBytes(), before);
+        QCOMPARE(column(1) + column(2), rows);
+        QVERIFY(QApplication::overrideCursor() == nullptr && window->isVisible());
     }
 };
 

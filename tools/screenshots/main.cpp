@@ -5,6 +5,7 @@
 #include "cli/CliUserInterface.h"
 #include "gui/DriveDialog.h"
 #include "gui/EventDialog.h"
+#include "gui/LevelDialog.h"
 #include "gui/ListPrinter.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgramLook.h"
@@ -32,10 +33,12 @@
 #include <QToolTip>
 #include <QTranslator>
 
+#include <cmath>
 #include <deque>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <numbers>
 
 using namespace tonarion;
 
@@ -145,23 +148,41 @@ std::string silence(bool lowRate) {
     return frames;
 }
 
-// A second of a tone as a WAV recorder writes it: 16-bit mono PCM at 44.1 kHz.
-std::string wavRecording() {
-    const auto little = [](std::uint32_t value, int bytes) {
-        std::string text;
-        for (int i = 0; i < bytes; ++i) {
-            text += static_cast<char>((value >> (8 * i)) & 0xff);
-        }
-        return text;
-    };
-    std::string samples;
-    for (std::uint32_t i = 0; i < 44100; ++i) {
-        samples += little((i % 100) * 300, 2);
+std::string littleEndian(std::uint32_t value, int bytes) {
+    std::string text;
+    for (int i = 0; i < bytes; ++i) {
+        text += static_cast<char>((value >> (8 * i)) & 0xff);
     }
+    return text;
+}
+
+// 16-bit mono PCM at 44.1 kHz in a WAV file, as a recorder writes it.
+std::string wavOf(const std::string& samples) {
+    const auto little = littleEndian;
     const auto size = static_cast<std::uint32_t>(samples.size());
     return "RIFF" + little(36 + size, 4) + "WAVEfmt " + little(16, 4) + little(1, 2) +
            little(1, 2) + little(44100, 4) + little(88200, 4) + little(2, 2) + little(16, 2) +
            "data" + little(size, 4) + samples;
+}
+
+// Seconds of a 440 Hz tone of the given peak (0..1), as a sound library delivers one.
+std::string toneWav(double seconds, double peak) {
+    std::string samples;
+    const auto count = static_cast<int>(seconds * 44100);
+    for (int i = 0; i < count; ++i) {
+        const double value = peak * 32767 * std::sin(2 * std::numbers::pi * 440 * i / 44100.0);
+        samples += littleEndian(static_cast<std::uint32_t>(static_cast<std::int16_t>(value)), 2);
+    }
+    return wavOf(samples);
+}
+
+// A second of a tone as a WAV recorder writes it.
+std::string wavRecording() {
+    std::string samples;
+    for (std::uint32_t i = 0; i < 44100; ++i) {
+        samples += littleEndian((i % 100) * 300, 2);
+    }
+    return wavOf(samples);
 }
 
 // The window with the tooltip a help event on the cell brings up, painted where it shows.
@@ -258,6 +279,8 @@ public:
     void hideWaitWindow() override { m_target->hideWaitWindow(); }
     void reportProgress(int done, int total) override { m_target->reportProgress(done, total); }
     void processPendingEvents() override { m_target->processPendingEvents(); }
+    void setCancellable(bool cancellable) override { m_target->setCancellable(cancellable); }
+    bool cancelRequested() override { return m_target->cancelRequested(); }
 
 private:
     QtUserInterface m_boxes;
@@ -292,17 +315,31 @@ QPixmap withPopup(MainWindow& window, int row) {
     return picture;
 }
 
-void writeStick(const QString& folder, bool withEntries) {
+// The first sounds of the stick are tones of different loudness, so that the tooltips and
+// the levelling dialog have something to tell; the others are silence.
+constexpr double TonePeaks[] = {0.9, 0.25, 0.5};
+
+void writeStick(const QString& folder, bool withEntries, SoundConverter& converter) {
     std::ofstream index((folder + "/tonkat.tkx").toStdString(), std::ios::binary);
     index << "Tonarion-Inhalt - Veltrako Ruzirovuza GmbH\r\n";
     if (withEntries) {
-        for (const char* line : DozenEntries) {
+        for (const char* const& line : DozenEntries) {
             index << line << "\r\n";
             // The sounds are on the stick, except one that the user has lost.
             const std::string name = std::string(line).substr(0, 19);
+            const auto entry = static_cast<std::size_t>(&line - DozenEntries);
+            std::string sound = silence(name == LowRateSound);
+            if (entry < std::size(TonePeaks)) {
+                const std::string wav = toneWav(3, TonePeaks[entry]);
+                ConversionResult tone = converter.encodeForModule(
+                    std::span(reinterpret_cast<const std::uint8_t*>(wav.data()), wav.size()), 0,
+                    {});
+                if (tone.outcome == ConversionResult::Outcome::Done) {
+                    sound.assign(tone.bytes.begin(), tone.bytes.end());
+                }
+            }
             if (name != LostSound) {
-                std::ofstream((folder + "/").toStdString() + name, std::ios::binary)
-                    << silence(name == LowRateSound);
+                std::ofstream((folder + "/").toStdString() + name, std::ios::binary) << sound;
             }
         }
     }
@@ -378,10 +415,22 @@ int main(int argc, char** argv) {
             }
         }
         waitUi.hideWaitWindow();
+        // Converting and levelling may be stopped: the window offers "Abbrechen".
+        waitUi.setCancellable(true);
+        waitUi.showWaitWindow();
+        waitUi.reportProgress(3, 12);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "frmWait") {
+                shooter.save(window->grab(), "wait-window-cancellable");
+            }
+        }
+        waitUi.hideWaitWindow();
+        waitUi.setCancellable(false);
     }
+    const std::unique_ptr<SoundConverter> converter = makeSoundConverter();
     for (const bool withEntries : {false, true}) {
         QTemporaryDir stick;
-        writeStick(stick.path(), withEntries);
+        writeStick(stick.path(), withEntries, *converter);
         Session session;
         StickWorkspace workspace(session, *files, ui);
         workspace.openFolder(stick.path().toStdString());
@@ -440,6 +489,17 @@ int main(int argc, char** argv) {
                      "main-window-tooltip-format");
         shooter.save(withToolTip(window, window.model()->index(8, 3)),
                      "main-window-tooltip-low-rate");
+        shooter.save(withToolTip(window, window.model()->index(1, 3)),
+                     "main-window-tooltip-loudness");
+        // Row 9's sound is at a rate the module may play mute: the popup offers a new encode.
+        shooter.save(withPopup(window, 8), "main-window-popup-prepare");
+
+        // "Lautstärke angleichen..." with three rows selected.
+        {
+            LevelDialog level(3, workspace.table().entryCount(), workspace.medianLoudness(),
+                              &window);
+            shooter.save(level, "level-dialog");
+        }
 
         SettingsDialog settings(workspace, &window);
         shooter.save(settings, "settings-dialog");
@@ -506,6 +566,20 @@ int main(int argc, char** argv) {
                              QApplication::processEvents();
                          }
                      });
+
+        // Recordings from a sound library, dropped as WAV: one question for the whole drop.
+        std::vector<std::string> recordings;
+        for (const char* name : {"durchfahrt.wav", "ansage.wav", "glocke.wav"}) {
+            recordings.push_back(QDir::toNativeSeparators(music.path() + "/" + name).toStdString());
+            std::ofstream(recordings.back(), std::ios::binary) << toneWav(2, 0.4);
+        }
+        window.setSoundFileChooser([&recordings](QWidget*) { return recordings; });
+        answerModals({messageShot(shooter, {&window}, "main-window-convert-question", "Ja")},
+                     [&window] { window.addSoundFiles(); });
+        // "Ja": the rows hold their MP3s in memory until they are bound.
+        shooter.save(
+            withToolTip(window, window.model()->index(workspace.table().entryCount() - 1, 2)),
+            "main-window-tooltip-converted");
 
         // "Anhören" through the system's sound output. On a machine without a sound device
         // (a build server, Wine without one) the user is told so; elsewhere the sound plays.
