@@ -192,6 +192,9 @@ void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) 
         stick, session.indexFileName,
         composeIndexFile(entryLines(session.table, true), session.settings.CurrentSettings,
                          {.includeEntriesWithoutSource = true, .includeEmptySettings = true}));
+    // The rename that put it in place waits for the next flush, which the next journal must
+    // not overtake.
+    session.stickFiles.setChangesUnflushed(true);
     session.settings.StoredSettings = session.settings.CurrentSettings;
 }
 

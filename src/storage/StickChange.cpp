@@ -157,6 +157,14 @@ FileResult StickChangeRun::announce(const std::string& indexName) {
             start = m_stick.operations().readFile(*path).value_or(std::string());
         }
         m_change.startIndex = stampOf(start.value_or(std::string()));
+        // The index file an earlier commit put in place without a flush is the one the
+        // journal starts from: it reaches the medium first, or a power loss could leave the
+        // journal beside the index file before it, which it would not recognise.
+        if (m_stick.changesUnflushed()) {
+            if (auto flushed = m_stick.flush(); flushed.failed()) {
+                return flushed;
+            }
+        }
         // The journal written below replaces one that a failed run may have left: what that
         // run moved stays told.
         m_change.movedBefore = movedUnder(m_stick, m_change.startIndex);
@@ -369,6 +377,8 @@ std::vector<FileResult> StickChangeRun::finish(const std::string& indexName,
             if (const auto flushed = m_stick.flush(); flushed.failed()) {
                 return {flushed.namedAs(indexName)};
             }
+        } else {
+            m_stick.leaveUnflushed();
         }
         index = *indexBytes;
     } else if (!m_change.deletions.empty()) {
@@ -517,19 +527,23 @@ std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickCh
     return composeIndexFile(lines, content.settings, {});
 }
 
-// The planned index file without the lines of new sounds that never arrived and whose source
-// is their own stick file: a sound made in memory, which only the cut-short run held. Such a
-// row goes, as before the change; any other line names a source the next commit copies again.
+// The planned index file without the lines of sounds that never arrived under a name the change
+// creates or frees by a move, and whose source is their own stick file: a sound made in memory,
+// which only the cut-short run held. Such a row goes, as before the change; any other line
+// names a source the next commit copies again.
 std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
                                  const std::string& planned) {
     IndexContent content = parseIndexFile(planned);
     const auto lost = [&](const IndexEntryLine& line) {
         const auto own = stick.nameInRoot(line.sourcePath);
-        return own && sameFileName(*own, line.entryName) && !stick.exists(line.entryName) &&
-               std::any_of(change.newFiles.begin(), change.newFiles.end(),
-                           [&](const NewStickFile& file) {
-                               return sameFileName(file.name, line.entryName);
-                           });
+        const auto named = [&](const std::string& name) {
+            return sameFileName(name, line.entryName);
+        };
+        return own && named(*own) && !stick.exists(line.entryName) &&
+               (std::any_of(change.newFiles.begin(), change.newFiles.end(),
+                            [&](const NewStickFile& file) { return named(file.name); }) ||
+                std::any_of(change.moves.begin(), change.moves.end(),
+                            [&](const StickMove& move) { return !move.copy && named(move.from); }));
     };
     if (std::none_of(content.entries.begin(), content.entries.end(), lost)) {
         return planned;

@@ -69,7 +69,20 @@ public:
     FileResult writeDurably(std::string_view name, const std::string& bytes);
     FileResult write(std::string_view name, const std::string& bytes);
     // Everything written to the stick reaches the medium.
-    FileResult flush() { return m_files.flushMedium(m_root); }
+    FileResult flush() {
+        auto flushed = m_files.flushMedium(m_root);
+        if (m_cache && flushed.ok()) {
+            m_cache->setChangesUnflushed(false);
+        }
+        return flushed;
+    }
+    // A change left for the next flush; the next journal must not reach the medium first.
+    void leaveUnflushed() {
+        if (m_cache) {
+            m_cache->setChangesUnflushed(true);
+        }
+    }
+    bool changesUnflushed() const { return m_cache && m_cache->changesUnflushed(); }
     FileResult replace(std::string_view from, std::string_view to);
     FileValue<FileStatus> status(std::string_view name);
     // The bytes of a file as this run last wrote it whole, when the cache still knows them.
