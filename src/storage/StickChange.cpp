@@ -161,8 +161,8 @@ FileResult StickChangeRun::announce(const std::string& indexName) {
         // journal starts from: it reaches the medium first, or a power loss could leave the
         // journal beside the index file before it, which it would not recognise.
         if (m_stick.changesUnflushed()) {
-            if (auto flushed = m_stick.flush(); flushed.failed()) {
-                return flushed;
+            if (auto earlier = m_stick.flush(); earlier.failed()) {
+                return earlier;
             }
         }
         // The journal written below replaces one that a failed run may have left: what that
