@@ -239,6 +239,8 @@ void checkStick(const Program& program) {
     for (int r = 1; r < program.table().nextRow(); ++r) {
         const SoundEntry& row = program.table().row(r);
         if (!row.entryName.empty()) {
+            // Nothing unsaved: no sound of a bound row waits in memory any more.
+            RC_ASSERT(program.session->preparedSoundOf(row.sourcePath) == nullptr);
             bound.emplace_back(row.entryName, row.sourcePath);
             if (row.soundNotFound && !files.has(program.root + row.entryName)) {
                 continue; // reported as missing
