@@ -280,4 +280,16 @@ void writeFindingsJson(std::ostream& out, const std::vector<std::string>& files,
     writeLine(out, document);
 }
 
+void writeLoudnessJson(std::ostream& out, const std::vector<SoundLoudness>& sounds) {
+    Json rows = Json::array();
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        const auto& loudness = sounds[i].loudness;
+        rows.push_back({{"row", i + 1},
+                        {"name", sounds[i].name},
+                        {"lufs", loudness ? Json(loudness->lufs) : Json()},
+                        {"truePeak", loudness ? Json(loudness->truePeak) : Json()}});
+    }
+    writeLine(out, rows);
+}
+
 } // namespace tonarion

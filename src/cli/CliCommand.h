@@ -151,6 +151,14 @@ std::optional<int> quarterHourIndex(const std::string& time);
 void writeStickJson(std::ostream& out, const StickWorkspace& workspace, SoundInspector& sounds,
                     const std::vector<StickProblem>* found,
                     const std::vector<StickProblem>* warnings);
+// A row's sound as the loudness command reports it: its file name and what was measured.
+struct SoundLoudness {
+    std::string name;
+    std::optional<Loudness> loudness;
+};
+// The rows' loudness as one JSON document on a line; null where nothing was measured.
+void writeLoudnessJson(std::ostream& out, const std::vector<SoundLoudness>& sounds);
+
 // The findings of check as one JSON document on a line.
 void writeFindingsJson(std::ostream& out, const std::vector<std::string>& files,
                        const std::vector<SoundFindings>& findings);

@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 #include <iomanip>
-#include <nlohmann/json.hpp>
 #include <sstream>
 
 namespace tonarion {
@@ -41,28 +40,22 @@ public:
         if (!loadForReading()) {
             return Refused;
         }
-        nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+        std::vector<SoundLoudness> sounds;
         for (int row = 1; row < table().nextRow(); ++row) {
             const SoundEntry& entry = table().row(row);
-            const auto loudness = m_workspace->loudnessOf(row);
-            const std::string& name = entry.isBound() ? entry.entryName : entry.sourcePath;
-            if (has("--json")) {
-                rows.push_back({{"row", row},
-                                {"name", name},
-                                {"lufs", loudness ? nlohmann::ordered_json(loudness->lufs)
-                                                  : nlohmann::ordered_json()},
-                                {"truePeak", loudness ? nlohmann::ordered_json(loudness->truePeak)
-                                                      : nlohmann::ordered_json()}});
-            } else {
-                m_env.out << row << '\t' << name << '\t'
-                          << (loudness ? decibels(loudness->lufs) + " LUFS\t" +
-                                             decibels(loudness->truePeak) + " dBTP"
-                                       : std::string("-\t-"))
-                          << '\n';
-            }
+            sounds.push_back({entry.isBound() ? entry.entryName : entry.sourcePath,
+                              m_workspace->loudnessOf(row)});
         }
         if (has("--json")) {
-            m_env.out << rows.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+            writeLoudnessJson(m_env.out, sounds);
+            return Success;
+        }
+        for (std::size_t i = 0; i < sounds.size(); ++i) {
+            const auto& loudness = sounds[i].loudness;
+            m_env.out << i + 1 << '\t' << sounds[i].name << '\t'
+                      << (loudness ? decibels(loudness->lufs) + " LUFS\t" +
+                                         decibels(loudness->truePeak) + " dBTP"
+                                   : std::string("-\t-"))
                       << '\n';
         }
         return Success;
@@ -144,19 +137,14 @@ private:
     }
 };
 
-template <typename Command>
-std::unique_ptr<CliCommand> declare(CLI::App& program, CliEnvironment& environment) {
-    return std::make_unique<Command>(program, environment);
-}
-
 } // namespace
 
 std::unique_ptr<CliCommand> declareLoudness(CLI::App& program, CliEnvironment& environment) {
-    return declare<LoudnessReport>(program, environment);
+    return std::make_unique<LoudnessReport>(program, environment);
 }
 
 std::unique_ptr<CliCommand> declareLevel(CLI::App& program, CliEnvironment& environment) {
-    return declare<Level>(program, environment);
+    return std::make_unique<Level>(program, environment);
 }
 
 } // namespace tonarion
