@@ -75,9 +75,14 @@ CommitPlan CommitPlanner::plan() {
         if (!m_stick.exists(from) && !m_stick.exists(from + MoveSuffix) &&
             stickLacks(m_files, m_session.stickRoot, from)) {
             // The stick file was the sound's only copy and is gone. A file under the new name
-            // is taken as the sound; otherwise the row is shown as lacking its sound.
+            // is taken as the sound, unless another move takes it away: then it is that row's
+            // sound. Otherwise the row is shown as lacking its sound.
+            const std::string& to = planned.move.to;
+            const bool movesAway = std::any_of(moves.begin(), moves.end(), [&](const auto& other) {
+                return sameFileName(other.move.from, to) && !sameFileName(other.move.to, to);
+            });
             if (planned.row > 0) {
-                row(planned.row).soundNotFound = !m_stick.exists(planned.move.to);
+                row(planned.row).soundNotFound = movesAway || !m_stick.exists(to);
                 row(planned.row).sourcePath = m_session.stickRoot + planned.move.to;
             }
             m_plan.renamesGone.push_back(from);

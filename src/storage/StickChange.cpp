@@ -618,11 +618,27 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     case JournalState::Waiting:
         break;
     }
+    // A change that moves no file is taken back whole when a sound it brings can no longer
+    // arrive, as the run itself does when a copy fails: finished, it would leave that row
+    // without its sound and delete the file the row had before.
+    const std::string& planned = *journal.plannedIndex;
+    if (journal.change->moves.empty() &&
+        withoutLostNewSounds(stick, *journal.change, planned) != planned) {
+        for (const auto& file : journal.change->newFiles) {
+            stick.deleteFile(file.name);
+        }
+        // The sounds go before the journal that names them can: a power loss in between
+        // would leave them on the stick, played by the module and listed nowhere.
+        stick.flush();
+        stick.deleteFile(IndexTempName);
+        stick.deleteFile(JournalName);
+        return true;
+    }
     StickChangeRun run(stick, *journal.change, *journal.plannedIndex, true);
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.
     if (run.renamesDone()) {
-        run.finish(indexName, withoutLostNewSounds(stick, *journal.change, *journal.plannedIndex));
+        run.finish(indexName, withoutLostNewSounds(stick, *journal.change, planned));
     }
     return true;
 }

@@ -628,6 +628,17 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         {step(Op::Add, 1), step(Op::Bind, 0, 1), Step{Op::Bind, 3, 0, 2, {}},
          Step{Op::Level, 0, 0, 0, {3}}, step(Op::Start, 1),
          Step{Op::Bind, 0, 0, 0, {}, Fault::Pulled, 10, 243}},
+        // A row lacking its sound, bound to the name another row's file was about to leave:
+        // the commit took that file for the row's sound, and then moved it away.
+        // RC_PARAMS="seed=7915720658989180228"
+        {step(Op::Add, 1, 32), step(Op::Volume), Step{Op::Bind, 1, 0, 0, {}, Fault::Refusing, 9},
+         step(Op::Start, 1), step(Op::Add, 0, 0, Fault::Pulled, 0), Step{Op::Bind, 1, 0, 32, {}},
+         Step{Op::Bind, 1, 0, 3, {}, Fault::Refusing, 0}, step(Op::Bind, 0, 2)},
+        // A levelled sound bound anew on a stick that refused it before the sound arrived: the
+        // start finished the change without the sound and deleted the row's old file.
+        // RC_PARAMS="seed=11033815903588745412"
+        {step(Op::Add, 0, 1), step(Op::Bind), Step{Op::Level, 0, 0, 0, {0}, Fault::Pulled, 13},
+         step(Op::Bind, 0, 1, Fault::Refusing, 21)},
     };
     for (const auto& steps : found) {
         try {
