@@ -1,5 +1,6 @@
 #include "storage/StickChange.h"
 
+#include "model/SoundFileDrop.h"
 #include "storage/IndexFile.h"
 #include "storage/WriteAndReplace.h"
 
@@ -494,9 +495,16 @@ std::vector<IndexEntryLine> renamedLines(StickFiles& stick, std::vector<IndexEnt
             }
             continue;
         }
-        // A sound that is its own stick file goes along with it.
-        if (const auto own = stick.nameInRoot(line.sourcePath);
-            own && sameFileName(*own, move->from)) {
+        // A sound that is its own stick file goes along with it. An index file written while
+        // the stick was at another folder names it there; once moved, the file is found under
+        // that path nowhere, and left as it was the path would name whatever file takes the
+        // old name when the stick is back at that folder.
+        const auto own = stick.nameInRoot(line.sourcePath);
+        const bool ownFile = own ? sameFileName(*own, move->from)
+                                 : stick.ownFileMountedElsewhere(line.sourcePath, move->from) ||
+                                       (sameFileName(fileNameOf(line.sourcePath), move->from) &&
+                                        !stick.operations().status(line.sourcePath));
+        if (ownFile) {
             line.sourcePath = *stick.pathOf(move->to);
         }
         line.entryName = move->to;
