@@ -68,11 +68,12 @@ public:
     FileResult rename(std::string_view from, std::string_view to);
     FileResult writeDurably(std::string_view name, const std::string& bytes);
     FileResult write(std::string_view name, const std::string& bytes);
-    // Everything written to the stick reaches the medium.
+    // Everything written to the stick reaches the medium. After a flush that failed, what came
+    // before it may still be on its way, as after leaveUnflushed().
     FileResult flush() {
         auto flushed = m_files.flushMedium(m_root);
-        if (m_cache && flushed.ok()) {
-            m_cache->setChangesUnflushed(false);
+        if (m_cache) {
+            m_cache->setChangesUnflushed(flushed.failed());
         }
         return flushed;
     }
