@@ -537,10 +537,12 @@ std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickCh
 
 // The planned index file without the lines of sounds that never arrived under a name the change
 // creates or frees by a move, and whose source is their own stick file: a sound made in memory,
-// which only the cut-short run held. Such a row goes, as before the change; any other line
-// names a source the next commit copies again.
+// which only the cut-short run held. Such a row goes back to what it was before the change: the
+// files the change was to delete stay, listed as the index file it started from lists them,
+// since one of them is that row's sound. Any other line names a source the next commit copies
+// again.
 std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
-                                 const std::string& planned) {
+                                 const std::string& planned, const std::string& startIndex) {
     IndexContent content = parseIndexFile(planned);
     const auto lost = [&](const IndexEntryLine& line) {
         const auto own = stick.nameInRoot(line.sourcePath);
@@ -557,6 +559,19 @@ std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
         return planned;
     }
     std::erase_if(content.entries, lost);
+    const auto listed = [&](const std::string& name) {
+        return std::any_of(
+            content.entries.begin(), content.entries.end(),
+            [&](const IndexEntryLine& line) { return sameFileName(line.entryName, name); });
+    };
+    for (const IndexEntryLine& line : parseIndexFile(startIndex).entries) {
+        const bool deleted = std::any_of(
+            change.deletions.begin(), change.deletions.end(),
+            [&](const std::string& name) { return sameFileName(name, line.entryName); });
+        if (deleted && !listed(line.entryName) && stick.exists(line.entryName)) {
+            content.entries.push_back(line);
+        }
+    }
     return composeIndexFile(content.entries, content.settings, {});
 }
 
@@ -626,27 +641,12 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     case JournalState::Waiting:
         break;
     }
-    // A change that moves no file is taken back whole when a sound it brings can no longer
-    // arrive, as the run itself does when a copy fails: finished, it would leave that row
-    // without its sound and delete the file the row had before.
-    const std::string& planned = *journal.plannedIndex;
-    if (journal.change->moves.empty() &&
-        withoutLostNewSounds(stick, *journal.change, planned) != planned) {
-        for (const auto& file : journal.change->newFiles) {
-            stick.deleteFile(file.name);
-        }
-        // The sounds go before the journal that names them can: a power loss in between
-        // would leave them on the stick, played by the module and listed nowhere.
-        stick.flush();
-        stick.deleteFile(IndexTempName);
-        stick.deleteFile(JournalName);
-        return true;
-    }
     StickChangeRun run(stick, *journal.change, *journal.plannedIndex, true);
     run.moveFiles();
     // A rename left undone means the stick refused it: the journal stays for the next try.
     if (run.renamesDone()) {
-        run.finish(indexName, withoutLostNewSounds(stick, *journal.change, planned));
+        run.finish(indexName, withoutLostNewSounds(stick, *journal.change, *journal.plannedIndex,
+                                                   journal.index));
     }
     return true;
 }

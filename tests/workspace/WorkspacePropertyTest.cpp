@@ -635,10 +635,15 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
          step(Op::Start, 1), step(Op::Add, 0, 0, Fault::Pulled, 0), Step{Op::Bind, 1, 0, 32, {}},
          Step{Op::Bind, 1, 0, 3, {}, Fault::Refusing, 0}, step(Op::Bind, 0, 2)},
         // A levelled sound bound anew on a stick that refused it before the sound arrived: the
-        // start finished the change without the sound and deleted the row's old file.
-        // RC_PARAMS="seed=11033815903588745412"
+        // start finished the change without the sound and deleted the row's old file; so it did
+        // when the change also moved another row's file. RC_PARAMS="seed=11033815903588745412"
+        // and RC_PARAMS="seed=1035461110558480496"
         {step(Op::Add, 0, 1), step(Op::Bind), Step{Op::Level, 0, 0, 0, {0}, Fault::Pulled, 13},
          step(Op::Bind, 0, 1, Fault::Refusing, 21)},
+        {step(Op::Add), step(Op::Bind), step(Op::Add, 2),
+         Step{Op::Bind, 10, 0, 1, {}, Fault::Pulled, 11}, step(Op::Start), step(Op::Add, 2),
+         Step{Op::Bind, 2, 0, 2, {}}, Step{Op::Level, 0, 0, 0, {1, 0, 7}, Fault::Refusing, 23},
+         Step{Op::Bind, 1, 1, 0, {}, Fault::Refusing, 0}, step(Op::Bind, 0, 3, Fault::Pulled, 21)},
         // A chain of renames cut short with the stick at another folder: the start finished
         // it there, but the index file kept naming each moved sound at the first folder under
         // its old name. Back there, that path named the other sound.
