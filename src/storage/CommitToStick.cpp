@@ -35,6 +35,7 @@ private:
     void writeToStick();
     std::vector<PlannedCopy> planMoves();
     bool isMoveTarget(const std::string& name) const;
+    bool isRenamedFrom(const std::string& name) const;
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
     void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
                          const std::vector<PlannedCopy>& copies);
@@ -159,6 +160,13 @@ void CommitRun::writeToStick() {
         if (!m_failures.empty()) {
             undoCopies();
         } else {
+            const bool refillsFreedName =
+                std::any_of(waitingCopies.begin(), waitingCopies.end(), [&](int row) {
+                    return isRenamedFrom(m_session.table.row(row).entryName);
+                });
+            if (refillsFreedName) {
+                change.parkEveryMove();
+            }
             failAll(change.moveFiles());
             takeMovesIntoRows(change);
             // The moves changed the files these copies go to: they are looked at anew.
@@ -191,6 +199,12 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
     m_moves = std::move(plan.moves);
     m_parkedToDelete = std::move(plan.parkedToDelete);
     return std::move(plan.copies);
+}
+
+bool CommitRun::isRenamedFrom(const std::string& name) const {
+    return std::any_of(m_moves.begin(), m_moves.end(), [&](const PlannedMove& planned) {
+        return !planned.move.copy && sameFileName(planned.move.from, name);
+    });
 }
 
 bool CommitRun::isMoveTarget(const std::string& name) const {

@@ -208,7 +208,8 @@ std::vector<FileResult> StickChangeRun::moveFiles() {
     const bool anyParked = std::any_of(moves.begin(), moves.end(), [&](const StickMove& move) {
         return !move.copy && m_stick.exists(parked(move.from));
     });
-    if (const auto chains = renameChains(moves); chains && !anyParked) {
+    if (const auto chains = renameChains(moves);
+        chains && !anyParked && !m_parkEveryMove && !m_change.movesParked) {
         m_inOrder = true;
         return moveInOrder(*chains);
     }

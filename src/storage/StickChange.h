@@ -49,6 +49,11 @@ public:
     // Makes the copies and gives every moving file its new name. Each failure names the file
     // that did not get its name.
     std::vector<FileResult> moveFiles();
+    // Sounds written after moveFiles under a name a file moved away from would look, to a run
+    // resumed after an interruption, like that file still waiting to move. Their run moves
+    // every file by its parking name, which the journal notes: from then on a file under an
+    // old name is one that arrived there.
+    void parkEveryMove() { m_parkEveryMove = true; }
     // Whether every rename has arrived, after moveFiles.
     bool renamesDone();
     // Whether the i-th move reached its new name in moveFiles.
@@ -75,6 +80,7 @@ private:
     bool m_announced;
     bool m_resumedAfterParking;
     bool m_inOrder = false;
+    bool m_parkEveryMove = false;
     std::vector<bool> m_arrived;
 };
 

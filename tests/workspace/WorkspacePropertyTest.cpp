@@ -660,6 +660,11 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
          Step{Op::Delete, 0, 0, 0, {2, 0, 1}, Fault::Pulled, 14}, step(Op::Add, 1),
          Step{Op::Bind, 1, 0, 0, {}, Fault::Pulled, 14},
          Step{Op::Bind, 0, 0, 1, {}, Fault::Refusing, 0, 114}},
+        // A converted sound written under the name a random sound had just moved away from,
+        // then power lost: the start took the new file for the one still to move, and moved it
+        // over the one that had. RC_PARAMS="seed=8643475028489837430"
+        {step(Op::Add), step(Op::Bind, 1, 63), step(Op::Bind, 0, 0, Fault::Refusing), step(Op::Add),
+         Step{Op::Bind, 3, 1, 15, {}, Fault::Refusing, 21}},
     };
     for (const auto& steps : found) {
         try {
