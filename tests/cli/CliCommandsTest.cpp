@@ -35,7 +35,7 @@ struct CliRun {
 };
 
 CliRun runOn(FileOperations& files, const std::vector<std::string>& words,
-              const std::string& programFolder, FakeSoundInspector& sounds) {
+             const std::string& programFolder, FakeSoundInspector& sounds) {
     std::ostringstream out;
     std::ostringstream err;
     FakeDrives drives;
@@ -235,7 +235,7 @@ TEST_F(CliTest, OptionsNameTheChoicesRowsAndValues) {
     EXPECT_EQ(files.size(), 2u + 6u + 1u);
 
     const CliRun saved = run({"settings", stick, "--volume=5", "--stretch", "7", "--start-time",
-                               "23:45", "--endless-address", "2048"});
+                              "23:45", "--endless-address", "2048"});
     EXPECT_EQ(saved.status, 0);
     EXPECT_EQ(saved.out + saved.err, ""); // no question, no "-> Ja"
     files = stickBytes();
