@@ -47,7 +47,7 @@ bool kindFull(const EventSelection& selection, const KindCounters& counters, cha
 
 Outcome StickWorkspace::openStartFolder(const std::string& folder) {
     const std::string root = stickRootOf(folder);
-    // The user hears which folder failed, and how, before anything else happens.
+    // The outcome names the folder that failed, and how, before anything else happens.
     if (const auto listed = m_files.listFiles(root); !listed) {
         return Outcome::failed(
             OutcomeReason::FolderMissing, root, listed.error(),
