@@ -284,7 +284,7 @@ public:
         for (int row = 1; row <= static_cast<int>(kinds.size()); ++row) {
             const auto entry =
                 m_workspace.compose(row, selectionFor(kinds[row - 1], ++numbers[kinds[row - 1]]));
-            check(entry.has_value(), "composing failed: " + m_ui.lastText());
+            check(entry.has_value(), "composing failed: " + entry.outcome().text());
             m_session.table.replaceRow(row, entry->boundTo(m_session.table.row(row)));
         }
     }
@@ -315,7 +315,7 @@ public:
     void rebind(int row, const EventSelection& selection) {
         const std::string oldName = m_session.table.row(row).entryName;
         const auto entry = m_workspace.compose(row, selection);
-        check(entry.has_value(), "composing failed: " + m_ui.lastText());
+        check(entry.has_value(), "composing failed: " + entry.outcome().text());
         m_workspace.applyEventResult(row, oldName, *entry);
         check(fs::exists(m_stick->root() + entry->entryName()), "re-bound sound is missing");
     }

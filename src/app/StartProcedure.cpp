@@ -14,7 +14,9 @@ StartProcedure::~StartProcedure() = default;
 
 bool StartProcedure::start(const std::optional<std::string>& stickFolder) {
     if (stickFolder) {
-        return m_workspace.openStartFolder(*stickFolder) && openMainWindow();
+        const Outcome opened = m_workspace.openStartFolder(*stickFolder);
+        tellOutcome(m_ui, opened);
+        return opened && openMainWindow();
     }
     // Without a USB drive the dialog opens all the same, with an empty list: it shows a stick
     // as soon as one is plugged in, and "manuelle Eingabe" opens a card reader or any folder.

@@ -253,14 +253,11 @@ int Bind::run() {
         selection = form.selection();
     }
     if (editRow > 0) {
-        const char oldKind = kindOf(table().row(editRow).entryName);
-        if (!m_workspace->compose(editRow, selection)) {
-            // The composition has told why, in the dialog's words. A full kind is the stick's
-            // limit; anything else is a choice missing from the command line.
-            const auto kind = KindOptions[static_cast<std::size_t>(*selection.selEreignis)].letter;
-            const auto group = groupOfKind(kind);
-            return group && m_workspace->counters().wouldExceed(*group, oldKind) ? Refused
-                                                                                 : UsageFailure;
+        // Refused in the dialog's words: a full kind is the stick's limit, anything else a
+        // choice missing from the command line.
+        if (const auto composed = m_workspace->compose(editRow, selection); !composed) {
+            tellOutcome(m_ui, composed.outcome());
+            return exitStatusOf(composed.outcome());
         }
     }
 
@@ -274,8 +271,12 @@ int Bind::run() {
         editRow = table().nextRow() - 1;
     }
     const auto name = m_workspace->bind(editRow, selection);
+    if (!name) {
+        tellOutcome(m_ui, name.outcome());
+        return Refused;
+    }
     // The bind commits at once; what it could not store, the closing commit tries again.
-    if (!name || closeAndCommit() != Success || !m_workspace->stickHolds(*name)) {
+    if (closeAndCommit() != Success || !m_workspace->stickHolds(*name)) {
         return Refused;
     }
     m_env.out << *name << '\n';

@@ -10,6 +10,13 @@
 
 namespace tonarion {
 
+int exitStatusOf(const Outcome& outcome) {
+    if (outcome) {
+        return Success;
+    }
+    return outcome.reason == OutcomeReason::ChoiceMissing ? UsageFailure : Refused;
+}
+
 int wholeNumber(const std::string& text, int lowest, int highest, const std::string& what) {
     const auto value = wholeNumber(text);
     if (!value || *value < lowest || *value > highest) {
@@ -98,23 +105,29 @@ StickCommand::StickCommand(CLI::App& program, CliEnvironment& environment,
     , m_ui(environment.err)
     , m_preview(environment.files) {}
 
-bool StickCommand::loadStick(FileOperations& files) {
+Outcome StickCommand::openAndLoad(FileOperations& files) {
     m_workspace.reset();
     m_session = std::make_unique<Session>();
     m_workspace = std::make_unique<StickWorkspace>(*m_session, files, m_ui);
-    switch (m_workspace->openExistingStick(stick())) {
-    case StickWorkspace::ExistingStick::Opened:
-        break;
-    case StickWorkspace::ExistingStick::NoIndexFile:
-        m_env.err << "No index file " << IndexFileName << " in " << m_workspace->stickRoot()
-                  << "; 'tonarion-cli init' creates one.\n";
-        return false;
-    case StickWorkspace::ExistingStick::Refused:
-        return false;
+    if (Outcome opened = m_workspace->openExistingStick(stick()); !opened) {
+        return opened;
     }
     m_workspace->setSoundInspector(&m_env.sounds);
     m_workspace->setSoundConverter(m_converter);
-    return m_workspace->load(m_env.programFolder) == IndexReadResult::Read;
+    return m_workspace->loadStick(m_env.programFolder);
+}
+
+bool StickCommand::told(const Outcome& outcome) {
+    if (outcome.reason == OutcomeReason::NoIndexFile) {
+        m_env.err << "No index file " << IndexFileName << " in " << m_workspace->stickRoot()
+                  << "; 'tonarion-cli init' creates one.\n";
+    }
+    tellOutcome(m_ui, outcome);
+    return static_cast<bool>(outcome);
+}
+
+bool StickCommand::loadStick(FileOperations& files) {
+    return told(openAndLoad(files));
 }
 
 bool StickCommand::loadForReading() {
@@ -134,10 +147,9 @@ bool StickCommand::loadForReading() {
 
 bool StickCommand::lookAtStick() {
     m_ui.setSilent(true);
-    const bool loaded = loadStick(m_preview);
+    const Outcome looked = openAndLoad(m_preview);
     m_ui.setSilent(false);
-    // Once more, to tell why; still without writing.
-    return loaded || loadStick(m_preview);
+    return told(looked);
 }
 
 int StickCommand::closeAndCommit() {

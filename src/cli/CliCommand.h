@@ -36,6 +36,10 @@ public:
     using UsageError::UsageError;
 };
 
+// The exit status of what the workspace did: a choice missing or not fitting is the command
+// line's fault; anything else that stopped the work, the stick's or the files'.
+int exitStatusOf(const Outcome& outcome);
+
 // A whole number in [lowest, highest] typed for `what`; UsageError otherwise.
 int wholeNumber(const std::string& text, int lowest, int highest, const std::string& what);
 
@@ -115,9 +119,11 @@ protected:
     bool loadStick(FileOperations& files);
     // Loads without writing; says on stderr when loading would have repaired the stick.
     bool loadForReading();
-    // Loads without writing and without a word, to check a command line against the table
-    // before the command changes anything.
+    // Loads without writing and without a word but why it cannot, to check a command line
+    // against the table before the command changes anything.
     bool lookAtStick();
+    // Says on stderr why the work stopped, if it did; true when it was done.
+    bool told(const Outcome& outcome);
     // The closing commit of the main window; Refused when the stick did not take it.
     int closeAndCommit();
     // The workspaces this command loads convert and measure sounds.
@@ -133,6 +139,10 @@ protected:
     std::unique_ptr<Session> m_session;
     std::unique_ptr<StickWorkspace> m_workspace;
     SoundConverter* m_converter = nullptr;
+
+private:
+    // loadStick without telling.
+    Outcome openAndLoad(FileOperations& files);
 };
 
 // The commands, in the order the help lists them.

@@ -55,8 +55,9 @@ public:
     int run() override {
         Session session;
         CliUserInterface ui(m_env.err);
-        return StickWorkspace(session, m_env.files, ui).openFolder(arguments()[0]) ? Success
-                                                                                   : Refused;
+        const Outcome opened = StickWorkspace(session, m_env.files, ui).openFolder(arguments()[0]);
+        tellOutcome(ui, opened);
+        return exitStatusOf(opened);
     }
 };
 

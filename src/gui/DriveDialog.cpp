@@ -187,8 +187,9 @@ void DriveDialog::enterDriveByHand() {
 }
 
 void DriveDialog::acceptStickRoot() {
-    if (!m_workspace.openStick(m_chosenRoot)) {
-        return; // the user was told; another drive can be chosen
+    if (const Outcome opened = m_workspace.openStick(m_chosenRoot); !opened) {
+        tellOutcome(m_ui, opened);
+        return; // another drive can be chosen
     }
     // The dialog is gone before the main window opens on the chosen stick.
     accept();

@@ -367,10 +367,11 @@ void MainWindow::setUpGrid() {
 
 bool MainWindow::load(const std::string& programFolder) {
     setUpGrid();
-    // A stick that is gone, or that another Tonarion holds, gets no window: the user was told.
-    const IndexReadResult result = m_workspace.load(programFolder);
-    const bool ready =
-        result != IndexReadResult::DriveNotReady && result != IndexReadResult::StickInUse;
+    // A stick that is gone, or that another Tonarion holds, gets no window once the user is
+    // told why; an index file that cannot be read leaves an empty table to start from.
+    const Outcome loaded = m_workspace.loadStick(programFolder);
+    tellOutcome(m_ui, loaded);
+    const bool ready = loaded || loaded.reason == OutcomeReason::IndexUnreadable;
     m_grid->setCurrentIndex(m_model->index(0, 0));
     if (ready) {
         checkSounds(1, m_workspace.table().nextRow(), false);
@@ -467,8 +468,10 @@ void MainWindow::openEventDialogForCurrentRow() {
     const SoundEntry& entry = m_workspace.table().row(row);
     EventDialog dialog(
         entry.entryName, entry.eventText,
-        [this, row](const EventSelection& selection) {
-            return m_workspace.compose(row, selection);
+        [this, row](const EventSelection& selection) -> std::optional<NeuerEintrag> {
+            auto composed = m_workspace.compose(row, selection);
+            tellOutcome(m_ui, composed.outcome());
+            return composed;
         },
         this);
     dialog.setRowFile(entry.sourcePath);

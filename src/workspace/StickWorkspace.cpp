@@ -1,5 +1,6 @@
 #include "workspace/StickWorkspace.h"
 
+#include "event/EventOptions.h"
 #include "model/EntryName.h"
 #include "model/SoundFileDrop.h"
 #include "sound/InvalidSounds.h"
@@ -26,20 +27,37 @@ namespace {
 
 inline constexpr const char* ProgramEnds = "Das Programm wird beendet!";
 
-} // namespace
+Message critical(std::string text) {
+    return {std::move(text), MessageIcon::Critical, MessageButtons::Ok};
+}
 
-bool StickWorkspace::openStartFolder(const std::string& folder) {
-    const std::string root = stickRootOf(folder);
-    // The user hears which folder failed, and how, before anything else happens.
-    if (!m_files.listFiles(root)) {
-        showCritical(m_ui, "Der Ordner " + root + " existiert nicht.\r\n" + ProgramEnds);
+// A kind whose group is full is the reason whichever missing choice the composer named
+// first: no choice can make its entry fit on the stick.
+bool kindFull(const EventSelection& selection, const KindCounters& counters, char oldKind) {
+    if (!selection.selEreignis || *selection.selEreignis < 0 ||
+        *selection.selEreignis >= EventKindCount) {
         return false;
     }
+    const auto group =
+        groupOfKind(KindOptions[static_cast<std::size_t>(*selection.selEreignis)].letter);
+    return group && counters.wouldExceed(*group, oldKind);
+}
+
+} // namespace
+
+Outcome StickWorkspace::openStartFolder(const std::string& folder) {
+    const std::string root = stickRootOf(folder);
+    // The outcome names the folder that failed, and how, before anything else happens.
+    if (const auto listed = m_files.listFiles(root); !listed) {
+        return Outcome::failed(
+            OutcomeReason::FolderMissing, root, listed.error(),
+            critical("Der Ordner " + root + " existiert nicht.\r\n" + ProgramEnds));
+    }
     const std::string probe = root + ".tonarion-schreibprobe";
-    if (m_files.writeFileDurably(probe, {}).failed()) {
-        showCritical(m_ui,
-                     "In den Ordner " + root + " kann nicht geschrieben werden.\r\n" + ProgramEnds);
-        return false;
+    if (const FileResult written = m_files.writeFileDurably(probe, {}); written.failed()) {
+        return Outcome::failed(OutcomeReason::FolderNotWritable, root, written.error(),
+                               critical("In den Ordner " + root +
+                                        " kann nicht geschrieben werden.\r\n" + ProgramEnds));
     }
     m_files.ShellDelete(probe);
     return openStick(root);
@@ -56,35 +74,63 @@ bool StickWorkspace::openFirstStickWithIndex(const DriveList& drives) {
     return true;
 }
 
-bool StickWorkspace::openStick(const std::string& root) {
+Outcome StickWorkspace::openStick(const std::string& root) {
     m_session.stickRoot = root;
-    return gueltigeAuswahl(m_session, m_files, m_ui);
+    return takeStick();
 }
 
-bool StickWorkspace::openFolder(const std::string& folder) {
+Outcome StickWorkspace::takeStick() {
+    ReasonHold hold(m_ui);
+    if (!claimStick(m_session, m_files, hold)) {
+        return Outcome::refused(OutcomeReason::StickInUse, hold.take());
+    }
+    // Held now, the stick is refused only for want of an index file.
+    if (!gueltigeAuswahl(m_session, m_files, hold)) {
+        return Outcome::failed(OutcomeReason::IndexNotCreated, m_session.stickRoot + IndexFileName,
+                               {}, hold.take());
+    }
+    return Outcome::done();
+}
+
+Outcome StickWorkspace::openFolder(const std::string& folder) {
     return openStick(stickRootOf(folder));
 }
 
-StickWorkspace::ExistingStick StickWorkspace::openExistingStick(const std::string& folder) {
+Outcome StickWorkspace::openExistingStick(const std::string& folder) {
     m_session.stickRoot = stickRootOf(folder);
     if (const auto indexName = findIndexFile(m_files, m_session.stickRoot, false)) {
         m_session.indexFileName = *indexName;
-        return ExistingStick::Opened;
+        return Outcome::done();
     }
     const auto names = m_files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{});
     const bool holdsSounds = std::any_of(names.begin(), names.end(), [](const auto& name) {
         return looksLikeEntryName(name) || isSettingName(name);
     });
     if (!holdsSounds) {
-        return ExistingStick::NoIndexFile;
+        return Outcome::refused(OutcomeReason::NoIndexFile);
     }
-    return gueltigeAuswahl(m_session, m_files, m_ui) ? ExistingStick::Opened
-                                                     : ExistingStick::Refused;
+    return takeStick();
 }
 
 IndexReadResult StickWorkspace::load(const std::string& programFolder) {
-    if (!claimStick(m_session, m_files, m_ui)) {
+    const Outcome loaded = loadStick(programFolder);
+    tellOutcome(m_ui, loaded);
+    switch (loaded.reason) {
+    case OutcomeReason::StickInUse:
         return IndexReadResult::StickInUse;
+    case OutcomeReason::StickGone:
+        return IndexReadResult::DriveNotReady;
+    case OutcomeReason::IndexUnreadable:
+        return IndexReadResult::Unreadable;
+    default:
+        return IndexReadResult::Read;
+    }
+}
+
+Outcome StickWorkspace::loadStick(const std::string& programFolder) {
+    ReasonHold hold(m_ui);
+    if (!claimStick(m_session, m_files, hold)) {
+        return Outcome::refused(OutcomeReason::StickInUse, hold.take());
     }
     // What an interrupted commit left is repaired only now that this program holds the
     // stick, never while another one may be writing it.
@@ -95,10 +141,11 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
     // that the index file read is the one that run was heading for.
     StickFiles stick(m_files, m_session.stickRoot, m_session.stickIdentity);
     const bool finished = finishInterruptedChange(stick, m_session.indexFileName);
-    const IndexReadResult result = IndexLesen(m_session, m_files, m_ui, programFolder);
+    const IndexReadResult result = IndexLesen(m_session, m_files, hold, programFolder);
     m_session.stickFiles.clear();
-    if (result == IndexReadResult::Read) {
-        reconcileWithStick(m_session, m_files, m_ui);
+    switch (result) {
+    case IndexReadResult::Read:
+        reconcileWithStick(m_session, m_files, hold);
         // The module plays random sounds numbered 1 to N: a stick with gaps (or a number
         // twice) gets them closed at its next commit.
         closeRandomGaps(m_session);
@@ -106,8 +153,13 @@ IndexReadResult StickWorkspace::load(const std::string& programFolder) {
         if (finished) {
             m_session.markChanged();
         }
+        return Outcome::done();
+    case IndexReadResult::DriveNotReady:
+        return Outcome::failed(OutcomeReason::StickGone, m_session.stickRoot, {}, hold.take());
+    default:
+        return Outcome::failed(OutcomeReason::IndexUnreadable,
+                               m_session.stickRoot + m_session.indexFileName, {});
     }
-    return result;
 }
 
 CommitResult StickWorkspace::commit() {
@@ -228,13 +280,20 @@ std::optional<double> StickWorkspace::medianLoudness() {
     return (below + *middle) / 2;
 }
 
-std::optional<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelection& selection) {
+OutcomeOr<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelection& selection) {
+    const char oldKind =
+        m_session.table.isEntryRow(editRow) ? kindOf(m_session.table.row(editRow).entryName) : ' ';
+    ReasonHold hold(m_ui);
     auto entry =
-        EintragZusammensetzen(selection, editRow, m_session.table, m_session.counters, m_ui);
-    if (entry) {
-        m_session.markChanged();
+        EintragZusammensetzen(selection, editRow, m_session.table, m_session.counters, hold);
+    if (!entry) {
+        return Outcome::refused(kindFull(selection, m_session.counters, oldKind)
+                                    ? OutcomeReason::KindFull
+                                    : OutcomeReason::ChoiceMissing,
+                                hold.take());
     }
-    return entry;
+    m_session.markChanged();
+    return std::move(*entry);
 }
 
 void StickWorkspace::applyEventResult(int editRow, const std::string& oldName,
@@ -242,14 +301,14 @@ void StickWorkspace::applyEventResult(int editRow, const std::string& oldName,
     tonarion::applyEventResult(m_session, m_files, m_ui, editRow, oldName, entry);
 }
 
-std::optional<std::string> StickWorkspace::bind(int editRow, const EventSelection& selection) {
+OutcomeOr<std::string> StickWorkspace::bind(int editRow, const EventSelection& selection) {
     if (!canBind(editRow)) {
-        return std::nullopt;
+        return Outcome::refused(OutcomeReason::NoSoundFile);
     }
     const std::string oldName = m_session.table.row(editRow).entryName;
     const auto entry = compose(editRow, selection);
     if (!entry) {
-        return std::nullopt;
+        return entry.outcome();
     }
     applyEventResult(editRow, oldName, *entry);
     return entry->entryName();

@@ -11,6 +11,7 @@
 #include "storage/IndexFile.h"
 #include "storage/Session.h"
 #include "storage/StickEjector.h"
+#include "workspace/Outcome.h"
 #include "workspace/SoundList.h"
 #include "workspace/SoundPreparation.h"
 #include "workspace/StickCleanUp.h"
@@ -34,27 +35,26 @@ public:
     StickWorkspace(Session& session, FileOperations& files, UserInterface& ui);
 
     // Choosing the stick, before load(). Each way ends with a stick root that ends in its
-    // separator and an index file to read; false after telling the user why not.
+    // separator and an index file to read. The outcome says why not; the front end tells it.
     //
     // A folder named when the program starts: it has to exist and take files. A stick without
     // an index file gets a fresh one that takes over the sounds already on it.
-    bool openStartFolder(const std::string& folder);
+    Outcome openStartFolder(const std::string& folder);
     // The first USB drive whose root holds an index file; false, silently, when none does.
     bool openFirstStickWithIndex(const DriveList& drives);
     // A root from the drive list or typed by hand, taken as it is; a stick without an index
     // file gets a fresh one. After a refusal another root may be tried.
-    bool openStick(const std::string& root);
+    Outcome openStick(const std::string& root);
     // A drive of the list as the drive dialog names it: label, size, free space, file system.
     DriveDescription describeDrive(const std::string& root) const {
         return tonarion::describeDrive(root, m_files.volumeInfo(root));
     }
     // A folder named to tonarion-cli, made absolute, gets a fresh index file like openStick.
-    bool openFolder(const std::string& folder);
+    Outcome openFolder(const std::string& folder);
     // A folder named to tonarion-cli for work on what it holds: a stick without an index file
     // is taken over only when it holds sounds or settings, since an empty folder is more
-    // likely a typing error than a stick.
-    enum class ExistingStick { Opened, NoIndexFile, Refused };
-    ExistingStick openExistingStick(const std::string& folder);
+    // likely a typing error than a stick (refused as NoIndexFile, with no text of its own).
+    Outcome openExistingStick(const std::string& folder);
 
     const std::string& stickRoot() const { return m_session.stickRoot; }
     // For a workspace that reads the stick without taking it: whether another Tonarion
@@ -63,7 +63,10 @@ public:
     const SoundTable& table() const { return m_session.table; }
     bool commitRunning() const { return m_session.commitRunning; }
 
-    // The main window's load: an empty table, SaveNeeded cleared, the index file read.
+    // The main window's load: an empty table, SaveNeeded cleared, the index file read. An
+    // index file that cannot be read fails with nothing to tell and leaves an empty table.
+    Outcome loadStick(const std::string& programFolder);
+    // The same for a caller without a front end of its own: the failure is told here.
     IndexReadResult load(const std::string& programFolder);
 
     CommitResult commit();
@@ -97,12 +100,13 @@ public:
         return m_session.preparedSoundOf(entry.sourcePath) != nullptr;
     }
 
-    // OK in the event dialog for row editRow: the checked entry, or nothing after a message.
-    std::optional<NeuerEintrag> compose(int editRow, const EventSelection& selection);
+    // OK in the event dialog for row editRow: the checked entry, or the refusal with the
+    // dialog's message for it, KindFull or ChoiceMissing.
+    OutcomeOr<NeuerEintrag> compose(int editRow, const EventSelection& selection);
     // The main window's part once the dialog has closed: row, commit, old stick file.
     void applyEventResult(int editRow, const std::string& oldName, const NeuerEintrag& entry);
-    // Both at once, as the command line binds a row: the new EntryName, or nothing.
-    std::optional<std::string> bind(int editRow, const EventSelection& selection);
+    // Both at once, as the command line binds a row: the new EntryName, or why not.
+    OutcomeOr<std::string> bind(int editRow, const EventSelection& selection);
 
     // "Zeile löschen" for rows as numbered before the first goes; the stick follows at once.
     CommitResult deleteRows(std::vector<int> rows);
@@ -147,6 +151,8 @@ private:
     FileOperations& m_files;
     UserInterface& m_ui;
     ConversionOutcome commitPrepared(const std::vector<int>& rows, ConversionOutcome outcome);
+    // The stick at the session's root held for this program, with an index file.
+    Outcome takeStick();
 
     SoundInspector* m_inspector = nullptr;
     SoundConverter* m_converter = nullptr;

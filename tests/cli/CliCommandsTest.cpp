@@ -7,6 +7,7 @@
 #include "TonarionVersion.h"
 #include "cli/CliCommand.h"
 #include "event/EintragZusammensetzen.h"
+#include "model/KindCounters.h"
 #include "sound/InvalidSounds.h"
 #include "storage/platform/SystemPlatform.h"
 #include "support/FakeDrives.h"
@@ -27,14 +28,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testing;
 
-struct Outcome {
+struct CliRun {
     int status;
     std::string out;
     std::string err;
 };
 
-Outcome runOn(FileOperations& files, const std::vector<std::string>& words,
-              const std::string& programFolder, FakeSoundInspector& sounds) {
+CliRun runOn(FileOperations& files, const std::vector<std::string>& words,
+             const std::string& programFolder, FakeSoundInspector& sounds) {
     std::ostringstream out;
     std::ostringstream err;
     FakeDrives drives;
@@ -52,7 +53,7 @@ protected:
         EXPECT_EQ(run({"init", stick}).status, 0);
     }
 
-    Outcome run(const std::vector<std::string>& words) {
+    CliRun run(const std::vector<std::string>& words) {
         return runOn(*m_files, words, m_work.root.string(), sounds);
     }
     std::string music(const std::string& name) {
@@ -67,7 +68,7 @@ protected:
         }
         std::vector<std::string> words = {"bind", stick, "--file", music(name + ".mp3")};
         words.insert(words.end(), choices.begin(), choices.end());
-        const Outcome bound = run(words);
+        const CliRun bound = run(words);
         EXPECT_EQ(bound.status, 0) << name << ": " << bound.err;
         return bound.out.empty() ? "" : bound.out.substr(0, bound.out.size() - 1);
     }
@@ -138,7 +139,7 @@ TEST_F(CliTest, ExitStatusSaysWhatHappenedAndARefusalChangesNothing) {
         for (const auto& word : c.words) {
             line += word + " ";
         }
-        const Outcome outcome = run(c.words);
+        const CliRun outcome = run(c.words);
         EXPECT_EQ(outcome.status, c.status) << line << "\n" << outcome.err;
         if (c.status == 0) {
             EXPECT_NE(outcome.out.find(c.says), std::string::npos) << line;
@@ -150,11 +151,52 @@ TEST_F(CliTest, ExitStatusSaysWhatHappenedAndARefusalChangesNothing) {
         EXPECT_EQ(stickBytes(), before) << line;
     }
     // A sound that cannot reach the stick.
-    const Outcome lost = run(
+    const CliRun lost = run(
         {"bind", stick, "--file", m_work.path("music/gone.mp3"), "--event", "Z", "--mode", "M"});
     EXPECT_EQ(lost.status, 1);
     EXPECT_EQ(lost.out, "");
     EXPECT_NE(lost.err, "");
+}
+
+// Why a command stops is told once, and its status follows the reason: a full kind is the
+// stick's limit (1) even where the dialog first asks for a missing choice, which is otherwise
+// the command line's fault (2).
+TEST_F(CliTest, ARefusalIsToldOnceWithTheStatusOfItsReason) {
+    fs::create_directories(m_work.native("empty"));
+    const std::string empty = m_work.path("empty");
+    const std::string noIndex =
+        "No index file tonkat.tkx in " + empty + "/; 'tonarion-cli init' creates one.\n";
+    // Sixty-three contacts fill the stick's Kontakt entries.
+    std::string index = m_work.read("stick/tonkat.tkx");
+    std::string contacts;
+    for (int entry = 0; entry < 63; ++entry) {
+        contacts += std::string("KSM") + char('1' + entry % 4) + "-000" + char('1' + entry / 7) +
+                    "-0000" + char('0' + entry % 7 + 3) + ".mp3;" + music("k.mp3") + "\r\n";
+    }
+    index.insert(index.find("\r\n") + 2, contacts);
+    m_work.write("stick/tonkat.tkx", index);
+    const auto before = stickBytes();
+    const std::string file = music("neu.mp3");
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
+        {{"delete", empty, "1"}, 1, noIndex},
+        {{"bind", empty, "--file", file, "--event", "Z", "--mode", "M"}, 1, noIndex},
+        {{"bind", stick, "--file", file, "--event", "K", "--status", "S", "--mode", "M", "--prio",
+          "1", "--contact-from", "9"},
+         1,
+         capacityMessage(KindGroup::Kontakt) + "\n"},
+        {{"bind", stick, "--file", file, "--event", "K"},
+         1,
+         StatusMissingMessage + std::string("\n")},
+        {{"bind", stick, "--file", file, "--event", "U", "--mode", "M"},
+         2,
+         TimeMissingMessage + std::string("\n")},
+    };
+    for (const auto& [words, status, says] : cases) {
+        const CliRun outcome = run(words);
+        EXPECT_EQ(outcome.status, status) << words[0] << " " << words.back();
+        EXPECT_EQ(outcome.out + outcome.err, says) << words[0] << " " << words.back();
+    }
+    EXPECT_EQ(stickBytes(), before);
 }
 
 // A re-bind keeps the row's other choices; delete takes the row numbers of the table before
@@ -192,8 +234,8 @@ TEST_F(CliTest, OptionsNameTheChoicesRowsAndValues) {
     EXPECT_EQ(files.at("ZUO_-0001-00000.mp3"), m_work.read("music/--eventZ--modeO.mp3")) << last;
     EXPECT_EQ(files.size(), 2u + 6u + 1u);
 
-    const Outcome saved = run({"settings", stick, "--volume=5", "--stretch", "7", "--start-time",
-                               "23:45", "--endless-address", "2048"});
+    const CliRun saved = run({"settings", stick, "--volume=5", "--stretch", "7", "--start-time",
+                              "23:45", "--endless-address", "2048"});
     EXPECT_EQ(saved.status, 0);
     EXPECT_EQ(saved.out + saved.err, ""); // no question, no "-> Ja"
     files = stickBytes();
@@ -243,7 +285,7 @@ TEST_F(CliTest, ReadingCommandsNeverWriteAndRepairMendsWhatTheCheckFinds) {
                                                       {"verify", stick},
                                                       {"verify", stick, "--json"},
                                                       {"settings", stick}}) {
-            const Outcome outcome = run(words);
+            const CliRun outcome = run(words);
             EXPECT_EQ(outcome.status, words[0] == "verify" ? verified : 0)
                 << words[0] << outcome.err;
             if (indexSpoilt) {
@@ -271,7 +313,7 @@ TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndBindOnlyWarns) {
     sounds.findings[cover] = FakeSoundInspector::goodMp3(75.4);
     sounds.findings[cover].embedsPictures = true;
     sounds.findings[cover].id3v2Size = 3108;
-    const Outcome fine = run({"check", good, cover});
+    const CliRun fine = run({"check", good, cover});
     EXPECT_EQ(fine.status, 0) << fine.err;
     EXPECT_EQ(fine.out, good + ": OK, MPEG-1 Layer III, 44,1 kHz, 128 kbit/s, Stereo, 0:03\n" +
                             cover +
@@ -280,7 +322,7 @@ TEST_F(CliTest, CheckTellsPerFileWhatItHoldsAndBindOnlyWarns) {
                             soundHints(sounds.findings[cover]).at(0) + "\n");
     EXPECT_EQ(run({"check", good, wav, "--json"}).status, 1);
 
-    const Outcome bound = run({"bind", stick, "--file", wav, "--event", "Z", "--mode", "M"});
+    const CliRun bound = run({"bind", stick, "--file", wav, "--event", "Z", "--mode", "M"});
     EXPECT_EQ(bound.out, "ZUM_-0001-00000.mp3\n");
     EXPECT_TRUE(bound.err.starts_with(InvalidSoundsMessage)) << bound.err;
     EXPECT_NE(bound.err.find("wav.mp3"), std::string::npos);
