@@ -197,8 +197,10 @@ FileResult StickChangeRun::writeJournal() {
         }
         return written;
     }
-    // One that stands already is replaced only complete: files it parked may wait for it.
-    return writeAndReplace(m_stick, JournalTempName, JournalName, journal, Flush::Later);
+    // One that stands already is replaced only complete: files it parked may wait for it. The
+    // new one reaches the medium before it takes the name, or a power loss could leave the
+    // name on bytes that never arrived, which read as a journal cut short.
+    return writeAndReplace(m_stick, JournalTempName, JournalName, journal, Flush::Now);
 }
 
 std::vector<FileResult> StickChangeRun::moveFiles() {
