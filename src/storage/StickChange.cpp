@@ -541,9 +541,9 @@ std::optional<std::string> indexAfterBegunMoves(StickFiles& stick, const StickCh
 // The planned index file without the lines of sounds that never arrived under a name the change
 // creates or frees by a move, and whose source is their own stick file: a sound made in memory,
 // which only the cut-short run held. Such a row goes back to what it was before the change: the
-// files the change was to delete stay, listed as the index file it started from lists them,
-// since one of them is that row's sound. Any other line names a source the next commit copies
-// again.
+// files the change was to delete stay, listed as the index file it started from lists them
+// (under the names an earlier run moved them to), since one of them is that row's sound. Any other
+// line names a source the next commit copies again.
 std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
                                  const std::string& planned, const std::string& startIndex) {
     IndexContent content = parseIndexFile(planned);
@@ -567,7 +567,9 @@ std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
             content.entries.begin(), content.entries.end(),
             [&](const IndexEntryLine& line) { return sameFileName(line.entryName, name); });
     };
-    for (const IndexEntryLine& line : parseIndexFile(startIndex).entries) {
+    // The lines as they stood, with what an earlier run moved under its new name.
+    for (const IndexEntryLine& line :
+         renamedLines(stick, parseIndexFile(startIndex).entries, change.movedBefore)) {
         const bool deleted = std::any_of(
             change.deletions.begin(), change.deletions.end(),
             [&](const std::string& name) { return sameFileName(name, line.entryName); });

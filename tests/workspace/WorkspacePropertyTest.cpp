@@ -673,6 +673,12 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
          step(Op::Start), step(Op::Add), Step{Op::Bind, 11, 0, 0, {}},
          step(Op::Bind, 2, 0, Fault::Refusing, 18), step(Op::Bind, 0, 2, Fault::Refusing),
          Step{Op::Level, 0, 0, 0, {0}, Fault::Pulled, 29}},
+        // The same levelled sound lost, on a stick where an earlier run had moved the row's
+        // file: the start looked for the deleted file under its name before that move.
+        // RC_PARAMS="seed=17184484228999673877"
+        {step(Op::Add, 1), Step{Op::Bind, 3, 0, 0, {}}, step(Op::Start),
+         step(Op::Bind, 0, 1, Fault::Refusing), Step{Op::Level, 0, 0, 0, {0}, Fault::Refusing, 21},
+         step(Op::Bind, 0, 0, Fault::Pulled, 22)},
     };
     for (const auto& steps : found) {
         try {
