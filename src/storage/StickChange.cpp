@@ -395,8 +395,15 @@ std::vector<FileResult> StickChangeRun::finish(const std::string& indexName,
             failures.emplace_back(name, std::make_error_code(std::errc::permission_denied));
         }
     }
-    // With a deletion left undone the journal stays, and the next start tries again. A journal
-    // that cannot go is reported: the stick refuses changes.
+    // With a deletion left undone the journal stays, and the next start tries again. The
+    // deletions reach the medium before the journal goes: a power loss could otherwise keep
+    // a file that was to go, which no journal names any more and the module may play. A
+    // journal that cannot go is reported: the stick refuses changes.
+    if (failures.empty() && m_announced && !m_change.deletions.empty()) {
+        if (const auto flushed = m_stick.flush(); flushed.failed()) {
+            failures.push_back(flushed.namedAs(JournalName));
+        }
+    }
     if (failures.empty() && m_announced) {
         if (const auto removed = m_stick.deleteFile(JournalName);
             removed.failed() && m_stick.exists(JournalName)) {
