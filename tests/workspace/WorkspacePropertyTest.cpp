@@ -682,7 +682,7 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         // A parked file that the next commit deleted, and then its journal: power lost, the
         // journal's deletion arrived and the file's did not, and nothing named it any more.
         // RC_PARAMS="seed=989121090650145114"
-        {step(Op::Add, 1), step(Op::Bind, 0, 1), Step{Op::Bind, 1, 1, 0, {}},
+        {step(Op::Add, 1), step(Op::Bind, 1), Step{Op::Bind, 1, 1, 0, {}},
          step(Op::Bind, 0, 0, Fault::Refusing, 11), Step{Op::Delete, 0, 0, 0, {0}, {}, 0, 45}},
     };
     for (const auto& steps : found) {
