@@ -33,7 +33,8 @@ public:
     std::optional<std::string> content(std::string_view name) const;
     void rememberContent(std::string_view name, std::string bytes);
 
-    // A change this run made and left for a later flush: the medium may not hold it yet.
+    // A change left for a later flush: the medium may not hold it yet. Until this run has
+    // flushed once, that may be a change of the run before, which ended a moment ago.
     bool changesUnflushed() const { return m_unflushed; }
     void setChangesUnflushed(bool unflushed) { m_unflushed = unflushed; }
 
@@ -47,7 +48,7 @@ private:
     // Keyed by the name in lower case: the stick's file system ignores letter case.
     std::map<std::string, Known, std::less<>> m_files;
     bool m_listed = false;
-    bool m_unflushed = false;
+    bool m_unflushed = true;
     // The bytes of files written whole (the index file, its temporary file, the journal),
     // keyed like m_files.
     std::map<std::string, std::string, std::less<>> m_contents;
