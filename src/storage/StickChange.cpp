@@ -486,6 +486,18 @@ JournalOnStick readJournal(StickFiles& stick, const std::string& indexName) {
     return found;
 }
 
+// Whether a line's source is the stick file of that name itself. An index file written while
+// the stick was at another folder names it there: a path that names the file and finds
+// nothing there is the file too, since nothing else could give the row its sound; left as it
+// was, the path would name whatever file takes that name once the stick is back there.
+bool namesOwnFile(StickFiles& stick, const std::string& source, const std::string& name) {
+    if (const auto own = stick.nameInRoot(source)) {
+        return sameFileName(*own, name);
+    }
+    return stick.ownFileMountedElsewhere(source, name) ||
+           (sameFileName(fileNameOf(source), name) && !stick.operations().status(source));
+}
+
 // The index lines with every file a set of renames moved under its new name; a line whose
 // name another file moved to made room for it and goes. The renames of one set happen
 // together: a chain is read as a whole, never one link after the other.
@@ -505,16 +517,8 @@ std::vector<IndexEntryLine> renamedLines(StickFiles& stick, std::vector<IndexEnt
             }
             continue;
         }
-        // A sound that is its own stick file goes along with it. An index file written while
-        // the stick was at another folder names it there; once moved, the file is found under
-        // that path nowhere, and left as it was the path would name whatever file takes the
-        // old name when the stick is back at that folder.
-        const auto own = stick.nameInRoot(line.sourcePath);
-        const bool ownFile = own ? sameFileName(*own, move->from)
-                                 : stick.ownFileMountedElsewhere(line.sourcePath, move->from) ||
-                                       (sameFileName(fileNameOf(line.sourcePath), move->from) &&
-                                        !stick.operations().status(line.sourcePath));
-        if (ownFile) {
+        // A sound that is its own stick file goes along with it.
+        if (namesOwnFile(stick, line.sourcePath, move->from)) {
             line.sourcePath = *stick.pathOf(move->to);
         }
         line.entryName = move->to;
@@ -555,11 +559,11 @@ std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
                                  const std::string& planned, const std::string& startIndex) {
     IndexContent content = parseIndexFile(planned);
     const auto lost = [&](const IndexEntryLine& line) {
-        const auto own = stick.nameInRoot(line.sourcePath);
         const auto named = [&](const std::string& name) {
             return sameFileName(name, line.entryName);
         };
-        return own && named(*own) && !stick.exists(line.entryName) &&
+        return namesOwnFile(stick, line.sourcePath, line.entryName) &&
+               !stick.exists(line.entryName) &&
                (std::any_of(change.newFiles.begin(), change.newFiles.end(),
                             [&](const NewStickFile& file) { return named(file.name); }) ||
                 std::any_of(change.moves.begin(), change.moves.end(),

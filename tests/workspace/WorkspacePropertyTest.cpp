@@ -689,6 +689,12 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         // next start took for another index file's. RC_PARAMS="seed=3931181300924948416"
         {step(Op::Add, 1, 44), Step{Op::Bind, 3, 0, 0, {}}, step(Op::Start, 1), step(Op::Start),
          Step{Op::Bind, 0, 0, 1, {}, Fault::Pulled, 8, 45}},
+        // A converted sound that never arrived, and the stick back at another folder: the start
+        // did not know the planned line for the row's own stick file there, kept it, and the
+        // row stayed bound to a sound it had nowhere. RC_PARAMS="seed=15299822382596873390"
+        {step(Op::Add), step(Op::Bind, 1), step(Op::Add),
+         Step{Op::Bind, 1, 1, 0, {}, Fault::Refusing, 10}, step(Op::Start, 1),
+         step(Op::Bind, 0, 0, Fault::Refusing)},
     };
     for (const auto& steps : found) {
         try {
