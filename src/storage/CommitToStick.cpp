@@ -704,19 +704,15 @@ CommitResult CommitToStick(Session& session, FileOperations& files, UserInterfac
     // A stick pulled and put back is mounted anew and has a new identity; it is still ours
     // when it shows our lock. A bare mount point does not.
     if (const auto identity = files.identity(session.stickRoot).optional();
-        identity && identity != session.stickIdentity && session.stickLock &&
-        session.stickLock->isShownInFolder()) {
+        identity && identity != session.stickIdentity && session.stickLock() &&
+        session.stickLock()->isShownInFolder()) {
         session.stickIdentity = identity;
         session.stickFiles.clear();
     }
-    if (session.commitRunning) {
+    const auto running = session.beginCommit();
+    if (!running) {
         return CommitResult::AlreadyRunning;
     }
-    session.commitRunning = true;
-    struct Guard {
-        bool& running;
-        ~Guard() { running = false; }
-    } guard{session.commitRunning};
     return CommitRun(session, files, ui).run();
 }
 

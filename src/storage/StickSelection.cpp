@@ -106,16 +106,15 @@ std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOper
 }
 
 bool claimStick(Session& session, FileOperations& files, UserInterface& ui) {
-    if (session.stickLock && session.lockedRoot == session.stickRoot) {
+    if (session.holdsLockOn(session.stickRoot)) {
         return true;
     }
-    session.stickLock.reset();
-    session.stickLock = files.lockFolder(session.stickRoot).value_or(nullptr);
-    if (!session.stickLock) {
+    session.releaseLock();
+    session.holdLock(files.lockFolder(session.stickRoot).value_or(nullptr), session.stickRoot);
+    if (!session.holdsLockOn(session.stickRoot)) {
         showCritical(ui, StickInUseMessage);
         return false;
     }
-    session.lockedRoot = session.stickRoot;
     session.stickIdentity = files.identity(session.stickRoot).optional();
     return true;
 }

@@ -41,8 +41,7 @@ bool removeStickSafely(Session& session, FileOperations& files, UserInterface& u
     }
     // Our own lock file goes with the lock, and on Windows its open handle would make the
     // system refuse the eject.
-    session.stickLock.reset();
-    session.lockedRoot.clear();
+    session.releaseLock();
     EjectResult result;
     {
         // Unmounting writes out what the system still holds for the stick.

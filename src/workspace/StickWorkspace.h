@@ -61,7 +61,7 @@ public:
     // window or tonarion-cli works on it meanwhile, so that what is read may change.
     bool isStickLockedByAnother() const { return m_files.isLockedByAnother(m_session.stickRoot); }
     const SoundTable& table() const { return m_session.table; }
-    bool commitRunning() const { return m_session.commitRunning; }
+    bool commitRunning() const { return m_session.commitRunning(); }
 
     // The main window's load: an empty table, SaveNeeded cleared, the index file read. An
     // index file that cannot be read fails with nothing to tell and leaves an empty table.

@@ -43,7 +43,7 @@ protected:
     // lets go here, since a mounted file system with a file open is not unmounted. It takes
     // the stick anew, as the main window does.
     void putBack(FatImage::Mount mount) {
-        session.stickLock.reset();
+        session.releaseLock();
         m_image.remount(mount);
         ASSERT_TRUE(claimStick(session, files, ui));
     }

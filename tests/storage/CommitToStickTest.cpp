@@ -42,9 +42,9 @@ TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     files.ShellDelete(Root + "SET_-0004-00002.mp3");
     files.addFile(Root + "SET_-0003-00028.mp3", "noise"); // a setting file is left empty
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
-    session.commitRunning = true;
-    EXPECT_EQ(commit(), CommitResult::AlreadyRunning);
-    session.commitRunning = false;
+    if (const auto running = session.beginCommit()) {
+        EXPECT_EQ(commit(), CommitResult::AlreadyRunning);
+    }
     files.setFreeSpace(5000);
     files.writes.clear();
     EXPECT_EQ(commit(), CommitResult::Failed);
@@ -76,7 +76,7 @@ TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     EXPECT_EQ(files.content(Root + "SET_-0003-00028.mp3"), "");
     EXPECT_EQ(files.content(Root + "SET_-0004-00002.mp3"), "");
     EXPECT_EQ(session.settings.StoredSettings, session.settings.CurrentSettings);
-    EXPECT_FALSE(session.SaveNeeded() || session.commitRunning);
+    EXPECT_FALSE(session.SaveNeeded() || session.commitRunning());
     EXPECT_FALSE(ui.waitWindowVisible || ui.busyPointer);
     EXPECT_EQ(ui.waitWindowShown, 3);
     EXPECT_EQ(ui.messagesUnderWaitWindow, 0);
