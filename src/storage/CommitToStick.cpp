@@ -160,9 +160,14 @@ void CommitRun::writeToStick() {
         if (!m_failures.empty()) {
             undoCopies();
         } else {
+            // A sound made in memory is always written there. Parking costs a journal
+            // rewrite, which a full stick may refuse; a copy from the computer, which the
+            // moves mostly make needless, leaves the moves in order.
             const bool refillsFreedName =
                 std::any_of(waitingCopies.begin(), waitingCopies.end(), [&](int row) {
-                    return isRenamedFrom(m_session.table.row(row).entryName);
+                    const SoundEntry& entry = m_session.table.row(row);
+                    return m_session.preparedSoundOf(entry.sourcePath) &&
+                           isRenamedFrom(entry.entryName);
                 });
             if (refillsFreedName) {
                 change.parkEveryMove();
