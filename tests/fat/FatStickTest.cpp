@@ -1,6 +1,6 @@
 // The storage layer on a real FAT32 file system, mounted with fusefat: what only a real FAT
 // driver shows (letter case, file times, replacing a file, a read-only or a full stick). The
-// request from end to end runs in MainWindowOnFatTest and the kill sweep on FAT.
+// request from end to end runs in the kill sweep on FAT.
 
 #include "storage/IndexFile.h"
 #include "storage/StickSelection.h"
