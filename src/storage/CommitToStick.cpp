@@ -35,7 +35,7 @@ private:
     void writeToStick();
     std::vector<PlannedCopy> planMoves();
     bool isMoveTarget(const std::string& name) const;
-    bool isRenamedFrom(const std::string& name) const;
+    bool isWrittenWhereAFileLeaves(int row);
     bool fitsOnStick(const std::vector<PlannedCopy>& copies);
     void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
                          const std::vector<PlannedCopy>& copies);
@@ -160,15 +160,9 @@ void CommitRun::writeToStick() {
         if (!m_failures.empty()) {
             undoCopies();
         } else {
-            // A sound made in memory is always written there. Parking costs a journal
-            // rewrite, which a full stick may refuse; a copy from the computer, which the
-            // moves mostly make needless, leaves the moves in order.
             const bool refillsFreedName =
-                std::any_of(waitingCopies.begin(), waitingCopies.end(), [&](int row) {
-                    const SoundEntry& entry = m_session.table.row(row);
-                    return m_session.preparedSoundOf(entry.sourcePath) &&
-                           isRenamedFrom(entry.entryName);
-                });
+                std::any_of(waitingCopies.begin(), waitingCopies.end(),
+                            [&](int row) { return isWrittenWhereAFileLeaves(row); });
             if (refillsFreedName) {
                 change.parkEveryMove();
             }
@@ -206,10 +200,28 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
     return std::move(plan.copies);
 }
 
-bool CommitRun::isRenamedFrom(const std::string& name) const {
-    return std::any_of(m_moves.begin(), m_moves.end(), [&](const PlannedMove& planned) {
-        return !planned.move.copy && sameFileName(planned.move.from, name);
-    });
+// Whether the row's sound is to be written, after the moves, under a name a file moves away
+// from: a sound made in memory always is, a copy from the computer unless the file that moves
+// to that name is the same version. Parking costs a journal rewrite, which a full stick may
+// refuse, so the moves stay in order when nothing is written there.
+bool CommitRun::isWrittenWhereAFileLeaves(int row) {
+    const SoundEntry& entry = m_session.table.row(row);
+    const auto moves = [&](auto StickMove::*end) {
+        return std::find_if(m_moves.begin(), m_moves.end(), [&](const PlannedMove& planned) {
+            return !planned.move.copy && sameFileName(planned.move.*end, entry.entryName);
+        });
+    };
+    if (moves(&StickMove::from) == m_moves.end()) {
+        return false;
+    }
+    if (m_session.preparedSoundOf(entry.sourcePath)) {
+        return true;
+    }
+    const auto source = m_files.status(entry.sourcePath);
+    const auto arriving = moves(&StickMove::to);
+    const auto file =
+        arriving == m_moves.end() ? std::nullopt : m_stick.status(arriving->move.from).optional();
+    return source && !(file && isSameFileVersion(*source, *file));
 }
 
 bool CommitRun::isMoveTarget(const std::string& name) const {
