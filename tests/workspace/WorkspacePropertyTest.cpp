@@ -695,6 +695,11 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         {step(Op::Add), step(Op::Bind, 1), step(Op::Add),
          Step{Op::Bind, 1, 1, 0, {}, Fault::Refusing, 10}, step(Op::Start, 1),
          step(Op::Bind, 0, 0, Fault::Refusing)},
+        // The same with a sound copied from the computer under the name a random sound had just
+        // left: that random sound, held nowhere else, was lost.
+        // RC_PARAMS="seed=18256596208210644956"
+        {step(Op::Add, 1, 8), Step{Op::Bind, 7, 1, 3, {}}, step(Op::Start), step(Op::Add, 0, 1),
+         step(Op::Bind, 0, 0, Fault::Pulled), Step{Op::Bind, 3, 1, 15, {}, Fault::Refusing, 23}},
     };
     for (const auto& steps : found) {
         try {
