@@ -700,6 +700,10 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         // RC_PARAMS="seed=18256596208210644956"
         {step(Op::Add, 1, 8), Step{Op::Bind, 7, 1, 3, {}}, step(Op::Start), step(Op::Add, 0, 1),
          step(Op::Bind, 0, 0, Fault::Pulled), Step{Op::Bind, 3, 1, 15, {}, Fault::Refusing, 23}},
+        // A random row bound anew twice while the stick was gone, then deleted: the file under
+        // the name its sound was to move to must go with it, or it stays unlisted and plays.
+        {step(Op::Add), step(Op::Bind, 1), step(Op::Bind, 0, 0, Fault::Pulled),
+         step(Op::Bind, 1, 0, Fault::Pulled), step(Op::Delete)},
     };
     for (const auto& steps : found) {
         try {
