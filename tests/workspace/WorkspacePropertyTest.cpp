@@ -42,7 +42,8 @@ enum class Fault { None, Pulled, Refusing, Full };
 struct Step {
     Op op = Op::Add;
     int row = 0;   // which row, modulo the rows there are
-    int kind = 0;  // Bind: turnout, random or clock; Add: how many files; Start: at another folder
+    int kind = 0;  // Bind: turnout, random or clock; Add: how many files; Start: at another
+                   // folder, or with a sound deleted
     int value = 0; // address, mode, quarter hour or volume
     std::vector<int> rows;
     Fault fault = Fault::None;
@@ -317,6 +318,24 @@ EventSelection selectionFor(const Step& step) {
     }
 }
 
+// The stick file of the first row whose sound is an MP3 file on the computer, on a stick that
+// holds everything the session does.
+void deleteACopiedSound(Program& program) {
+    if (program.session->SaveNeeded() || program.files.has(program.root + JournalName)) {
+        return;
+    }
+    for (int r = 1; r < program.table().nextRow(); ++r) {
+        const SoundEntry& row = program.table().row(r);
+        const std::string file = program.root + row.entryName;
+        if (row.isBound() && program.computer.contains(row.sourcePath) &&
+            row.sourcePath.ends_with(".mp3") && program.files.has(file)) {
+            program.files.ShellDelete(file);
+            program.files.flushMedium(program.root);
+            return;
+        }
+    }
+}
+
 // Runs one step on the program and the model; true when it committed.
 bool run(const Step& step, Program& program, Model& model, std::vector<Model>& states) {
     StickWorkspace& workspace = *program.workspace;
@@ -409,7 +428,11 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
         return changed;
     }
     case Op::Start:
-        // Taken out safely; it comes back at the same folder or at another one.
+        // Taken out safely; it comes back at the same folder or at another one, or without a
+        // sound file that someone deleted by hand, which the start has copied anew.
+        if (step.kind == 2) {
+            deleteACopiedSound(program);
+        }
         if (step.kind == 1) {
             const std::string other = program.root == Root ? Elsewhere : Root;
             program.files.remount(program.root, other);
