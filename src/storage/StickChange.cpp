@@ -250,17 +250,20 @@ StickChangeRun::moveInOrder(const std::vector<std::vector<std::size_t>>& chains)
                 m_arrived[i] = true;
                 continue;
             }
+            bool madeRoom = false;
             if (m_stick.exists(move.to)) {
                 if (started) {
                     m_arrived[i] = true;
                     continue;
                 }
                 m_stick.deleteFile(move.to); // left over: a name nobody leaves
+                madeRoom = true;
             }
             // The name this file leaves is the next one's to take: the rename that freed it
             // reaches the medium first, or a power loss could let the next file arrive over
-            // this one.
-            if (started) {
+            // this one. So does a deletion that made room, or it could take the file that
+            // arrived.
+            if (started || madeRoom) {
                 if (auto freed = m_stick.flush(); freed.failed()) {
                     failures.push_back(freed.namedAs(move.to));
                     break;
@@ -355,6 +358,11 @@ std::vector<FileResult> StickChangeRun::moveOverParkingNames() {
         // whatever stands here is left over and makes room.
         if (m_stick.exists(move.to)) {
             m_stick.deleteFile(move.to);
+            // On the medium before the file arrives, or it could take that file.
+            if (auto madeRoom = m_stick.flush(); madeRoom.failed()) {
+                failures.push_back(madeRoom.namedAs(move.to));
+                continue;
+            }
         }
         if (auto renamed = m_stick.rename(parked(move.from), move.to); renamed.failed()) {
             failures.push_back(std::move(renamed));

@@ -286,9 +286,9 @@ TEST(CommitOrderTest, TheJournalIsOnTheMediumBeforeTheFirstNameChangesAndGoesOrI
         EXPECT_LT(announced, firstChange - files.log.begin());
         EXPECT_EQ(files.log[static_cast<std::size_t>(indexInPlace) - 1], "flush");
         EXPECT_EQ(files.log[static_cast<std::size_t>(indexInPlace) + 1], "flush");
-        // One more between the two renames: the second takes the name the first one freed;
-        // and one after the deletion, before the journal goes.
-        EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "flush"), 6);
+        // One after the deleted row's file made room, one more between the two renames: the
+        // second takes the name the first one freed; and one before the journal goes.
+        EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "flush"), 7);
         // A journal left behind is told, and the change stays pending until it goes.
         EXPECT_EQ(files.has(Root + JournalName), journalStays);
         EXPECT_EQ(session.SaveNeeded(), journalStays);

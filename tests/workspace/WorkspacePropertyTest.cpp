@@ -727,6 +727,11 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         // the name its sound was to move to must go with it, or it stays unlisted and plays.
         {step(Op::Add), step(Op::Bind, 1), step(Op::Bind, 0, 0, Fault::Pulled),
          step(Op::Bind, 1, 0, Fault::Pulled), step(Op::Delete)},
+        // A deleted random row's file made room for the one above it moving down; power lost,
+        // the deletion arrived after the rename and took the moved sound with it.
+        // RC_PARAMS="seed=16061936420411426720"
+        {step(Op::Add, 1), step(Op::Bind, 1), step(Op::Add, 2, 65), Step{Op::Bind, 8, 1, 0, {}},
+         step(Op::Start), Step{Op::Delete, 0, 0, 0, {0}, Fault::Pulled, 12, 491}},
     };
     for (const auto& steps : found) {
         try {
