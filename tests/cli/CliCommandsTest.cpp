@@ -164,8 +164,8 @@ TEST_F(CliTest, ExitStatusSaysWhatHappenedAndARefusalChangesNothing) {
 TEST_F(CliTest, ARefusalIsToldOnceWithTheStatusOfItsReason) {
     fs::create_directories(m_work.native("empty"));
     const std::string empty = m_work.path("empty");
-    const std::string noIndex =
-        "No index file tonkat.tkx in " + empty + "/; 'tonarion-cli init' creates one.\n";
+    const std::string noIndex = "No index file tonkat.tkx in " + (fs::path(empty) / "").string() +
+                                "; 'tonarion-cli init' creates one.\n";
     // Sixty-three contacts fill the stick's Kontakt entries.
     std::string index = m_work.read("stick/tonkat.tkx");
     std::string contacts;
