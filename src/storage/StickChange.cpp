@@ -9,6 +9,16 @@
 namespace tonarion {
 namespace {
 
+// Whether the index file names the file, as a sound or as a setting.
+bool isListed(const std::string& name, const IndexContent& content) {
+    return std::any_of(
+               content.entries.begin(), content.entries.end(),
+               [&](const IndexEntryLine& line) { return sameFileName(line.entryName, name); }) ||
+           std::any_of(AllSettings.begin(), AllSettings.end(), [&](Setting setting) {
+               return sameFileName(content.settings[setting], name);
+           });
+}
+
 std::string parked(const std::string& name) {
     return name + MoveSuffix;
 }
@@ -445,15 +455,6 @@ FileResult StickChangeRun::putIndexInPlace(const std::string& indexName,
     return m_stick.replace(IndexTempName, indexName);
 }
 
-bool StickChangeRun::isListed(const std::string& name, const IndexContent& content) const {
-    return std::any_of(
-               content.entries.begin(), content.entries.end(),
-               [&](const IndexEntryLine& line) { return sameFileName(line.entryName, name); }) ||
-           std::any_of(AllSettings.begin(), AllSettings.end(), [&](Setting setting) {
-               return sameFileName(content.settings[setting], name);
-           });
-}
-
 namespace {
 
 // The journal on the stick with what it needs to go on, as journalStateOf tells it.
@@ -581,18 +582,13 @@ std::string withoutLostNewSounds(StickFiles& stick, const StickChange& change,
         return planned;
     }
     std::erase_if(content.entries, lost);
-    const auto listed = [&](const std::string& name) {
-        return std::any_of(
-            content.entries.begin(), content.entries.end(),
-            [&](const IndexEntryLine& line) { return sameFileName(line.entryName, name); });
-    };
     // The lines as they stood, with what an earlier run moved under its new name.
     for (const IndexEntryLine& line :
          renamedLines(stick, parseIndexFile(startIndex).entries, change.movedBefore)) {
         const bool deleted = std::any_of(
             change.deletions.begin(), change.deletions.end(),
             [&](const std::string& name) { return sameFileName(name, line.entryName); });
-        if (deleted && !listed(line.entryName) && stick.exists(line.entryName)) {
+        if (deleted && !isListed(line.entryName, content) && stick.exists(line.entryName)) {
             content.entries.push_back(line);
         }
     }

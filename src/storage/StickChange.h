@@ -69,7 +69,6 @@ public:
 private:
     std::vector<FileResult> moveInOrder(const std::vector<std::vector<std::size_t>>& chains);
     std::vector<FileResult> moveOverParkingNames();
-    bool isListed(const std::string& name, const IndexContent& content) const;
 
     FileResult writeJournal();
     FileResult putIndexInPlace(const std::string& indexName, const std::string& indexBytes);
