@@ -234,7 +234,8 @@ int Bind::run() {
         choose(form);
         selection = form.selection();
         m_ui.setSilent(true);
-        const int dropped = m_workspace->dropFiles(std::vector<std::string>{absolutePath(*file)});
+        const int dropped =
+            m_workspace->dropFiles(std::vector<std::string>{absolutePath(*file)}).added;
         m_ui.setSilent(false);
         if (dropped != 1) {
             editRow = 0; // the drop below tells why
@@ -265,7 +266,10 @@ int Bind::run() {
         return Refused;
     }
     if (file) {
-        if (m_workspace->dropFiles(std::vector<std::string>{absolutePath(*file)}) != 1) {
+        const DropOutcome dropped =
+            m_workspace->dropFiles(std::vector<std::string>{absolutePath(*file)});
+        tellDropOutcome(m_ui, dropped);
+        if (dropped.added != 1) {
             return Refused;
         }
         editRow = table().nextRow() - 1;

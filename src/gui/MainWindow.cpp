@@ -222,7 +222,7 @@ void MainWindow::createControls() {
     connect(m_levelEntry, &QAction::triggered, this, &MainWindow::levelLoudness);
     connect(m_popup, &QMenu::aboutToShow, this, &MainWindow::enableSoundEntries);
     connect(checkEntry, &QAction::triggered, this, [this] {
-        StickCheckDialog dialog(m_workspace, this);
+        StickCheckDialog dialog(m_workspace, m_ui, this);
         dialog.exec();
         activate();
     });
@@ -242,7 +242,7 @@ void MainWindow::addFilesLater(const std::optional<std::vector<std::string>>& fi
 
 void MainWindow::addFiles(const std::optional<std::vector<std::string>>& files) {
     const int firstNewRow = m_workspace.table().nextRow();
-    m_workspace.dropFiles(files);
+    tellDropOutcome(m_ui, m_workspace.dropFiles(files));
     // The files are looked into off the window's thread; what would not play is told after.
     checkSounds(firstNewRow, m_workspace.table().nextRow(), true);
     // The first new row becomes current, so that Enter binds it right away.
@@ -567,7 +567,9 @@ void MainWindow::removeStick() {
     // A sound that plays from the stick's copy holds that file open; it gets a moment to
     // let go, but no more: an output that never returns must not keep the window waiting.
     m_playback->stop(std::chrono::milliseconds(500));
-    if (m_workspace.removeStick(*m_ejector)) {
+    const Outcome removed = m_workspace.removeStick(*m_ejector);
+    tellOutcome(m_ui, removed);
+    if (removed) {
         close();
     }
 }

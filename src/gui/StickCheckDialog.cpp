@@ -39,10 +39,11 @@ QString summaryOf(const std::vector<StickProblem>& found) {
 
 } // namespace
 
-StickCheckDialog::StickCheckDialog(StickWorkspace& workspace, QWidget* parent)
+StickCheckDialog::StickCheckDialog(StickWorkspace& workspace, UserInterface& ui, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , m_workspace(workspace) {
+    , m_workspace(workspace)
+    , m_ui(ui) {
     setObjectName("frmUsbStickPruefen");
     setWindowTitle(QStringLiteral("USB-Stick prüfen"));
     setModal(true);
@@ -101,7 +102,7 @@ void StickCheckDialog::refresh() {
 }
 
 void StickCheckDialog::cleanUp() {
-    m_workspace.cleanUpStick();
+    tellOutcome(m_ui, m_workspace.cleanUpStick());
     refresh();
 }
 

@@ -18,7 +18,7 @@ namespace tonarion {
 class StickCheckDialog final : public QDialog {
     Q_OBJECT
 public:
-    StickCheckDialog(StickWorkspace& workspace, QWidget* parent = nullptr);
+    StickCheckDialog(StickWorkspace& workspace, UserInterface& ui, QWidget* parent = nullptr);
 
     // Checks the stick again and shows what it finds.
     void refresh();
@@ -28,6 +28,7 @@ private:
     void cleanUp();
 
     StickWorkspace& m_workspace;
+    UserInterface& m_ui; // tells what the clean-up could not delete
     QLabel* m_summary = nullptr;
     QTreeWidget* m_findings = nullptr;
     QPushButton* m_cleanButton = nullptr;

@@ -28,27 +28,27 @@ std::string fileNameOf(std::string_view path) {
     return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
 }
 
-int DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
-              UserInterface& ui, const std::function<bool(const std::string&)>& isSoundFile,
-              const std::function<bool(const std::string&)>& isConverted) {
+DropResult DropFiles(SoundTable& table, const std::optional<std::vector<std::string>>& fileList,
+                     const std::function<bool(const std::string&)>& isSoundFile,
+                     const std::function<bool(const std::string&)>& isConverted) {
+    DropResult result;
     if (!fileList) {
-        return 0;
+        return result;
     }
-    int added = 0;
     for (const auto& path : *fileList) {
         const bool mp3 = FileExtension(path) == "MP3" || (isConverted && isConverted(path));
         if (!mp3 || (isSoundFile && !isSoundFile(path))) {
-            showInformation(ui, NotMp3Message);
+            result.stoppedBy = DropResult::Stop::NotAnMp3;
             break;
         }
         if (hasControlCharacter(path)) {
-            showInformation(ui, ControlCharacterMessage);
+            result.stoppedBy = DropResult::Stop::ControlCharacter;
             break;
         }
         table.appendEntry(SoundEntry{.sourcePath = path});
-        ++added;
+        ++result.added;
     }
-    return added;
+    return result;
 }
 
 } // namespace tonarion

@@ -53,12 +53,20 @@ public:
     virtual bool cancelRequested() { return false; }
 };
 
+// The two kinds of message that only tell, for an operation to hand back to its front end.
+inline Message informationMessage(std::string text) {
+    return {std::move(text), MessageIcon::Information, MessageButtons::Ok};
+}
+inline Message criticalMessage(std::string text) {
+    return {std::move(text), MessageIcon::Critical, MessageButtons::Ok};
+}
+
 // Shorthands for the three kinds of message box the program uses.
 inline MessageAnswer showInformation(UserInterface& ui, std::string text) {
-    return ui.showMessage({std::move(text), MessageIcon::Information, MessageButtons::Ok});
+    return ui.showMessage(informationMessage(std::move(text)));
 }
 inline MessageAnswer showCritical(UserInterface& ui, std::string text) {
-    return ui.showMessage({std::move(text), MessageIcon::Critical, MessageButtons::Ok});
+    return ui.showMessage(criticalMessage(std::move(text)));
 }
 // A question whose "Ja" loses the user's work defaults to "Nein", so that an Enter pressed
 // in passing keeps it.

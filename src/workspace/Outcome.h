@@ -15,17 +15,27 @@ namespace tonarion {
 enum class OutcomeReason {
     None,
     // Refused: nothing changed, and what stands in the way is named.
-    StickInUse,    // another Tonarion window or tonarion-cli holds the stick
-    NoIndexFile,   // a folder without an index file that holds nothing of a stick either
-    KindFull,      // the stick holds as many entries of the kind's group as the module takes
-    ChoiceMissing, // a choice of the event is missing or does not fit
-    NoSoundFile,   // the row holds no sound file to bind
+    StickInUse,       // another Tonarion window or tonarion-cli holds the stick
+    NoIndexFile,      // a folder without an index file that holds nothing of a stick either
+    KindFull,         // the stick holds as many entries of the kind's group as the module takes
+    ChoiceMissing,    // a choice of the event is missing or does not fit
+    NoSoundFile,      // the row holds no sound file to bind
+    NotAnMp3,         // a dropped file is not an MP3, or no regular file
+    ControlCharacter, // a dropped file's path holds a control character
+    UnstorablePath,   // a dropped file's path has letters the index file cannot spell
+    Declined,         // the user answered No
+    NothingToRemove,  // the clean-up finds nothing it may delete
+    EjectBusy,        // another program holds a file on the stick open
+    NotEjectable,     // the system knows no drive it can eject under the stick's root
     // Failed: the system would not read or write a file.
     FolderMissing,     // the folder named at the start
     FolderNotWritable, // the folder named at the start
     IndexNotCreated,   // a stick without an index file could not get one
     StickGone,         // the stick's root cannot be read
     IndexUnreadable,
+    CommitFailed, // the stick lacks what the table holds; the commit's message says what
+    EjectFailed,  // the system would not eject the stick
+    NotDeleted,   // files the clean-up was to delete stayed
 };
 
 // What an operation came to: done, refused for a reason, or failed on a file. The message is
@@ -40,7 +50,9 @@ struct Outcome {
     std::string file;      // failed: the file or folder
     std::error_code cause; // failed: the system's cause, where it gave one
 
-    static Outcome done() { return {}; }
+    static Outcome done(Message message = {}) {
+        return {Kind::Done, {}, std::move(message), {}, {}};
+    }
     static Outcome refused(OutcomeReason reason, Message message = {}) {
         return {Kind::Refused, reason, std::move(message), {}, {}};
     }

@@ -51,15 +51,15 @@ std::vector<StickProblem> removableFindings(const Session& session,
     return removable;
 }
 
-CleanUpResult cleanUpStick(Session& session, FileOperations& files, UserInterface& ui,
-                           const std::vector<StickProblem>& found) {
+Outcome cleanUpStick(Session& session, FileOperations& files, UserInterface& ui,
+                     const std::vector<StickProblem>& found) {
     const std::vector<StickProblem> removable = removableFindings(session, found);
     if (removable.empty()) {
-        return CleanUpResult::NothingToRemove;
+        return Outcome::refused(OutcomeReason::NothingToRemove);
     }
     if (!askYesNo(ui, std::string(CleanUpQuestion) + "\r\n\r\n" + listOf(removable, false) +
                           "\r\n" + CleanUpQuestionEnd)) {
-        return CleanUpResult::Declined;
+        return Outcome::refused(OutcomeReason::Declined);
     }
     StickFiles stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles);
     std::vector<StickProblem> stayed;
@@ -73,14 +73,16 @@ CleanUpResult cleanUpStick(Session& session, FileOperations& files, UserInterfac
         }
     }
     if (stayed.empty()) {
-        return CleanUpResult::Removed;
+        return Outcome::done();
     }
     std::string text = std::string(CleanUpFailedMessage) + "\r\n\r\n";
     if (const char* cause = causeOf(failures)) {
         text = std::string(cause) + "\r\n\r\n" + text;
     }
-    showCritical(ui, text + listOf(stayed, true, failures) + "\r\n" + CommitFailedAdvice);
-    return CleanUpResult::Failed;
+    return Outcome::failed(
+        OutcomeReason::NotDeleted, session.stickRoot + stayed.front().file,
+        failures.front().error(),
+        criticalMessage(text + listOf(stayed, true, failures) + "\r\n" + CommitFailedAdvice));
 }
 
 } // namespace tonarion

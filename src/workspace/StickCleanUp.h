@@ -3,6 +3,7 @@
 #include "model/UserInterface.h"
 #include "storage/FileOperations.h"
 #include "storage/Session.h"
+#include "workspace/Outcome.h"
 #include "workspace/StickVerification.h"
 
 #include <string>
@@ -16,20 +17,15 @@ inline constexpr const char* CleanUpQuestionEnd = "Sollen sie jetzt gelöscht we
 inline constexpr const char* CleanUpFailedMessage =
     "Diese Dateien und Ordner konnten nicht gelöscht werden:";
 
-enum class CleanUpResult {
-    NothingToRemove,
-    Declined, // the user answered No: nothing changed
-    Removed,
-    Failed, // the user was told what stayed
-};
-
 // What the clean-up would delete of these findings: only what they mark removable, and of
 // that never a name the module plays, nor one the index file or the table names.
 std::vector<StickProblem> removableFindings(const Session& session,
                                             const std::vector<StickProblem>& found);
 
-// "Bereinigen": names what removableFindings leaves of found, asks, and deletes it.
-CleanUpResult cleanUpStick(Session& session, FileOperations& files, UserInterface& ui,
-                           const std::vector<StickProblem>& found);
+// "Bereinigen": names what removableFindings leaves of found, asks, and deletes it. Refused
+// when there is nothing to delete or the user answers No; failed, with what stayed, when a
+// deletion does.
+Outcome cleanUpStick(Session& session, FileOperations& files, UserInterface& ui,
+                     const std::vector<StickProblem>& found);
 
 } // namespace tonarion

@@ -7,38 +7,49 @@
 namespace tonarion {
 namespace {
 
-std::string refusalText(const EjectResult& result, const std::string& stickRoot) {
+Outcome refusalOf(const EjectResult& result, const std::string& stickRoot) {
     switch (result.outcome) {
     case EjectOutcome::Busy:
-        return "Der USB-Stick kann jetzt nicht entfernt werden, weil ein anderes Programm noch "
-               "eine Datei auf ihm geöffnet hat.\r\n"
-               "Schließen Sie die Datei oder das Programm und versuchen Sie es dann noch einmal.";
+        return Outcome::refused(
+            OutcomeReason::EjectBusy,
+            criticalMessage(
+                "Der USB-Stick kann jetzt nicht entfernt werden, weil ein anderes Programm noch "
+                "eine Datei auf ihm geöffnet hat.\r\n"
+                "Schließen Sie die Datei oder das Programm und versuchen Sie es dann noch "
+                "einmal."));
     case EjectOutcome::NotAStick:
-        return "Das System kennt unter " + stickRoot +
-               " kein Laufwerk, das es auswerfen kann.\r\n"
-               "Werfen Sie den USB-Stick bitte über die Dateiverwaltung aus.";
+        return Outcome::refused(OutcomeReason::NotEjectable,
+                                criticalMessage("Das System kennt unter " + stickRoot +
+                                                " kein Laufwerk, das es auswerfen kann.\r\n"
+                                                "Werfen Sie den USB-Stick bitte über die "
+                                                "Dateiverwaltung aus."));
     case EjectOutcome::Ejected:
     case EjectOutcome::Failed:
         break;
     }
     // The system's own words, untranslated, come last and only as a detail: they help
     // whoever the user asks next, but the message must be understood without them.
-    return "Das System kann den USB-Stick nicht auswerfen.\r\n"
-           "Werfen Sie den USB-Stick bitte über die Dateiverwaltung aus." +
-           (result.reason.empty() ? std::string()
-                                  : "\r\n\r\nMeldung des Systems: " + result.reason);
+    return Outcome::failed(
+        OutcomeReason::EjectFailed, stickRoot, {},
+        criticalMessage("Das System kann den USB-Stick nicht auswerfen.\r\n"
+                        "Werfen Sie den USB-Stick bitte über die Dateiverwaltung aus." +
+                        (result.reason.empty() ? std::string()
+                                               : "\r\n\r\nMeldung des Systems: " + result.reason)));
 }
 
 } // namespace
 
-bool removeStickSafely(Session& session, FileOperations& files, UserInterface& ui,
-                       StickEjector& ejector) {
-    const CommitResult committed = CommitToStick(session, files, ui);
-    // A failed commit has told the user what is missing; ejecting now would leave the stick
-    // other than its index says. A commit already under way finishes first.
-    if (committed == CommitResult::Failed || committed == CommitResult::AlreadyRunning) {
-        return false;
-    }
+Outcome removeStickSafely(Session& session, FileOperations& files, UserInterface& ui,
+                          StickEjector& ejector) {
+    {
+        ReasonHold hold(ui);
+        const CommitResult committed = CommitToStick(session, files, hold);
+        // A failed commit says what is missing; ejecting now would leave the stick other than
+        // its index says. A commit already under way finishes first.
+        if (committed == CommitResult::Failed || committed == CommitResult::AlreadyRunning) {
+            return Outcome::failed(OutcomeReason::CommitFailed, session.stickRoot, {}, hold.take());
+        }
+    } // what a commit that got through has to say reaches the user here
     // Our own lock file goes with the lock, and on Windows its open handle would make the
     // system refuse the eject.
     session.releaseLock();
@@ -49,12 +60,17 @@ bool removeStickSafely(Session& session, FileOperations& files, UserInterface& u
         result = ejector.eject(session.stickRoot);
     }
     if (result.outcome == EjectOutcome::Ejected) {
-        showInformation(ui, StickRemovableMessage);
-        return true;
+        return Outcome::done(informationMessage(StickRemovableMessage));
     }
-    showCritical(ui, refusalText(result, session.stickRoot));
-    claimStick(session, files, ui);
-    return false;
+    const Outcome refusal = refusalOf(result, session.stickRoot);
+    ReasonHold hold(ui);
+    if (!claimStick(session, files, hold)) {
+        // The user hears both, in the order they happened: the stick stays, and meanwhile
+        // another program took it.
+        tellOutcome(ui, refusal);
+        return Outcome::refused(OutcomeReason::StickInUse, hold.take());
+    }
+    return refusal;
 }
 
 } // namespace tonarion

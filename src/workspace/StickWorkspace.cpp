@@ -27,10 +27,6 @@ namespace {
 
 inline constexpr const char* ProgramEnds = "Das Programm wird beendet!";
 
-Message critical(std::string text) {
-    return {std::move(text), MessageIcon::Critical, MessageButtons::Ok};
-}
-
 // A kind whose group is full is the reason whichever missing choice the composer named
 // first: no choice can make its entry fit on the stick.
 bool kindFull(const EventSelection& selection, const KindCounters& counters, char oldKind) {
@@ -51,13 +47,14 @@ Outcome StickWorkspace::openStartFolder(const std::string& folder) {
     if (const auto listed = m_files.listFiles(root); !listed) {
         return Outcome::failed(
             OutcomeReason::FolderMissing, root, listed.error(),
-            critical("Der Ordner " + root + " existiert nicht.\r\n" + ProgramEnds));
+            criticalMessage("Der Ordner " + root + " existiert nicht.\r\n" + ProgramEnds));
     }
     const std::string probe = root + ".tonarion-schreibprobe";
     if (const FileResult written = m_files.writeFileDurably(probe, {}); written.failed()) {
         return Outcome::failed(OutcomeReason::FolderNotWritable, root, written.error(),
-                               critical("In den Ordner " + root +
-                                        " kann nicht geschrieben werden.\r\n" + ProgramEnds));
+                               criticalMessage("In den Ordner " + root +
+                                               " kann nicht geschrieben werden.\r\n" +
+                                               ProgramEnds));
     }
     m_files.ShellDelete(probe);
     return openStick(root);
@@ -166,11 +163,12 @@ CommitResult StickWorkspace::commit() {
     return CommitToStick(m_session, m_files, m_ui);
 }
 
-bool StickWorkspace::removeStick(StickEjector& ejector) {
+Outcome StickWorkspace::removeStick(StickEjector& ejector) {
     return removeStickSafely(m_session, m_files, m_ui, ejector);
 }
 
-int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
+DropOutcome StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
+    DropOutcome outcome;
     const int firstNewRow = m_session.table.nextRow();
     // Something that is there but is no regular file never becomes a row.
     const auto isSoundFile = [this](const std::string& path) {
@@ -194,7 +192,7 @@ int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fil
         if (!convertible.empty() &&
             askYesNo(m_ui, convertQuestion(static_cast<int>(convertible.size())))) {
             if (preparation.convertFiles(convertible) != ConversionOutcome::Done) {
-                return 0;
+                return outcome;
             }
             converted = std::move(convertible);
         }
@@ -202,21 +200,38 @@ int StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fil
     const auto isConverted = [&converted](const std::string& path) {
         return std::find(converted.begin(), converted.end(), path) != converted.end();
     };
-    const int added = DropFiles(m_session.table, storable, m_ui, isSoundFile, isConverted);
-    if (!unstorable.empty()) {
-        showInformation(m_ui, UnstorablePathMessage + ("\r\n" + unstorable));
+    const DropResult dropped = DropFiles(m_session.table, storable, isSoundFile, isConverted);
+    outcome.added = dropped.added;
+    if (dropped.stoppedBy == DropResult::Stop::NotAnMp3) {
+        outcome.refusals.push_back(
+            Outcome::refused(OutcomeReason::NotAnMp3, informationMessage(NotMp3Message)));
+    } else if (dropped.stoppedBy == DropResult::Stop::ControlCharacter) {
+        outcome.refusals.push_back(Outcome::refused(OutcomeReason::ControlCharacter,
+                                                    informationMessage(ControlCharacterMessage)));
     }
-    if (m_inspector && added > 0) {
+    if (!unstorable.empty()) {
+        outcome.refusals.push_back(
+            Outcome::refused(OutcomeReason::UnstorablePath,
+                             informationMessage(UnstorablePathMessage + ("\r\n" + unstorable))));
+    }
+    if (m_inspector && outcome.added > 0) {
         std::vector<std::string> paths;
-        for (int row = firstNewRow; row < firstNewRow + added; ++row) {
+        for (int row = firstNewRow; row < firstNewRow + outcome.added; ++row) {
             // A converted sound was made to the module's profile: it needs no look.
             if (!isConverted(m_session.table.row(row).sourcePath)) {
                 paths.push_back(m_session.table.row(row).sourcePath);
             }
         }
-        tellInvalidSounds(m_ui, invalidSounds(*m_inspector, paths));
+        outcome.unplayable = invalidSounds(*m_inspector, paths);
     }
-    return added;
+    return outcome;
+}
+
+void tellDropOutcome(UserInterface& ui, const DropOutcome& dropped) {
+    for (const Outcome& refusal : dropped.refusals) {
+        tellOutcome(ui, refusal);
+    }
+    tellInvalidSounds(ui, dropped.unplayable);
 }
 
 ConversionOutcome StickWorkspace::prepareForModule(const std::vector<int>& rows) {
@@ -382,7 +397,7 @@ bool StickWorkspace::takeUpRepairs() {
     return mendable;
 }
 
-CleanUpResult StickWorkspace::cleanUpStick() {
+Outcome StickWorkspace::cleanUpStick() {
     return tonarion::cleanUpStick(m_session, m_files, m_ui, checkStick());
 }
 

@@ -27,6 +27,19 @@ inline constexpr const char* UnstorablePathMessage =
     "Der Pfad dieser Dateien enthält Zeichen, die tonkat.tkx nicht speichern kann. Benennen Sie "
     "die Datei oder ihren Ordner um und ziehen Sie sie erneut in die Tabelle:";
 
+// What a drop came to: the rows it added, why files of it were left out (each cause once, in
+// the order the user hears them), and the added files whose content would not play. The
+// rows before a refused file stay, and so do the rows of files that would not play: the
+// extension is what the user was told counts, and the file may still be replaced.
+struct DropOutcome {
+    int added = 0;
+    std::vector<Outcome> refusals;
+    std::vector<std::string> unplayable;
+};
+
+// Tells the refusals, then names the files that would not play, in one message each.
+void tellDropOutcome(UserInterface& ui, const DropOutcome& dropped);
+
 // The work the user does on a stick, in one place for both front ends: the windows and
 // tonarion-cli reach the stick through exactly these operations and nothing else. They read
 // the table through its const view and hear of its changes through its observer.
@@ -70,15 +83,15 @@ public:
     IndexReadResult load(const std::string& programFolder);
 
     CommitResult commit();
-    // "USB-Stick sicher entfernen": commits, lets go of the stick and has it ejected. True when
-    // it may be pulled and the program is to end; otherwise the stick is held again.
-    bool removeStick(StickEjector& ejector);
+    // "USB-Stick sicher entfernen": commits, lets go of the stick and has it ejected. Done
+    // when it may be pulled and the program is to end, with the message that says so;
+    // otherwise the stick is held again and the outcome says why not.
+    Outcome removeStick(StickEjector& ejector);
 
     // Dropped files; nothing for data without a file list. With an inspector set, the added
-    // files are looked into at once and those that would not play are named in one message.
-    // A path the index file's Windows-1252 cannot spell is not added: it would be stored as
-    // the path of another file. The user hears which.
-    int dropFiles(const std::optional<std::vector<std::string>>& fileList);
+    // files are looked into at once. A path the index file's Windows-1252 cannot spell is not
+    // added: it would be stored as the path of another file.
+    DropOutcome dropFiles(const std::optional<std::vector<std::string>>& fileList);
     // The front end that checks on a worker thread of its own sets none.
     void setSoundInspector(SoundInspector* inspector) { m_inspector = inspector; }
     // With a converter set, dropped files of other formats that it reads are offered for
@@ -137,7 +150,7 @@ public:
     // "USB-Stick prüfen..." on the stick this workspace works on.
     std::vector<StickProblem> checkStick() const { return verify(m_files); }
     // "Bereinigen": checks the stick afresh, names what may go, asks, and deletes it.
-    CleanUpResult cleanUpStick();
+    Outcome cleanUpStick();
 
     // The list for paper and spreadsheets: by kind of event and address, in words.
     SoundList soundList() const { return soundListOf(m_session.table); }

@@ -1,14 +1,12 @@
 #include "model/SoundTable.h"
 
 #include "model/SoundFileDrop.h"
-#include "support/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>
 
 namespace tonarion {
 namespace {
 
-using testing::RecordingUserInterface;
 using Texts = std::vector<std::string>;
 
 SoundTable tableWithNames(std::initializer_list<const char*> names) {
@@ -40,13 +38,13 @@ TEST(SoundTableTest, SortingAlternatesDirectionIgnoringCaseAndKeepsTheEmptyRowLa
 }
 
 TEST(SoundFileDropTest, ANonMp3FileOrAControlCharacterStopsTheDropAfterTheFilesBeforeIt) {
-    const std::string notMp3 = "Eine oder mehr Dateien entsprechen nicht dem .MP3 Format!";
-    const std::string control = "Der Pfad einer oder mehrerer Dateien enthält Steuerzeichen und "
-                                "kann nicht gespeichert werden!";
+    const auto notMp3 = DropResult::Stop::NotAnMp3;
+    const auto control = DropResult::Stop::ControlCharacter;
+    const auto none = DropResult::Stop::None;
     const struct {
         std::optional<std::vector<std::string>> drop;
         Texts added; // the paths of the rows it adds
-        std::string message;
+        DropResult::Stop stop;
     } cases[] = {
         // The extension is everything after the last dot, in either letter case.
         {{{"/a.Mp3", "/b.mp3.bak", "/c.mp3"}}, {"/a.Mp3"}, notMp3},
@@ -56,23 +54,19 @@ TEST(SoundFileDropTest, ANonMp3FileOrAControlCharacterStopsTheDropAfterTheFilesB
         {{{std::string("/nul\0.mp3", 9)}}, {}, control},
         {{{"/del\x7F.mp3"}}, {}, control},
         {{{"/zeile\n.txt", "/c.mp3"}}, {}, notMp3}, // fails both: not an MP3 says it all
-        {{{"/Grüße.alt/ärger.mp3", "/b.MP3"}}, {"/Grüße.alt/ärger.mp3", "/b.MP3"}, ""},
-        {std::nullopt, {}, ""}, // data without a file list
+        {{{"/Grüße.alt/ärger.mp3", "/b.MP3"}}, {"/Grüße.alt/ärger.mp3", "/b.MP3"}, none},
+        {std::nullopt, {}, none}, // data without a file list
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.drop ? c.drop->back() : "no file list");
         SoundTable table = tableWithNames({"one"});
-        RecordingUserInterface ui;
-        EXPECT_EQ(DropFiles(table, c.drop, ui), static_cast<int>(c.added.size()));
+        const DropResult dropped = DropFiles(table, c.drop);
+        EXPECT_EQ(dropped.added, static_cast<int>(c.added.size()));
         Texts paths = {"/one"};
         paths.insert(paths.end(), c.added.begin(), c.added.end());
         paths.push_back("");
         EXPECT_EQ(column(table, Column::Pfad), paths);
-        ASSERT_EQ(ui.texts(), c.message.empty() ? Texts{} : Texts{c.message});
-        if (!c.message.empty()) {
-            EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
-            EXPECT_EQ(ui.messages[0].title, "Tonarion");
-        }
+        EXPECT_EQ(dropped.stoppedBy, c.stop);
     }
 }
 

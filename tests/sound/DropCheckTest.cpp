@@ -29,9 +29,9 @@ TEST_F(DropCheckTest, OneMessageNamesEveryAddedFileThatWouldNotPlay) {
     inspector.findings[Music + "bild.mp3"].embedsPictures = true;
     inspector.findings[Music + "ungeprueft.mp3"] = SoundFindings{};
 
-    workspace.dropFiles(std::vector<std::string>{Windows + "wav.mp3", Music + "gut.mp3",
-                                                 Music + "halb.mp3", Music + "bild.mp3",
-                                                 Music + "ungeprueft.mp3"});
+    tellDropOutcome(ui, workspace.dropFiles(std::vector<std::string>{
+                            Windows + "wav.mp3", Music + "gut.mp3", Music + "halb.mp3",
+                            Music + "bild.mp3", Music + "ungeprueft.mp3"}));
 
     EXPECT_EQ(inspector.paths().size(), 5u) << "only the new rows are looked at";
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -43,16 +43,27 @@ TEST_F(DropCheckTest, OneMessageNamesEveryAddedFileThatWouldNotPlay) {
 
 TEST_F(DropCheckTest, GoodFilesAndRejectedOnesBringNoSecondMessage) {
     loadStick({});
-    workspace.dropFiles(std::vector<std::string>{Music + "gut.mp3"});
+    tellDropOutcome(ui, workspace.dropFiles(std::vector<std::string>{Music + "gut.mp3"}));
     EXPECT_TRUE(ui.messages.empty());
 
     // The extension test stops the drop first; only what it let in is looked at.
     inspector.findings[Music + "a.mp3"] = FakeSoundInspector::renamedWav();
     inspector.findings[Music + "c.mp3"] = FakeSoundInspector::renamedWav();
-    workspace.dropFiles(
-        std::vector<std::string>{Music + "a.mp3", Music + "b.txt", Music + "c.mp3"});
+    tellDropOutcome(ui, workspace.dropFiles(std::vector<std::string>{
+                            Music + "a.mp3", Music + "b.txt", Music + "c.mp3"}));
+    // A path with a control character stops a drop with a text of its own.
+    const DropOutcome control =
+        workspace.dropFiles(std::vector<std::string>{Music + "zeile\n.mp3"});
+    ASSERT_EQ(control.refusals.size(), 1u);
+    EXPECT_EQ(control.refusals[0].reason, OutcomeReason::ControlCharacter);
+    tellDropOutcome(ui, control);
     ASSERT_EQ(ui.texts(), (std::vector<std::string>{
-                              NotMp3Message, std::string(InvalidSoundsMessage) + "\r\na.mp3"}));
+                              "Eine oder mehr Dateien entsprechen nicht dem .MP3 Format!",
+                              std::string(InvalidSoundsMessage) + "\r\na.mp3",
+                              "Der Pfad einer oder mehrerer Dateien enthält Steuerzeichen und "
+                              "kann nicht gespeichert werden!"}));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(ui.messages[2].icon, MessageIcon::Information);
 }
 
 } // namespace

@@ -74,8 +74,10 @@ TEST_F(StickFolderTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
     ::alarm(20); // a commit that waits for a writer of the FIFO ends the test here
     onStick([&](StickWorkspace& workspace) {
         // Dropped, the FIFO stops the drop as a file that is no MP3 does.
-        workspace.dropFiles(std::vector<std::string>{music("gone.mp3"), music("loop.mp3")});
-        EXPECT_EQ(ui.lastText(), NotMp3Message);
+        const DropOutcome dropped =
+            workspace.dropFiles(std::vector<std::string>{music("gone.mp3"), music("loop.mp3")});
+        ASSERT_EQ(dropped.refusals.size(), 1u);
+        EXPECT_EQ(dropped.refusals[0].reason, OutcomeReason::NotAnMp3);
         EXPECT_EQ(workspace.table().entryCount(), 1);
         workspace.dropFiles(std::vector<std::string>{music("pfiff.mp3")});
         // A source that turns into a FIFO after the drop is reported at the commit.

@@ -173,7 +173,7 @@ TEST_F(StickVerificationTest, CleanUpRemovesExactlyTheLeftoversOnceTheUserAgrees
     const auto before = stickBytes({".Trashes/", ".Trashes/501/"});
 
     ui.setNextAnswer(MessageAnswer::No);
-    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Declined);
+    EXPECT_EQ(workspace.cleanUpStick().reason, OutcomeReason::Declined);
     EXPECT_EQ(stickBytes({".Trashes/", ".Trashes/501/"}), before);
     for (const std::string& name : {"._" + Pfiff, std::string(".DS_Store"),
                                     std::string(".Trashes (Ordner)"), Pfiff + CopySuffix}) {
@@ -182,7 +182,7 @@ TEST_F(StickVerificationTest, CleanUpRemovesExactlyTheLeftoversOnceTheUserAgrees
     EXPECT_EQ(ui.lastText().find("KAM1-0001-00002.mp3"), std::string::npos);
 
     ui.setNextAnswer(MessageAnswer::Yes);
-    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Removed);
+    EXPECT_TRUE(workspace.cleanUpStick());
     auto expected = before;
     for (const std::string& name : {"._" + Pfiff, std::string(".DS_Store"),
                                     std::string(".Trashes/501/old.mp3"), Pfiff + CopySuffix}) {
@@ -191,7 +191,7 @@ TEST_F(StickVerificationTest, CleanUpRemovesExactlyTheLeftoversOnceTheUserAgrees
     EXPECT_EQ(stickBytes({".Trashes/", ".Trashes/501/"}), expected);
     EXPECT_FALSE(files.identity(Root + ".Trashes"));
     EXPECT_EQ(findings(), (std::vector<Finding>{{"not in index", "KAM1-0001-00002.mp3", false}}));
-    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::NothingToRemove);
+    EXPECT_EQ(workspace.cleanUpStick().reason, OutcomeReason::NothingToRemove);
 }
 
 TEST_F(StickVerificationTest, CleanUpNeverTakesWhatTheModulePlaysOrTheIndexLists) {
@@ -206,7 +206,7 @@ TEST_F(StickVerificationTest, CleanUpNeverTakesWhatTheModulePlaysOrTheIndexLists
     files.addFile(Root + "KAM1-0001-00002.mp3");
     const auto before = stickBytes({".Trashes/", ".Trashes/501/"});
     ui.setNextAnswer(MessageAnswer::Yes);
-    EXPECT_EQ(cleanUpStick(session, files, ui, wrongly), CleanUpResult::NothingToRemove);
+    EXPECT_EQ(cleanUpStick(session, files, ui, wrongly).reason, OutcomeReason::NothingToRemove);
     EXPECT_EQ(stickBytes({".Trashes/", ".Trashes/501/"}), before);
     EXPECT_TRUE(files.has(Music + "pfiff.mp3"));
 }
@@ -216,10 +216,11 @@ TEST_F(StickVerificationTest, CleanUpTellsWhatStayedOnAWriteProtectedStick) {
     const auto before = stickBytes({".Trashes/", ".Trashes/501/"});
     files.setReadOnly(true);
     ui.setNextAnswer(MessageAnswer::Yes);
-    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Failed);
+    const Outcome cleaned = workspace.cleanUpStick();
+    EXPECT_EQ(cleaned.kind, Outcome::Kind::Failed);
     EXPECT_EQ(stickBytes({".Trashes/", ".Trashes/501/"}), before);
-    EXPECT_NE(ui.lastText().find(CleanUpFailedMessage), std::string::npos);
-    EXPECT_NE(ui.lastText().find(".Trashes (Ordner): "), std::string::npos) << ui.lastText();
+    EXPECT_NE(cleaned.text().find(CleanUpFailedMessage), std::string::npos);
+    EXPECT_NE(cleaned.text().find(".Trashes (Ordner): "), std::string::npos) << cleaned.text();
 }
 
 #ifndef _WIN32
@@ -244,7 +245,7 @@ TEST(StickCleanUpOnDiskTest, AMacFolderGoesWithWhatItHoldsButNotWhatItLinksTo) {
         return problem.file == ".Trashes" && problem.folder && problem.removable;
     }));
     ui.setNextAnswer(MessageAnswer::Yes);
-    EXPECT_EQ(workspace.cleanUpStick(), CleanUpResult::Removed) << ui.lastText();
+    EXPECT_TRUE(workspace.cleanUpStick()) << ui.lastText();
     EXPECT_FALSE(fs::exists(work.path("stick/.Trashes")));
     EXPECT_EQ(readBytes(work.path("elsewhere/keep.mp3")), "keep");
     EXPECT_TRUE(fs::exists(work.path("stick/tonkat.tkx")));

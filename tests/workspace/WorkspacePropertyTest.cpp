@@ -359,7 +359,7 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
         if ((3 - step.value % 3) % 3 <= step.kind) {
             program.ui.setNextAnswer(MessageAnswer::Yes);
         }
-        RC_ASSERT(workspace.dropFiles(paths) == step.kind + 1);
+        RC_ASSERT(workspace.dropFiles(paths).added == step.kind + 1);
         return false;
     }
     case Op::Level: {
@@ -519,12 +519,14 @@ TEST(WorkspacePropertyTest, ConvertingAndLevellingKeepNothingUnlessEverySoundIsM
                                            add("c.mp3", "sound c")};
     RecordingUserInterface& ui = program.ui;
     ui.setNextAnswer(MessageAnswer::No);
-    EXPECT_EQ(program.workspace->dropFiles(drop), 1);
+    const DropOutcome dropped = program.workspace->dropFiles(drop);
+    EXPECT_EQ(dropped.added, 1);
+    tellDropOutcome(ui, dropped);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{convertQuestion(1), NotMp3Message}));
 
     ui.setNextAnswer(MessageAnswer::Yes);
     ui.cancelNow = true;
-    EXPECT_EQ(program.workspace->dropFiles(drop), 0);
+    EXPECT_EQ(program.workspace->dropFiles(drop).added, 0);
     ui.cancelNow = false;
     ASSERT_EQ(program.table().nextRow(), 2);
     ASSERT_TRUE(program.workspace->bind(1, turnoutSelection(0, "7")));
