@@ -274,16 +274,17 @@ int Bind::run() {
         }
         editRow = table().nextRow() - 1;
     }
-    const auto name = m_workspace->bind(editRow, selection);
-    if (!name) {
-        tellOutcome(m_ui, name.outcome());
+    const auto bound = m_workspace->bind(editRow, selection);
+    if (!bound) {
+        tellOutcome(m_ui, bound.outcome());
         return Refused;
     }
     // The bind commits at once; what it could not store, the closing commit tries again.
-    if (closeAndCommit() != Success || !m_workspace->stickHolds(*name)) {
+    tellOutcome(m_ui, bound->committed);
+    if (closeAndCommit() != Success || !m_workspace->stickHolds(bound->entryName)) {
         return Refused;
     }
-    m_env.out << *name << '\n';
+    m_env.out << bound->entryName << '\n';
     return Success;
 }
 

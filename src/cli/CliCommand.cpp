@@ -153,9 +153,9 @@ bool StickCommand::lookAtStick() {
 }
 
 int StickCommand::closeAndCommit() {
-    const CommitResult result = m_workspace->commit();
-    return result == CommitResult::Written || result == CommitResult::NothingToDo ? Success
-                                                                                  : Refused;
+    const Outcome committed = m_workspace->commit();
+    tellOutcome(m_ui, committed);
+    return committed ? Success : Refused;
 }
 
 int StickCommand::rowNumber(const std::string& text, const std::string& what) const {

@@ -160,7 +160,7 @@ public:
         if (!loadStick(m_env.files)) {
             return Refused;
         }
-        m_workspace->deleteRows(rows);
+        tellOutcome(m_ui, m_workspace->deleteRows(rows));
         return closeAndCommit();
     }
 };

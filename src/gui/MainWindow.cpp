@@ -392,7 +392,8 @@ void MainWindow::activate() {
     if (m_pendingResult) {
         const PendingEventResult result = std::move(*m_pendingResult);
         m_pendingResult.reset();
-        m_workspace.applyEventResult(result.editRow, result.oldName, result.entry);
+        tellOutcome(m_ui,
+                    m_workspace.applyEventResult(result.editRow, result.oldName, result.entry));
         // A sound made in memory is on the stick now, under the row's new path.
         checkSoundsNotLookedAt();
         closeIfAskedDuringCommit();
@@ -433,8 +434,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // The commit shows the busy pointer for its slow part itself; a pointer set here as well
     // would still be up when the commit tells of a failure.
     for (;;) {
-        const CommitResult result = m_workspace.commit();
-        if (result != CommitResult::Failed || !askYesNo(m_ui, RetryQuestion)) {
+        const Outcome committed = m_workspace.commit();
+        tellOutcome(m_ui, committed);
+        if (committed.reason != OutcomeReason::CommitFailed || !askYesNo(m_ui, RetryQuestion)) {
             break;
         }
     }
@@ -546,7 +548,7 @@ void MainWindow::deleteSelectedRows() {
                   DeleteRowsTitle, MessageAnswer::No)) {
         return;
     }
-    m_workspace.deleteRows(rows);
+    tellOutcome(m_ui, m_workspace.deleteRows(rows));
 }
 
 bool MainWindow::userAgreesToEnd() {

@@ -4,13 +4,14 @@
 #include "storage/CommitToStick.h"
 #include "storage/StickFiles.h"
 #include "workspace/RowDeletion.h"
+#include "workspace/StickCommit.h"
 
 namespace tonarion {
 
-void applyEventResult(Session& session, FileOperations& files, UserInterface& ui, int editRow,
-                      const std::string& oldName, const NeuerEintrag& entry) {
+Outcome applyEventResult(Session& session, FileOperations& files, UserInterface& ui, int editRow,
+                         const std::string& oldName, const NeuerEintrag& entry) {
     if (!session.table.isEntryRow(editRow)) {
-        return;
+        return Outcome::done();
     }
     const std::string newName = entry.entryName();
     takeBackOwnSounds(session, files);
@@ -56,7 +57,7 @@ void applyEventResult(Session& session, FileOperations& files, UserInterface& ui
     if (kindOf(oldName) == 'Z' && kindOf(newName) != 'Z') {
         closeRandomGapAfter(session, oldName);
     }
-    CommitToStick(session, files, ui);
+    return commitStick(session, files, ui);
 }
 
 } // namespace tonarion

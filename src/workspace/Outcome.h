@@ -27,6 +27,7 @@ enum class OutcomeReason {
     NothingToRemove,  // the clean-up finds nothing it may delete
     EjectBusy,        // another program holds a file on the stick open
     NotEjectable,     // the system knows no drive it can eject under the stick's root
+    CommitRunning,    // a commit asked for while one runs: commits never nest
     // Failed: the system would not read or write a file.
     FolderMissing,     // the folder named at the start
     FolderNotWritable, // the folder named at the start
@@ -34,8 +35,11 @@ enum class OutcomeReason {
     StickGone,         // the stick's root cannot be read
     IndexUnreadable,
     CommitFailed, // the stick lacks what the table holds; the commit's message says what
-    EjectFailed,  // the system would not eject the stick
-    NotDeleted,   // files the clean-up was to delete stayed
+    // All else written, but rows' sounds are neither at their source nor on the stick, or
+    // their changed source could not be read.
+    SoundsNotFound,
+    EjectFailed, // the system would not eject the stick
+    NotDeleted,  // files the clean-up was to delete stayed
 };
 
 // What an operation came to: done, refused for a reason, or failed on a file. The message is

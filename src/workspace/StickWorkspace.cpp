@@ -12,6 +12,7 @@
 #include "storage/platform/SystemPlatform.h"
 #include "workspace/EventResult.h"
 #include "workspace/RowDeletion.h"
+#include "workspace/StickCommit.h"
 #include "workspace/StickRemoval.h"
 
 #include <algorithm>
@@ -159,8 +160,8 @@ Outcome StickWorkspace::loadStick(const std::string& programFolder) {
     }
 }
 
-CommitResult StickWorkspace::commit() {
-    return CommitToStick(m_session, m_files, m_ui);
+Outcome StickWorkspace::commit() {
+    return commitStick(m_session, m_files, m_ui);
 }
 
 Outcome StickWorkspace::removeStick(StickEjector& ejector) {
@@ -263,7 +264,10 @@ ConversionOutcome StickWorkspace::commitPrepared(const std::vector<int>& rows,
         return outcome;
     }
     m_session.markChanged();
-    return commit() == CommitResult::Failed ? ConversionOutcome::Failed : outcome;
+    // Converting tells its failures as they happen, and so does this commit.
+    return CommitToStick(m_session, m_files, m_ui) == CommitResult::Failed
+               ? ConversionOutcome::Failed
+               : outcome;
 }
 
 std::optional<Loudness> StickWorkspace::loudnessOf(int row) {
@@ -311,12 +315,13 @@ OutcomeOr<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelectio
     return std::move(*entry);
 }
 
-void StickWorkspace::applyEventResult(int editRow, const std::string& oldName,
-                                      const NeuerEintrag& entry) {
-    tonarion::applyEventResult(m_session, m_files, m_ui, editRow, oldName, entry);
+Outcome StickWorkspace::applyEventResult(int editRow, const std::string& oldName,
+                                         const NeuerEintrag& entry) {
+    return tonarion::applyEventResult(m_session, m_files, m_ui, editRow, oldName, entry);
 }
 
-OutcomeOr<std::string> StickWorkspace::bind(int editRow, const EventSelection& selection) {
+OutcomeOr<StickWorkspace::Binding> StickWorkspace::bind(int editRow,
+                                                        const EventSelection& selection) {
     if (!canBind(editRow)) {
         return Outcome::refused(OutcomeReason::NoSoundFile);
     }
@@ -325,13 +330,13 @@ OutcomeOr<std::string> StickWorkspace::bind(int editRow, const EventSelection& s
     if (!entry) {
         return entry.outcome();
     }
-    applyEventResult(editRow, oldName, *entry);
-    return entry->entryName();
+    Outcome committed = applyEventResult(editRow, oldName, *entry);
+    return Binding{entry->entryName(), std::move(committed)};
 }
 
 // The stick follows at once: the module would otherwise go on playing the deleted sound, and
 // the renumbered random sounds would stand under names the index file does not give them.
-CommitResult StickWorkspace::deleteRows(std::vector<int> rows) {
+Outcome StickWorkspace::deleteRows(std::vector<int> rows) {
     // From the bottom up, so that every number still names the row it named before.
     std::sort(rows.rbegin(), rows.rend());
     for (const int row : rows) {
@@ -345,7 +350,7 @@ SettingsForm StickWorkspace::openSettings() {
         // An empty name tests the root itself, a folder, and so counts as missing.
         if (!m_files.FileExists(m_session.stickRoot +
                                 m_session.settings.CurrentSettings[setting])) {
-            commit();
+            tellOutcome(m_ui, commit());
             break;
         }
     }
@@ -356,7 +361,7 @@ SettingsForm::CloseOutcome StickWorkspace::closeSettings(SettingsForm& form) {
     const auto outcome = form.closeRequest();
     if (outcome == SettingsForm::CloseOutcome::Save) {
         m_session.markChanged();
-        commit();
+        tellOutcome(m_ui, commit());
     }
     return outcome;
 }

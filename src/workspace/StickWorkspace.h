@@ -82,7 +82,7 @@ public:
     // The same for a caller without a front end of its own: the failure is told here.
     IndexReadResult load(const std::string& programFolder);
 
-    CommitResult commit();
+    Outcome commit();
     // "USB-Stick sicher entfernen": commits, lets go of the stick and has it ejected. Done
     // when it may be pulled and the program is to end, with the message that says so;
     // otherwise the stick is held again and the outcome says why not.
@@ -116,17 +116,24 @@ public:
     // OK in the event dialog for row editRow: the checked entry, or the refusal with the
     // dialog's message for it, KindFull or ChoiceMissing.
     OutcomeOr<NeuerEintrag> compose(int editRow, const EventSelection& selection);
-    // The main window's part once the dialog has closed: row, commit, old stick file.
-    void applyEventResult(int editRow, const std::string& oldName, const NeuerEintrag& entry);
-    // Both at once, as the command line binds a row: the new EntryName, or why not.
-    OutcomeOr<std::string> bind(int editRow, const EventSelection& selection);
+    // The main window's part once the dialog has closed: row, commit, old stick file. The
+    // outcome is the commit's.
+    Outcome applyEventResult(int editRow, const std::string& oldName, const NeuerEintrag& entry);
+    // Both at once, as the command line binds a row: the new EntryName and what its commit
+    // came to, or why the row was not bound.
+    struct Binding {
+        std::string entryName;
+        Outcome committed;
+    };
+    OutcomeOr<Binding> bind(int editRow, const EventSelection& selection);
 
     // "Zeile löschen" for rows as numbered before the first goes; the stick follows at once.
-    CommitResult deleteRows(std::vector<int> rows);
-    CommitResult deleteRow(int row) { return deleteRows({row}); }
+    Outcome deleteRows(std::vector<int> rows);
+    Outcome deleteRow(int row) { return deleteRows({row}); }
 
     // The settings dialog: opening commits first when a setting file is missing on the
-    // stick; closing commits when the user chose to save.
+    // stick; closing commits when the user chose to save. The dialog's answers carry no
+    // outcome of a commit, so what either commit has to say is told as it happens.
     SettingsForm openSettings();
     SettingsForm::CloseOutcome closeSettings(SettingsForm& form);
 

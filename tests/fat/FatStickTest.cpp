@@ -54,7 +54,12 @@ protected:
         writeBytes(music(file), bytes);
         fs::last_write_time(music(file), LongAgo);
         workspace.dropFiles(std::vector<std::string>{music(file)});
-        return workspace.bind(session.table.entryCount(), turnoutSelection(1, address));
+        const auto bound = workspace.bind(session.table.entryCount(), turnoutSelection(1, address));
+        if (!bound) {
+            return std::nullopt;
+        }
+        tellOutcome(ui, bound->committed);
+        return bound->entryName;
     }
 
     const fs::file_time_type LongAgo =
@@ -80,7 +85,7 @@ TEST_F(FatStickTest, NamesIgnoreLetterCaseAndACommitCopiesOnlyWhatChangedInOneSt
     // A changed sound replaces the stick's older copy (fusefat cannot rewrite it in place).
     writeBytes(music("a.mp3"), "second version");
     session.markChanged();
-    EXPECT_EQ(workspace.commit(), CommitResult::Written);
+    EXPECT_TRUE(workspace.commit());
     EXPECT_EQ(readBytes(stick("MGM2-0012-00000.mp3")), "sound");
     EXPECT_EQ(readBytes(stick("MGM2-0001-00000.mp3")), "second version");
     EXPECT_EQ(readBytes(stick("MGM2-0002-00000.mp3")), "bbbbb");
@@ -95,9 +100,11 @@ TEST_F(FatStickTest, AReadOnlyStickKeepsEverythingAndCatchesUpOnceWritable) {
     putBack(FatImage::Mount::ReadOnly);
 
     EXPECT_EQ(bindSound("b.mp3", "b", "13"), "MGM2-0013-00000.mp3");
-    workspace.deleteRow(1);
+    tellOutcome(ui, workspace.deleteRow(1));
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
-    EXPECT_EQ(workspace.commit(), CommitResult::Failed);
+    const Outcome committed = workspace.commit();
+    EXPECT_EQ(committed.reason, OutcomeReason::CommitFailed);
+    tellOutcome(ui, committed);
     // The bind, the deletion and the commit: each is told that the stick is write-protected.
     ASSERT_EQ(ui.messages.size(), 3u);
     for (const auto& message : ui.messages) {
@@ -110,7 +117,7 @@ TEST_F(FatStickTest, AReadOnlyStickKeepsEverythingAndCatchesUpOnceWritable) {
     EXPECT_TRUE(session.SaveNeeded());
 
     putBack(FatImage::Mount::ReadWrite);
-    EXPECT_EQ(workspace.commit(), CommitResult::Written);
+    EXPECT_TRUE(workspace.commit());
     EXPECT_FALSE(fs::exists(stick("MGM2-0012-00000.mp3")));
     EXPECT_FALSE(fs::exists(stick("SET_-0001-00021.mp3")));
     EXPECT_EQ(readBytes(stick("MGM2-0013-00000.mp3")), "b");

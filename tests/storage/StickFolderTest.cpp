@@ -83,7 +83,10 @@ TEST_F(StickFolderTest, ASourceThatIsNoFileIsReportedWithoutWaitingForIt) {
         // A source that turns into a FIFO after the drop is reported at the commit.
         fs::remove(music("gone.mp3"));
         ASSERT_EQ(::mkfifo(music("gone.mp3").c_str(), 0644), 0);
-        EXPECT_TRUE(workspace.bind(1, turnoutSelection(1, "1")));
+        const auto first = workspace.bind(1, turnoutSelection(1, "1"));
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->committed.reason, OutcomeReason::SoundsNotFound);
+        tellOutcome(ui, first->committed);
         EXPECT_TRUE(workspace.bind(2, turnoutSelection(1, "2")));
         EXPECT_TRUE(workspace.table().row(1).soundNotFound);
     });

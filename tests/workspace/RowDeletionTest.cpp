@@ -46,16 +46,19 @@ TEST_F(RowDeletionTest, ReBindingDeletesTheOldFileOnceNoRowCarriesItsName) {
     loadStick({"MGM2-0012-00000.mp3;" + Music + "pfiff.mp3",
                "MRM2-0013-00000.mp3;" + Music + "other.mp3",
                "MGM2-0012-00000.mp3;" + Music + "pfiff.mp3"});
-    EXPECT_EQ(workspace.bind(1, turnoutSelection(2, "12")), "MXM2-0012-00000.mp3");
+    EXPECT_EQ(workspace.bind(1, turnoutSelection(2, "12")).value().entryName,
+              "MXM2-0012-00000.mp3");
     EXPECT_EQ(files.content(Root + "MXM2-0012-00000.mp3"), "tuut");
     EXPECT_TRUE(files.has(Root + "MGM2-0012-00000.mp3")) << "row 3 still carries it";
-    EXPECT_EQ(workspace.bind(3, turnoutSelection(0, "12")), "MRM2-0012-00000.mp3");
+    EXPECT_EQ(workspace.bind(3, turnoutSelection(0, "12")).value().entryName,
+              "MRM2-0012-00000.mp3");
     EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
     EXPECT_EQ(files.content(Root + "MRM2-0013-00000.mp3"), "other");
 
     files.addFile(Music + "pfiff.mp3", std::string(5000, 'n'), 5000);
     files.setFreeSpace(100);
-    EXPECT_EQ(workspace.bind(3, turnoutSelection(1, "12")), "MGM2-0012-00000.mp3");
+    EXPECT_EQ(workspace.bind(3, turnoutSelection(1, "12")).value().entryName,
+              "MGM2-0012-00000.mp3");
     EXPECT_EQ(files.content(Root + "MRM2-0012-00000.mp3"), "tuut");
     EXPECT_TRUE(session.SaveNeeded());
 }
@@ -99,7 +102,8 @@ TEST_F(RowDeletionTest, AFullStickCanAlwaysBeMadeEmptier) {
     loadStick(lines);
     const auto deleteOnFullStick = [this](int row) {
         files.setFreeSpace(0);
-        EXPECT_EQ(workspace.deleteRow(row), CommitResult::Written) << ui.lastText();
+        const Outcome deleted = workspace.deleteRow(row);
+        EXPECT_TRUE(deleted) << deleted.text();
     };
     deleteOnFullStick(1);
     EXPECT_FALSE(files.has(Root + "MGM2-0012-00000.mp3"));
@@ -121,7 +125,8 @@ TEST_F(RowDeletionTest, LoadingClosesGapsInTheRandomNumbers) {
     EXPECT_EQ(row(1).entryName, "ZUO_-0002-00000.mp3");
     EXPECT_EQ(row(2).entryName, "ZUM_-0001-00000.mp3");
     EXPECT_EQ(row(3).entryName, "ZUM_-0001-00000.mp3");
-    EXPECT_EQ(workspace.commit(), CommitResult::Written) << ui.lastText();
+    const Outcome committed = workspace.commit();
+    EXPECT_TRUE(committed) << committed.text();
     EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "two");
     EXPECT_EQ(files.content(Root + "ZUO_-0002-00000.mp3"), "five");
     EXPECT_FALSE(files.has(Root + "ZUM_-0002-00000.mp3"));

@@ -393,7 +393,7 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
     case Op::Bind:
         if (row > 0) {
             if (const auto name = workspace.bind(row, selectionFor(step))) {
-                model.rows[static_cast<std::size_t>(row - 1)].binding = bindingOf(*name);
+                model.rows[static_cast<std::size_t>(row - 1)].binding = bindingOf(name->entryName);
                 return true;
             }
         }

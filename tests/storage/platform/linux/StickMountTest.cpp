@@ -121,7 +121,9 @@ TEST_F(StickMountTest, APulledStickGetsNothingWrittenIntoTheBareMountPoint) {
         }
         session.committed();
         for (int row = 1; row <= 4; ++row) {
-            workspace.bind(row, turnoutSelection(1, std::to_string(row)));
+            if (const auto bound = workspace.bind(row, turnoutSelection(1, std::to_string(row)))) {
+                tellOutcome(ui, bound->committed);
+            }
         }
         ASSERT_TRUE(files.unmounted);
         EXPECT_TRUE(fs::is_empty(stick())) << "written into the computer's folder";
