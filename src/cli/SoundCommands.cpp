@@ -103,7 +103,10 @@ public:
         } else if (target) {
             lufs = targetLevel(*target);
         }
-        if (m_workspace->levelLoudness(rows, lufs) != ConversionOutcome::Done) {
+        const Outcome levelled = m_workspace->levelLoudness(rows, lufs);
+        tellOutcome(m_ui, levelled);
+        // Sounds that are nowhere to be found stay as they were; the others were levelled.
+        if (!levelled && levelled.reason != OutcomeReason::SoundsNotFound) {
             return Refused;
         }
         return closeAndCommit();

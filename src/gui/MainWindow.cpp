@@ -316,7 +316,7 @@ void MainWindow::prepareSelectedRowsForModule() {
     }
     // The stick's copies are replaced; a sound that plays from one lets go of it first.
     m_playback->stop(std::chrono::milliseconds(500));
-    m_workspace.prepareForModule(rows);
+    tellOutcome(m_ui, m_workspace.prepareForModule(rows));
     checkChangedSounds(rows);
     closeIfAskedDuringCommit();
 }
@@ -341,7 +341,7 @@ void MainWindow::levelLoudness() {
     const LevelDialog::Choice choice = dialog.choice();
     const std::vector<int>& rows = choice.rows == LevelDialog::Rows::Selected ? selected : all;
     m_playback->stop(std::chrono::milliseconds(500));
-    m_workspace.levelLoudness(rows, choice.targetLufs);
+    tellOutcome(m_ui, m_workspace.levelLoudness(rows, choice.targetLufs));
     checkChangedSounds(rows);
     closeIfAskedDuringCommit();
 }

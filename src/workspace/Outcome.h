@@ -28,6 +28,7 @@ enum class OutcomeReason {
     EjectBusy,        // another program holds a file on the stick open
     NotEjectable,     // the system knows no drive it can eject under the stick's root
     CommitRunning,    // a commit asked for while one runs: commits never nest
+    Cancelled,        // the user pressed "Abbrechen"
     // Failed: the system would not read or write a file.
     FolderMissing,     // the folder named at the start
     FolderNotWritable, // the folder named at the start
@@ -38,8 +39,9 @@ enum class OutcomeReason {
     // All else written, but rows' sounds are neither at their source nor on the stick, or
     // their changed source could not be read.
     SoundsNotFound,
-    EjectFailed, // the system would not eject the stick
-    NotDeleted,  // files the clean-up was to delete stayed
+    ConversionFailed, // a sound could not be read or made for the module
+    EjectFailed,      // the system would not eject the stick
+    NotDeleted,       // files the clean-up was to delete stayed
 };
 
 // What an operation came to: done, refused for a reason, or failed on a file. The message is

@@ -55,21 +55,20 @@ std::vector<std::string> SoundPreparation::convertibleFiles(const std::vector<st
     return convertible;
 }
 
-ConversionOutcome SoundPreparation::convertFiles(const std::vector<std::string>& paths) {
+Outcome SoundPreparation::convertFiles(const std::vector<std::string>& paths) {
     std::vector<Work> work;
     for (const std::string& path : paths) {
         auto bytes = m_files.readFile(path);
         if (!bytes) {
-            tellFailure(path, SoundUnreadableMessage);
-            return ConversionOutcome::Failed;
+            return failure(path, SoundUnreadableMessage);
         }
         work.push_back({path, path, std::move(*bytes), std::nullopt});
     }
     return encodeAll(std::move(work));
 }
 
-ConversionOutcome SoundPreparation::encodeRows(const std::vector<int>& rows,
-                                               std::optional<double> targetLufs) {
+Outcome SoundPreparation::encodeRows(const std::vector<int>& rows,
+                                     std::optional<double> targetLufs) {
     std::vector<Work> work;
     for (const int row : rows) {
         if (!m_session.table.isEntryRow(row)) {
@@ -85,15 +84,14 @@ ConversionOutcome SoundPreparation::encodeRows(const std::vector<int>& rows,
         auto bytes = soundBytesOf(row);
         const std::string label = entry.isBound() ? entry.entryName : entry.sourcePath;
         if (!bytes) {
-            tellFailure(label, SoundUnreadableMessage);
-            return ConversionOutcome::Failed;
+            return failure(label, SoundUnreadableMessage);
         }
         work.push_back({entry.sourcePath, label, std::move(*bytes), targetLufs});
     }
     return encodeAll(std::move(work));
 }
 
-ConversionOutcome SoundPreparation::encodeAll(std::vector<Work> work) {
+Outcome SoundPreparation::encodeAll(std::vector<Work> work) {
     std::vector<std::string> made;
     std::string failedFile;
     std::string failure;
@@ -108,7 +106,7 @@ ConversionOutcome SoundPreparation::encodeAll(std::vector<Work> work) {
                 return !m_ui.cancelRequested();
             };
             if (!progress(0)) {
-                return ConversionOutcome::Cancelled;
+                return Outcome::refused(OutcomeReason::Cancelled);
             }
             const auto input = bytesOf(work[i].bytes);
             double gain = 0;
@@ -119,7 +117,7 @@ ConversionOutcome SoundPreparation::encodeAll(std::vector<Work> work) {
             }
             auto result = m_converter.encodeForModule(input, gain, progress);
             if (result.outcome == ConversionResult::Outcome::Cancelled) {
-                return ConversionOutcome::Cancelled;
+                return Outcome::refused(OutcomeReason::Cancelled);
             }
             if (result.outcome == ConversionResult::Outcome::Failed) {
                 failedFile = work[i].label;
@@ -130,13 +128,12 @@ ConversionOutcome SoundPreparation::encodeAll(std::vector<Work> work) {
         }
     }
     if (!failedFile.empty()) {
-        tellFailure(failedFile, failure);
-        return ConversionOutcome::Failed;
+        return SoundPreparation::failure(failedFile, failure);
     }
     for (std::size_t i = 0; i < work.size(); ++i) {
         m_session.keepPreparedSound(work[i].key, std::move(made[i]));
     }
-    return ConversionOutcome::Done;
+    return Outcome::done();
 }
 
 std::optional<Loudness> SoundPreparation::loudnessOf(int row) {
@@ -166,8 +163,10 @@ std::optional<std::string> SoundPreparation::soundBytesOf(int row) {
     return std::nullopt;
 }
 
-void SoundPreparation::tellFailure(const std::string& file, const std::string& reason) {
-    showCritical(m_ui, std::string(ConversionFailedMessage) + "\r\n\r\n" + file + "\r\n" + reason);
+Outcome SoundPreparation::failure(const std::string& file, const std::string& reason) {
+    return Outcome::failed(OutcomeReason::ConversionFailed, file, {},
+                           criticalMessage(std::string(ConversionFailedMessage) + "\r\n\r\n" +
+                                           file + "\r\n" + reason));
 }
 
 } // namespace tonarion

@@ -192,7 +192,9 @@ DropOutcome StickWorkspace::dropFiles(const std::optional<std::vector<std::strin
         auto convertible = preparation.convertibleFiles(*storable);
         if (!convertible.empty() &&
             askYesNo(m_ui, convertQuestion(static_cast<int>(convertible.size())))) {
-            if (preparation.convertFiles(convertible) != ConversionOutcome::Done) {
+            // A cancelled or failed conversion adds none of the drop's files.
+            if (Outcome convertedAll = preparation.convertFiles(convertible); !convertedAll) {
+                outcome.refusals.push_back(std::move(convertedAll));
                 return outcome;
             }
             converted = std::move(convertible);
@@ -235,39 +237,35 @@ void tellDropOutcome(UserInterface& ui, const DropOutcome& dropped) {
     tellInvalidSounds(ui, dropped.unplayable);
 }
 
-ConversionOutcome StickWorkspace::prepareForModule(const std::vector<int>& rows) {
+Outcome StickWorkspace::prepareForModule(const std::vector<int>& rows) {
     if (!m_converter) {
-        return ConversionOutcome::Failed;
+        return Outcome::failed(OutcomeReason::ConversionFailed, {}, {});
     }
     SoundPreparation preparation(m_session, m_files, m_ui, *m_converter);
     return commitPrepared(rows, preparation.encodeRows(rows));
 }
 
-ConversionOutcome StickWorkspace::levelLoudness(const std::vector<int>& rows, double targetLufs) {
+Outcome StickWorkspace::levelLoudness(const std::vector<int>& rows, double targetLufs) {
     if (!m_converter) {
-        return ConversionOutcome::Failed;
+        return Outcome::failed(OutcomeReason::ConversionFailed, {}, {});
     }
     SoundPreparation preparation(m_session, m_files, m_ui, *m_converter);
     return commitPrepared(rows, preparation.encodeRows(rows, targetLufs));
 }
 
 // Bound rows whose sound changed go to the stick at once, as every other change does.
-ConversionOutcome StickWorkspace::commitPrepared(const std::vector<int>& rows,
-                                                 ConversionOutcome outcome) {
-    if (outcome != ConversionOutcome::Done) {
-        return outcome;
+Outcome StickWorkspace::commitPrepared(const std::vector<int>& rows, Outcome prepared) {
+    if (!prepared) {
+        return prepared;
     }
     const bool anyBound = std::any_of(rows.begin(), rows.end(), [this](int row) {
         return m_session.table.isEntryRow(row) && m_session.table.row(row).isBound();
     });
     if (!anyBound) {
-        return outcome;
+        return prepared;
     }
     m_session.markChanged();
-    // Converting tells its failures as they happen, and so does this commit.
-    return CommitToStick(m_session, m_files, m_ui) == CommitResult::Failed
-               ? ConversionOutcome::Failed
-               : outcome;
+    return commit();
 }
 
 std::optional<Loudness> StickWorkspace::loudnessOf(int row) {

@@ -102,8 +102,9 @@ public:
     // "Für das Soundmodul aufbereiten": the rows' sounds encoded anew in the one profile every
     // module plays. "Lautstärke angleichen...": brought to one loudness. Either changes a
     // bound row's sound on the stick at once, and an unbound row's when it is bound.
-    ConversionOutcome prepareForModule(const std::vector<int>& rows);
-    ConversionOutcome levelLoudness(const std::vector<int>& rows, double targetLufs);
+    // The outcome is the conversion's, or the commit's that followed it.
+    Outcome prepareForModule(const std::vector<int>& rows);
+    Outcome levelLoudness(const std::vector<int>& rows, double targetLufs);
     // The loudness of a row's sound; nothing for silence, or without a converter.
     std::optional<Loudness> loudnessOf(int row);
     // The median loudness of the bound rows' sounds: a target that moves the fewest far.
@@ -170,7 +171,7 @@ private:
     Session& m_session;
     FileOperations& m_files;
     UserInterface& m_ui;
-    ConversionOutcome commitPrepared(const std::vector<int>& rows, ConversionOutcome outcome);
+    Outcome commitPrepared(const std::vector<int>& rows, Outcome prepared);
     // The stick at the session's root held for this program, with an index file.
     Outcome takeStick();
 
