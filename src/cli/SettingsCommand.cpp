@@ -125,7 +125,7 @@ int Settings::save(const RequestedSettings& wanted) {
     enter(wanted.endlessAddress, &SettingsForm::endlessAddressChanged);
     // Asking for new values is the answer to the dialog's save question.
     m_ui.setQuestionAnswer(MessageAnswer::Yes);
-    m_workspace->closeSettings(form);
+    tellOutcome(m_ui, m_workspace->closeSettings(form));
     return closeAndCommit();
 }
 

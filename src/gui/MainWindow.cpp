@@ -491,7 +491,7 @@ void MainWindow::openEventDialogForCurrentRow() {
 }
 
 void MainWindow::openModuleSettings() {
-    SettingsDialog dialog(m_workspace, this);
+    SettingsDialog dialog(m_workspace, m_ui, this);
     dialog.exec();
     activate();
     closeIfAskedDuringCommit();

@@ -49,10 +49,11 @@ QString volumeTip(int value) {
 
 } // namespace
 
-SettingsDialog::SettingsDialog(StickWorkspace& workspace, QWidget* parent)
+SettingsDialog::SettingsDialog(StickWorkspace& workspace, UserInterface& ui, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_workspace(workspace)
+    , m_ui(ui)
     , m_form(workspace.openSettings()) {
     setObjectName("frmEinstellungen");
     setWindowTitle(QStringLiteral("Modul Einstellungen"));
@@ -209,7 +210,9 @@ void SettingsDialog::reject() {
 
 void SettingsDialog::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
-        if (m_workspace.closeSettings(m_form) == SettingsForm::CloseOutcome::Refused) {
+        const Outcome closed = m_workspace.closeSettings(m_form);
+        tellOutcome(m_ui, closed);
+        if (closed.reason == OutcomeReason::SettingRefused) {
             event->ignore(); // the message named the field to correct
             return;
         }

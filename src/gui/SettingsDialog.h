@@ -21,7 +21,7 @@ namespace tonarion {
 class SettingsDialog final : public QDialog {
     Q_OBJECT
 public:
-    SettingsDialog(StickWorkspace& workspace, QWidget* parent = nullptr);
+    SettingsDialog(StickWorkspace& workspace, UserInterface& ui, QWidget* parent = nullptr);
     ~SettingsDialog() override;
 
     void reject() override;
@@ -37,6 +37,7 @@ private:
     void showVolume(int value);
 
     StickWorkspace& m_workspace;
+    UserInterface& m_ui; // tells why the settings cannot be saved
     SettingsForm m_form;
     QSlider* m_slider1 = nullptr;
     QLabel* m_label1 = nullptr;

@@ -95,11 +95,7 @@ SettingsForm::CloseOutcome SettingsForm::closeRequest() {
         m_refused = {};
         return CloseOutcome::Discarded;
     }
-    if (const auto refused = refusal()) {
-        showCritical(m_ui, *refused);
-        return CloseOutcome::Refused;
-    }
-    return CloseOutcome::Save;
+    return refusal() ? CloseOutcome::Refused : CloseOutcome::Save;
 }
 
 } // namespace tonarion

@@ -53,7 +53,7 @@ public:
         Unchanged, // nothing differs from the stick: no question
         Save,      // "Ja": the caller marks the change and commits
         Discarded, // "Nein": the settings are as they were before the dialog
-        Refused,   // "Ja" with a field the rules refuse: the user was told, the form stays
+        Refused,   // "Ja" with a field the rules refuse: the form stays, refusal() says why
     };
     // A refused field counts as a change: what it shows differs from what the stick holds.
     CloseOutcome closeRequest();

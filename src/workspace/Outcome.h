@@ -29,6 +29,7 @@ enum class OutcomeReason {
     NotEjectable,     // the system knows no drive it can eject under the stick's root
     CommitRunning,    // a commit asked for while one runs: commits never nest
     Cancelled,        // the user pressed "Abbrechen"
+    SettingRefused,   // a settings field holds a value the rules refuse
     // Failed: the system would not read or write a file.
     FolderMissing,     // the folder named at the start
     FolderNotWritable, // the folder named at the start

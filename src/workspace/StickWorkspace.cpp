@@ -355,13 +355,20 @@ SettingsForm StickWorkspace::openSettings() {
     return SettingsForm(m_session.settings, m_ui);
 }
 
-SettingsForm::CloseOutcome StickWorkspace::closeSettings(SettingsForm& form) {
-    const auto outcome = form.closeRequest();
-    if (outcome == SettingsForm::CloseOutcome::Save) {
-        m_session.markChanged();
-        tellOutcome(m_ui, commit());
+Outcome StickWorkspace::closeSettings(SettingsForm& form) {
+    switch (form.closeRequest()) {
+    case SettingsForm::CloseOutcome::Unchanged:
+        return Outcome::done();
+    case SettingsForm::CloseOutcome::Discarded:
+        return Outcome::refused(OutcomeReason::Declined);
+    case SettingsForm::CloseOutcome::Refused:
+        return Outcome::refused(OutcomeReason::SettingRefused,
+                                criticalMessage(form.refusal().value_or(std::string())));
+    case SettingsForm::CloseOutcome::Save:
+        break;
     }
-    return outcome;
+    m_session.markChanged();
+    return commit();
 }
 
 bool StickWorkspace::canBind(int row) const {

@@ -133,10 +133,13 @@ public:
     Outcome deleteRow(int row) { return deleteRows({row}); }
 
     // The settings dialog: opening commits first when a setting file is missing on the
-    // stick; closing commits when the user chose to save. The dialog's answers carry no
-    // outcome of a commit, so what either commit has to say is told as it happens.
+    // stick, and what that commit has to say is told as it happens, before the dialog shows.
     SettingsForm openSettings();
-    SettingsForm::CloseOutcome closeSettings(SettingsForm& form);
+    // Closing asks whether to save what changed. Done when nothing changed or what changed is
+    // on the stick; refused as Declined when the user answered "Nein" (the settings are as
+    // before), or as SettingRefused with the field's refusal (the dialog stays open); the
+    // commit's outcome when it failed.
+    Outcome closeSettings(SettingsForm& form);
 
     // Sorts the rows by a column, as a click on its header does; the stick does not change.
     void sortByColumn(Column column) { m_session.table.sortByColumn(column); }

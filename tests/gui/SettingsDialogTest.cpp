@@ -20,7 +20,7 @@ class SettingsDialogTest : public QObject {
     std::unique_ptr<SettingsDialog> dialog;
 
     void open() {
-        dialog = std::make_unique<SettingsDialog>(stick->workspace);
+        dialog = std::make_unique<SettingsDialog>(stick->workspace, stick->ui);
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));

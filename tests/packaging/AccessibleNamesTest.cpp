@@ -60,7 +60,7 @@ private slots:
         stick.writeIndex({});
         stick.workspace.load("/opt");
         EventDialog event("", "", [](const EventSelection&) { return std::nullopt; });
-        SettingsDialog settings(stick.workspace);
+        SettingsDialog settings(stick.workspace, stick.ui);
         DriveDialog drives({driveEntry("/media/anna/STICK")}, stick.workspace, stick.ui,
                            [](QWidget*) { return std::nullopt; });
         for (QWidget* dialog : std::initializer_list<QWidget*>{&event, &settings, &drives}) {
