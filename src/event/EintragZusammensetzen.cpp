@@ -4,17 +4,15 @@
 #include "model/AddressRanges.h"
 #include "model/EntryName.h"
 #include "model/Trimmed.h"
+#include "model/WholeNumber.h"
 
-#include <charconv>
 
 namespace tonarion {
 namespace {
 
 // A contact list's entry text, "1" to "10".
 int contactNumber(std::string_view text) {
-    int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
+    return wholeNumber(text).value_or(0);
 }
 
 // The outcome of reading one box: a number, or the message that refuses the entry and why.
