@@ -501,13 +501,13 @@ int main(int argc, char** argv) {
             shooter.save(level, "level-dialog");
         }
 
-        SettingsDialog settings(workspace, &window);
+        SettingsDialog settings(workspace, ui, &window);
         shooter.save(settings, "settings-dialog");
         settings.hide();
         {
             // An emptied Modellzeit, confirmed with "Ja": the refusal names the field, and the
             // dialog stays open behind it.
-            SettingsDialog refused(workspace, &window);
+            SettingsDialog refused(workspace, ui, &window);
             refused.show();
             QApplication::processEvents();
             refused.findChild<QLineEdit*>("Text2")->clear();
@@ -532,7 +532,7 @@ int main(int argc, char** argv) {
         std::ofstream(root + "._MGM2-0012-00000.mp3", std::ios::binary) << "AppleDouble";
         std::ofstream(root + "ZUM_-0001-00000.mp3.tonarion-new", std::ios::binary) << "half";
         QDir().mkpath(QString::fromStdString(root + ".Trashes/501"));
-        StickCheckDialog check(workspace, &window);
+        StickCheckDialog check(workspace, ui, &window);
         shooter.save(check, "stick-check");
         check.hide();
 
