@@ -306,17 +306,22 @@ public:
         return result;
     }
 
-    void commit() { check(m_workspace.commit() == CommitResult::Written, "commit failed"); }
+    void commit() {
+        const Outcome committed = m_workspace.commit();
+        check(static_cast<bool>(committed), "commit failed: " + committed.text());
+    }
 
     void deleteRow(int row) {
-        check(m_workspace.deleteRow(row) == CommitResult::Written, "deleting failed");
+        const Outcome deleted = m_workspace.deleteRow(row);
+        check(static_cast<bool>(deleted), "deleting failed: " + deleted.text());
     }
 
     void rebind(int row, const EventSelection& selection) {
         const std::string oldName = m_session.table.row(row).entryName;
         const auto entry = m_workspace.compose(row, selection);
         check(entry.has_value(), "composing failed: " + entry.outcome().text());
-        m_workspace.applyEventResult(row, oldName, *entry);
+        const Outcome committed = m_workspace.applyEventResult(row, oldName, *entry);
+        check(static_cast<bool>(committed), "re-binding failed: " + committed.text());
         check(fs::exists(m_stick->root() + entry->entryName()), "re-bound sound is missing");
     }
 
@@ -325,8 +330,8 @@ public:
         form.setFormLayout();
         form.volumeChanged(value);
         m_ui.setNextAnswer(MessageAnswer::Yes);
-        check(m_workspace.closeSettings(form) == SettingsForm::CloseOutcome::Save,
-              "the setting did not change");
+        const Outcome closed = m_workspace.closeSettings(form);
+        check(static_cast<bool>(closed), "the setting did not change: " + closed.text());
         m_ui.messages.pop_back(); // the save question
     }
 
