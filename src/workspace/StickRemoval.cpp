@@ -1,8 +1,8 @@
 #include "workspace/StickRemoval.h"
 
 #include "model/WaitIndicator.h"
-#include "storage/CommitToStick.h"
 #include "storage/StickSelection.h"
+#include "workspace/StickCommit.h"
 
 namespace tonarion {
 namespace {
@@ -41,15 +41,16 @@ Outcome refusalOf(const EjectResult& result, const std::string& stickRoot) {
 
 Outcome removeStickSafely(Session& session, FileOperations& files, UserInterface& ui,
                           StickEjector& ejector) {
-    {
-        ReasonHold hold(ui);
-        const CommitResult committed = CommitToStick(session, files, hold);
-        // A failed commit says what is missing; ejecting now would leave the stick other than
-        // its index says. A commit already under way finishes first.
-        if (committed == CommitResult::Failed || committed == CommitResult::AlreadyRunning) {
-            return Outcome::failed(OutcomeReason::CommitFailed, session.stickRoot, {}, hold.take());
-        }
-    } // what a commit that got through has to say reaches the user here
+    const Outcome committed = commitStick(session, files, ui);
+    // A failed commit says what is missing; ejecting now would leave the stick other than its
+    // index says. A commit already under way finishes first.
+    if (committed.reason == OutcomeReason::CommitFailed ||
+        committed.reason == OutcomeReason::CommitRunning) {
+        return committed;
+    }
+    // Sounds that are nowhere to be found stay missing however long the stick stays: the user
+    // hears which before the stick goes.
+    tellOutcome(ui, committed);
     // Our own lock file goes with the lock, and on Windows its open handle would make the
     // system refuse the eject.
     session.releaseLock();
