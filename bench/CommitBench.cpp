@@ -274,7 +274,7 @@ public:
                 const fs::path& programFolder)
         : m_stick(std::move(stick))
         , m_workspace(m_session, m_files, m_ui) {
-        m_session.stickRoot = m_stick->root();
+        m_session.stick().setRoot(m_stick->root());
         check(gueltigeAuswahl(m_session, m_files, m_ui) &&
                   m_workspace.load(programFolder.string()) == IndexReadResult::Read,
               "the stick takes no index file");

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.addFile("/stick/tonkat.tkx", bytes);
     testing::RecordingUserInterface ui;
     Session session;
-    session.stickRoot = "/stick/";
+    session.stick().setRoot("/stick/");
     fuzz::require(IndexLesen(session, files, ui, "/opt/tonarion") == IndexReadResult::Read,
                   "an index file that is there is read");
     for (const auto& name : files.filesIn("/stick/")) {

@@ -73,7 +73,7 @@ CommitPlan CommitPlanner::plan() {
     for (auto& planned : moves) {
         const std::string& from = planned.move.from;
         if (!m_stick.exists(from) && !m_stick.exists(from + MoveSuffix) &&
-            stickLacks(m_files, m_session.stickRoot, from)) {
+            stickLacks(m_files, m_session.stick().root(), from)) {
             // The stick file was the sound's only copy and is gone. A file under the new name
             // is taken as the sound, unless another move takes it away: then it is that row's
             // sound. Otherwise the row is shown as lacking its sound.
@@ -83,7 +83,7 @@ CommitPlan CommitPlanner::plan() {
             });
             if (planned.row > 0) {
                 row(planned.row).soundNotFound = movesAway || !m_stick.exists(to);
-                row(planned.row).sourcePath = m_session.stickRoot + planned.move.to;
+                row(planned.row).sourcePath = m_session.stick().root() + planned.move.to;
             }
             m_plan.renamesGone.push_back(from);
             continue;
@@ -109,10 +109,10 @@ CommitPlan CommitPlanner::plan() {
 // Rows whose source is this stick's own file, recorded while the stick was mounted at another
 // folder, name the file where the stick is now.
 void CommitPlanner::takeBackOwnSounds() {
-    const StickFiles stick(m_files, m_session.stickRoot, m_session.stickIdentity);
+    const StickFiles stick(m_files, m_session.stick().root(), m_session.stick().identity());
     for (SoundEntry& entry : m_plan.rows) {
         if (const auto own = stick.ownFileMountedElsewhere(entry.sourcePath, entry.entryName)) {
-            entry.sourcePath = m_session.stickRoot + *own;
+            entry.sourcePath = m_session.stick().root() + *own;
         }
     }
 }

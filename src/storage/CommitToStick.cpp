@@ -26,7 +26,8 @@ public:
         : m_session(session)
         , m_files(files)
         , m_ui(ui)
-        , m_stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles) {}
+        , m_stick(files, session.stick().root(), session.stick().identity(),
+                  &session.stick().fileCache()) {}
 
     CommitResult run();
 
@@ -52,7 +53,7 @@ private:
     void takeMovesIntoRows(const StickChangeRun& change);
     void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
     bool stickLacks(const std::string& name) {
-        return tonarion::stickLacks(m_files, m_session.stickRoot, name);
+        return tonarion::stickLacks(m_files, m_session.stick().root(), name);
     }
     bool acceptsNewFiles();
     std::string indexFileBytes(const std::vector<SoundEntry>& rows) const;
@@ -102,7 +103,7 @@ CommitResult CommitRun::run() {
     writeToStick();
     if (!m_failures.empty()) {
         // Whatever the stick refused, it may hold anything now: the next run looks again.
-        m_session.stickFiles.clear();
+        m_session.stick().fileCache().clear();
         reportFailures();
         return CommitResult::Failed;
     }
@@ -141,7 +142,7 @@ void CommitRun::writeToStick() {
         const bool needsJournal = createsNames(copies) || replacesSounds ||
                                   !change.change().moves.empty() || m_stick.exists(JournalName);
         if (needsJournal) {
-            if (const auto announced = change.announce(m_session.indexFileName);
+            if (const auto announced = change.announce(m_session.stick().indexFileName());
                 announced.failed()) {
                 fail(announced.namedAs(JournalName));
             }
@@ -175,8 +176,8 @@ void CommitRun::writeToStick() {
                 reportProgress();
             }
             writeSettingFiles();
-            failAll(
-                change.finish(m_session.indexFileName, indexFileBytes(m_session.table.entries())));
+            failAll(change.finish(m_session.stick().indexFileName(),
+                                  indexFileBytes(m_session.table.entries())));
             checkEverythingArrived();
         }
     }
@@ -233,7 +234,7 @@ bool CommitRun::isMoveTarget(const std::string& name) const {
 // A stick too full for the sounds to copy is refused before anything is written, so that the
 // user can make room and nothing is left half done.
 bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
-    const auto space = m_files.freeSpace(m_session.stickRoot)
+    const auto space = m_files.freeSpace(m_session.stick().root())
                            .value_or(FreeSpace{std::numeric_limits<std::uintmax_t>::max(), 1});
     if (bytesNeeded(copies, space.unit) <= space.bytes) {
         return true;
@@ -248,7 +249,7 @@ bool CommitRun::fitsOnStick(const std::vector<PlannedCopy>& copies) {
 // lists sounds the user had deleted: they show as missing, or come back from the computer.
 void CommitRun::makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
                                 const std::vector<PlannedCopy>& copies) {
-    const auto space = m_files.freeSpace(m_session.stickRoot);
+    const auto space = m_files.freeSpace(m_session.stick().root());
     if (!space || change.deletions.empty()) {
         return;
     }
@@ -335,7 +336,7 @@ CommitRun::rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const
             const StickMove& move = m_moves[i].move;
             if (!move.copy && arrived(i) && sameFileName(*name, move.from) &&
                 !sameFileName(entry.entryName, move.from)) {
-                entry.sourcePath = m_session.stickRoot + move.to;
+                entry.sourcePath = m_session.stick().root() + move.to;
                 break;
             }
         }
@@ -343,7 +344,7 @@ CommitRun::rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const
     for (std::size_t i = 0; i < m_moves.size(); ++i) {
         if (m_moves[i].row > 0 && arrived(i)) {
             rows[static_cast<std::size_t>(m_moves[i].row - 1)].sourcePath =
-                m_session.stickRoot + m_moves[i].move.to;
+                m_session.stick().root() + m_moves[i].move.to;
         }
     }
     return rows;
@@ -391,8 +392,8 @@ std::string CommitRun::indexFileBytes(const std::vector<SoundEntry>& rows) const
         }
         // A sound made in memory has no file but the one this commit writes.
         const bool prepared = m_session.preparedSoundOf(entry.sourcePath) != nullptr;
-        lines.push_back(
-            {entry.entryName, prepared ? m_session.stickRoot + entry.entryName : entry.sourcePath});
+        lines.push_back({entry.entryName,
+                         prepared ? m_session.stick().root() + entry.entryName : entry.sourcePath});
     }
     return composeIndexFile(lines, m_session.settings.CurrentSettings, {});
 }
@@ -483,7 +484,7 @@ void CommitRun::takePreparedIntoRows() {
     m_session.keepPreparedSoundsOf(waiting);
     for (const int row : m_writtenPrepared) {
         SoundEntry entry = m_session.table.row(row);
-        entry.sourcePath = m_session.stickRoot + entry.entryName;
+        entry.sourcePath = m_session.stick().root() + entry.entryName;
         m_session.table.replaceRow(row, std::move(entry));
     }
 }
@@ -628,23 +629,23 @@ bool CommitRun::reportSoundsNotFound() {
 CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
     // The stick is looked at through a copy of what the session knows of it: sizing the plan
     // leaves the session as it is.
-    StickFileCache known = session.stickFiles;
-    StickFiles stick(files, session.stickRoot, session.stickIdentity, &known);
+    StickFileCache known = session.stick().fileCache();
+    StickFiles stick(files, session.stick().root(), session.stick().identity(), &known);
     const CommitPlan plan = CommitPlanner(session, files, stick).plan();
-    const auto space = files.freeSpace(session.stickRoot);
+    const auto space = files.freeSpace(session.stick().root());
     return {bytesNeeded(plan.copies, plan.moves, session.table, stick,
                         space ? std::max<std::uintmax_t>(space->unit, 1) : 1),
             space ? std::optional(space->bytes) : std::nullopt};
 }
 
 bool takeBackOwnSounds(Session& session, FileOperations& files) {
-    const StickFiles stick(files, session.stickRoot, session.stickIdentity);
+    const StickFiles stick(files, session.stick().root(), session.stick().identity());
     bool changed = false;
     for (int row = 1; row < session.table.nextRow(); ++row) {
         const SoundEntry& entry = session.table.row(row);
         if (const auto own = stick.ownFileMountedElsewhere(entry.sourcePath, entry.entryName)) {
             SoundEntry moved = entry;
-            moved.sourcePath = session.stickRoot + *own;
+            moved.sourcePath = session.stick().root() + *own;
             session.table.replaceRow(row, std::move(moved));
             changed = true;
         }
@@ -720,13 +721,12 @@ CommitResult CommitToStick(Session& session, FileOperations& files, UserInterfac
     }
     // A stick pulled and put back is mounted anew and has a new identity; it is still ours
     // when it shows our lock. A bare mount point does not.
-    if (const auto identity = files.identity(session.stickRoot).optional();
-        identity && identity != session.stickIdentity && session.stickLock() &&
-        session.stickLock()->isShownInFolder()) {
-        session.stickIdentity = identity;
-        session.stickFiles.clear();
+    if (const auto identity = files.identity(session.stick().root()).optional();
+        identity && identity != session.stick().identity() && session.stick().lock() &&
+        session.stick().lock()->isShownInFolder()) {
+        session.stick().mountedAnew(*identity);
     }
-    const auto running = session.beginCommit();
+    const auto running = session.stick().beginCommit();
     if (!running) {
         return CommitResult::AlreadyRunning;
     }

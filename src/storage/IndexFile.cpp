@@ -122,16 +122,16 @@ std::string underProgramFolder(std::string_view programFolder, std::string_view 
 
 IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterface& ui,
                            const std::string& programFolder) {
-    const auto bytes = files.readFile(session.stickRoot + session.indexFileName);
+    const auto bytes = files.readFile(session.stick().root() + session.stick().indexFileName());
     if (!bytes) {
-        if (!files.listFiles(session.stickRoot)) {
+        if (!files.listFiles(session.stick().root())) {
             showCritical(ui, WrongDriveMessage);
             return IndexReadResult::DriveNotReady;
         }
         return IndexReadResult::Unreadable;
     }
     const IndexContent content = parseIndexFile(*bytes);
-    const StickFiles stick(files, session.stickRoot);
+    const StickFiles stick(files, session.stick().root());
     const auto seconds = secondIndexLines(content.entries);
     bool pathChanged = false;
     LoadReport report(ui);
@@ -141,14 +141,14 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
             // A relative path to one of the stick's own files, as a stick opened under a
             // relative name once wrote, stays the stick's file.
             const auto onStick = stick.nameInRoot(source);
-            source =
-                onStick ? session.stickRoot + *onStick : underProgramFolder(programFolder, source);
+            source = onStick ? session.stick().root() + *onStick
+                             : underProgramFolder(programFolder, source);
             pathChanged = true;
         }
         // A sound the stick took over from itself while it was mounted elsewhere is its own
         // wherever it is mounted now: the path names it here.
         if (const auto own = stick.ownFileMountedElsewhere(source, line.entryName)) {
-            source = session.stickRoot + *own;
+            source = session.stick().root() + *own;
             pathChanged = true;
         }
         session.table.appendEntry(loadEntry(line.entryName, source, session.counters, report));
@@ -187,14 +187,14 @@ std::vector<IndexEntryLine> secondIndexLines(const std::vector<IndexEntryLine>& 
 
 void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) {
     const WaitIndicator waiting(ui);
-    StickFiles stick(files, session.stickRoot, session.stickIdentity);
+    StickFiles stick(files, session.stick().root(), session.stick().identity());
     replaceIndexFile(
-        stick, session.indexFileName,
+        stick, session.stick().indexFileName(),
         composeIndexFile(entryLines(session.table, true), session.settings.CurrentSettings,
                          {.includeEntriesWithoutSource = true, .includeEmptySettings = true}));
     // The rename that put it in place waits for the next flush, which the next journal must
     // not overtake.
-    session.stickFiles.setChangesUnflushed(true);
+    session.stick().fileCache().setChangesUnflushed(true);
     session.settings.StoredSettings = session.settings.CurrentSettings;
 }
 

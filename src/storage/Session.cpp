@@ -77,21 +77,4 @@ void Session::clearForLoading() {
     settings = {};
 }
 
-void Session::holdLock(std::shared_ptr<FolderLock> lock, const std::string& root) {
-    m_stickLock = std::move(lock);
-    m_lockedRoot = m_stickLock ? root : std::string();
-}
-
-void Session::releaseLock() {
-    m_stickLock.reset();
-    m_lockedRoot.clear();
-}
-
-std::optional<Session::RunningCommit> Session::beginCommit() {
-    if (m_commitRunning) {
-        return std::nullopt;
-    }
-    return RunningCommit(m_commitRunning);
-}
-
 } // namespace tonarion

@@ -3,21 +3,15 @@
 #include "model/KindCounters.h"
 #include "model/SoundTable.h"
 #include "settings/SettingsTable.h"
-#include "storage/FileIdentity.h"
-#include "storage/StickFileCache.h"
+#include "storage/StickConnection.h"
 
-#include <cstdint>
 #include <map>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace tonarion {
-
-class FolderLock;
 
 // A stick file that is to take another name at the next commit, for a row whose sound is
 // otherwise copied from the computer: a rename writes no sound data.
@@ -30,51 +24,13 @@ struct PendingRename {
 // There is one per run; the workspace hands it to the operations, never to a front end.
 class Session {
 public:
-    // The stick's root, ending in its separator ("E:\" or "/media/anna/STICK/"), so that
-    // stickRoot + EntryName is a sound file's path.
-    std::string stickRoot;
-    // The stick's root folder as it was when taken: a stick pulled out leaves the bare mount
-    // point behind under the same path, and nothing may be written there.
-    std::optional<FileIdentity> stickIdentity;
-    // The index file's name as the stick spells it; "tonkat.tkx" unless found otherwise.
-    std::string indexFileName = "tonkat.tkx";
+    // Where the stick is and how it is held: nothing of it is content a commit would write.
+    StickConnection& stick() { return m_stick; }
+    const StickConnection& stick() const { return m_stick; }
+
     SoundTable table;
     KindCounters counters;
     ModuleSettings settings;
-    // The stick's files as this run last saw or wrote them.
-    StickFileCache stickFiles;
-
-    // Held while this program works on the stick at the root it was taken for, so that no
-    // second one does. The lock and its root come and go together.
-    bool holdsLockOn(const std::string& root) const { return m_stickLock && m_lockedRoot == root; }
-    const FolderLock* stickLock() const { return m_stickLock.get(); }
-    void holdLock(std::shared_ptr<FolderLock> lock, const std::string& root);
-    void releaseLock();
-
-    // A commit writing to the stick, for as long as it lives; a commit asked for meanwhile
-    // gets none and does nothing.
-    class RunningCommit {
-    public:
-        explicit RunningCommit(bool& running)
-            : m_running(&running) {
-            running = true;
-        }
-        RunningCommit(RunningCommit&& other) noexcept
-            : m_running(std::exchange(other.m_running, nullptr)) {}
-        RunningCommit(const RunningCommit&) = delete;
-        RunningCommit& operator=(const RunningCommit&) = delete;
-        RunningCommit& operator=(RunningCommit&&) = delete;
-        ~RunningCommit() {
-            if (m_running) {
-                *m_running = false;
-            }
-        }
-
-    private:
-        bool* m_running;
-    };
-    std::optional<RunningCommit> beginCommit();
-    bool commitRunning() const { return m_commitRunning; }
 
     // True while the stick lacks changes held here; a commit does nothing while it is false.
     bool SaveNeeded() const { return m_saveNeeded; }
@@ -118,9 +74,7 @@ public:
     void clearForLoading();
 
 private:
-    std::shared_ptr<FolderLock> m_stickLock; // shared: FolderLock is only declared here
-    std::string m_lockedRoot;
-    bool m_commitRunning = false;
+    StickConnection m_stick;
     bool m_saveNeeded = false;
     std::vector<std::string> m_staleStickFiles;
     std::vector<PendingRename> m_pendingRenames;

@@ -26,7 +26,7 @@ bool contradictsIndex(const Session& session, const std::string& name) {
 
 void markSoundsNotFound(Session& session, FileOperations& files,
                         const std::set<std::string>& onStick) {
-    const StickFiles stick(files, session.stickRoot);
+    const StickFiles stick(files, session.stick().root());
     SoundTable& table = session.table;
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
@@ -50,12 +50,12 @@ void markSoundsNotFound(Session& session, FileOperations& files,
 } // namespace
 
 void reconcileWithStick(Session& session, FileOperations& files, UserInterface& ui) {
-    auto names = files.listFiles(session.stickRoot);
+    auto names = files.listFiles(session.stick().root());
     if (!names) {
         return; // a stick that cannot be read says nothing about single files
     }
     // The one listing of the load: later changes look only at the files they change.
-    session.stickFiles.takeListing(*names);
+    session.stick().fileCache().takeListing(*names);
     std::sort(names->begin(), names->end());
     std::set<std::string> listed;
     for (const SoundEntry& entry : session.table.entries()) {
@@ -66,7 +66,7 @@ void reconcileWithStick(Session& session, FileOperations& files, UserInterface& 
     for (const auto& name : *names) {
         if (looksLikeEntryName(name) && !listed.contains(foldCase(name))) {
             session.table.appendEntry(
-                loadEntry(name, session.stickRoot + name, session.counters, report));
+                loadEntry(name, session.stick().root() + name, session.counters, report));
             listed.insert(foldCase(name));
             ++adopted;
         } else if (name.ends_with(CopySuffix) || sameFileName(name, JournalTempName)) {

@@ -106,16 +106,17 @@ std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOper
 }
 
 bool claimStick(Session& session, FileOperations& files, UserInterface& ui) {
-    if (session.holdsLockOn(session.stickRoot)) {
+    StickConnection& stick = session.stick();
+    if (stick.holdsLock()) {
         return true;
     }
-    session.releaseLock();
-    session.holdLock(files.lockFolder(session.stickRoot).value_or(nullptr), session.stickRoot);
-    if (!session.holdsLockOn(session.stickRoot)) {
+    stick.releaseLock();
+    stick.holdLock(files.lockFolder(stick.root()).value_or(nullptr));
+    if (!stick.holdsLock()) {
         showCritical(ui, StickInUseMessage);
         return false;
     }
-    session.stickIdentity = files.identity(session.stickRoot).optional();
+    stick.takeIdentity(files.identity(stick.root()).optional());
     return true;
 }
 
@@ -123,20 +124,21 @@ bool gueltigeAuswahl(Session& session, FileOperations& files, UserInterface& ui)
     if (!claimStick(session, files, ui)) {
         return false;
     }
-    if (const auto existing = findIndexFile(files, session.stickRoot)) {
-        session.indexFileName = *existing;
+    if (const auto existing = findIndexFile(files, session.stick().root())) {
+        session.stick().setIndexFileName(*existing);
         return true;
     }
-    session.indexFileName = IndexFileName;
-    StickFiles stick(files, session.stickRoot);
+    session.stick().setIndexFileName(IndexFileName);
+    StickFiles stick(files, session.stick().root());
     const auto path = stick.pathOf(IndexFileName);
     // A stick whose index file was lost still holds what the module plays. Listing those
     // files keeps them: otherwise the next commit would leave them out of the index, and the
     // default settings would stand beside the module's real ones.
     const IndexContent found = takeOverStickFiles(
-        files.listFiles(session.stickRoot).value_or(std::vector<std::string>{}), session.stickRoot);
+        files.listFiles(session.stick().root()).value_or(std::vector<std::string>{}),
+        session.stick().root());
     const bool created =
-        !session.stickRoot.empty() && path &&
+        !session.stick().root().empty() && path &&
         files.writeFileDurably(*path, composeIndexFile(found.entries, found.settings, {})).ok();
     if (!created) {
         showCritical(ui, IndexNotCreatedMessage);

@@ -44,12 +44,12 @@ IndexContent takeOverStickFiles(const std::vector<std::string>& names, const std
 // The first USB drive in DriveList order whose root holds an index file.
 std::optional<std::string> firstStickWithIndex(const DriveList& drives, FileOperations& files);
 
-// Takes the stick at session.stickRoot for this program until the session ends or another
+// Takes the stick at session.stick().root() for this program until the session ends or another
 // stick is taken. A stick that another Tonarion window or tonarion-cli holds is refused with
 // a message, and nothing on it changes.
 bool claimStick(Session& session, FileOperations& files, UserInterface& ui);
 
-// Accepts session.stickRoot: an existing index file is used as it is; otherwise a fresh one
+// Accepts session.stick().root(): an existing index file is used as it is; otherwise a fresh one
 // is created: the header, the sound and setting files the stick already holds (its index
 // file was lost, but the module still plays them), and the default settings for the rest.
 // The user learns how many sounds were taken over. When the file cannot be created the user

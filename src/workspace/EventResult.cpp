@@ -16,7 +16,8 @@ Outcome applyEventResult(Session& session, FileOperations& files, UserInterface&
     const std::string newName = entry.entryName();
     takeBackOwnSounds(session, files);
     SoundEntry row = entry.boundTo(session.table.row(editRow));
-    StickFiles stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles);
+    StickFiles stick(files, session.stick().root(), session.stick().identity(),
+                     &session.stick().fileCache());
     const bool renamed = !oldName.empty() && !sameFileName(oldName, newName);
     // The sound of the old name may still wait under an older one, for a rename that a failed
     // commit could not make yet.
@@ -24,7 +25,7 @@ Outcome applyEventResult(Session& session, FileOperations& files, UserInterface&
     // A sound whose file on the computer has gone lives on only in that stick file; the
     // commit gives it the new name instead of copying from nowhere.
     if (renamed && !stick.nameInRoot(row.sourcePath) && !files.status(row.sourcePath)) {
-        row.sourcePath = session.stickRoot + oldFile;
+        row.sourcePath = session.stick().root() + oldFile;
     }
     const auto source = stick.nameInRoot(row.sourcePath);
     const bool movesOldFile = source && sameFileName(*source, oldFile);

@@ -80,7 +80,7 @@ void deleteRow(Session& session, int row) {
             // A file still under the name itself was to make room for the one moving there;
             // with the move given up it would stay on the stick unlisted, and play.
             if (!sameFileName(file, name) &&
-                !isSourceOfAnotherRow(table, row, session.stickRoot + name)) {
+                !isSourceOfAnotherRow(table, row, session.stick().root() + name)) {
                 session.rememberStaleFile(name);
             }
         }
@@ -89,8 +89,9 @@ void deleteRow(Session& session, int row) {
         // too, or it would stay on the stick unlisted and play. A row under that name whose
         // sound is still to move there needs the file no more than the deleted row does.
         const std::string& source = table.row(row).sourcePath;
-        const std::string sourceFile =
-            source.starts_with(session.stickRoot) ? source.substr(session.stickRoot.size()) : "";
+        const std::string sourceFile = source.starts_with(session.stick().root())
+                                           ? source.substr(session.stick().root().size())
+                                           : "";
         const bool neededUnderItsName = table.rowWithEntryName(sourceFile, 0) &&
                                         sameFileName(session.stickFileOf(sourceFile), sourceFile);
         if (looksLikeEntryName(sourceFile) && isPlainFileName(sourceFile) &&

@@ -154,7 +154,7 @@ std::optional<std::string> SoundPreparation::soundBytesOf(int row) {
     }
     // A source that has gone leaves the stick's copy: the file that has or is to get the
     // row's name, or where a commit cut short parked it.
-    const std::string file = m_session.stickRoot + m_session.stickFileOf(entry.entryName);
+    const std::string file = m_session.stick().root() + m_session.stickFileOf(entry.entryName);
     for (const auto& path : {entry.sourcePath + MoveSuffix, file, file + MoveSuffix}) {
         if (auto bytes = m_files.readFile(path)) {
             return std::move(*bytes);

@@ -17,14 +17,14 @@ constexpr std::size_t MaxListedNames = 20;
 // Names the program itself stands by, whatever a finding says of them.
 bool isKept(const Session& session, const std::string& name) {
     if (!isPlainFileName(name) || looksLikeEntryName(name) || isSettingName(name) ||
-        sameFileName(name, session.indexFileName) || sameFileName(name, IndexFileName) ||
+        sameFileName(name, session.stick().indexFileName()) || sameFileName(name, IndexFileName) ||
         sameFileName(name, LockFileName)) {
         return true;
     }
     const auto& rows = session.table.entries();
     return std::any_of(rows.begin(), rows.end(), [&](const SoundEntry& entry) {
         return sameFileName(entry.entryName, name) ||
-               sameFileName(entry.sourcePath, session.stickRoot + name);
+               sameFileName(entry.sourcePath, session.stick().root() + name);
     });
 }
 
@@ -61,12 +61,14 @@ Outcome cleanUpStick(Session& session, FileOperations& files, UserInterface& ui,
                           "\r\n" + CleanUpQuestionEnd)) {
         return Outcome::refused(OutcomeReason::Declined);
     }
-    StickFiles stick(files, session.stickRoot, session.stickIdentity, &session.stickFiles);
+    StickFiles stick(files, session.stick().root(), session.stick().identity(),
+                     &session.stick().fileCache());
     std::vector<StickProblem> stayed;
     std::vector<FileResult> failures;
     for (const StickProblem& problem : removable) {
-        FileResult removed = problem.folder ? files.deleteFolder(session.stickRoot + problem.file)
-                                            : stick.deleteFile(problem.file);
+        FileResult removed = problem.folder
+                                 ? files.deleteFolder(session.stick().root() + problem.file)
+                                 : stick.deleteFile(problem.file);
         if (removed.failed()) {
             stayed.push_back(problem);
             failures.push_back(std::move(removed));
@@ -80,7 +82,7 @@ Outcome cleanUpStick(Session& session, FileOperations& files, UserInterface& ui,
         text = std::string(cause) + "\r\n\r\n" + text;
     }
     return Outcome::failed(
-        OutcomeReason::NotDeleted, session.stickRoot + stayed.front().file,
+        OutcomeReason::NotDeleted, session.stick().root() + stayed.front().file,
         failures.front().error(),
         criticalMessage(text + listOf(stayed, true, failures) + "\r\n" + CommitFailedAdvice));
 }

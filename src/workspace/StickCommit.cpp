@@ -13,9 +13,11 @@ Outcome commitStick(Session& session, FileOperations& files, UserInterface& ui) 
     case CommitResult::AlreadyRunning:
         return Outcome::refused(OutcomeReason::CommitRunning, hold.take());
     case CommitResult::SoundsNotFound:
-        return Outcome::failed(OutcomeReason::SoundsNotFound, session.stickRoot, {}, hold.take());
+        return Outcome::failed(OutcomeReason::SoundsNotFound, session.stick().root(), {},
+                               hold.take());
     case CommitResult::Failed:
-        return Outcome::failed(OutcomeReason::CommitFailed, session.stickRoot, {}, hold.take());
+        return Outcome::failed(OutcomeReason::CommitFailed, session.stick().root(), {},
+                               hold.take());
     }
     return Outcome::done();
 }

@@ -53,17 +53,17 @@ Outcome removeStickSafely(Session& session, FileOperations& files, UserInterface
     tellOutcome(ui, committed);
     // Our own lock file goes with the lock, and on Windows its open handle would make the
     // system refuse the eject.
-    session.releaseLock();
+    session.stick().releaseLock();
     EjectResult result;
     {
         // Unmounting writes out what the system still holds for the stick.
         const WaitIndicator waiting(ui);
-        result = ejector.eject(session.stickRoot);
+        result = ejector.eject(session.stick().root());
     }
     if (result.outcome == EjectOutcome::Ejected) {
         return Outcome::done(informationMessage(StickRemovableMessage));
     }
-    const Outcome refusal = refusalOf(result, session.stickRoot);
+    const Outcome refusal = refusalOf(result, session.stick().root());
     ReasonHold hold(ui);
     if (!claimStick(session, files, hold)) {
         // The user hears both, in the order they happened: the stick stays, and meanwhile

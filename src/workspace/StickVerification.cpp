@@ -113,14 +113,15 @@ public:
     Verification(const Session& session, FileOperations& files)
         : m_session(session)
         , m_files(files)
-        , m_stick(files, session.stickRoot) {}
+        , m_stick(files, session.stick().root()) {}
 
     std::vector<StickProblem> run() {
         // A stick pulled out lacks nothing: it cannot be read, and its bare mount point says
         // nothing about the files on it.
-        if (!m_files.listFiles(m_session.stickRoot) ||
-            !StickFiles(m_files, m_session.stickRoot, m_session.stickIdentity).isStillTheStick()) {
-            add(ProblemKind::StickUnreadable, m_session.stickRoot);
+        if (!m_files.listFiles(m_session.stick().root()) ||
+            !StickFiles(m_files, m_session.stick().root(), m_session.stick().identity())
+                 .isStillTheStick()) {
+            add(ProblemKind::StickUnreadable, m_session.stick().root());
             return std::move(m_found);
         }
         readIndex();
@@ -140,10 +141,10 @@ private:
     // What the index file on the stick lists: loading shows unlisted sound files as rows, but
     // the module plays them whatever the table shows.
     void readIndex() {
-        const std::string& root = m_session.stickRoot;
+        const std::string& root = m_session.stick().root();
         // A stick whose index file is lost is opened from the temporary one an interrupted
         // commit left, and lists what that one lists.
-        auto bytes = m_files.readFile(root + m_session.indexFileName);
+        auto bytes = m_files.readFile(root + m_session.stick().indexFileName());
         if (!bytes) {
             bytes = m_files.readFile(root + IndexTempName);
         }
@@ -209,7 +210,8 @@ private:
     }
 
     void checkRootFiles() {
-        auto names = m_files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{});
+        auto names =
+            m_files.listFiles(m_session.stick().root()).value_or(std::vector<std::string>{});
         std::sort(names.begin(), names.end());
         // While a journal stands, its plan waits for the next commit, and every file it names
         // with it: none of them may go. One of another index file is never carried out; it
@@ -220,9 +222,9 @@ private:
         });
         const bool foreignJournal =
             planPending &&
-            journalStateOf(m_stick, m_session.indexFileName) == JournalState::Foreign;
+            journalStateOf(m_stick, m_session.stick().indexFileName()) == JournalState::Foreign;
         const bool indexPresent = std::any_of(names.begin(), names.end(), [&](const auto& name) {
-            return sameFileName(name, m_session.indexFileName);
+            return sameFileName(name, m_session.stick().indexFileName());
         });
         const SettingsTable& settings = m_session.settings.CurrentSettings;
         for (const auto& name : names) {
@@ -250,7 +252,7 @@ private:
     // Folders are no files: a name that is there but no file is one.
     void checkMacFolders() {
         for (const std::string_view name : MacFolders) {
-            const std::string path = m_session.stickRoot + std::string(name);
+            const std::string path = m_session.stick().root() + std::string(name);
             if (m_files.identity(path) && !m_files.FileExists(path)) {
                 add(ProblemKind::MacLeftover, std::string(name), true, true);
             }
@@ -258,7 +260,7 @@ private:
     }
 
     void checkMedium() {
-        if (const auto volume = m_files.volumeInfo(m_session.stickRoot);
+        if (const auto volume = m_files.volumeInfo(m_session.stick().root());
             volume && !isModuleFileSystem(volume->fileSystem)) {
             add(ProblemKind::WrongFileSystem, volume->fileSystem);
         }
@@ -310,7 +312,7 @@ std::string findingText(const StickProblem& problem) {
 }
 
 SoundState soundStateOf(const Session& session, FileOperations& files, const SoundEntry& entry) {
-    StickFiles stick(files, session.stickRoot);
+    StickFiles stick(files, session.stick().root());
     SoundState state;
     // A sound that a pending rename brings to its name is there already.
     const auto copy = stick.status(session.stickFileOf(entry.entryName));

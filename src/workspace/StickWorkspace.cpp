@@ -66,14 +66,14 @@ bool StickWorkspace::openFirstStickWithIndex(const DriveList& drives) {
     if (!root) {
         return false;
     }
-    m_session.stickRoot = *root;
-    m_session.indexFileName =
-        findIndexFile(m_files, *root, false).value_or(m_session.indexFileName);
+    m_session.stick().setRoot(*root);
+    m_session.stick().setIndexFileName(
+        findIndexFile(m_files, *root, false).value_or(m_session.stick().indexFileName()));
     return true;
 }
 
 Outcome StickWorkspace::openStick(const std::string& root) {
-    m_session.stickRoot = root;
+    m_session.stick().setRoot(root);
     return takeStick();
 }
 
@@ -84,8 +84,8 @@ Outcome StickWorkspace::takeStick() {
     }
     // Held now, the stick is refused only for want of an index file.
     if (!gueltigeAuswahl(m_session, m_files, hold)) {
-        return Outcome::failed(OutcomeReason::IndexNotCreated, m_session.stickRoot + IndexFileName,
-                               {}, hold.take());
+        return Outcome::failed(OutcomeReason::IndexNotCreated,
+                               m_session.stick().root() + IndexFileName, {}, hold.take());
     }
     return Outcome::done();
 }
@@ -95,12 +95,13 @@ Outcome StickWorkspace::openFolder(const std::string& folder) {
 }
 
 Outcome StickWorkspace::openExistingStick(const std::string& folder) {
-    m_session.stickRoot = stickRootOf(folder);
-    if (const auto indexName = findIndexFile(m_files, m_session.stickRoot, false)) {
-        m_session.indexFileName = *indexName;
+    m_session.stick().setRoot(stickRootOf(folder));
+    if (const auto indexName = findIndexFile(m_files, m_session.stick().root(), false)) {
+        m_session.stick().setIndexFileName(*indexName);
         return Outcome::done();
     }
-    const auto names = m_files.listFiles(m_session.stickRoot).value_or(std::vector<std::string>{});
+    const auto names =
+        m_files.listFiles(m_session.stick().root()).value_or(std::vector<std::string>{});
     const bool holdsSounds = std::any_of(names.begin(), names.end(), [](const auto& name) {
         return looksLikeEntryName(name) || isSettingName(name);
     });
@@ -132,15 +133,15 @@ Outcome StickWorkspace::loadStick(const std::string& programFolder) {
     }
     // What an interrupted commit left is repaired only now that this program holds the
     // stick, never while another one may be writing it.
-    m_session.indexFileName =
-        findIndexFile(m_files, m_session.stickRoot).value_or(m_session.indexFileName);
+    m_session.stick().setIndexFileName(findIndexFile(m_files, m_session.stick().root())
+                                           .value_or(m_session.stick().indexFileName()));
     m_session.clearForLoading();
     // Work that an earlier run began on the stick and could not finish is finished first, so
     // that the index file read is the one that run was heading for.
-    StickFiles stick(m_files, m_session.stickRoot, m_session.stickIdentity);
-    const bool finished = finishInterruptedChange(stick, m_session.indexFileName);
+    StickFiles stick(m_files, m_session.stick().root(), m_session.stick().identity());
+    const bool finished = finishInterruptedChange(stick, m_session.stick().indexFileName());
     const IndexReadResult result = IndexLesen(m_session, m_files, hold, programFolder);
-    m_session.stickFiles.clear();
+    m_session.stick().fileCache().clear();
     switch (result) {
     case IndexReadResult::Read:
         reconcileWithStick(m_session, m_files, hold);
@@ -153,10 +154,10 @@ Outcome StickWorkspace::loadStick(const std::string& programFolder) {
         }
         return Outcome::done();
     case IndexReadResult::DriveNotReady:
-        return Outcome::failed(OutcomeReason::StickGone, m_session.stickRoot, {}, hold.take());
+        return Outcome::failed(OutcomeReason::StickGone, m_session.stick().root(), {}, hold.take());
     default:
         return Outcome::failed(OutcomeReason::IndexUnreadable,
-                               m_session.stickRoot + m_session.indexFileName, {});
+                               m_session.stick().root() + m_session.stick().indexFileName(), {});
     }
 }
 
@@ -346,7 +347,7 @@ Outcome StickWorkspace::deleteRows(std::vector<int> rows) {
 SettingsForm StickWorkspace::openSettings() {
     for (const Setting setting : AllSettings) {
         // An empty name tests the root itself, a folder, and so counts as missing.
-        if (!m_files.FileExists(m_session.stickRoot +
+        if (!m_files.FileExists(m_session.stick().root() +
                                 m_session.settings.CurrentSettings[setting])) {
             tellOutcome(m_ui, commit());
             break;
@@ -379,7 +380,7 @@ std::string StickWorkspace::soundFileOf(const SoundEntry& entry) const {
     if (entry.entryName.empty() || m_files.FileExists(entry.sourcePath)) {
         return entry.sourcePath;
     }
-    return m_session.stickRoot + entry.entryName;
+    return m_session.stick().root() + entry.entryName;
 }
 
 SoundState StickWorkspace::soundState(const SoundEntry& entry) const {
@@ -387,7 +388,7 @@ SoundState StickWorkspace::soundState(const SoundEntry& entry) const {
 }
 
 bool StickWorkspace::stickHolds(const std::string& name) const {
-    return StickFiles(m_files, m_session.stickRoot).exists(name);
+    return StickFiles(m_files, m_session.stick().root()).exists(name);
 }
 
 std::vector<StickProblem> StickWorkspace::verify(FileOperations& stickAsItIs) const {
@@ -401,7 +402,7 @@ bool StickWorkspace::takeUpRepairs() {
     });
     if (mendable) {
         // The commit looks at every file afresh.
-        m_session.stickFiles.clear();
+        m_session.stick().fileCache().clear();
         m_session.markChanged();
     }
     return mendable;

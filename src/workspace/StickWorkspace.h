@@ -69,12 +69,14 @@ public:
     // likely a typing error than a stick (refused as NoIndexFile, with no text of its own).
     Outcome openExistingStick(const std::string& folder);
 
-    const std::string& stickRoot() const { return m_session.stickRoot; }
+    const std::string& stickRoot() const { return m_session.stick().root(); }
     // For a workspace that reads the stick without taking it: whether another Tonarion
     // window or tonarion-cli works on it meanwhile, so that what is read may change.
-    bool isStickLockedByAnother() const { return m_files.isLockedByAnother(m_session.stickRoot); }
+    bool isStickLockedByAnother() const {
+        return m_files.isLockedByAnother(m_session.stick().root());
+    }
     const SoundTable& table() const { return m_session.table; }
-    bool commitRunning() const { return m_session.commitRunning(); }
+    bool commitRunning() const { return m_session.stick().commitRunning(); }
 
     // The main window's load: an empty table, SaveNeeded cleared, the index file read. An
     // index file that cannot be read fails with nothing to tell and leaves an empty table.

@@ -61,7 +61,7 @@ private slots:
     void initTestCase() { applyProgramLook(*qApp); }
     void init() {
         stick = std::make_unique<TestStick>();
-        stick->session.stickRoot.clear(); // nothing chosen when the program starts
+        stick->session.stick().setRoot({}); // nothing chosen when the program starts
         drives.roots.clear();
         manualAnswer.reset();
         start = std::make_unique<StartProcedure>(stick->workspace, drives, stick->ui, "/opt",
@@ -163,7 +163,7 @@ private slots:
         QTest::keyClick(list, Qt::Key_Return);
         QVERIFY(!dialog->isVisible() && start->mainWindow()->isVisible());
         QVERIFY(!dialogShownWithMainWindow);
-        QCOMPARE(stick->session.stickRoot, Sounds);
+        QCOMPARE(stick->session.stick().root(), Sounds);
         QVERIFY(stick->files.has(Sounds + IndexFileName) &&
                 !stick->files.has(Fresh + IndexFileName));
     }

@@ -27,7 +27,7 @@ protected:
     FatStickTest()
         : m_image(::testing::UnitTest::GetInstance()->current_test_info()->name()) {
         fs::create_directories(music(""));
-        session.stickRoot = m_image.root();
+        session.stick().setRoot(m_image.root());
     }
 
     std::string stick(const std::string& name) const { return m_image.root() + name; }
@@ -43,7 +43,7 @@ protected:
     // lets go here, since a mounted file system with a file open is not unmounted. It takes
     // the stick anew, as the main window does.
     void putBack(FatImage::Mount mount) {
-        session.releaseLock();
+        session.stick().releaseLock();
         m_image.remount(mount);
         ASSERT_TRUE(claimStick(session, files, ui));
     }
@@ -76,7 +76,7 @@ TEST_F(FatStickTest, NamesIgnoreLetterCaseAndACommitCopiesOnlyWhatChangedInOneSt
                                         stick("mgm2-0012-00000.MP3") + "\r\n");
     writeBytes(stick("mgm2-0012-00000.MP3"), "sound");
     openStick();
-    EXPECT_EQ(session.indexFileName, "TONKAT.TKX");
+    EXPECT_EQ(session.stick().indexFileName(), "TONKAT.TKX");
     bindSound("a.mp3", "first", "1");
     bindSound("b.mp3", "bbbbb", "2");
     // Same size and time: taken for the same sound, so the stick keeps its copy.

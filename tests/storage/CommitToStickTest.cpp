@@ -42,7 +42,7 @@ TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     files.ShellDelete(Root + "SET_-0004-00002.mp3");
     files.addFile(Root + "SET_-0003-00028.mp3", "noise"); // a setting file is left empty
     session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
-    if (const auto running = session.beginCommit()) {
+    if (const auto running = session.stick().beginCommit()) {
         EXPECT_EQ(commit(), CommitResult::AlreadyRunning);
     }
     files.setFreeSpace(5000);
@@ -76,7 +76,7 @@ TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     EXPECT_EQ(files.content(Root + "SET_-0003-00028.mp3"), "");
     EXPECT_EQ(files.content(Root + "SET_-0004-00002.mp3"), "");
     EXPECT_EQ(session.settings.StoredSettings, session.settings.CurrentSettings);
-    EXPECT_FALSE(session.SaveNeeded() || session.commitRunning());
+    EXPECT_FALSE(session.SaveNeeded() || session.stick().commitRunning());
     EXPECT_FALSE(ui.waitWindowVisible || ui.busyPointer);
     EXPECT_EQ(ui.waitWindowShown, 3);
     EXPECT_EQ(ui.messagesUnderWaitWindow, 0);
@@ -152,7 +152,9 @@ TEST_F(CommitTest, CopiesOnlyWhatChanged) {
             files.writes.clear();
             files.addFile(Music + "a.mp3", "abcd", source);
             files.addFile(Root + "MGM2-0012-00000.mp3", stickContent, stickTime);
-            session.stickFiles.clear(); // changed behind the program's back, as between runs
+            session.stick()
+                .fileCache()
+                .clear(); // changed behind the program's back, as between runs
             bindRow("MGM2-0012-00000.mp3", Music + "a.mp3");
             EXPECT_EQ(commit(), CommitResult::Written);
             EXPECT_EQ(files.writes["copy"], copied || stickContent == "abc" ? 1 : 0)
@@ -255,7 +257,7 @@ TEST(CommitOrderTest, TheJournalIsOnTheMediumBeforeTheFirstNameChangesAndGoesOrI
         lines.insert(lines.end(), DefaultSettingLines.begin(), DefaultSettingLines.end());
         files.addFile(Root + IndexFileName, indexWith(lines));
         Session session;
-        session.stickRoot = Root;
+        session.stick().setRoot(Root);
         RecordingUserInterface ui;
         StickWorkspace workspace(session, files, ui);
         ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);

@@ -154,13 +154,13 @@ TEST_F(IndexReadTest, AFullGroupIsReportedOnceAndRowsGoBeyondSixteenBits) {
 }
 
 TEST_F(IndexReadTest, APulledStickEndsTheProgramWithAMessage) {
-    session.stickRoot = "/pulled/";
+    session.stick().setRoot("/pulled/");
     EXPECT_EQ(workspace.load("/opt"), IndexReadResult::DriveNotReady);
     ASSERT_EQ(ui.texts(), std::vector<std::string>{
                               "Falsches Laufwerk ausgewählt.\r\n\r\nDas Programm wird beendet!"});
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
 
-    session.stickRoot = Music; // readable, but without an index file
+    session.stick().setRoot(Music); // readable, but without an index file
     ui.messages.clear();
     EXPECT_EQ(workspace.load("/opt"), IndexReadResult::Unreadable);
     EXPECT_TRUE(ui.messages.empty());

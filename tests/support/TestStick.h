@@ -34,7 +34,7 @@ struct TestStick {
     TestStick() {
         files.addFolder(Root);
         files.addFolder(Music);
-        session.stickRoot = Root;
+        session.stick().setRoot(Root);
     }
 
     // An index file with these entry lines and the default settings, with the setting files.

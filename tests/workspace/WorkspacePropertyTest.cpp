@@ -172,7 +172,7 @@ struct Program {
     void start() {
         workspace.reset();
         session = std::make_unique<Session>(); // lets go of the stick first
-        session->stickRoot = root;
+        session->stick().setRoot(root);
         workspace = std::make_unique<StickWorkspace>(*session, files, ui);
         workspace->setSoundConverter(&converter);
         RC_ASSERT(workspace->load("/opt/tonarion") == IndexReadResult::Read);

@@ -62,7 +62,7 @@ TEST(StickLockTest, ASecondProgramIsRefusedUntilTheHolderIsGone) {
     LinuxFileOperations files;
     {
         Session first;
-        first.stickRoot = root;
+        first.stick().setRoot(root);
         RecordingUserInterface ui;
         ASSERT_TRUE(gueltigeAuswahl(first, files, ui));
     }
@@ -70,7 +70,7 @@ TEST(StickLockTest, ASecondProgramIsRefusedUntilTheHolderIsGone) {
 
     HoldingProcess holder(root);
     Session second;
-    second.stickRoot = root;
+    second.stick().setRoot(root);
     RecordingUserInterface ui;
     StickWorkspace workspace(second, files, ui);
     EXPECT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::StickInUse);

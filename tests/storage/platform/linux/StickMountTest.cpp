@@ -93,7 +93,7 @@ protected:
     // Accepts the stick as the drive dialog does and loads it as the main window does.
     void openStick(Session& session, FileOperations& files, UserInterface& ui,
                    StickWorkspace& workspace) {
-        session.stickRoot = stick();
+        session.stick().setRoot(stick());
         ASSERT_TRUE(gueltigeAuswahl(session, files, ui));
         ASSERT_EQ(workspace.load("/opt/tonarion"), IndexReadResult::Read);
     }

@@ -23,7 +23,7 @@ using namespace testing;
 
 class WindowsStickTest : public ::testing::Test {
 protected:
-    WindowsStickTest() { session.stickRoot = stick.path(); }
+    WindowsStickTest() { session.stick().setRoot(stick.path()); }
 
     // Accepts the stick as the drive dialog does and loads it as the main window does.
     void openStick() {
@@ -59,7 +59,7 @@ TEST_F(WindowsStickTest, AnUmlautIndexIsReadAndReplacedByteForByte) {
 }
 
 TEST_F(WindowsStickTest, AMissingDriveEndsTheProgramWithItsMessage) {
-    session.stickRoot = "Q:\\";
+    session.stick().setRoot("Q:\\");
     EXPECT_EQ(workspace.load(programFolder()), IndexReadResult::DriveNotReady);
     EXPECT_EQ(ui.texts(), std::vector<std::string>{WrongDriveMessage});
 }
