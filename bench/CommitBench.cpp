@@ -285,7 +285,7 @@ public:
             const auto entry =
                 m_workspace.compose(row, selectionFor(kinds[row - 1], ++numbers[kinds[row - 1]]));
             check(entry.has_value(), "composing failed: " + entry.outcome().text());
-            m_session.table.replaceRow(row, entry->boundTo(m_session.table.row(row)));
+            m_session.table().replaceRow(row, entry->boundTo(m_session.table().row(row)));
         }
     }
 
@@ -317,7 +317,7 @@ public:
     }
 
     void rebind(int row, const EventSelection& selection) {
-        const std::string oldName = m_session.table.row(row).entryName;
+        const std::string oldName = m_session.table().row(row).entryName;
         const auto entry = m_workspace.compose(row, selection);
         check(entry.has_value(), "composing failed: " + entry.outcome().text());
         const Outcome committed = m_workspace.applyEventResult(row, oldName, *entry);
@@ -336,8 +336,8 @@ public:
     }
 
     int rowOfRandom(const std::string& number) const {
-        for (int row = 1; row < m_session.table.nextRow(); ++row) {
-            const std::string& name = m_session.table.row(row).entryName;
+        for (int row = 1; row < m_session.table().nextRow(); ++row) {
+            const std::string& name = m_session.table().row(row).entryName;
             if (kindOf(name) == 'Z' && parseEntryName(name).number1 == number) {
                 return row;
             }
@@ -348,8 +348,8 @@ public:
     int rowCount(EventKind kind) const {
         const char letter = kindOption(kind).letter;
         int count = 0;
-        for (int row = 1; row < m_session.table.nextRow(); ++row) {
-            count += kindOf(m_session.table.row(row).entryName) == letter;
+        for (int row = 1; row < m_session.table().nextRow(); ++row) {
+            count += kindOf(m_session.table().row(row).entryName) == letter;
         }
         return count;
     }

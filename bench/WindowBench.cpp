@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     start.mainWindow()->repaint();
     const qint64 startMs = clock.elapsed();
-    if (session.table.entryCount() != entries) {
-        std::cerr << "loaded " << session.table.entryCount() << " of " << entries << " entries\n";
+    if (session.table().entryCount() != entries) {
+        std::cerr << "loaded " << session.table().entryCount() << " of " << entries << " entries\n";
         return 1;
     }
 

@@ -24,9 +24,9 @@ PlannedCopy planCopy(const Session& session, FileOperations& files, StickFiles& 
 // Which rows' sounds come from the computer, and which stick files take another name: those
 // of rows whose source is a stick file under another EntryName, and the pending renames.
 CommitPlan CommitPlanner::plan() {
-    m_plan.rows = m_session.table.entries();
+    m_plan.rows = m_session.table().entries();
     takeBackOwnSounds();
-    const SoundTable& table = m_session.table;
+    const SoundTable& table = m_session.table();
     std::vector<PlannedCopy>& copies = m_plan.copies;
     std::vector<PlannedMove> moves;
     for (int row = 1; row < table.nextRow(); ++row) {
@@ -60,7 +60,7 @@ CommitPlan CommitPlanner::plan() {
         }
     }
     // A setting whose value changed: its old, empty file takes the new name.
-    const ModuleSettings& settings = m_session.settings;
+    const ModuleSettings& settings = m_session.settings();
     for (const Setting setting : AllSettings) {
         const std::string& current = settings.CurrentSettings[setting];
         const std::string stored = settings.StoredSettings[setting].substr(0, EntryNameLength);
@@ -147,12 +147,12 @@ void CommitPlanner::takeOverParkedFiles(std::vector<PlannedMove>& moves) {
             planned([&](const StickMove& m) { return sameFileName(m.from, move.from); })) {
             continue;
         }
-        const SoundTable& table = m_session.table;
+        const SoundTable& table = m_session.table();
         const bool wanted =
             (table.rowWithEntryName(move.to, 0) ||
              std::any_of(AllSettings.begin(), AllSettings.end(),
                          [&](Setting setting) {
-                             return sameFileName(m_session.settings.CurrentSettings[setting],
+                             return sameFileName(m_session.settings().CurrentSettings[setting],
                                                  move.to);
                          })) &&
             !planned([&](const StickMove& m) { return sameFileName(m.to, move.to); });
@@ -172,7 +172,7 @@ bool CommitPlanner::isNeededInPlace(const std::string& name, int exceptRow,
         std::any_of(moves.begin(), moves.end(), [&](const PlannedMove& planned) {
             return sameFileName(planned.move.to, name);
         });
-    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+    for (int row = 1; row < m_session.table().nextRow(); ++row) {
         const SoundEntry& entry = this->row(row);
         if (row == exceptRow || !sameFileName(entry.entryName, name) || soundArrivesByMove) {
             continue;

@@ -41,7 +41,7 @@ private:
     void makeRoomToWrite(const StickChange& change, const std::string& plannedIndex,
                          const std::vector<PlannedCopy>& copies);
     std::uintmax_t bytesNeeded(const std::vector<PlannedCopy>& copies, std::uintmax_t unit) {
-        return tonarion::bytesNeeded(copies, m_moves, m_session.table, m_stick, unit);
+        return tonarion::bytesNeeded(copies, m_moves, m_session.table(), m_stick, unit);
     }
     bool createsNames(const std::vector<PlannedCopy>& copies) const;
     StickChange plannedChange(const std::vector<PlannedCopy>& copies) const;
@@ -51,7 +51,7 @@ private:
     void writePrepared(const PlannedCopy& planned, bool announced);
     void takePreparedIntoRows();
     void takeMovesIntoRows(const StickChangeRun& change);
-    void markNotFound(int row, bool notFound) { m_session.table.setSoundNotFound(row, notFound); }
+    void markNotFound(int row, bool notFound) { m_session.table().setSoundNotFound(row, notFound); }
     bool stickLacks(const std::string& name) {
         return tonarion::stickLacks(m_files, m_session.stick().root(), name);
     }
@@ -107,7 +107,7 @@ CommitResult CommitRun::run() {
         reportFailures();
         return CommitResult::Failed;
     }
-    m_session.settings.StoredSettings = m_session.settings.CurrentSettings;
+    m_session.settings().StoredSettings = m_session.settings().CurrentSettings;
     takePreparedIntoRows();
     m_session.committed();
     const bool unreadable = reportUnreadableSources();
@@ -151,7 +151,7 @@ void CommitRun::writeToStick() {
             if (!m_failures.empty()) {
                 break;
             }
-            if (isMoveTarget(m_session.table.row(planned.row).entryName)) {
+            if (isMoveTarget(m_session.table().row(planned.row).entryName)) {
                 waitingCopies.push_back(planned.row);
                 continue;
             }
@@ -172,12 +172,12 @@ void CommitRun::writeToStick() {
             // The moves changed the files these copies go to: they are looked at anew.
             for (const int row : waitingCopies) {
                 copyWhenChanged(
-                    planCopy(m_session, m_files, m_stick, row, m_session.table.row(row)), false);
+                    planCopy(m_session, m_files, m_stick, row, m_session.table().row(row)), false);
                 reportProgress();
             }
             writeSettingFiles();
             failAll(change.finish(m_session.stick().indexFileName(),
-                                  indexFileBytes(m_session.table.entries())));
+                                  indexFileBytes(m_session.table().entries())));
             checkEverythingArrived();
         }
     }
@@ -187,10 +187,10 @@ void CommitRun::writeToStick() {
 // session takes the rows as the plan has them.
 std::vector<PlannedCopy> CommitRun::planMoves() {
     CommitPlan plan = CommitPlanner(m_session, m_files, m_stick).plan();
-    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+    for (int row = 1; row < m_session.table().nextRow(); ++row) {
         const SoundEntry& planned = plan.rows[static_cast<std::size_t>(row - 1)];
-        if (!(planned == m_session.table.row(row))) {
-            m_session.table.replaceRow(row, planned);
+        if (!(planned == m_session.table().row(row))) {
+            m_session.table().replaceRow(row, planned);
         }
     }
     for (const std::string& from : plan.renamesGone) {
@@ -206,7 +206,7 @@ std::vector<PlannedCopy> CommitRun::planMoves() {
 // to that name is the same version. Parking costs a journal rewrite, which a full stick may
 // refuse, so the moves stay in order when nothing is written there.
 bool CommitRun::isWrittenWhereAFileLeaves(int row) {
-    const SoundEntry& entry = m_session.table.row(row);
+    const SoundEntry& entry = m_session.table().row(row);
     const auto moves = [&](auto StickMove::*end) {
         return std::find_if(m_moves.begin(), m_moves.end(), [&](const PlannedMove& planned) {
             return !planned.move.copy && sameFileName(planned.move.*end, entry.entryName);
@@ -276,7 +276,7 @@ void CommitRun::makeRoomToWrite(const StickChange& change, const std::string& pl
 
 // Whether the module would find a sound or setting under a name it did not have before.
 bool CommitRun::createsNames(const std::vector<PlannedCopy>& copies) const {
-    const ModuleSettings& settings = m_session.settings;
+    const ModuleSettings& settings = m_session.settings();
     return std::any_of(
                copies.begin(), copies.end(),
                [](const PlannedCopy& planned) { return planned.isNeeded() && !planned.copy; }) ||
@@ -289,7 +289,7 @@ bool CommitRun::createsNames(const std::vector<PlannedCopy>& copies) const {
 StickChange CommitRun::plannedChange(const std::vector<PlannedCopy>& copies) const {
     StickChange change;
     for (const auto& planned : copies) {
-        const std::string& name = m_session.table.row(planned.row).entryName;
+        const std::string& name = m_session.table().row(planned.row).entryName;
         if (planned.isNeeded() && !planned.copy && !isMoveTarget(name)) {
             change.newFiles.push_back({name, planned.source->size});
         }
@@ -306,7 +306,7 @@ StickChange CommitRun::plannedChange(const std::vector<PlannedCopy>& copies) con
 std::vector<std::string> CommitRun::namesToDelete() const {
     std::vector<std::string> names = m_session.staleStickFiles();
     names.insert(names.end(), m_parkedToDelete.begin(), m_parkedToDelete.end());
-    const ModuleSettings& settings = m_session.settings;
+    const ModuleSettings& settings = m_session.settings();
     for (const Setting setting : AllSettings) {
         const std::string& current = settings.CurrentSettings[setting];
         const std::string stored = settings.StoredSettings[setting].substr(0, EntryNameLength);
@@ -329,7 +329,7 @@ std::vector<std::string> CommitRun::namesToDelete() const {
 // waited under its parking name.
 std::vector<SoundEntry>
 CommitRun::rowsAfterMoves(const std::function<bool(std::size_t)>& arrived) const {
-    std::vector<SoundEntry> rows = m_session.table.entries();
+    std::vector<SoundEntry> rows = m_session.table().entries();
     for (auto& entry : rows) {
         const auto name = m_stick.nameInRoot(entry.sourcePath);
         for (std::size_t i = 0; name && i < m_moves.size(); ++i) {
@@ -354,22 +354,22 @@ void CommitRun::takeMovesIntoRows(const StickChangeRun& change) {
     const auto rows = rowsAfterMoves([&](std::size_t i) { return change.arrived(i); });
     // A sound made in memory for a moved file goes over it under its new name.
     std::vector<std::pair<std::string, std::string>> sources;
-    for (int row = 1; row < m_session.table.nextRow(); ++row) {
-        sources.emplace_back(m_session.table.row(row).sourcePath,
+    for (int row = 1; row < m_session.table().nextRow(); ++row) {
+        sources.emplace_back(m_session.table().row(row).sourcePath,
                              rows[static_cast<std::size_t>(row - 1)].sourcePath);
     }
     m_session.keepPreparedSoundsOf(sources);
-    for (int row = 1; row < m_session.table.nextRow(); ++row) {
+    for (int row = 1; row < m_session.table().nextRow(); ++row) {
         const std::string& after = rows[static_cast<std::size_t>(row - 1)].sourcePath;
-        if (after != m_session.table.row(row).sourcePath) {
-            SoundEntry entry = m_session.table.row(row);
+        if (after != m_session.table().row(row).sourcePath) {
+            SoundEntry entry = m_session.table().row(row);
             entry.sourcePath = after;
-            m_session.table.replaceRow(row, std::move(entry));
+            m_session.table().replaceRow(row, std::move(entry));
         }
     }
     // A rename that arrived is done, whatever becomes of the rest of the run; so is a setting
     // file that took its new name, which the next run must not look for under the old one.
-    ModuleSettings& settings = m_session.settings;
+    ModuleSettings& settings = m_session.settings();
     for (std::size_t i = 0; i < m_moves.size(); ++i) {
         if (change.arrived(i)) {
             const StickMove& move = m_moves[i].move;
@@ -395,14 +395,14 @@ std::string CommitRun::indexFileBytes(const std::vector<SoundEntry>& rows) const
         lines.push_back({entry.entryName,
                          prepared ? m_session.stick().root() + entry.entryName : entry.sourcePath});
     }
-    return composeIndexFile(lines, m_session.settings.CurrentSettings, {});
+    return composeIndexFile(lines, m_session.settings().CurrentSettings, {});
 }
 
 // A sound announced in the journal as new is written under its name at once; the next start
 // removes it when it was cut short. Every other copy goes by a temporary name.
 void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
     const int row = planned.row;
-    const SoundEntry& entry = m_session.table.row(row);
+    const SoundEntry& entry = m_session.table().row(row);
     const auto& source = planned.source;
     const auto& copy = planned.copy;
     // A sound that is neither at its source nor on the stick cannot be had by trying again:
@@ -450,7 +450,7 @@ void CommitRun::copyWhenChanged(const PlannedCopy& planned, bool announced) {
 // A sound made in memory goes in like a copy: new under its name when the journal announced it,
 // otherwise beside the old file, which it then replaces.
 void CommitRun::writePrepared(const PlannedCopy& planned, bool announced) {
-    const std::string& name = m_session.table.row(planned.row).entryName;
+    const std::string& name = m_session.table().row(planned.row).entryName;
     auto written = planned.copy || !announced ? writeAndReplace(m_stick, name + CopySuffix, name,
                                                                 *planned.prepared, Flush::Now)
                                               : m_stick.writeDurably(name, *planned.prepared);
@@ -474,8 +474,8 @@ void CommitRun::writePrepared(const PlannedCopy& planned, bool announced) {
 // are let go once no row needs them any more.
 void CommitRun::takePreparedIntoRows() {
     std::vector<std::pair<std::string, std::string>> waiting;
-    for (int row = 1; row < m_session.table.nextRow(); ++row) {
-        const std::string& source = m_session.table.row(row).sourcePath;
+    for (int row = 1; row < m_session.table().nextRow(); ++row) {
+        const std::string& source = m_session.table().row(row).sourcePath;
         if (std::find(m_writtenPrepared.begin(), m_writtenPrepared.end(), row) ==
             m_writtenPrepared.end()) {
             waiting.emplace_back(source, source);
@@ -483,9 +483,9 @@ void CommitRun::takePreparedIntoRows() {
     }
     m_session.keepPreparedSoundsOf(waiting);
     for (const int row : m_writtenPrepared) {
-        SoundEntry entry = m_session.table.row(row);
+        SoundEntry entry = m_session.table().row(row);
         entry.sourcePath = m_session.stick().root() + entry.entryName;
-        m_session.table.replaceRow(row, std::move(entry));
+        m_session.table().replaceRow(row, std::move(entry));
     }
 }
 
@@ -517,7 +517,7 @@ bool CommitRun::acceptsNewFiles() {
 // stale files once the index file is in place.
 void CommitRun::writeSettingFiles() {
     for (const Setting setting : AllSettings) {
-        const std::string& current = m_session.settings.CurrentSettings[setting];
+        const std::string& current = m_session.settings().CurrentSettings[setting];
         if (current.empty()) {
             continue;
         }
@@ -551,14 +551,14 @@ void CommitRun::checkEverythingArrived() {
             fail(name, std::make_error_code(std::errc::no_such_file_or_directory));
         }
     };
-    for (const SoundEntry& entry : m_session.table.entries()) {
+    for (const SoundEntry& entry : m_session.table().entries()) {
         if (entry.isBound() && !entry.sourcePath.empty() && !entry.soundNotFound) {
             missing(entry.entryName);
         }
     }
     for (const Setting setting : AllSettings) {
-        if (!m_session.settings.CurrentSettings[setting].empty()) {
-            missing(m_session.settings.CurrentSettings[setting]);
+        if (!m_session.settings().CurrentSettings[setting].empty()) {
+            missing(m_session.settings().CurrentSettings[setting]);
         }
     }
 }
@@ -605,7 +605,7 @@ bool CommitRun::reportUnreadableSources() {
 bool CommitRun::reportSoundsNotFound() {
     std::string text = std::string(SoundsNotFoundMessage) + "\r\n\r\n";
     ShortList rows(MaxListedFailures);
-    const SoundTable& table = m_session.table;
+    const SoundTable& table = m_session.table();
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
         const bool toldUnreadable =
@@ -633,7 +633,7 @@ CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
     StickFiles stick(files, session.stick().root(), session.stick().identity(), &known);
     const CommitPlan plan = CommitPlanner(session, files, stick).plan();
     const auto space = files.freeSpace(session.stick().root());
-    return {bytesNeeded(plan.copies, plan.moves, session.table, stick,
+    return {bytesNeeded(plan.copies, plan.moves, session.table(), stick,
                         space ? std::max<std::uintmax_t>(space->unit, 1) : 1),
             space ? std::optional(space->bytes) : std::nullopt};
 }
@@ -641,12 +641,12 @@ CommitSpace spaceForCommit(const Session& session, FileOperations& files) {
 bool takeBackOwnSounds(Session& session, FileOperations& files) {
     const StickFiles stick(files, session.stick().root(), session.stick().identity());
     bool changed = false;
-    for (int row = 1; row < session.table.nextRow(); ++row) {
-        const SoundEntry& entry = session.table.row(row);
+    for (int row = 1; row < session.table().nextRow(); ++row) {
+        const SoundEntry& entry = session.table().row(row);
         if (const auto own = stick.ownFileMountedElsewhere(entry.sourcePath, entry.entryName)) {
             SoundEntry moved = entry;
             moved.sourcePath = session.stick().root() + *own;
-            session.table.replaceRow(row, std::move(moved));
+            session.table().replaceRow(row, std::move(moved));
             changed = true;
         }
     }

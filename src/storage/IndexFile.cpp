@@ -151,12 +151,12 @@ IndexReadResult IndexLesen(Session& session, FileOperations& files, UserInterfac
             source = session.stick().root() + *own;
             pathChanged = true;
         }
-        session.table.appendEntry(loadEntry(line.entryName, source, session.counters, report));
+        session.table().appendEntry(loadEntry(line.entryName, source, session.counters(), report));
     }
     for (const Setting setting : AllSettings) {
         if (!content.settings[setting].empty()) {
-            session.settings.StoredSettings[setting] = content.settings[setting];
-            session.settings.CurrentSettings[setting] = content.settings[setting];
+            session.settings().StoredSettings[setting] = content.settings[setting];
+            session.settings().CurrentSettings[setting] = content.settings[setting];
         }
     }
     if (!seconds.empty()) {
@@ -190,12 +190,12 @@ void IndexSchreiben(Session& session, FileOperations& files, UserInterface& ui) 
     StickFiles stick(files, session.stick().root(), session.stick().identity());
     replaceIndexFile(
         stick, session.stick().indexFileName(),
-        composeIndexFile(entryLines(session.table, true), session.settings.CurrentSettings,
+        composeIndexFile(entryLines(session.table(), true), session.settings().CurrentSettings,
                          {.includeEntriesWithoutSource = true, .includeEmptySettings = true}));
     // The rename that put it in place waits for the next flush, which the next journal must
     // not overtake.
     session.stick().fileCache().setChangesUnflushed(true);
-    session.settings.StoredSettings = session.settings.CurrentSettings;
+    session.settings().StoredSettings = session.settings().CurrentSettings;
 }
 
 FileResult replaceIndexFile(StickFiles& stick, const std::string& indexName,

@@ -72,9 +72,9 @@ void Session::committed() {
 void Session::clearForLoading() {
     m_saveNeeded = false;
     m_preparedSounds.clear();
-    table.clear();
-    counters.reset();
-    settings = {};
+    m_table.clear();
+    m_counters.reset();
+    m_settings = {};
 }
 
 } // namespace tonarion

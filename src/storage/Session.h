@@ -28,9 +28,14 @@ public:
     StickConnection& stick() { return m_stick; }
     const StickConnection& stick() const { return m_stick; }
 
-    SoundTable table;
-    KindCounters counters;
-    ModuleSettings settings;
+    // What the stick is to hold. Whoever changes it for the stick to get marks the session
+    // changed; reading it from the index file does not.
+    SoundTable& table() { return m_table; }
+    const SoundTable& table() const { return m_table; }
+    KindCounters& counters() { return m_counters; }
+    const KindCounters& counters() const { return m_counters; }
+    ModuleSettings& settings() { return m_settings; }
+    const ModuleSettings& settings() const { return m_settings; }
 
     // True while the stick lacks changes held here; a commit does nothing while it is false.
     bool SaveNeeded() const { return m_saveNeeded; }
@@ -75,6 +80,9 @@ public:
 
 private:
     StickConnection m_stick;
+    SoundTable m_table;
+    KindCounters m_counters;
+    ModuleSettings m_settings;
     bool m_saveNeeded = false;
     std::vector<std::string> m_staleStickFiles;
     std::vector<PendingRename> m_pendingRenames;

@@ -20,14 +20,14 @@ bool contradictsIndex(const Session& session, const std::string& name) {
     if (!setting) {
         return false;
     }
-    const std::string& current = session.settings.CurrentSettings[*setting];
+    const std::string& current = session.settings().CurrentSettings[*setting];
     return !current.empty() && !sameFileName(current, name);
 }
 
 void markSoundsNotFound(Session& session, FileOperations& files,
                         const std::set<std::string>& onStick) {
     const StickFiles stick(files, session.stick().root());
-    SoundTable& table = session.table;
+    SoundTable& table = session.table();
     for (int row = 1; row < table.nextRow(); ++row) {
         const SoundEntry& entry = table.row(row);
         if (!entry.isBound() || onStick.contains(foldCase(entry.entryName))) {
@@ -58,15 +58,15 @@ void reconcileWithStick(Session& session, FileOperations& files, UserInterface& 
     session.stick().fileCache().takeListing(*names);
     std::sort(names->begin(), names->end());
     std::set<std::string> listed;
-    for (const SoundEntry& entry : session.table.entries()) {
+    for (const SoundEntry& entry : session.table().entries()) {
         listed.insert(foldCase(entry.entryName));
     }
     int adopted = 0;
     LoadReport report(ui);
     for (const auto& name : *names) {
         if (looksLikeEntryName(name) && !listed.contains(foldCase(name))) {
-            session.table.appendEntry(
-                loadEntry(name, session.stick().root() + name, session.counters, report));
+            session.table().appendEntry(
+                loadEntry(name, session.stick().root() + name, session.counters(), report));
             listed.insert(foldCase(name));
             ++adopted;
         } else if (name.ends_with(CopySuffix) || sameFileName(name, JournalTempName)) {

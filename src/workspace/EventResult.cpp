@@ -10,12 +10,12 @@ namespace tonarion {
 
 Outcome applyEventResult(Session& session, FileOperations& files, UserInterface& ui, int editRow,
                          const std::string& oldName, const NeuerEintrag& entry) {
-    if (!session.table.isEntryRow(editRow)) {
+    if (!session.table().isEntryRow(editRow)) {
         return Outcome::done();
     }
     const std::string newName = entry.entryName();
     takeBackOwnSounds(session, files);
-    SoundEntry row = entry.boundTo(session.table.row(editRow));
+    SoundEntry row = entry.boundTo(session.table().row(editRow));
     StickFiles stick(files, session.stick().root(), session.stick().identity(),
                      &session.stick().fileCache());
     const bool renamed = !oldName.empty() && !sameFileName(oldName, newName);
@@ -29,7 +29,7 @@ Outcome applyEventResult(Session& session, FileOperations& files, UserInterface&
     }
     const auto source = stick.nameInRoot(row.sourcePath);
     const bool movesOldFile = source && sameFileName(*source, oldFile);
-    session.table.replaceRow(editRow, std::move(row));
+    session.table().replaceRow(editRow, std::move(row));
     // The old file goes with the commit, once the index file no longer lists it and only if
     // the new one has arrived: until then it may be the only copy of the sound. When it holds
     // the source's sound as it is, it simply takes the new name. A rename still to come takes
@@ -41,9 +41,9 @@ Outcome applyEventResult(Session& session, FileOperations& files, UserInterface&
             session.rememberRename(oldName, newName);
         }
     } else if (renamed && !movesOldFile &&
-               !session.table.rowWithEntryName(oldName, 0).has_value()) {
+               !session.table().rowWithEntryName(oldName, 0).has_value()) {
         const auto copy = stick.status(oldName);
-        const auto sourceFile = files.status(session.table.row(editRow).sourcePath);
+        const auto sourceFile = files.status(session.table().row(editRow).sourcePath);
         // A stick that cannot be read now may hold the only copy there: the file keeps the
         // sound under the new name until the commit knows better.
         const bool unknown = !copy && !stick.isStillTheStick();

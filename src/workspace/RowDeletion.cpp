@@ -18,7 +18,7 @@ std::optional<int> runningNumber(std::string_view entryName) {
 // Gives the random entry in row its new running number. Its stick file takes the new name at
 // the next commit, by a rename: the sound stays the same, and nothing is copied again.
 void renumberRandomEntry(Session& session, int row, int number) {
-    SoundEntry entry = session.table.row(row);
+    SoundEntry entry = session.table().row(row);
     const std::string oldName = entry.entryName;
     const std::string numberText = pad4(std::to_string(number));
     const std::string newName = oldName.substr(0, 5) + numberText + oldName.substr(9);
@@ -27,14 +27,14 @@ void renumberRandomEntry(Session& session, int row, int number) {
     if (newName != oldName) {
         session.rememberRename(oldName, newName);
     }
-    session.table.replaceRow(row, std::move(entry));
+    session.table().replaceRow(row, std::move(entry));
 }
 
 // The random entries numbered from on, in the order of their numbers: running number, row.
 std::vector<std::pair<int, int>> randomEntriesFrom(const Session& session, int from) {
     std::vector<std::pair<int, int>> numbered;
-    for (int row = 1; row < session.table.nextRow(); ++row) {
-        const std::string& name = session.table.row(row).entryName;
+    for (int row = 1; row < session.table().nextRow(); ++row) {
+        const std::string& name = session.table().row(row).entryName;
         if (kindOf(name) != 'Z') {
             continue;
         }
@@ -66,7 +66,7 @@ bool isSourceOfAnotherRow(const SoundTable& table, int row, const std::string& s
 } // namespace
 
 void deleteRow(Session& session, int row) {
-    SoundTable& table = session.table;
+    SoundTable& table = session.table();
     if (!table.isEntryRow(row)) {
         return;
     }
@@ -99,7 +99,7 @@ void deleteRow(Session& session, int row) {
             !isSourceOfAnotherRow(table, row, source)) {
             session.rememberStaleFile(sourceFile);
         }
-        session.counters.removeEntry(kindOf(name));
+        session.counters().removeEntry(kindOf(name));
         session.markChanged();
     }
     table.removeRow(row);
@@ -121,7 +121,7 @@ bool closeRandomGaps(Session& session) {
     // Rows under one name share one stick file and so one number.
     std::vector<std::pair<std::string, int>> given; // old name, its number
     for (const auto& [number, row] : randomEntriesFrom(session, 0)) {
-        const std::string name = session.table.row(row).entryName;
+        const std::string name = session.table().row(row).entryName;
         const auto shared = std::find_if(given.begin(), given.end(),
                                          [&](const auto& known) { return known.first == name; });
         const int wanted = shared != given.end() ? shared->second : next++;

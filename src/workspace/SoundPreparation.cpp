@@ -71,10 +71,10 @@ Outcome SoundPreparation::encodeRows(const std::vector<int>& rows,
                                      std::optional<double> targetLufs) {
     std::vector<Work> work;
     for (const int row : rows) {
-        if (!m_session.table.isEntryRow(row)) {
+        if (!m_session.table().isEntryRow(row)) {
             continue;
         }
-        const SoundEntry& entry = m_session.table.row(row);
+        const SoundEntry& entry = m_session.table().row(row);
         // Rows of one source share its sound: it is made once.
         if (entry.sourcePath.empty() ||
             std::any_of(work.begin(), work.end(),
@@ -142,7 +142,7 @@ std::optional<Loudness> SoundPreparation::loudnessOf(int row) {
 }
 
 std::optional<std::string> SoundPreparation::soundBytesOf(int row) {
-    const SoundEntry& entry = m_session.table.row(row);
+    const SoundEntry& entry = m_session.table().row(row);
     if (const std::string* prepared = m_session.preparedSoundOf(entry.sourcePath)) {
         return *prepared;
     }

@@ -21,7 +21,7 @@ bool isKept(const Session& session, const std::string& name) {
         sameFileName(name, LockFileName)) {
         return true;
     }
-    const auto& rows = session.table.entries();
+    const auto& rows = session.table().entries();
     return std::any_of(rows.begin(), rows.end(), [&](const SoundEntry& entry) {
         return sameFileName(entry.entryName, name) ||
                sameFileName(entry.sourcePath, session.stick().root() + name);

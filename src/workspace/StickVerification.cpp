@@ -178,7 +178,7 @@ private:
     }
 
     void checkRows() {
-        for (const SoundEntry& entry : m_session.table.entries()) {
+        for (const SoundEntry& entry : m_session.table().entries()) {
             if (!entry.isBound()) {
                 continue;
             }
@@ -193,7 +193,7 @@ private:
     }
 
     void checkSettings() {
-        const SettingsTable& settings = m_session.settings.CurrentSettings;
+        const SettingsTable& settings = m_session.settings().CurrentSettings;
         for (const Setting setting : AllSettings) {
             const std::string& name = settings[setting];
             if (name.empty()) {
@@ -226,7 +226,7 @@ private:
         const bool indexPresent = std::any_of(names.begin(), names.end(), [&](const auto& name) {
             return sameFileName(name, m_session.stick().indexFileName());
         });
-        const SettingsTable& settings = m_session.settings.CurrentSettings;
+        const SettingsTable& settings = m_session.settings().CurrentSettings;
         for (const auto& name : names) {
             if (isMacLeftover(name)) {
                 add(ProblemKind::MacLeftover, name, true);

@@ -171,7 +171,7 @@ Outcome StickWorkspace::removeStick(StickEjector& ejector) {
 
 DropOutcome StickWorkspace::dropFiles(const std::optional<std::vector<std::string>>& fileList) {
     DropOutcome outcome;
-    const int firstNewRow = m_session.table.nextRow();
+    const int firstNewRow = m_session.table().nextRow();
     // Something that is there but is no regular file never becomes a row.
     const auto isSoundFile = [this](const std::string& path) {
         return m_files.status(path).has_value() || !m_files.identity(path);
@@ -204,7 +204,7 @@ DropOutcome StickWorkspace::dropFiles(const std::optional<std::vector<std::strin
     const auto isConverted = [&converted](const std::string& path) {
         return std::find(converted.begin(), converted.end(), path) != converted.end();
     };
-    const DropResult dropped = DropFiles(m_session.table, storable, isSoundFile, isConverted);
+    const DropResult dropped = DropFiles(m_session.table(), storable, isSoundFile, isConverted);
     outcome.added = dropped.added;
     if (dropped.stoppedBy == DropResult::Stop::NotAnMp3) {
         outcome.refusals.push_back(
@@ -222,8 +222,8 @@ DropOutcome StickWorkspace::dropFiles(const std::optional<std::vector<std::strin
         std::vector<std::string> paths;
         for (int row = firstNewRow; row < firstNewRow + outcome.added; ++row) {
             // A converted sound was made to the module's profile: it needs no look.
-            if (!isConverted(m_session.table.row(row).sourcePath)) {
-                paths.push_back(m_session.table.row(row).sourcePath);
+            if (!isConverted(m_session.table().row(row).sourcePath)) {
+                paths.push_back(m_session.table().row(row).sourcePath);
             }
         }
         outcome.unplayable = invalidSounds(*m_inspector, paths);
@@ -260,7 +260,7 @@ Outcome StickWorkspace::commitPrepared(const std::vector<int>& rows, Outcome pre
         return prepared;
     }
     const bool anyBound = std::any_of(rows.begin(), rows.end(), [this](int row) {
-        return m_session.table.isEntryRow(row) && m_session.table.row(row).isBound();
+        return m_session.table().isEntryRow(row) && m_session.table().row(row).isBound();
     });
     if (!anyBound) {
         return prepared;
@@ -270,7 +270,7 @@ Outcome StickWorkspace::commitPrepared(const std::vector<int>& rows, Outcome pre
 }
 
 std::optional<Loudness> StickWorkspace::loudnessOf(int row) {
-    if (!m_converter || !m_session.table.isEntryRow(row)) {
+    if (!m_converter || !m_session.table().isEntryRow(row)) {
         return std::nullopt;
     }
     return SoundPreparation(m_session, m_files, m_ui, *m_converter).loudnessOf(row);
@@ -278,8 +278,8 @@ std::optional<Loudness> StickWorkspace::loudnessOf(int row) {
 
 std::optional<double> StickWorkspace::medianLoudness() {
     std::vector<double> levels;
-    for (int row = 1; row < m_session.table.nextRow(); ++row) {
-        if (!m_session.table.row(row).isBound()) {
+    for (int row = 1; row < m_session.table().nextRow(); ++row) {
+        if (!m_session.table().row(row).isBound()) {
             continue;
         }
         if (const auto loudness = loudnessOf(row)) {
@@ -299,13 +299,14 @@ std::optional<double> StickWorkspace::medianLoudness() {
 }
 
 OutcomeOr<NeuerEintrag> StickWorkspace::compose(int editRow, const EventSelection& selection) {
-    const char oldKind =
-        m_session.table.isEntryRow(editRow) ? kindOf(m_session.table.row(editRow).entryName) : ' ';
+    const char oldKind = m_session.table().isEntryRow(editRow)
+                             ? kindOf(m_session.table().row(editRow).entryName)
+                             : ' ';
     ReasonHold hold(m_ui);
     auto entry =
-        EintragZusammensetzen(selection, editRow, m_session.table, m_session.counters, hold);
+        EintragZusammensetzen(selection, editRow, m_session.table(), m_session.counters(), hold);
     if (!entry) {
-        return Outcome::refused(kindFull(selection, m_session.counters, oldKind)
+        return Outcome::refused(kindFull(selection, m_session.counters(), oldKind)
                                     ? OutcomeReason::KindFull
                                     : OutcomeReason::ChoiceMissing,
                                 hold.take());
@@ -324,7 +325,7 @@ OutcomeOr<StickWorkspace::Binding> StickWorkspace::bind(int editRow,
     if (!canBind(editRow)) {
         return Outcome::refused(OutcomeReason::NoSoundFile);
     }
-    const std::string oldName = m_session.table.row(editRow).entryName;
+    const std::string oldName = m_session.table().row(editRow).entryName;
     const auto entry = compose(editRow, selection);
     if (!entry) {
         return entry.outcome();
@@ -348,12 +349,12 @@ SettingsForm StickWorkspace::openSettings() {
     for (const Setting setting : AllSettings) {
         // An empty name tests the root itself, a folder, and so counts as missing.
         if (!m_files.FileExists(m_session.stick().root() +
-                                m_session.settings.CurrentSettings[setting])) {
+                                m_session.settings().CurrentSettings[setting])) {
             tellOutcome(m_ui, commit());
             break;
         }
     }
-    return SettingsForm(m_session.settings, m_ui);
+    return SettingsForm(m_session.settings(), m_ui);
 }
 
 Outcome StickWorkspace::closeSettings(SettingsForm& form) {
@@ -373,7 +374,7 @@ Outcome StickWorkspace::closeSettings(SettingsForm& form) {
 }
 
 bool StickWorkspace::canBind(int row) const {
-    return m_session.table.isEntryRow(row) && !m_session.table.row(row).sourcePath.empty();
+    return m_session.table().isEntryRow(row) && !m_session.table().row(row).sourcePath.empty();
 }
 
 std::string StickWorkspace::soundFileOf(const SoundEntry& entry) const {
@@ -413,7 +414,7 @@ Outcome StickWorkspace::cleanUpStick() {
 }
 
 std::string StickWorkspace::counterReport() const {
-    return tonarion::counterReport(m_session.counters, m_session.table.nextRow());
+    return tonarion::counterReport(m_session.counters(), m_session.table().nextRow());
 }
 
 } // namespace tonarion

@@ -75,7 +75,7 @@ public:
     bool isStickLockedByAnother() const {
         return m_files.isLockedByAnother(m_session.stick().root());
     }
-    const SoundTable& table() const { return m_session.table; }
+    const SoundTable& table() const { return m_session.table(); }
     bool commitRunning() const { return m_session.stick().commitRunning(); }
 
     // The main window's load: an empty table, SaveNeeded cleared, the index file read. An
@@ -144,7 +144,7 @@ public:
     Outcome closeSettings(SettingsForm& form);
 
     // Sorts the rows by a column, as a click on its header does; the stick does not change.
-    void sortByColumn(Column column) { m_session.table.sortByColumn(column); }
+    void sortByColumn(Column column) { m_session.table().sortByColumn(column); }
 
     // Only a row that holds a sound file can be bound; the empty last row never can.
     bool canBind(int row) const;
@@ -166,11 +166,11 @@ public:
     Outcome cleanUpStick();
 
     // The list for paper and spreadsheets: by kind of event and address, in words.
-    SoundList soundList() const { return soundListOf(m_session.table); }
+    SoundList soundList() const { return soundListOf(m_session.table()); }
 
     std::string counterReport() const;
-    const KindCounters& counters() const { return m_session.counters; }
-    const SettingsTable& currentSettings() const { return m_session.settings.CurrentSettings; }
+    const KindCounters& counters() const { return m_session.counters(); }
+    const SettingsTable& currentSettings() const { return m_session.settings().CurrentSettings; }
 
 private:
     Session& m_session;

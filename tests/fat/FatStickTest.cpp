@@ -54,7 +54,8 @@ protected:
         writeBytes(music(file), bytes);
         fs::last_write_time(music(file), LongAgo);
         workspace.dropFiles(std::vector<std::string>{music(file)});
-        const auto bound = workspace.bind(session.table.entryCount(), turnoutSelection(1, address));
+        const auto bound =
+            workspace.bind(session.table().entryCount(), turnoutSelection(1, address));
         if (!bound) {
             return std::nullopt;
         }
@@ -101,7 +102,7 @@ TEST_F(FatStickTest, AReadOnlyStickKeepsEverythingAndCatchesUpOnceWritable) {
 
     EXPECT_EQ(bindSound("b.mp3", "b", "13"), "MGM2-0013-00000.mp3");
     tellOutcome(ui, workspace.deleteRow(1));
-    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
+    session.settings().CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
     const Outcome committed = workspace.commit();
     EXPECT_EQ(committed.reason, OutcomeReason::CommitFailed);
     tellOutcome(ui, committed);

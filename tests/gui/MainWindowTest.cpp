@@ -306,7 +306,7 @@ private slots:
         // Loaded rows are looked at, on the stick where the source is gone, but not told of.
         QCOMPARE(sounds->paths().front(), Root + "UZM_-0029-00000.mp3");
         QCOMPARE(toolTipOf(0, 6).section('\n', 0, 1), QString("07:00\nkeine MPEG-Audiodatei"));
-        stick->session.table.setSoundNotFound(1, true);
+        stick->session.table().setSoundNotFound(1, true);
         QCOMPARE(
             toolTipOf(0, 1).section('\n', 0, 2),
             QString::fromStdString(m + "alt.mp3\nDatei nicht gefunden\nkeine MPEG-Audiodatei"));

@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(stick->ui.texts(), std::vector<std::string>{SaveSettingsQuestion});
         QCOMPARE(stick->index(), index);
         QVERIFY(stick->session.SaveNeeded());
-        QCOMPARE(stick->session.settings.CurrentSettings[Setting::ClockSync],
+        QCOMPARE(stick->session.settings().CurrentSettings[Setting::ClockSync],
                  std::string("SET_-0005-00000.mp3"));
     }
 

@@ -30,9 +30,9 @@ TEST_F(SettingsFormTest, ANameThatCannotBeShownLeavesTheSettingAlone) {
     EXPECT_EQ(shown.modelTime, std::nullopt);
     EXPECT_EQ(shown.startTime, std::nullopt);
     EXPECT_EQ(shown.stretch, std::nullopt);
-    EXPECT_EQ(session.settings.CurrentSettings[Setting::ModelTime], "SET_-0002-0000.mp3");
-    EXPECT_EQ(session.settings.CurrentSettings[Setting::StartTime], "SET_-0003-00099.mp3");
-    EXPECT_EQ(session.settings.CurrentSettings[Setting::Stretch], "SET_-0004-000ab.mp3");
+    EXPECT_EQ(session.settings().CurrentSettings[Setting::ModelTime], "SET_-0002-0000.mp3");
+    EXPECT_EQ(session.settings().CurrentSettings[Setting::StartTime], "SET_-0003-00099.mp3");
+    EXPECT_EQ(session.settings().CurrentSettings[Setting::Stretch], "SET_-0004-000ab.mp3");
 }
 
 TEST_F(SettingsFormTest, FiveDigitValuesAreShownWholeAndSurviveOpeningAndSaving) {

@@ -37,7 +37,7 @@ TEST_F(DropCheckTest, OneMessageNamesEveryAddedFileThatWouldNotPlay) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, std::string(InvalidSoundsMessage) + "\r\nwav.mp3\r\nhalb.mp3");
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(session.table.nextRow(), 7) << "the rows stay";
+    EXPECT_EQ(session.table().nextRow(), 7) << "the rows stay";
     EXPECT_EQ(row(2).sourcePath, Windows + "wav.mp3");
 }
 

@@ -23,7 +23,7 @@ class CommitTest : public StickFixture {
 protected:
     // A bound row as the event dialog leaves it.
     void bindRow(const std::string& name, const std::string& source) {
-        session.table.appendEntry(SoundEntry{.entryName = name, .sourcePath = source});
+        session.table().appendEntry(SoundEntry{.entryName = name, .sourcePath = source});
         session.markChanged();
     }
     CommitResult commit() { return CommitToStick(session, files, ui); }
@@ -37,11 +37,11 @@ TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     const std::string oldIndex = index();
     files.addFile(Music + "pfiff.mp3", std::string(10000, 'p'));
     bindRow("MGM2-0012-00000.mp3", Music + "pfiff.mp3");
-    session.table.appendEntry(SoundEntry{.sourcePath = Music + "unbound.mp3"});
+    session.table().appendEntry(SoundEntry{.sourcePath = Music + "unbound.mp3"});
     bindRow("KSM4-0001-00010.mp3", ""); // no source: no line, no file
     files.ShellDelete(Root + "SET_-0004-00002.mp3");
     files.addFile(Root + "SET_-0003-00028.mp3", "noise"); // a setting file is left empty
-    session.settings.CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
+    session.settings().CurrentSettings[Setting::Volume] = "SET_-0001-00025.mp3";
     if (const auto running = session.stick().beginCommit()) {
         EXPECT_EQ(commit(), CommitResult::AlreadyRunning);
     }
@@ -75,7 +75,7 @@ TEST_F(CommitTest, TellsWhyItFailedAndWritesRowsAndSettingsOnceItCan) {
     EXPECT_FALSE(files.has(Root + "SET_-0001-00021.mp3"));
     EXPECT_EQ(files.content(Root + "SET_-0003-00028.mp3"), "");
     EXPECT_EQ(files.content(Root + "SET_-0004-00002.mp3"), "");
-    EXPECT_EQ(session.settings.StoredSettings, session.settings.CurrentSettings);
+    EXPECT_EQ(session.settings().StoredSettings, session.settings().CurrentSettings);
     EXPECT_FALSE(session.SaveNeeded() || session.stick().commitRunning());
     EXPECT_FALSE(ui.waitWindowVisible || ui.busyPointer);
     EXPECT_EQ(ui.waitWindowShown, 3);
@@ -159,7 +159,7 @@ TEST_F(CommitTest, CopiesOnlyWhatChanged) {
             EXPECT_EQ(commit(), CommitResult::Written);
             EXPECT_EQ(files.writes["copy"], copied || stickContent == "abc" ? 1 : 0)
                 << stickTime - source << " " << stickContent;
-            session.table.clear();
+            session.table().clear();
         }
     }
 }

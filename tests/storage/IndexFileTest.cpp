@@ -107,7 +107,7 @@ TEST_F(IndexReadTest, AnEntryNameListedAgainWithAnotherSourceKeepsTheFirstSound)
     const std::vector<std::string> lines = {"MGM2-0012-00000.mp3;/a.mp3",
                                             "mgm2-0012-00000.mp3;/b.mp3"};
     loadStick(lines);
-    EXPECT_EQ(session.table.entryCount(), 2);
+    EXPECT_EQ(session.table().entryCount(), 2);
     EXPECT_EQ(ui.lastText(),
               std::string(SecondIndexLineMessage) + "\r\n\r\nmgm2-0012-00000.mp3;/b.mp3");
     const auto problems = workspace.checkStick();
@@ -145,12 +145,12 @@ TEST_F(IndexReadTest, AFullGroupIsReportedOnceAndRowsGoBeyondSixteenBits) {
     }
     EXPECT_EQ(ui.texts(), told);
     for (const auto& [name, group, limit] : groups) {
-        EXPECT_EQ(session.counters.count(group), limit) << name;
+        EXPECT_EQ(session.counters().count(group), limit) << name;
     }
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
     EXPECT_EQ(ui.messages[0].title, "Tonarion");
-    EXPECT_EQ(session.table.nextRow(), 33001);
-    EXPECT_EQ(session.table.cellText(33000, Column::Nr), "33000");
+    EXPECT_EQ(session.table().nextRow(), 33001);
+    EXPECT_EQ(session.table().cellText(33000, Column::Nr), "33000");
 }
 
 TEST_F(IndexReadTest, APulledStickEndsTheProgramWithAMessage) {

@@ -69,7 +69,7 @@ struct TestStick {
         }
         return bytes;
     }
-    const SoundEntry& row(int r) const { return session.table.row(r); }
+    const SoundEntry& row(int r) const { return session.table().row(r); }
 
     FakeFileOperations files;
     RecordingUserInterface ui;

@@ -22,18 +22,18 @@ TEST_F(RowDeletionTest, AFileGoesWithTheLastRowThatCarriesItsName) {
     EXPECT_EQ(parseIndexFile(index()).entries.size(), 2u) << "the stick follows at once";
     workspace.deleteRow(2);
     EXPECT_FALSE(files.has(Root + "KSM4-0001-00010.mp3"));
-    EXPECT_EQ(session.counters.cntKontakt(), 0);
+    EXPECT_EQ(session.counters().cntKontakt(), 0);
 
     // Neither the trailing empty row nor a row beyond it can be deleted.
     workspace.deleteRow(2);
     workspace.deleteRow(7);
-    EXPECT_EQ(session.table.nextRow(), 2);
+    EXPECT_EQ(session.table().nextRow(), 2);
 
     // An unbound row goes without a change to the stick.
     workspace.commit();
     workspace.dropFiles(std::vector<std::string>{"/d.mp3"});
     workspace.deleteRow(2);
-    EXPECT_EQ(session.table.nextRow(), 2);
+    EXPECT_EQ(session.table().nextRow(), 2);
     EXPECT_FALSE(session.SaveNeeded());
 }
 
@@ -82,7 +82,7 @@ TEST_F(RowDeletionTest, RenumberingGoesInNumberOrderAndCopiesOnlyWhatTheStickLac
     EXPECT_EQ(row(1).address1, "0002");
     EXPECT_EQ(row(1).sourcePath, "/gone/3.mp3");
     EXPECT_EQ(row(3).sourcePath, Music + "2.mp3");
-    EXPECT_EQ(session.counters.cntZufall(), 3);
+    EXPECT_EQ(session.counters().cntZufall(), 3);
 }
 
 // On a stick full to its last byte, deleting makes room: the files that go are deleted before

@@ -177,8 +177,8 @@ struct Program {
         workspace->setSoundConverter(&converter);
         RC_ASSERT(workspace->load("/opt/tonarion") == IndexReadResult::Read);
     }
-    const SoundTable& table() const { return session->table; }
-    const SettingsTable& settings() const { return session->settings.CurrentSettings; }
+    const SoundTable& table() const { return session->table(); }
+    const SettingsTable& settings() const { return session->settings().CurrentSettings; }
 
     FakeFileOperations files;
     std::string root;
@@ -418,7 +418,7 @@ bool run(const Step& step, Program& program, Model& model, std::vector<Model>& s
         // The dialog asks whenever the volume differs from the stick's, which a failed
         // commit may have left behind; the user saves.
         const bool changed =
-            volumeName(volume) != program.session->settings.StoredSettings[Setting::Volume];
+            volumeName(volume) != program.session->settings().StoredSettings[Setting::Volume];
         if (changed) {
             program.ui.setNextAnswer(MessageAnswer::Yes);
         }

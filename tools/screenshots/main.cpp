@@ -446,7 +446,7 @@ int main(int argc, char** argv) {
         // The window title carries the temporary folder; show the stick as a user would see it.
         window.setWindowTitle(QStringLiteral("Tonarion [/media/anna/SOUNDSTICK/tonkat.tkx]"));
         window.grid()->setCurrentIndex(window.model()->index(4, 0));
-        session.table.setSoundNotFound(5, true); // the lost one
+        session.table().setSoundNotFound(5, true); // the lost one
         shooter.save(window, "main-window-dozen-rows");
 
         // A right click on row 8: that row becomes current and the popup opens over it.

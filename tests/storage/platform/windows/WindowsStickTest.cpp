@@ -47,7 +47,7 @@ TEST_F(WindowsStickTest, AnUmlautIndexIsReadAndReplacedByteForByte) {
     stick.write("tonkat.tkx", bytes);
     stick.write("MGM2-0012-00000.mp3", "on the stick only");
     openStick();
-    EXPECT_EQ(session.table.row(1).sourcePath, "C:\\GrÄÖÜäöüß\\ÄÖÜäöüß.mp3");
+    EXPECT_EQ(session.table().row(1).sourcePath, "C:\\GrÄÖÜäöüß\\ÄÖÜäöüß.mp3");
 
     // The source is gone: the commit keeps the stick's copy and replaces the index in one step.
     session.markChanged();
