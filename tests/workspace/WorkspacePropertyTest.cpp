@@ -735,6 +735,13 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         // RC_PARAMS="seed=16061936420411426720"
         {step(Op::Add, 1), step(Op::Bind, 1), step(Op::Add, 2, 65), Step{Op::Bind, 8, 1, 0, {}},
          step(Op::Start), Step{Op::Delete, 0, 0, 0, {0}, Fault::Pulled, 12, 491}},
+        // A rename begun for a new binding, the planned index file then taken away by commits
+        // the stick refused: the start must finish the begun moves and write the index file
+        // they were planned from, or the moved sound is named by nothing.
+        // RC_PARAMS="seed=8198451898831799097"
+        {Step{Op::Add, 0, 0, 1, {}, Fault::Pulled, 0}, step(Op::Bind, 0, 26),
+         step(Op::Bind, 0, 0, Fault::Refusing, 14), step(Op::Bind, 0, 1, Fault::Refusing, 19),
+         step(Op::Start), Step{Op::Delete, 0, 0, 0, {0, 7}}},
     };
     for (const auto& steps : found) {
         try {
