@@ -23,6 +23,27 @@ std::string parked(const std::string& name) {
     return name + MoveSuffix;
 }
 
+// A change that never began leaves the index file it started from in effect. A file an
+// earlier run parked, which the change was to delete with its row, is then still the sound
+// that index file names: it goes back to its name, and reaches the medium there before the
+// journal that knew of it goes.
+void unparkWhatTheIndexNames(StickFiles& stick, const StickChange& change,
+                             const IndexContent& inEffect) {
+    bool unparked = false;
+    for (const std::string& file : change.deletions) {
+        if (!file.ends_with(MoveSuffix)) {
+            continue;
+        }
+        const std::string name = file.substr(0, file.size() - std::string_view(MoveSuffix).size());
+        if (isListed(name, inEffect) && !stick.exists(name) && stick.exists(file)) {
+            unparked = stick.rename(file, name).ok() || unparked;
+        }
+    }
+    if (unparked) {
+        stick.flush();
+    }
+}
+
 // The renames of a change as chains in which each file takes the name the one before it
 // left, each starting with the file that takes a name nobody leaves: in this order no file
 // has to wait under a parking name. Nothing when renames go round in a circle, or a copy
@@ -636,6 +657,7 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
             }
             return true;
         }
+        unparkWhatTheIndexNames(stick, *journal.change, parseIndexFile(journal.index));
         stick.deleteFile(IndexTempName);
         stick.deleteFile(JournalName);
         return true;

@@ -275,16 +275,26 @@ void checkStartAfter(const Program& program, const std::vector<Model>& states) {
                   program.table().row(r).soundNotFound);
     }
     // A binding belongs to a sound in whichever version: levelling that had not reached the
-    // stick may be lost with the session, a binding made after it not.
-    const auto bindingIn = [](const std::vector<Row>& rows, const std::string& sound) {
-        const auto found = std::find_if(rows.begin(), rows.end(), [&](const Row& row) {
-            return FakeSoundConverter::original(row.sound) == FakeSoundConverter::original(sound);
-        });
-        return found == rows.end() ? "" : found->binding;
+    // stick may be lost with the session, a binding made after it not. A sound bound twice
+    // comes back in the stick's order, and a file a commit had yet to delete comes back as a
+    // row of its own: the binding a state gives the sound first is among the table's.
+    const auto bindingsIn = [](const std::vector<Row>& rows, const std::string& sound) {
+        std::vector<std::string> bindings;
+        for (const Row& row : rows) {
+            if (!row.binding.empty() &&
+                FakeSoundConverter::original(row.sound) == FakeSoundConverter::original(sound)) {
+                bindings.push_back(row.binding);
+            }
+        }
+        return bindings;
     };
     for (const auto& sound : sounds) {
+        const std::vector<std::string> shown = bindingsIn(rows, sound);
         RC_ASSERT(std::any_of(states.begin(), states.end(), [&](const Model& state) {
-            return bindingIn(state.rows, sound) == bindingIn(rows, sound);
+            const std::vector<std::string> given = bindingsIn(state.rows, sound);
+            return given.empty()
+                       ? shown.empty()
+                       : std::find(shown.begin(), shown.end(), given.front()) != shown.end();
         }));
     }
     RC_ASSERT(std::any_of(states.begin(), states.end(), [&](const Model& state) {
@@ -742,6 +752,17 @@ TEST(WorkspacePropertyTest, SequencesThatFoundFaults) {
         {Step{Op::Add, 0, 0, 1, {}, Fault::Pulled, 0}, step(Op::Bind, 0, 26),
          step(Op::Bind, 0, 0, Fault::Refusing, 14), step(Op::Bind, 0, 1, Fault::Refusing, 19),
          step(Op::Start), Step{Op::Delete, 0, 0, 0, {0, 7}}},
+        // A deletion refused after a rename had parked the row's file: its journal was to
+        // delete the parked file with the row. Its planned index file gone, the start dropped
+        // the journal as not begun, and the index file in effect named a file only the
+        // parking name held.
+        // RC_PARAMS="seed=7142249167220213285"
+        {Step{Op::Add, 0, 0, 0, {}, Fault::Pulled, 0},
+         Step{Op::Bind, 0, 1, 3, {}, Fault::Refusing, 0}, Step{Op::Volume, 0, 0, 0, {}},
+         Step{Op::Add, 0, 0, 0, {}}, Step{Op::Bind, 1, 1, 31, {}, Fault::Refusing, 0},
+         Step{Op::Bind, 0, 0, 0, {}, Fault::Refusing, 18},
+         Step{Op::Delete, 0, 0, 0, {0, 3}, Fault::Refusing, 18}, Step{Op::Add, 0, 0, 0, {}},
+         Step{Op::Bind, 0, 0, 0, {}, Fault::Pulled, 15}},
     };
     for (const auto& steps : found) {
         try {
