@@ -6,7 +6,6 @@
 #include "model/Trimmed.h"
 #include "model/WholeNumber.h"
 
-
 namespace tonarion {
 namespace {
 
