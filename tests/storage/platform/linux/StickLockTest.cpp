@@ -65,6 +65,11 @@ TEST(StickLockTest, ASecondProgramIsRefusedUntilTheHolderIsGone) {
         first.stick().setRoot(root);
         RecordingUserInterface ui;
         ASSERT_TRUE(gueltigeAuswahl(first, files, ui));
+        // Taking another folder takes that folder's lock: the one held is for the old root.
+        const TempFolder other("tonarion-lock-other-");
+        first.stick().setRoot(other.path(""));
+        ASSERT_TRUE(gueltigeAuswahl(first, files, ui));
+        EXPECT_TRUE(fs::exists(other.path("") + LockFileName));
     }
     const std::string index = readBytes(root + IndexFileName);
 
