@@ -23,6 +23,27 @@ std::string parked(const std::string& name) {
     return name + MoveSuffix;
 }
 
+// Whether the stick is still as the index file the change started from has it: every file
+// it lists is there, no new sound has arrived, and no file has moved or waits under its
+// parking name. Copies and earlier runs' moves would need a closer look, so they count as
+// arrived.
+bool nothingArrived(StickFiles& stick, const StickChange& change, const IndexContent& start) {
+    if (change.movesParked || !change.movedBefore.empty()) {
+        return false;
+    }
+    const bool moved =
+        std::any_of(change.moves.begin(), change.moves.end(), [&](const StickMove& m) {
+            return m.copy || !stick.exists(m.from) || stick.exists(parked(m.from));
+        });
+    const bool newArrived =
+        std::any_of(change.newFiles.begin(), change.newFiles.end(),
+                    [&](const NewStickFile& file) { return stick.exists(file.name); });
+    const bool listedGone =
+        std::any_of(start.entries.begin(), start.entries.end(),
+                    [&](const IndexEntryLine& line) { return !stick.exists(line.entryName); });
+    return !moved && !newArrived && !listedGone;
+}
+
 // A change that never began leaves the index file it started from in effect. A file an
 // earlier run parked, which the change was to delete with its row, is then still the sound
 // that index file names: it goes back to its name, and reaches the medium there before the
@@ -682,6 +703,16 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     }
     case JournalState::Waiting:
         break;
+    }
+    // A change of which a sound made in memory never arrived, while nothing else of it reached
+    // the stick, is dropped as a whole: carried out without that sound, its moves would take
+    // names from files that may hold the only copy of a sound the lost one was made from.
+    if (std::any_of(journal.change->newFiles.begin(), journal.change->newFiles.end(),
+                    [&](const NewStickFile& file) { return !stick.exists(file.name); }) &&
+        nothingArrived(stick, *journal.change, parseIndexFile(journal.index))) {
+        stick.deleteFile(IndexTempName);
+        stick.deleteFile(JournalName);
+        return true;
     }
     StickChangeRun run(stick, *journal.change, *journal.plannedIndex, true);
     run.moveFiles();
