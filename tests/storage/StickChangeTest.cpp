@@ -75,6 +75,18 @@ TEST(StickChangeTest, AJournalIsCarriedOutOnlyOnTheIndexFileItWasPlannedFrom) {
               std::vector<std::string>({"ZUM_-0001-00000.mp3", IndexFileName}));
     EXPECT_EQ(files.content(Root + "ZUM_-0001-00000.mp3"), "second");
     EXPECT_EQ(files.content(Root + IndexFileName), planned);
+
+    // The move made, then the planned index file taken away by a later commit: the start
+    // writes the index file it started from with the moved sound under its new name.
+    files.addFile(Root + IndexFileName, start);
+    files.addFile(Root + JournalName, journal);
+    EXPECT_EQ(journalStateOf(stick, IndexFileName), JournalState::NotBegun);
+    EXPECT_TRUE(finishInterruptedChange(stick, IndexFileName));
+    EXPECT_EQ(files.filesIn(Root),
+              std::vector<std::string>({"ZUM_-0001-00000.mp3", IndexFileName}));
+    const IndexContent index = parseIndexFile(files.content(Root + IndexFileName));
+    ASSERT_EQ(index.entries.size(), 1u);
+    EXPECT_EQ(index.entries[0].entryName, "ZUM_-0001-00000.mp3");
 }
 
 } // namespace
