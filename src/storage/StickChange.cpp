@@ -23,6 +23,12 @@ std::string parked(const std::string& name) {
     return name + MoveSuffix;
 }
 
+// The index file the change started from stays in effect: its planned one and its journal go.
+void dropChange(StickFiles& stick) {
+    stick.deleteFile(IndexTempName);
+    stick.deleteFile(JournalName);
+}
+
 // Whether the stick is still as the index file the change started from has it: every file
 // it lists is there, no new sound has arrived, and no file has moved or waits under its
 // parking name. Copies and earlier runs' moves would need a closer look, so they count as
@@ -661,8 +667,7 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
         return false;
     case JournalState::CutShort:
         // Nothing on the stick had changed yet: the journal is flushed before the first change.
-        stick.deleteFile(IndexTempName);
-        stick.deleteFile(JournalName);
+        dropChange(stick);
         return false;
     case JournalState::NotBegun:
         // Nothing had changed but the planned index file, unless a later commit of the same
@@ -679,8 +684,7 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
             return true;
         }
         unparkWhatTheIndexNames(stick, *journal.change, parseIndexFile(journal.index));
-        stick.deleteFile(IndexTempName);
-        stick.deleteFile(JournalName);
+        dropChange(stick);
         return true;
     case JournalState::InEffect: {
         // The index file took effect once every move had arrived or was given up, and names
@@ -707,11 +711,9 @@ bool finishInterruptedChange(StickFiles& stick, const std::string& indexName) {
     // A change of which a sound made in memory never arrived, while nothing else of it reached
     // the stick, is dropped as a whole: carried out without that sound, its moves would take
     // names from files that may hold the only copy of a sound the lost one was made from.
-    if (std::any_of(journal.change->newFiles.begin(), journal.change->newFiles.end(),
-                    [&](const NewStickFile& file) { return !stick.exists(file.name); }) &&
+    if (!journal.change->newFiles.empty() &&
         nothingArrived(stick, *journal.change, parseIndexFile(journal.index))) {
-        stick.deleteFile(IndexTempName);
-        stick.deleteFile(JournalName);
+        dropChange(stick);
         return true;
     }
     StickChangeRun run(stick, *journal.change, *journal.plannedIndex, true);
